@@ -1,0 +1,320 @@
+#include "toolkit/graphics/bmpdecoder.h"
+
+#include "toolkit/graphics/graphicerror.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+
+namespace {
+
+enum : quint32 { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3 };
+constexpr qint64 FileHeaderSize = 14;
+
+[[noreturn]] void Invalid()
+{
+    throw EInvalidGraphic(QStringLiteral("Image bitmap incorrecte"));
+}
+
+// Little-endian reads that never pass the end of the data.
+class TBytes {
+public:
+    explicit TBytes(QByteArrayView Data)
+        : FData(reinterpret_cast<const uchar*>(Data.data()))
+        , FSize(Data.size())
+    {
+    }
+    qint64 Size() const { return FSize; }
+    const uchar* At(qint64 Pos, qint64 Count) const
+    {
+        if (Pos < 0 || Count < 0 || Pos > FSize || Count > FSize - Pos) {
+            Invalid();
+        }
+        return FData + Pos;
+    }
+    quint16 U16(qint64 Pos) const
+    {
+        const uchar* P = At(Pos, 2);
+        return quint16(P[0] | P[1] << 8);
+    }
+    quint32 U32(qint64 Pos) const
+    {
+        const uchar* P = At(Pos, 4);
+        return quint32(P[0]) | quint32(P[1]) << 8 | quint32(P[2]) << 16 | quint32(P[3]) << 24;
+    }
+    qint32 I32(qint64 Pos) const { return qint32(U32(Pos)); }
+
+private:
+    const uchar* FData;
+    qint64 FSize;
+};
+
+// One colour channel of a 16- or 32-bit pixel, given by its bit mask.
+struct TChannel {
+    quint32 Mask = 0;
+    int Shift = 0;
+    int Bits = 0;
+
+    static TChannel FromMask(quint32 Mask)
+    {
+        TChannel C;
+        if (Mask == 0) {
+            return C;
+        }
+        C.Mask = Mask;
+        C.Shift = std::countr_zero(Mask);
+        C.Bits = std::popcount(Mask);
+        const quint32 Field = Mask >> C.Shift;
+        if ((Field & (Field + 1)) != 0) {
+            Invalid(); // the bits of a channel must be contiguous
+        }
+        return C;
+    }
+    // The channel scaled to 0..255.
+    int Value(quint32 Pixel) const
+    {
+        if (Bits == 0) {
+            return 0;
+        }
+        const quint32 V = (Pixel & Mask) >> Shift;
+        if (Bits >= 8) {
+            return int(V >> (Bits - 8));
+        }
+        const quint32 Max = (1u << Bits) - 1;
+        return int((V * 255 + Max / 2) / Max);
+    }
+};
+
+struct THeader {
+    qint64 Width = 0;
+    qint64 Height = 0; // rows, always positive
+    bool TopDown = false;
+    int Bits = 0;
+    quint32 Compression = BI_RGB;
+    qint64 PixelOffset = 0;
+    std::array<QRgb, 256> Palette {};
+    TChannel Red, Green, Blue;
+};
+
+THeader ReadHeader(const TBytes& D)
+{
+    THeader H;
+    const uchar* Magic = D.At(0, 2);
+    if (Magic[0] != 'B' || Magic[1] != 'M') {
+        Invalid();
+    }
+    H.PixelOffset = D.U32(10);
+    const quint32 InfoSize = D.U32(FileHeaderSize);
+    if (InfoSize != 12 && InfoSize != 40 && InfoSize != 52 && InfoSize != 56 && InfoSize != 108
+        && InfoSize != 124) {
+        Invalid();
+    }
+    D.At(FileHeaderSize, InfoSize); // the whole header is inside the file
+    const qint64 Info = FileHeaderSize;
+    qint64 Planes = 0, ColorsUsed = 0, PaletteEntry = 4;
+    qint64 HeaderEnd = Info + InfoSize;
+    if (InfoSize == 12) {
+        H.Width = D.U16(Info + 4);
+        H.Height = D.U16(Info + 6);
+        Planes = D.U16(Info + 8);
+        H.Bits = D.U16(Info + 10);
+        PaletteEntry = 3;
+        if (H.Bits != 1 && H.Bits != 4 && H.Bits != 8 && H.Bits != 24) {
+            Invalid();
+        }
+    } else {
+        H.Width = D.I32(Info + 4);
+        H.Height = D.I32(Info + 8);
+        Planes = D.U16(Info + 12);
+        H.Bits = D.U16(Info + 14);
+        H.Compression = D.U32(Info + 16);
+        ColorsUsed = D.U32(Info + 32);
+    }
+
+    if (Planes != 1) {
+        Invalid();
+    }
+    switch (H.Compression) {
+    case BI_RGB:
+        if (H.Bits != 1 && H.Bits != 4 && H.Bits != 8 && H.Bits != 16 && H.Bits != 24 && H.Bits != 32) {
+            Invalid();
+        }
+        break;
+    case BI_RLE8:
+        if (H.Bits != 8) {
+            Invalid();
+        }
+        break;
+    case BI_RLE4:
+        if (H.Bits != 4) {
+            Invalid();
+        }
+        break;
+    case BI_BITFIELDS:
+        if (H.Bits != 16 && H.Bits != 32) {
+            Invalid();
+        }
+        break;
+    default:
+        Invalid();
+    }
+
+    if (H.Height < 0) {
+        H.TopDown = true;
+        H.Height = -H.Height; // a 64-bit negation: INT_MIN cannot overflow
+    }
+    const bool Rle = H.Compression == BI_RLE8 || H.Compression == BI_RLE4;
+    if (H.Width <= 0 || H.Height == 0 || H.Width > MaxPictureSide || H.Height > MaxPictureSide
+        || H.Width * H.Height > MaxPicturePixels || (H.TopDown && Rle)) {
+        Invalid();
+    }
+
+    // Bit fields: in the V2 and later headers, or as three masks after the info header.
+    if (H.Compression == BI_BITFIELDS) {
+        qint64 Masks = Info + 40;
+        if (InfoSize == 40) {
+            HeaderEnd += 12;
+        }
+        const quint32 Limit = H.Bits == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+        const quint32 R = D.U32(Masks), G = D.U32(Masks + 4), B = D.U32(Masks + 8);
+        if (R > Limit || G > Limit || B > Limit) {
+            Invalid();
+        }
+        H.Red = TChannel::FromMask(R);
+        H.Green = TChannel::FromMask(G);
+        H.Blue = TChannel::FromMask(B);
+    } else if (H.Bits == 16) {
+        H.Red = TChannel::FromMask(0x7C00);
+        H.Green = TChannel::FromMask(0x03E0);
+        H.Blue = TChannel::FromMask(0x001F);
+    }
+
+    if (H.Bits <= 8) {
+        const qint64 MaxColors = qint64(1) << H.Bits;
+        const qint64 Count = ColorsUsed == 0 ? MaxColors : ColorsUsed;
+        if (Count > MaxColors) {
+            Invalid();
+        }
+        const uchar* Entries = D.At(HeaderEnd, Count * PaletteEntry);
+        H.Palette.fill(qRgb(0, 0, 0)); // indices past the palette read as black
+        for (qint64 i = 0; i < Count; ++i) {
+            const uchar* E = Entries + i * PaletteEntry;
+            H.Palette[size_t(i)] = qRgb(E[2], E[1], E[0]);
+        }
+    }
+
+    if (H.PixelOffset < HeaderEnd || H.PixelOffset > D.Size()) {
+        Invalid();
+    }
+    return H;
+}
+
+void DecodeRows(const TBytes& D, const THeader& H, QImage& Image)
+{
+    const qint64 Stride = (H.Width * H.Bits + 31) / 32 * 4;
+    const uchar* Rows = D.At(H.PixelOffset, Stride * H.Height);
+    for (qint64 Row = 0; Row < H.Height; ++Row) {
+        const uchar* S = Rows + Row * Stride;
+        auto* Out = reinterpret_cast<QRgb*>(Image.scanLine(int(H.TopDown ? Row : H.Height - 1 - Row)));
+        for (qint64 X = 0; X < H.Width; ++X) {
+            switch (H.Bits) {
+            case 1:
+                Out[X] = H.Palette[(S[X >> 3] >> (7 - (X & 7))) & 1];
+                break;
+            case 4:
+                Out[X] = H.Palette[(S[X >> 1] >> ((X & 1) ? 0 : 4)) & 0xF];
+                break;
+            case 8:
+                Out[X] = H.Palette[S[X]];
+                break;
+            case 24:
+                Out[X] = qRgb(S[3 * X + 2], S[3 * X + 1], S[3 * X]);
+                break;
+            default: {
+                const uchar* P = S + X * (H.Bits / 8);
+                quint32 Pixel = quint32(P[0]) | quint32(P[1]) << 8;
+                if (H.Bits == 32) {
+                    if (H.Compression == BI_RGB) {
+                        Out[X] = qRgb(P[2], P[1], P[0]);
+                        break;
+                    }
+                    Pixel |= quint32(P[2]) << 16 | quint32(P[3]) << 24;
+                }
+                Out[X] = qRgb(H.Red.Value(Pixel), H.Green.Value(Pixel), H.Blue.Value(Pixel));
+                break;
+            }
+            }
+        }
+    }
+}
+
+// Run-length data: pairs (count, index) paint count pixels; a zero count escapes to
+// end of line (0), end of bitmap (1), a move right and up (2, dx, dy) or a literal
+// run (n >= 3 indices, padded to 16 bits). Pixels past the right edge are dropped;
+// data that ends without the end-of-bitmap mark leaves the rest at palette entry 0.
+void DecodeRle(const TBytes& D, const THeader& H, QImage& Image)
+{
+    const bool Four = H.Compression == BI_RLE4;
+    const uchar* Data = D.At(H.PixelOffset, D.Size() - H.PixelOffset);
+    const qint64 Size = D.Size() - H.PixelOffset;
+    qint64 Pos = 0, X = 0, Row = 0;
+    Image.fill(H.Palette[0]);
+    auto Put = [&](int Index) {
+        if (X < H.Width) {
+            reinterpret_cast<QRgb*>(Image.scanLine(int(H.Height - 1 - Row)))[X] = H.Palette[size_t(Index)];
+            ++X;
+        }
+    };
+    while (Pos + 2 <= Size && Row < H.Height) {
+        const int Count = Data[Pos], Code = Data[Pos + 1];
+        Pos += 2;
+        if (Count > 0) {
+            for (int i = 0; i < Count && X < H.Width; ++i) {
+                Put(Four ? ((i & 1) ? Code & 0xF : Code >> 4) : Code);
+            }
+        } else if (Code == 0) {
+            X = 0;
+            ++Row;
+        } else if (Code == 1) {
+            return;
+        } else if (Code == 2) {
+            if (Pos + 2 > Size) {
+                return;
+            }
+            X = std::min(X + Data[Pos], H.Width);
+            Row += Data[Pos + 1];
+            Pos += 2;
+        } else {
+            const qint64 Bytes = Four ? (Code + 1) / 2 : Code;
+            if (Pos + Bytes > Size) {
+                return;
+            }
+            for (int i = 0; i < Code && X < H.Width; ++i) {
+                Put(Four ? ((i & 1) ? Data[Pos + i / 2] & 0xF : Data[Pos + i / 2] >> 4) : Data[Pos + i]);
+            }
+            Pos += (Bytes + 1) & ~qint64(1);
+        }
+    }
+}
+
+} // namespace
+
+QImage DecodeBitmap(QByteArrayView Data)
+{
+    const TBytes D(Data);
+    const THeader H = ReadHeader(D);
+    if (H.Compression == BI_RGB || H.Compression == BI_BITFIELDS) {
+        // Check that every row is in the file before allocating the image.
+        D.At(H.PixelOffset, (H.Width * H.Bits + 31) / 32 * 4 * H.Height);
+    }
+    QImage Image(int(H.Width), int(H.Height), QImage::Format_RGB32);
+    if (Image.isNull()) {
+        Invalid();
+    }
+    if (H.Compression == BI_RLE8 || H.Compression == BI_RLE4) {
+        DecodeRle(D, H, Image);
+    } else {
+        DecodeRows(D, H, Image);
+    }
+    return Image;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "toolkit/core/sysutils.h"
+
+// A picture file whose content or kind cannot be shown: unknown extension, broken
+// bitmap, icon or JPEG data, unsupported metafile.
+class EInvalidGraphic : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Bounds every decoder checks before it allocates pixels: no side above MaxPictureSide
+// and no more than MaxPicturePixels pixels (256 MB as 32-bit pixels).
+constexpr qint64 MaxPictureSide = 16384;
+constexpr qint64 MaxPicturePixels = 64 * 1024 * 1024;

@@ -1,0 +1,223 @@
+#include "toolkit/text/datetime.h"
+
+#include "toolkit/core/sysutils.h"
+#include "toolkit/platform/clocksource.h"
+
+#include <QDateTime>
+
+#include <cmath>
+
+namespace {
+
+constexpr qint64 MsPerDay = 86400000;
+const QDate Epoch(1899, 12, 30);
+// Day numbers of 0001-01-01 and 9999-12-31.
+constexpr double MinDay = -693593;
+constexpr double MaxDay = 2958465;
+
+// A value split into its day and its time of day, rounded to the millisecond once so
+// that every token of one format reads the same instant.
+struct TDecoded {
+    qint64 Day;
+    int Hour, Min, Sec, MSec;
+};
+
+TDecoded Decode(TDateTime Value)
+{
+    if (!std::isfinite(Value) || Value <= MinDay - 1 || Value >= MaxDay + 1) {
+        throw EConvertError(QStringLiteral("Valeur de date et heure incorrecte"));
+    }
+    // Rounding the magnitude gives the time of day of negative values too, and lets a
+    // value a fraction of a millisecond short of midnight carry into the next day.
+    const qint64 Total = std::llround(std::fabs(Value) * double(MsPerDay));
+    qint64 Day = Total / MsPerDay;
+    int Ms = int(Total % MsPerDay);
+    if (Value < 0) {
+        Day = -Day;
+    }
+    return { Day, Ms / 3600000, Ms / 60000 % 60, Ms / 1000 % 60, Ms % 1000 };
+}
+
+QString Number(int Value, int Digits)
+{
+    return QString::number(Value).rightJustified(Digits, QLatin1Char('0'));
+}
+
+// The product speaks French only: a French system locale (France, Belgium, Canada,
+// Switzerland...) is taken as it is, any other locale is replaced by French (France).
+// Qt has no time separator setting; every French locale writes hours and minutes
+// with a colon, so that is the separator.
+TFormatSettings DefaultFormatSettings()
+{
+    QLocale Locale = QLocale::system();
+    if (Locale.language() != QLocale::French) {
+        Locale = QLocale(QLocale::French, QLocale::France);
+    }
+    return { QLatin1Char(':'), Locale.dateFormat(QLocale::LongFormat), Locale };
+}
+
+} // namespace
+
+TDateTime Now()
+{
+    return DateTimeFromQt(ClockSource().Now());
+}
+
+TDateTime DateTimeFromQt(const QDateTime& Value)
+{
+    if (!Value.isValid()) {
+        return 0;
+    }
+    const double Days = double(Epoch.daysTo(Value.date()));
+    const double Time = double(Value.time().msecsSinceStartOfDay()) / double(MsPerDay);
+    return Days >= 0 ? Days + Time : Days - Time;
+}
+
+QDateTime DateTimeToQt(TDateTime Value)
+{
+    const TDecoded D = Decode(Value);
+    return QDateTime(Epoch.addDays(D.Day), QTime(D.Hour, D.Min, D.Sec, D.MSec));
+}
+
+TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec)
+{
+    if (Hour < 0 || Hour > 23 || Min < 0 || Min > 59 || Sec < 0 || Sec > 59 || MSec < 0
+        || MSec > 999) {
+        throw EConvertError(QStringLiteral("Argument incorrect pour le codage d'une heure"));
+    }
+    return double(((Hour * 60 + Min) * 60 + Sec) * 1000 + MSec) / double(MsPerDay);
+}
+
+TFormatSettings& FormatSettings()
+{
+    static TFormatSettings Settings = DefaultFormatSettings();
+    return Settings;
+}
+
+QString FormatDateTime(const QString& Format, TDateTime Value)
+{
+    const TDecoded D = Decode(Value);
+    const TFormatSettings& Settings = FormatSettings();
+    const QDate Date = Epoch.addDays(D.Day);
+    QString Result;
+    char16_t LastToken = 0;
+    qsizetype i = 0;
+    while (i < Format.size()) {
+        const QChar C = Format[i];
+        if (C == QLatin1Char('"') || C == QLatin1Char('\'')) {
+            qsizetype End = Format.indexOf(C, i + 1);
+            if (End < 0) {
+                End = Format.size();
+            }
+            Result += QStringView(Format).mid(i + 1, End - i - 1);
+            i = End + 1;
+            continue;
+        }
+        if (C == QLatin1Char(':')) {
+            Result += Settings.TimeSeparator;
+            ++i;
+            continue;
+        }
+        if (C.unicode() > 0x7F || !C.isLetter()) {
+            Result += C;
+            ++i;
+            continue;
+        }
+        // A run of the same letter is one token; its length picks the variant.
+        qsizetype Count = 1;
+        while (i + Count < Format.size() && Format[i + Count] == C) {
+            ++Count;
+        }
+        char16_t Token = C.toUpper().unicode();
+        if (Token == u'M' && LastToken == u'H') {
+            Token = u'N';
+        }
+        LastToken = Token;
+        switch (Token) {
+        case u'Y':
+            Result += Count <= 2 ? Number(Date.year() % 100, 2) : Number(Date.year(), 4);
+            break;
+        case u'M':
+            if (Count <= 2) {
+                Result += Number(Date.month(), int(Count));
+            } else {
+                Result += Settings.Locale.monthName(
+                    Date.month(), Count == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+            }
+            break;
+        case u'D':
+            if (Count <= 2) {
+                Result += Number(Date.day(), int(Count));
+            } else if (Count <= 4) {
+                Result += Settings.Locale.dayName(
+                    Date.dayOfWeek(), Count == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+            } else if (Count == 5) {
+                Result += Settings.Locale.toString(Date, QLocale::ShortFormat);
+            } else {
+                Result += Settings.Locale.toString(Date, Settings.LongDateFormat);
+            }
+            break;
+        case u'H':
+            Result += Number(D.Hour, Count == 1 ? 1 : 2);
+            break;
+        case u'N':
+            Result += Number(D.Min, Count == 1 ? 1 : 2);
+            break;
+        case u'S':
+            Result += Number(D.Sec, Count == 1 ? 1 : 2);
+            break;
+        case u'Z':
+            Result += Number(D.MSec, Count < 3 ? 1 : 3);
+            break;
+        default:
+            Result += QStringView(Format).mid(i, Count);
+            break;
+        }
+        i += Count;
+    }
+    return Result;
+}
+
+TDateTime StrToTime(const QString& S)
+{
+    const QChar Separator = FormatSettings().TimeSeparator;
+    qsizetype Pos = 0;
+    auto SkipBlanks = [&] {
+        while (Pos < S.size() && S[Pos] == QLatin1Char(' ')) {
+            ++Pos;
+        }
+    };
+    // Reads a decimal number of ASCII digits; the value stops growing once it is far
+    // out of range, so a string of a million digits neither overflows nor passes.
+    auto ScanNumber = [&](int& Number) {
+        SkipBlanks();
+        const qsizetype Start = Pos;
+        Number = 0;
+        while (Pos < S.size() && S[Pos] >= QLatin1Char('0') && S[Pos] <= QLatin1Char('9')) {
+            if (Number < 100000) {
+                Number = Number * 10 + (S[Pos].unicode() - u'0');
+            }
+            ++Pos;
+        }
+        return Pos > Start;
+    };
+    auto ScanSeparator = [&] {
+        SkipBlanks();
+        if (Pos < S.size() && S[Pos] == Separator) {
+            ++Pos;
+            return true;
+        }
+        return false;
+    };
+
+    int Hour = 0, Min = 0, Sec = 0;
+    bool Ok = ScanNumber(Hour) && ScanSeparator() && ScanNumber(Min);
+    if (Ok && ScanSeparator()) {
+        Ok = ScanNumber(Sec);
+    }
+    SkipBlanks();
+    if (!Ok || Pos != S.size() || Hour > 23 || Min > 59 || Sec > 59) {
+        throw EConvertError(FormatMessage(QStringLiteral("'%s' n'est pas une heure correcte"), { S }));
+    }
+    return EncodeTime(Hour, Min, Sec, 0);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QChar>
+#include <QLocale>
+#include <QString>
+
+class QDateTime;
+
+// A local date and time as a count of days since 1899-12-30 00:00, the fraction being
+// the time of day. The difference of two values is a duration in days. Dates before
+// the epoch are negative with the time of day counted away from zero (-1.25 is
+// 1899-12-29 06:00), so the time of day is always the magnitude of the fraction.
+using TDateTime = double;
+
+// The current local date and time, with its milliseconds, from the clock source.
+TDateTime Now();
+
+TDateTime DateTimeFromQt(const QDateTime& Value);
+// Throws EConvertError for values outside the years 1 to 9999 or not finite.
+QDateTime DateTimeToQt(TDateTime Value);
+// A time of day; throws EConvertError when a field is out of its range.
+TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec);
+
+// What the formatting and parsing routines take from the user's locale.
+struct TFormatSettings {
+    QChar TimeSeparator;
+    QString LongDateFormat; // a QLocale date pattern, e.g. "dddd d MMMM yyyy"
+    QLocale Locale; // day and month names
+};
+
+// The program-wide settings, read from the system at first use; tests may change them.
+TFormatSettings& FormatSettings();
+
+// Formats Value by tokens (letters are case-insensitive):
+//   d, dd           day of the month, without / with a leading zero
+//   ddd, dddd       short / long day name
+//   ddddd           the short date; dddddd (and longer runs) the long date format
+//   m, mm           month number; after an hour token (h or hh, other text between
+//                   them allowed) the minute instead
+//   mmm, mmmm       short / long month name
+//   yy, yyyy        two-digit / four-digit year
+//   h, hh           hour 0-23, without / with a leading zero
+//   n, nn           minute;  s, ss  second;  z, zzz  millisecond (zzz: three digits)
+//   :               the time separator of the settings
+//   "..." or '...'  copied as written
+// Every other character is copied. The value is rounded to the millisecond first, so
+// a duration (a difference of two values) reads as a time of day with whole days
+// dropped. A negative value reads by its magnitude: when the system clock is put back
+// past a stopwatch's start, the stopwatch shows how far it is from the start.
+QString FormatDateTime(const QString& Format, TDateTime Value);
+
+// Reads a time of day written as hour, time separator, minute and optionally another
+// separator and the second, blanks allowed around the numbers. Anything else, or an
+// hour above 23, a minute or second above 59, throws EConvertError with
+// "'<text>' n'est pas une heure correcte".
+TDateTime StrToTime(const QString& S);

@@ -1,0 +1,348 @@
+#include "toolkit/text/profile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <optional>
+
+namespace {
+
+const QByteArray Utf8Bom("\xEF\xBB\xBF");
+
+bool IsBlank(char C)
+{
+    return C == ' ' || C == '\t' || C == '\r' || C == '\v' || C == '\f';
+}
+
+QString TrimBlanks(const QString& S)
+{
+    qsizetype Begin = 0, End = S.size();
+    while (Begin < End && S[Begin].unicode() < 0x80 && IsBlank(char(S[Begin].unicode()))) {
+        ++Begin;
+    }
+    while (End > Begin && S[End - 1].unicode() < 0x80 && IsBlank(char(S[End - 1].unicode()))) {
+        --End;
+    }
+    return S.mid(Begin, End - Begin);
+}
+
+enum class TLineKind { Blank, Comment, Section, Entry, Other };
+
+// One line of the file, by byte offsets into the file's content.
+struct TLine {
+    qsizetype Begin = 0; // first byte
+    qsizetype End = 0; // end of the text, before CR LF or LF
+    qsizetype Next = 0; // first byte of the next line
+    TLineKind Kind = TLineKind::Other;
+    QString Name; // section name or key, blanks removed
+    qsizetype ValueBegin = 0; // Entry: where the value starts (End when there is no "=")
+    qsizetype ValueEnd = 0; // Entry: end of the value, trailing blanks excluded
+    bool HasEquals = false;
+};
+
+// A profile file read line by line. Blanks, "[", "]", ";", "=" and line ends are
+// ASCII, so they are found in the raw bytes whether the text is UTF-8 or Latin-1; only
+// names and values are decoded. Lines are classified one at a time and never stored,
+// so a file of millions of short lines costs no more memory than its bytes.
+class TProfileText {
+public:
+    explicit TProfileText(QByteArray Data)
+        : FData(std::move(Data))
+    {
+        if (FData.startsWith(Utf8Bom)) {
+            FBodyStart = Utf8Bom.size();
+        }
+        FLatin1 = !QByteArrayView(FData).sliced(FBodyStart).isValidUtf8();
+    }
+
+    const QByteArray& Data() const { return FData; }
+    bool Latin1() const { return FLatin1; }
+    bool Empty() const { return FData.size() == FBodyStart; }
+
+    QString Decode(qsizetype Begin, qsizetype End) const
+    {
+        const QByteArrayView Bytes = QByteArrayView(FData).sliced(Begin, End - Begin);
+        return FLatin1 ? QString::fromLatin1(Bytes) : QString::fromUtf8(Bytes);
+    }
+
+    // The value of an entry with one pair of surrounding quotes removed.
+    QString Value(const TLine& Line) const
+    {
+        QString Text = Decode(Line.ValueBegin, Line.ValueEnd);
+        if (Text.size() >= 2 && (Text.front() == QLatin1Char('"') || Text.front() == QLatin1Char('\''))
+            && Text.back() == Text.front()) {
+            Text = Text.mid(1, Text.size() - 2);
+        }
+        return Text;
+    }
+
+    // The file's own line end (that of its first line), CR LF when it has none.
+    QByteArray LineEnd() const
+    {
+        const qsizetype NewLine = FData.indexOf('\n', FBodyStart);
+        if (NewLine < 0) {
+            return QByteArrayLiteral("\r\n");
+        }
+        return NewLine > FBodyStart && FData[NewLine - 1] == '\r' ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+    }
+
+    // Calls Visit with each line in turn while it returns true.
+    template <class TVisit>
+    void ForEachLine(TVisit Visit) const
+    {
+        qsizetype Pos = FBodyStart;
+        while (Pos < FData.size()) {
+            TLine Line;
+            Line.Begin = Pos;
+            const qsizetype NewLine = FData.indexOf('\n', Pos);
+            Line.Next = NewLine < 0 ? FData.size() : NewLine + 1;
+            Line.End = NewLine < 0 ? FData.size() : NewLine;
+            if (Line.End > Line.Begin && FData[Line.End - 1] == '\r') {
+                --Line.End;
+            }
+            Classify(Line);
+            if (!Visit(Line)) {
+                return;
+            }
+            Pos = Line.Next;
+        }
+    }
+
+private:
+    void Classify(TLine& Line) const
+    {
+        qsizetype Begin = Line.Begin, End = Line.End;
+        while (Begin < End && IsBlank(FData[Begin])) {
+            ++Begin;
+        }
+        while (End > Begin && IsBlank(FData[End - 1])) {
+            --End;
+        }
+        if (Begin == End) {
+            Line.Kind = TLineKind::Blank;
+        } else if (FData[Begin] == ';') {
+            Line.Kind = TLineKind::Comment;
+        } else if (FData[Begin] == '[') {
+            const qsizetype Close = FData.indexOf(']', Begin + 1);
+            if (Close >= 0 && Close < End) {
+                Line.Kind = TLineKind::Section;
+                Line.Name = TrimBlanks(Decode(Begin + 1, Close));
+            }
+        } else {
+            Line.Kind = TLineKind::Entry;
+            qsizetype Equals = FData.indexOf('=', Begin);
+            Line.HasEquals = Equals >= 0 && Equals < End;
+            if (!Line.HasEquals) {
+                Equals = End;
+            }
+            Line.Name = TrimBlanks(Decode(Begin, Equals));
+            qsizetype ValueBegin = Line.HasEquals ? Equals + 1 : Line.End;
+            while (ValueBegin < End && IsBlank(FData[ValueBegin])) {
+                ++ValueBegin;
+            }
+            Line.ValueBegin = ValueBegin;
+            Line.ValueEnd = std::max(ValueBegin, End);
+            if (Line.HasEquals && ValueBegin == End) {
+                Line.ValueBegin = Line.ValueEnd = Equals + 1; // empty value: keep "key="
+            }
+        }
+    }
+
+    QByteArray FData;
+    qsizetype FBodyStart = 0;
+    bool FLatin1 = false;
+};
+
+// What a search for an entry finds: only the first section of the name is searched,
+// and in it the first entry of the key.
+struct TFound {
+    bool SectionFound = false;
+    std::optional<TLine> Key;
+    TLine SectionLast; // the section's last line that is not blank, its header at least
+    bool LastLineBlank = false; // of the whole file; known when the section is missing
+};
+
+TFound Find(const TProfileText& Text, const QString& Section, const QString& Key)
+{
+    TFound Found;
+    Text.ForEachLine([&](const TLine& Line) {
+        Found.LastLineBlank = Line.Kind == TLineKind::Blank;
+        if (Line.Kind == TLineKind::Section) {
+            if (Found.SectionFound) {
+                return false; // the section has ended
+            }
+            if (Line.Name.compare(Section, Qt::CaseInsensitive) == 0) {
+                Found.SectionFound = true;
+                Found.SectionLast = Line;
+            }
+        } else if (Found.SectionFound) {
+            if (Line.Kind == TLineKind::Entry && Line.Name.compare(Key, Qt::CaseInsensitive) == 0) {
+                Found.Key = Line;
+                return false;
+            }
+            if (Line.Kind != TLineKind::Blank) {
+                Found.SectionLast = Line;
+            }
+        }
+        return true;
+    });
+    return Found;
+}
+
+// The whole file, or nothing when it cannot be opened or read or passes
+// ProfileMaxSize. Read in pieces so that a device without an end costs no more.
+std::optional<QByteArray> ReadFile(const QString& FileName)
+{
+    QFile File(FileName);
+    if (!File.open(QIODevice::ReadOnly) || File.size() > ProfileMaxSize) {
+        return std::nullopt;
+    }
+    QByteArray Data;
+    Data.reserve(File.size());
+    char Buffer[65536];
+    for (;;) {
+        const qint64 Count = File.read(Buffer, sizeof Buffer);
+        if (Count < 0 || Data.size() + Count > ProfileMaxSize) {
+            return std::nullopt;
+        }
+        if (Count == 0) {
+            return Data;
+        }
+        Data.append(Buffer, Count);
+    }
+}
+
+// Writable for this process, and not marked read-only: the superuser may write
+// anywhere, but a file or folder without any write permission bit is treated as
+// read-only for everyone, as the read-only attribute is on Windows.
+bool IsWritable(const QFileInfo& Info)
+{
+    constexpr QFileDevice::Permissions AnyWrite
+        = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return Info.isWritable() && Info.permissions().testAnyFlags(AnyWrite);
+}
+
+bool HasLineBreakOrNul(const QString& S)
+{
+    return S.contains(QLatin1Char('\n')) || S.contains(QLatin1Char('\r')) || S.contains(QChar(0));
+}
+
+bool FitsLatin1(const QString& S)
+{
+    for (QChar C : S) {
+        if (C.unicode() > 0xFF) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The file's bytes with the entry set; nullopt when the new text cannot be stored.
+std::optional<QByteArray> Edit(const TProfileText& Text, const QString& Section,
+    const QString& Key, const QString& Value)
+{
+    if (Text.Latin1() && !(FitsLatin1(Section) && FitsLatin1(Key) && FitsLatin1(Value))) {
+        return std::nullopt;
+    }
+    auto Encode = [&](const QString& S) { return Text.Latin1() ? S.toLatin1() : S.toUtf8(); };
+    const QByteArray Eol = Text.LineEnd();
+    const QByteArray Entry = Encode(Key) + '=' + Encode(Value) + Eol;
+    QByteArray Data = Text.Data();
+    const TFound Found = Find(Text, Section, Key);
+
+    if (!Found.SectionFound) {
+        QByteArray Tail;
+        if (!Text.Empty()) {
+            if (!Data.endsWith('\n')) {
+                Tail += Eol;
+            }
+            if (!Found.LastLineBlank) {
+                Tail += Eol; // a blank line between sections
+            }
+        }
+        return Data + Tail + '[' + Encode(Section) + ']' + Eol + Entry;
+    }
+    if (Found.Key) {
+        const TLine& Line = *Found.Key;
+        const QByteArray NewValue = (Line.HasEquals ? QByteArray() : QByteArray("=")) + Encode(Value);
+        return Data.replace(Line.ValueBegin, Line.End - Line.ValueBegin, NewValue);
+    }
+    // After the section's last line that is not blank, so that blank lines keep
+    // separating it from the next section.
+    const TLine& After = Found.SectionLast;
+    const bool Ended = After.Next > After.Begin && Data[After.Next - 1] == '\n';
+    const QByteArray Insert = (Ended ? QByteArray() : Eol) + Entry;
+    return Data.insert(After.Next, Insert);
+}
+
+} // namespace
+
+QString GetPrivateProfileString(const QString& Section, const QString& Key,
+    const QString& Default, const QString& FileName, int BufferSize)
+{
+    QString Result = Default;
+    while (!Result.isEmpty() && (Result.back() == QLatin1Char(' ') || Result.back() == QLatin1Char('\t'))) {
+        Result.chop(1);
+    }
+    if (const std::optional<QByteArray> Data = ReadFile(FileName)) {
+        const TProfileText Text(*Data);
+        if (const TFound Found = Find(Text, TrimBlanks(Section), TrimBlanks(Key)); Found.Key) {
+            Result = Text.Value(*Found.Key);
+        }
+    }
+    const qsizetype Max = std::max(BufferSize - 1, 0);
+    if (Result.size() > Max) {
+        Result.truncate(Max);
+        if (!Result.isEmpty() && Result.back().isHighSurrogate()) {
+            Result.chop(1); // never end on half a character
+        }
+    }
+    return Result;
+}
+
+bool WritePrivateProfileString(const QString& Section, const QString& Key,
+    const QString& Value, const QString& FileName)
+{
+    const QString SectionName = TrimBlanks(Section);
+    const QString KeyName = TrimBlanks(Key);
+    if (HasLineBreakOrNul(Section) || HasLineBreakOrNul(Key) || HasLineBreakOrNul(Value)
+        || SectionName.contains(QLatin1Char(']')) || KeyName.isEmpty()
+        || KeyName.contains(QLatin1Char('=')) || KeyName.startsWith(QLatin1Char('['))
+        || KeyName.startsWith(QLatin1Char(';'))) {
+        return false;
+    }
+
+    const QFileInfo Info(FileName);
+    const QFileInfo Folder(Info.absolutePath());
+    if (!Folder.isDir() || !IsWritable(Folder)) {
+        return false;
+    }
+    QByteArray Old;
+    if (Info.exists()) {
+        if (!Info.isFile() || !IsWritable(Info)) {
+            return false;
+        }
+        std::optional<QByteArray> Data = ReadFile(FileName);
+        if (!Data) {
+            return false;
+        }
+        Old = std::move(*Data);
+    }
+
+    const std::optional<QByteArray> New = Edit(TProfileText(Old), SectionName, KeyName, Value);
+    if (!New) {
+        return false;
+    }
+    // QSaveFile writes a temporary file beside the target, gives it the target's
+    // permissions and renames it over the target only when everything was written.
+    QSaveFile File(FileName);
+    if (!File.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    if (File.write(*New) != New->size()) {
+        File.cancelWriting();
+        return false;
+    }
+    return File.commit();
+}

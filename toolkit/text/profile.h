@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+// Settings files in the INI layout, read and written one value at a time with the
+// rules of the Windows private-profile functions:
+//   - "[name]" starts a section, "key=value" is an entry, lines starting with ";"
+//     are comments; lines before the first section belong to no section;
+//   - section and key names compare without regard to case; blanks (spaces, tabs)
+//     around names and values are ignored; one pair of matching double or single
+//     quotes around a value is removed;
+//   - only the first section of a name is searched, and in it the first entry of a key;
+//   - CR LF and LF line ends, a UTF-8 byte order mark and a missing final line end are
+//     all accepted; the text is UTF-8, or Latin-1 when it is not valid UTF-8.
+// Files larger than ProfileMaxSize are not read: reading gives the default and writing
+// fails, so a huge or endless file (a device) costs no memory.
+
+constexpr qint64 ProfileMaxSize = 16 * 1024 * 1024;
+
+// The value of Key in Section, or Default (trailing blanks removed, as Windows does)
+// when the file, section or key is missing or unreadable. The result holds at most
+// BufferSize - 1 characters.
+QString GetPrivateProfileString(const QString& Section, const QString& Key,
+    const QString& Default, const QString& FileName, int BufferSize = 2048);
+
+// Sets Key in Section to Value. The first entry of the key gets the new value in
+// place; a missing key is added after the last line of its section, a missing section
+// at the end of the file, a missing file is created. Every other byte of the file is
+// kept, line ends and byte order mark included; new lines take the file's line end
+// (CR LF for a new file, as Windows writes them). The new content goes to a temporary
+// file in the same folder which then replaces the old one, so the old file stays
+// intact on any failure. Returns false on failure: the file or its folder is not
+// writable (a file or folder without any write permission bit counts as read-only,
+// even for the superuser), the disk is full, the file is too large or cannot be read,
+// a name or value holds a line break or NUL (it would corrupt the file), the key is
+// blank, holds "=" or starts with "[" or ";", the section name holds "]", or the file
+// is Latin-1 and the new text has characters Latin-1 cannot store.
+bool WritePrivateProfileString(const QString& Section, const QString& Key,
+    const QString& Value, const QString& FileName);
