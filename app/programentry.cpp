@@ -1,0 +1,47 @@
+#include "app/programentry.h"
+
+#include "app/unit1.h"
+#include "app/unit3.h"
+#include "toolkit/controls/graphics.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+// The built-in pictures live in this library's resources; a static library's resources
+// are registered by hand.
+static void InitBuiltinResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+void CreateVeludorForms()
+{
+    InitBuiltinResources();
+    Application->CreateForm(Form1);
+    // The countdown (Form2) and ringing (Form4) dialogs are created around the about dialog.
+    Application->CreateForm(Form3);
+}
+
+int RunVeludor(int argc, char** argv)
+{
+    QApplication App(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("veludor"));
+    QApplication::setDesktopFileName(QStringLiteral("veludor"));
+
+    // Qt's own dialog texts (file dialog, message box buttons) in French.
+    QTranslator QtFrench;
+    if (QtFrench.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&QtFrench);
+    }
+    InstallFontSubstitutions();
+
+    TApplication Veludor;
+    Veludor.SetTitle(QStringLiteral("Veludor"));
+    Veludor.SetIcon(QIcon(QStringLiteral(":/builtin/veludor.ico")));
+    QApplication::setWindowIcon(Veludor.Icon());
+    CreateVeludorForms();
+    return Veludor.Run();
+}

@@ -1,0 +1,279 @@
+#include "app/unit1.h"
+
+#include "app/unit3.h"
+#include "components/transparent_radio/vqtrradiobutton.h"
+#include "toolkit/controls/extctrls.h"
+#include "toolkit/controls/menus.h"
+#include "toolkit/controls/spin.h"
+#include "toolkit/controls/stdctrls.h"
+#include "toolkit/platform/filesearch.h"
+#include "toolkit/platform/fonts.h"
+#include "toolkit/platform/screen.h"
+#include "toolkit/text/datetime.h"
+#include "toolkit/text/profile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFont>
+
+#include <array>
+
+TForm1* Form1 = nullptr;
+
+namespace {
+const QString SettingsFile = QStringLiteral("parametre.ini");
+const QString FontFile = QStringLiteral("DS-DIGI.TTF");
+const QString DefaultSkin = QStringLiteral("horlnoirrose.bmp");
+const QString DigitFace = QStringLiteral("DS-Digital");
+
+// Adds the digit face and makes "DS-Digital" name it. Adding a font clears Qt's font
+// cache, so labels measured before this point are measured again with the new face.
+void InstallDigitFace(const QString& FileName)
+{
+    const QStringList Families = FontService().AddFontResource(FileName);
+    if (!Families.isEmpty()) {
+        QFont::insertSubstitution(DigitFace, Families.first());
+    }
+}
+}
+
+namespace {
+QString ProgramFolderOverride;
+}
+
+QString ProgramFolder()
+{
+    if (!ProgramFolderOverride.isEmpty()) {
+        return ProgramFolderOverride;
+    }
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/');
+}
+
+void SetProgramFolder(const QString& Folder)
+{
+    ProgramFolderOverride = Folder.isEmpty() || Folder.endsWith(QLatin1Char('/')) ? Folder : Folder + QLatin1Char('/');
+}
+
+QString GetFontsFolder()
+{
+    return FontService().FontsFolder();
+}
+
+TForm1::TForm1(TComponent* AOwner)
+    : TForm(AOwner)
+{
+    Form1 = this;
+    BeginLayout();
+    CreateLayout();
+    EndLayout();
+}
+
+TForm1::~TForm1()
+{
+    DestroyComponents();
+    if (Form1 == this) {
+        Form1 = nullptr;
+    }
+}
+
+void TForm1::FormCreate(TObject*)
+{
+    // 1. The digit face: copied into the user's fonts folder, so that it stays installed,
+    // and added to the program's font table. With no fonts folder the file is loaded
+    // from the current directory as it stands (never copied to the root of the disk).
+    const QString Fonts = GetFontsFolder();
+    if (!Fonts.isEmpty()) {
+        FontService().CopyFontFile(FontFile, Fonts + FontFile);
+        InstallDigitFace(Fonts + FontFile);
+    } else {
+        InstallDigitFace(FontFile);
+    }
+    for (TLabel* L : { Label2, Label3, Label4, Label9, Label7, Label10, Label11 }) {
+        L->SetFont(L->Font());
+    }
+
+    // 2. Settings.
+    const QString Folder = ProgramFolder();
+    const QString Skin = GetPrivateProfileString(QStringLiteral("form"), QStringLiteral("couleur"),
+        DefaultSkin, Folder + SettingsFile);
+
+    // 3. Skin: the window keeps the size and shape given by the built-in picture.
+    Image1->LoadFromFile(Folder + QStringLiteral("skin/") + Skin);
+
+    // 4. Placement near the bottom-right corner of the primary screen, above the panel.
+    const QSize Screen = ScreenMetrics().PrimaryScreenSize();
+    const QRect Work = ScreenMetrics().WorkArea();
+    const QRect Virtual = ScreenMetrics().VirtualScreen();
+    const int W = Width();
+    const int H = Height();
+    QRect Place(Screen.width() - W - 20,
+        Screen.height() - H - (Virtual.height() - Work.height()) - 20, W, H);
+    // With monitors stacked or side by side the formula can leave the primary work area
+    // (a negative top, say); the window then stands 20 pixels inside its bottom-right
+    // corner instead, where the user will find it.
+    if (!Work.isEmpty() && !Work.contains(Place)) {
+        Place.moveTo(Work.right() + 1 - W - 20, Work.bottom() + 1 - H - 20);
+    }
+    SetBounds(Place.left(), Place.top(), W, H);
+
+    // 5. Skin items' captions are file names: no accelerator may be inserted.
+    PopupMenu1->AutoHotkeys = false;
+
+    // 6. Skin list, one item per picture under "&Couleur" (found by position).
+    for (const QString& Name : FileSearch().FindFiles(Folder + QStringLiteral("skin"), QStringLiteral("*.bmp"))) {
+        ComboBox1->AddItem(Name);
+    }
+    TMenuItem* Colours = PopupMenu1->Items()->Items(3);
+    for (const QString& Name : ComboBox1->Items()) {
+        auto* Item = new TMenuItem(PopupMenu1);
+        Item->SetCaption(Name);
+        Item->OnClick = [this](TObject* S) { GenericMenuItemClick(S); };
+        Colours->Add(Item);
+    }
+
+    // 7. Initial time, each reading the clock anew.
+    Label1->SetCaption(FormatDateTime(QStringLiteral("dddddd"), Now()));
+    const QString Hours = FormatDateTime(QStringLiteral("hh"), Now());
+    const QString Minutes = FormatDateTime(QStringLiteral("nn"), Now());
+    Label2->SetCaption(Hours);
+    Label4->SetCaption(Minutes);
+    Label3->SetCaption(QStringLiteral(":"));
+    SpinEdit1->SetValue(Hours.toInt());
+    SpinEdit2->SetValue(Minutes.toInt());
+}
+
+void TForm1::FormClose(TObject*, TCloseAction&)
+{
+}
+
+void TForm1::Timer1Timer(TObject*)
+{
+    Label1->SetCaption(FormatDateTime(QStringLiteral("dddddd"), Now()));
+    Label2->SetCaption(FormatDateTime(QStringLiteral("hh"), Now()));
+    Label4->SetCaption(FormatDateTime(QStringLiteral("nn"), Now()));
+    if (Tag == 0) {
+        Label3->SetCaption(QStringLiteral(":"));
+        Tag = 1;
+    } else {
+        Label3->SetCaption(QStringLiteral(" "));
+        Tag = 0;
+    }
+}
+
+namespace {
+std::array<TControl*, 6> ClockControls()
+{
+    return { Form1->Label1, Form1->Label2, Form1->Label3, Form1->Label4, Form1->Label8, Form1->Label9 };
+}
+
+std::array<TControl*, 9> AlarmControls()
+{
+    return { Form1->SpinEdit1, Form1->SpinEdit2, Form1->Image4, Form1->Image5, Form1->Label5,
+        Form1->Button1, Form1->Button2, Form1->VqTrRadioButton1, Form1->VqTrRadioButton2 };
+}
+
+template <size_t N>
+void SetVisible(const std::array<TControl*, N>& Controls, bool Visible)
+{
+    for (TControl* C : Controls) {
+        C->SetVisible(Visible);
+    }
+}
+}
+
+void ShowClockControls()
+{
+    SetVisible(ClockControls(), true);
+}
+
+void HideClockControls()
+{
+    SetVisible(ClockControls(), false);
+}
+
+void ShowAlarmControls()
+{
+    SetVisible(AlarmControls(), true);
+    Form1->Label2->SetVisible(false);
+    Form1->Label3->SetVisible(false);
+}
+
+void HideAlarmControls()
+{
+    SetVisible(AlarmControls(), false);
+}
+
+namespace {
+// The stopwatch controls at their place in the view, or moved out of the picture at
+// left 240 while hidden.
+void PlaceStopwatchControls(bool Shown)
+{
+    Form1->Label7->SetBounds(Shown ? 22 : 240, 10, Form1->Label7->Width(), Form1->Label7->Height());
+    Form1->Label10->SetBounds(Shown ? 160 : 240, 37, Form1->Label10->Width(), Form1->Label10->Height());
+    Form1->Label11->SetBounds(Shown ? 168 : 240, 20, Form1->Label11->Width(), Form1->Label11->Height());
+    Form1->Button3->SetBounds(Shown ? 27 : 240, 63, Form1->Button3->Width(), Form1->Button3->Height());
+    SetVisible(std::array<TControl*, 4> { Form1->Label7, Form1->Label10, Form1->Label11, Form1->Button3 }, Shown);
+}
+}
+
+void ShowStopwatchControls()
+{
+    PlaceStopwatchControls(true);
+}
+
+void HideStopwatchControls()
+{
+    PlaceStopwatchControls(false);
+}
+
+void TForm1::Veludor1Click(TObject*)
+{
+    ShowClockControls();
+    HideAlarmControls();
+    HideStopwatchControls();
+}
+
+void TForm1::config1Click(TObject*)
+{
+    ShowAlarmControls();
+    HideClockControls();
+    HideStopwatchControls();
+    VqTrRadioButton1->Repaint();
+    VqTrRadioButton2->Repaint();
+}
+
+void TForm1::Chronometre1Click(TObject*)
+{
+    ShowStopwatchControls();
+    HideClockControls();
+    HideAlarmControls();
+}
+
+void TForm1::GenericMenuItemClick(TObject* Sender)
+{
+    auto* Item = dynamic_cast<TMenuItem*>(Sender);
+    if (!Item) {
+        return;
+    }
+    const QString Folder = ProgramFolder();
+    Image1->LoadFromFile(Folder + QStringLiteral("skin/") + Item->Caption());
+    // Saved only once the picture has loaded.
+    const QString Settings = Folder + SettingsFile;
+    if (!WritePrivateProfileString(QStringLiteral("form"), QStringLiteral("couleur"), Item->Caption(), Settings)) {
+        throw EInOutError(FormatMessage(QStringLiteral("Impossible d'écrire dans %s"), { Settings }));
+    }
+}
+
+void TForm1::A1Click(TObject*)
+{
+    if (Form3->Visible()) {
+        Form3->BringToFront();
+    } else {
+        Form3->Show();
+    }
+}
+
+void TForm1::exit1Click(TObject*)
+{
+    Close();
+}

@@ -1,0 +1,205 @@
+"""Helpers for the real-display tests.
+
+Each test gets a private copy of the run folder (the executable with its skins, font
+and sound), a private HOME, and the program started there on the display that
+scripts/test set up (Xvfb with openbox and trayer). Windows are found and inspected
+through the X server; input goes through xdotool; screenshots through ImageMagick.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+from Xlib import X, display as xdisplay
+from Xlib.ext import shape
+
+RUN_DIR = os.environ.get("VELUDOR_RUN_DIR", "")
+SOURCE_DIR = os.environ.get("VELUDOR_SOURCE_DIR", "")
+STATE_DIR = os.environ.get("VELUDOR_DESKTOP_STATE", "")
+
+
+def require_display():
+    """Exits with ctest's skip code when there is no display or no built program."""
+    if not os.environ.get("DISPLAY"):
+        print("skipped: no DISPLAY (scripts/test starts a private X server)")
+        sys.exit(77)
+    if not os.path.exists(os.path.join(RUN_DIR, "veludor")):
+        print("skipped: the program is not built")
+        sys.exit(77)
+
+
+def wait_for(condition, timeout=15.0, interval=0.05, what="condition"):
+    """Polls condition() until it returns a true value, at most timeout seconds."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *map(str, args)], check=True, capture_output=True,
+                          text=True).stdout
+
+
+class Clock:
+    """The program started in a private copy of its run folder."""
+
+    def __init__(self, settings=None, skins=None, env=None, keep_font=True):
+        self.dir = tempfile.mkdtemp(prefix="veludor-desktop-")
+        self.folder = os.path.join(self.dir, "run")
+        shutil.copytree(RUN_DIR, self.folder, copy_function=self._link_or_copy)
+        if not keep_font:
+            os.remove(os.path.join(self.folder, "DS-DIGI.TTF"))
+        if skins is not None:
+            shutil.rmtree(os.path.join(self.folder, "skin"))
+            os.makedirs(os.path.join(self.folder, "skin"))
+            for name, source in skins.items():
+                shutil.copyfile(source, os.path.join(self.folder, "skin", name))
+        if settings is not None:
+            with open(self.settings_path, "w", encoding="utf-8") as f:
+                f.write(settings)
+        self.home = os.path.join(self.dir, "home")
+        os.makedirs(self.home)
+        self.env = dict(os.environ)
+        self.env.update({
+            "HOME": self.home,
+            "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
+            "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
+            "XDG_RUNTIME_DIR": self.home,
+            "SDL_AUDIODRIVER": "disk",
+            "SDL_DISKAUDIOFILE": os.path.join(self.dir, "audio.raw"),
+            "QT_QPA_PLATFORM": "xcb",
+            "ASAN_OPTIONS": "detect_leaks=0",
+        })
+        self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        if env:
+            self.env.update(env)
+        self.proc = None
+        self.x = xdisplay.Display()
+
+    @staticmethod
+    def _link_or_copy(src, dst):
+        try:
+            os.link(src, dst)
+        except OSError:
+            shutil.copy2(src, dst)
+
+    @property
+    def settings_path(self):
+        return os.path.join(self.folder, "parametre.ini")
+
+    def start(self):
+        self.log = open(os.path.join(self.dir, "program.log"), "w")
+        self.proc = subprocess.Popen([os.path.join(self.folder, "veludor")], cwd=self.folder,
+                                     env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
+        return self
+
+    def stop(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        if getattr(self, "log", None):
+            self.log.close()
+        self.x.close()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    # --- windows ---------------------------------------------------------------------
+
+    def windows(self, name=None):
+        """Top-level client windows of our process (mapped or not), optionally by title."""
+        root = self.x.screen().root
+        pid_atom = self.x.intern_atom("_NET_WM_PID")
+        result = []
+        for w in root.query_tree().children:
+            for c in [w] + list(w.query_tree().children):
+                try:
+                    prop = c.get_full_property(pid_atom, X.AnyPropertyType)
+                    if not prop or prop.value[0] != self.proc.pid:
+                        continue
+                    title = c.get_wm_name()
+                    if title is None:
+                        net = c.get_full_property(self.x.intern_atom("_NET_WM_NAME"), X.AnyPropertyType)
+                        title = net.value.decode() if net else ""
+                    if isinstance(title, bytes):
+                        title = title.decode("utf-8", "replace")
+                    if name is None or title == name:
+                        result.append(c)
+                except Exception:
+                    continue
+        return result
+
+    def window(self, name="Form1", timeout=20.0):
+        """The mapped window with that title, waited for."""
+        def find():
+            for w in self.windows(name):
+                if w.get_attributes().map_state == X.IsViewable:
+                    return w
+            return None
+        return wait_for(find, timeout, what="window " + name)
+
+    def geometry(self, w):
+        """(left, top, width, height) of a window in root coordinates."""
+        g = w.get_geometry()
+        t = w.translate_coords(self.x.screen().root, 0, 0)
+        return (-t.x, -t.y, g.width, g.height)
+
+    def shape_rects(self, w):
+        return [(r.x, r.y, r.width, r.height)
+                for r in w.shape_get_rectangles(shape.SK.Bounding).rectangles]
+
+    def screenshot(self, path, rect=None):
+        """Saves the screen (or rect = (left, top, width, height) of it) as a PNG."""
+        cmd = ["import", "-window", "root"]
+        if rect:
+            cmd += ["-crop", "%dx%d+%d+%d" % (rect[2], rect[3], rect[0], rect[1])]
+        subprocess.run(cmd + [path], check=True, env=self.env)
+        return path
+
+    def pixels(self, path):
+        """The PNG's pixels as a dict-like (x, y) -> (r, g, b) through ImageMagick."""
+        out = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True,
+                             capture_output=True).stdout
+        size = subprocess.run(["identify", "-format", "%w %h", path], check=True,
+                              capture_output=True, text=True).stdout.split()
+        w, h = int(size[0]), int(size[1])
+        return w, h, out
+
+    # --- input -----------------------------------------------------------------------
+
+    def click(self, x, y, button=1):
+        xdotool("mousemove", "--sync", x, y)
+        xdotool("click", button)
+
+    def right_click_menu(self, x, y):
+        """Opens the pop-up menu at a screen point and returns its window."""
+        self.click(x, y, 3)
+        return wait_for(lambda: self.popup_window(), what="pop-up menu")
+
+    def popup_window(self):
+        for w in self.windows():
+            attrs = w.get_attributes()
+            if attrs.override_redirect and attrs.map_state == X.IsViewable:
+                return w
+        return None
+
+
+def pixel_at(raw, width, x, y):
+    i = (y * width + x) * 3
+    return tuple(raw[i:i + 3])

@@ -1,0 +1,12 @@
+#include "tests/fakes/fakeclock.h"
+
+TFakeClock::TFakeClock(const QDateTime& Start)
+    : FNow(Start)
+{
+    SetClockSource(this);
+}
+
+TFakeClock::~TFakeClock()
+{
+    SetClockSource(nullptr);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "toolkit/platform/errorbox.h"
+
+#include <QStringList>
+
+// Records every standard error box instead of showing it. Installs itself on
+// construction and puts the real box back on destruction.
+class TRecordingErrorBox : public IErrorBox {
+public:
+    TRecordingErrorBox();
+    ~TRecordingErrorBox() override;
+    void ShowError(const QString& Title, const QString& Text) override;
+
+    QStringList Titles;
+    QStringList Texts;
+};

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "toolkit/controls/graphics.h"
+#include "toolkit/core/classes.h"
+
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+class TWinControl;
+class TPopupMenu;
+
+enum class TCursor { crDefault, crSizeAll, crHandPoint };
+
+// A visual control: a component with a parent, a place and a size in the parent's
+// client coordinates, a visibility, a caption and a font. Each control is carried by one
+// Qt widget, created by the control and destroyed with it.
+class TControl : public TComponent {
+public:
+    TControl(TComponent* AOwner, QWidget* AWidget);
+    ~TControl() override;
+
+    QWidget* Widget() const { return FWidget; }
+
+    TWinControl* Parent() const { return FParent; }
+    virtual void SetParent(TWinControl* AParent);
+
+    int Left() const { return FBounds.x(); }
+    int Top() const { return FBounds.y(); }
+    int Width() const { return FBounds.width(); }
+    int Height() const { return FBounds.height(); }
+    QRect BoundsRect() const { return FBounds; }
+    void SetLeft(int Value) { SetBounds(Value, Top(), Width(), Height()); }
+    void SetTop(int Value) { SetBounds(Left(), Value, Width(), Height()); }
+    void SetWidth(int Value) { SetBounds(Left(), Top(), Value, Height()); }
+    void SetHeight(int Value) { SetBounds(Left(), Top(), Width(), Value); }
+    virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+
+    bool Visible() const { return FVisible; }
+    virtual void SetVisible(bool Value);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+
+    bool Enabled() const { return FEnabled; }
+    virtual void SetEnabled(bool Value);
+
+    const QString& Caption() const { return FCaption; }
+    virtual void SetCaption(const QString& Value);
+
+    const TFont& Font() const { return FFont; }
+    virtual void SetFont(const TFont& Value);
+
+    TColor Color() const { return FColor; }
+    virtual void SetColor(TColor Value);
+
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor Value) { FCursor = Value; }
+
+    // Point conversions between screen and this control's client coordinates.
+    QPoint ScreenToClient(const QPoint& P) const;
+    QPoint ClientToScreen(const QPoint& P) const;
+
+    void Invalidate();
+    void Repaint();
+
+    // Runs OnClick through the application's error box.
+    virtual void Click();
+    TNotifyEvent OnClick;
+
+protected:
+    friend class TWinControl;
+    void ParentDestroyed();
+    virtual void FontChanged();
+    virtual void CaptionChanged();
+
+    QPointer<QWidget> FWidget;
+    TWinControl* FParent = nullptr;
+    QRect FBounds;
+    bool FVisible = true;
+    bool FEnabled = true;
+    QString FCaption;
+    TFont FFont;
+    TColor FColor = clBtnFace;
+    TCursor FCursor = TCursor::crDefault;
+};
+
+// A control with a window of its own: it takes its own mouse input and its presses are
+// addressed to it, not to its parent.
+class TWinControl : public TControl {
+public:
+    TWinControl(TComponent* AOwner, QWidget* AWidget);
+    ~TWinControl() override;
+
+    int ControlCount() const { return int(FControls.size()); }
+    TControl* Controls(int Index) const { return FControls.at(size_t(Index)); }
+
+    bool Focused() const;
+    void SetFocus();
+
+private:
+    friend class TControl;
+    std::vector<TControl*> FControls;
+};
+
+// A control without a window of its own (labels, pictures): presses on it reach its
+// parent window, which hands clicks to the control under the cursor.
+class TGraphicControl : public TControl {
+public:
+    TGraphicControl(TComponent* AOwner, QWidget* AWidget);
+};

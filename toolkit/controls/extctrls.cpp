@@ -1,0 +1,144 @@
+#include "toolkit/controls/extctrls.h"
+
+#include "toolkit/controls/forms.h"
+
+#include <QPainter>
+#include <QTimer>
+
+namespace {
+class TImageWidget : public QWidget {
+public:
+    explicit TImageWidget(TImage* AImage)
+        : FImage(AImage)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter P(this);
+        P.drawImage(0, 0, FImage->Face());
+    }
+
+private:
+    TImage* FImage;
+};
+}
+
+TImage::TImage(TComponent* AOwner)
+    : TGraphicControl(AOwner, new TImageWidget(this))
+{
+    SetBounds(0, 0, 105, 105);
+}
+
+void TImage::LoadFromFile(const QString& FileName)
+{
+    FPicture.LoadFromFile(FileName);
+    PictureChanged();
+}
+
+void TImage::SetImage(const QImage& Image)
+{
+    FPicture.Assign(Image, TGraphicKind::Bitmap);
+    PictureChanged();
+}
+
+void TImage::PictureChanged()
+{
+    if (FAutoSize && !FPicture.Empty()) {
+        SetBounds(Left(), Top(), FPicture.Width(), FPicture.Height());
+    }
+    Rebuild();
+}
+
+void TImage::SetAutoSize(bool Value)
+{
+    FAutoSize = Value;
+    PictureChanged();
+}
+
+void TImage::SetTransparent(bool Value)
+{
+    FTransparent = Value;
+    Rebuild();
+}
+
+TColor TImage::CanvasPixel(int X, int Y)
+{
+    if (FPicture.Empty()) {
+        QImage Blank(std::max(1, Width()), std::max(1, Height()), QImage::Format_RGB32);
+        Blank.fill(Qt::white);
+        FPicture.Assign(Blank, TGraphicKind::Bitmap);
+        Rebuild();
+    } else if (FPicture.Kind() != TGraphicKind::Bitmap) {
+        throw Exception(QStringLiteral("Seule une image contenant un bitmap peut être modifiée"));
+    }
+    return FPicture.Pixel(X, Y);
+}
+
+void TImage::Rebuild()
+{
+    const QImage& Source = FPicture.Image();
+    if (!FTransparent || Source.isNull()) {
+        FFace = Source;
+    } else {
+        FFace = Source.convertToFormat(QImage::Format_ARGB32);
+        const QRgb Key = FFace.pixel(0, FFace.height() - 1) | 0xFF000000u;
+        for (int y = 0; y < FFace.height(); ++y) {
+            auto* Line = reinterpret_cast<QRgb*>(FFace.scanLine(y));
+            for (int x = 0; x < FFace.width(); ++x) {
+                if ((Line[x] | 0xFF000000u) == Key) {
+                    Line[x] = 0;
+                }
+            }
+        }
+    }
+    Invalidate();
+}
+
+TTimer::TTimer(TComponent* AOwner)
+    : TComponent(AOwner)
+    , FTimer(new QTimer)
+{
+    FTimer->setTimerType(Qt::CoarseTimer);
+    QObject::connect(FTimer, &QTimer::timeout, FTimer, [this] { Tick(); });
+    Update();
+}
+
+TTimer::~TTimer()
+{
+    delete FTimer;
+}
+
+void TTimer::SetInterval(int Value)
+{
+    FInterval = Value;
+    Update();
+}
+
+void TTimer::SetEnabled(bool Value)
+{
+    FEnabled = Value;
+    Update();
+}
+
+void TTimer::Tick()
+{
+    Application->CallEvent(OnTimer, this);
+}
+
+void TTimer::Loaded()
+{
+    TComponent::Loaded();
+    Update();
+}
+
+void TTimer::Update()
+{
+    // A stored timer starts once its form is loaded; an interval of 0 gives no ticks.
+    if (FEnabled && FInterval > 0 && !IsLoading() && !IsDesigning()) {
+        FTimer->start(FInterval);
+    } else {
+        FTimer->stop();
+    }
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "toolkit/controls/controls.h"
+#include "toolkit/graphics/picture.h"
+
+#include <QImage>
+
+class QTimer;
+
+// A picture drawn at its top-left corner, one pixel per pixel. Auto-sized pictures take
+// the size of what they hold; transparent ones leave out the colour of their bottom-left
+// pixel (the white of our icons).
+class TImage : public TGraphicControl {
+public:
+    explicit TImage(TComponent* AOwner);
+
+    TPicture& Picture() { return FPicture; }
+    const TPicture& Picture() const { return FPicture; }
+    // Loads a file into the picture (the error of the loader escapes; the picture keeps
+    // its content then) and resizes the control when AutoSize is on.
+    void LoadFromFile(const QString& FileName);
+    void SetImage(const QImage& Image);
+    // Call after changing Picture() directly.
+    void PictureChanged();
+
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool Value);
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool Value);
+
+    // The colour of a pixel read through the drawing surface: a picture without an image
+    // first gets a blank bitmap of the control's size; a picture holding another kind of
+    // image cannot be drawn on and raises. Outside the bitmap: clInvalid.
+    TColor CanvasPixel(int X, int Y);
+
+    // What is drawn on screen (with the transparent colour left out when Transparent).
+    const QImage& Face() const { return FFace; }
+
+private:
+    void Rebuild();
+    TPicture FPicture;
+    QImage FFace;
+    bool FAutoSize = false;
+    bool FTransparent = false;
+};
+
+// Ticks on the window thread every Interval milliseconds while Enabled. Changing the
+// interval or Enabled restarts the count. Each tick runs OnTimer through the error box.
+class TTimer : public TComponent {
+public:
+    explicit TTimer(TComponent* AOwner);
+    ~TTimer() override;
+
+    int Interval() const { return FInterval; }
+    void SetInterval(int Value);
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool Value);
+    TNotifyEvent OnTimer;
+    // Runs one tick now, as the timer would (tests drive timers this way).
+    void Tick();
+    void Loaded() override;
+
+private:
+    void Update();
+    QTimer* FTimer;
+    int FInterval = 1000;
+    bool FEnabled = true;
+};

@@ -1,0 +1,121 @@
+#include "toolkit/controls/spin.h"
+
+#include "toolkit/controls/forms.h"
+#include "toolkit/text/datetime.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+class TSpinEditWidget : public QAbstractSpinBox {
+public:
+    explicit TSpinEditWidget(TSpinEdit* ASpin)
+        : FSpin(ASpin)
+    {
+        setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+        setKeyboardTracking(true);
+        setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+        lineEdit()->setText(QStringLiteral("0"));
+        QObject::connect(lineEdit(), &QLineEdit::textChanged, this, [this] { FSpin->TextChanged(); });
+    }
+
+    void stepBy(int Steps) override { FSpin->StepBy(Steps); }
+    QLineEdit* Line() const { return lineEdit(); }
+
+protected:
+    StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+
+    QValidator::State validate(QString& Input, int&) const override
+    {
+        const QChar Decimal = FormatSettings().Locale.decimalPoint().at(0);
+        for (const QChar C : Input) {
+            if (!C.isDigit() && C != QLatin1Char('+') && C != QLatin1Char('-') && C != Decimal) {
+                return QValidator::Invalid;
+            }
+        }
+        return QValidator::Acceptable;
+    }
+
+    void keyPressEvent(QKeyEvent* E) override
+    {
+        if (E->key() == Qt::Key_Return || E->key() == Qt::Key_Enter) {
+            QApplication::beep();
+            return;
+        }
+        const QString Typed = E->text();
+        if (!Typed.isEmpty() && Typed.at(0).isPrint()) {
+            QString Probe = Typed;
+            int Pos = 0;
+            if (validate(Probe, Pos) == QValidator::Invalid) {
+                QApplication::beep();
+                return;
+            }
+        }
+        QAbstractSpinBox::keyPressEvent(E);
+    }
+
+    void focusOutEvent(QFocusEvent* E) override
+    {
+        QAbstractSpinBox::focusOutEvent(E);
+        FSpin->SetValue(FSpin->Value());
+    }
+
+private:
+    TSpinEdit* FSpin;
+};
+
+TSpinEdit::TSpinEdit(TComponent* AOwner)
+    : TWinControl(AOwner, new TSpinEditWidget(this))
+{
+}
+
+TSpinEditWidget* TSpinEdit::Editor() const
+{
+    return static_cast<TSpinEditWidget*>(FWidget.data());
+}
+
+QString TSpinEdit::Text() const
+{
+    return Editor()->Line()->text();
+}
+
+void TSpinEdit::SetText(const QString& AText)
+{
+    Editor()->Line()->setText(AText);
+}
+
+int TSpinEdit::Value() const
+{
+    bool Ok = false;
+    const int V = Text().trimmed().toInt(&Ok, 10);
+    return Ok ? V : FMinValue;
+}
+
+int TSpinEdit::CheckValue(int AValue) const
+{
+    if (FMaxValue != FMinValue) {
+        if (AValue < FMinValue) {
+            return FMinValue;
+        }
+        if (AValue > FMaxValue) {
+            return FMaxValue;
+        }
+    }
+    return AValue;
+}
+
+void TSpinEdit::SetValue(int AValue)
+{
+    SetText(QString::number(CheckValue(AValue)));
+}
+
+void TSpinEdit::StepBy(int Delta)
+{
+    SetValue(Value() + Delta * Increment);
+}
+
+void TSpinEdit::TextChanged()
+{
+    Application->CallEvent(OnChange, this);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "toolkit/controls/controls.h"
+
+class TSpinEditWidget;
+
+// A spin box over a decimal text. The value is the text read as an integer (a text that
+// is not one reads as MinValue); setting the value clamps it to the bounds (unless both
+// are equal) and writes it back as text; the arrows and the Up and Down keys step by
+// Increment without wrapping; typing accepts digits, "+", "-", the decimal separator and
+// control keys other than Enter (anything else beeps); leaving the box clamps its value.
+// Every change of the text runs OnChange, also a change made by OnChange itself.
+class TSpinEdit : public TWinControl {
+public:
+    explicit TSpinEdit(TComponent* AOwner);
+
+    int Value() const;
+    void SetValue(int AValue);
+    int MinValue() const { return FMinValue; }
+    int MaxValue() const { return FMaxValue; }
+    // Bounds are stored without clamping the present value.
+    void SetMinValue(int AValue) { FMinValue = AValue; }
+    void SetMaxValue(int AValue) { FMaxValue = AValue; }
+    int Increment = 1;
+
+    QString Text() const;
+    void SetText(const QString& AText);
+    TNotifyEvent OnChange;
+
+    // The arrows' and keys' step: Value + Delta * Increment.
+    void StepBy(int Delta);
+    TSpinEditWidget* Editor() const;
+
+private:
+    friend class TSpinEditWidget;
+    int CheckValue(int AValue) const;
+    void TextChanged();
+    int FMinValue = 0;
+    int FMaxValue = 0;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The standard error box: title, error icon, the text, one OK button. Tests install a
+// recorder in its place.
+class IErrorBox {
+public:
+    virtual ~IErrorBox() = default;
+    virtual void ShowError(const QString& Title, const QString& Text) = 0;
+};
+
+IErrorBox& ErrorBox();
+void SetErrorBox(IErrorBox* Box);

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QStringList>
+
+// Lists the names (no folder) of the entries of Folder whose names match Pattern
+// (wildcards "*" and "?", case-insensitive), in the order the system returns them.
+// Every kind of entry is admitted: hidden files and folders too. A missing folder
+// gives an empty list.
+class IFileSearch {
+public:
+    virtual ~IFileSearch() = default;
+    virtual QStringList FindFiles(const QString& Folder, const QString& Pattern) const = 0;
+};
+
+IFileSearch& FileSearch();
+void SetFileSearch(IFileSearch* Search);

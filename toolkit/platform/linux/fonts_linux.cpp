@@ -1,0 +1,63 @@
+#include "toolkit/platform/fonts.h"
+#include "toolkit/platform/serviceslot.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QLoggingCategory>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+Q_LOGGING_CATEGORY(lcFonts, "veludor.fonts", QtWarningMsg)
+
+namespace {
+class TUserFonts : public IFontService {
+public:
+    // The per-user fonts folder of the freedesktop layout ($XDG_DATA_HOME/fonts/).
+    QString FontsFolder() const override
+    {
+        const QString Data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        if (Data.isEmpty() || !QDir::isAbsolutePath(Data)) {
+            return QString();
+        }
+        return Data + QStringLiteral("/fonts/");
+    }
+
+    bool CopyFontFile(const QString& Source, const QString& Target) override
+    {
+        QFile In(Source);
+        if (!In.open(QIODevice::ReadOnly)) {
+            qCDebug(lcFonts) << "no font file to copy:" << Source;
+            return false;
+        }
+        // A font file is small; refuse anything absurd rather than fill the disk.
+        if (In.size() > 64 * 1024 * 1024) {
+            return false;
+        }
+        QDir().mkpath(QFileInfo(Target).absolutePath());
+        // Written aside and renamed, so a program reading the folder never sees half a font.
+        QSaveFile Out(Target);
+        if (!Out.open(QIODevice::WriteOnly)) {
+            qCDebug(lcFonts) << "fonts folder not writable:" << Target;
+            return false;
+        }
+        Out.write(In.readAll());
+        return Out.commit();
+    }
+
+    QStringList AddFontResource(const QString& FileName) override
+    {
+        const int Id = QFontDatabase::addApplicationFont(FileName);
+        if (Id < 0) {
+            qCDebug(lcFonts) << "font not added:" << FileName;
+            return {};
+        }
+        return QFontDatabase::applicationFontFamilies(Id);
+    }
+};
+TUserFonts UserFonts;
+TServiceSlot<IFontService> Slot(UserFonts);
+}
+
+IFontService& FontService() { return Slot.Get(); }
+void SetFontService(IFontService* Service) { Slot.Set(Service); }
