@@ -96,6 +96,8 @@ class Clock:
         return os.path.join(self.folder, "parametre.ini")
 
     def start(self):
+        if getattr(self, "log", None):
+            self.log.close()
         self.log = open(os.path.join(self.dir, "program.log"), "w")
         self.proc = subprocess.Popen([os.path.join(self.folder, "veludor")], cwd=self.folder,
                                      env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
