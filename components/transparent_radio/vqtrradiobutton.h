@@ -1,0 +1,136 @@
+#pragma once
+
+#include "components/transparent_radio/controlcanvas.h"
+#include "components/transparent_radio/transparentoptions.h"
+#include "toolkit/controls/stdctrls.h"
+
+#include <QPoint>
+#include <QRect>
+
+#include <memory>
+
+class QEvent;
+class QPainter;
+class TVqTrRadioWidget;
+
+// The side of the check mark that the plain (not transparent) button puts its caption on.
+enum class TLeftRight { taLeftJustify, taRightJustify };
+
+// Style bits of the button's window, as its creation parameters give them.
+constexpr quint32 BS_RADIOBUTTON = 0x04;
+constexpr quint32 BS_OWNERDRAW = 0x0B;
+constexpr quint32 BS_LEFTTEXT = 0x20;
+
+struct TCreateParams {
+    QString WinClassName;
+    quint32 Style = 0;
+};
+
+// A radio button that can paint itself over whatever its parent shows behind it, so
+// that on a skinned window only a shaded round check mark and the caption are seen. In
+// every other respect it is an ordinary radio button, one of the exclusive group of its
+// parent's radio buttons.
+//
+// Transparent mode: the Qt button never paints; the paint entry draws the face
+// (DrawFace) with the control's own canvas. The background is whatever the parent and
+// the controls below paint under the control: the widget is never opaque and never fills
+// a background, so Qt composes the parent's pixels under every paint of it.
+//
+// Events (WndProc). In either mode: enabled-state, size and position changes repaint.
+// In transparent mode the message filter also applies:
+// - mouse moves never reach the Qt button (it cannot un-press on a drag); each one
+//   repaints. Without mouse tracking they arrive while a mouse button is held;
+// - a left press or double click on a control that has the keyboard focus is swallowed
+//   and only repaints, so it neither presses nor checks it; on any other control the
+//   control first takes the focus (activating its window if need be) and, once it is
+//   its window's focus widget, the press goes on to the button, then a repaint;
+// - a left release, focus in and out, a change of the check and the click notification
+//   go on to the button, then the control repaints at once over its parent.
+// Because the press handling gives the focus itself, the transparent button takes the
+// focus from the keyboard only as far as Qt is concerned (Qt would focus it before the
+// press arrives).
+//
+// The "window" of the control is the Qt button's own look: it is created when the widget
+// is first shown and takes the creation parameters then: the caption side (Alignment, as
+// the widget's layout direction) and the font. Later font changes only repaint the
+// self-drawn face; recreating the window (Alignment changes, Transparent switched off)
+// brings the Qt button up to date.
+//
+// Owns its canvas and TransparentOptions.
+class TVqTrRadioButton : public TRadioButton {
+public:
+    // The side of the square reserved for the check mark, in pixels.
+    static constexpr int CheckSize = 14;
+
+    explicit TVqTrRadioButton(TComponent* AOwner);
+    ~TVqTrRadioButton() override;
+
+    bool Transparent() const { return FTransparent; }
+    // On: invalidates only; the style bits come with the next recreation of the window.
+    // Off: recreates the window at once and the Qt button paints itself again.
+    void SetTransparent(bool Value);
+    TTransparentOptions* TransparentOptions() const { return FTransparentOptions.get(); }
+
+    // The plain button's caption side; recreates the window. The self-drawn face
+    // ignores it.
+    TLeftRight Alignment() const { return FAlignment; }
+    void SetAlignment(TLeftRight Value);
+
+    // Class "BUTTON", the radio-button type, BS_LEFTTEXT for a caption on the left-hand
+    // side as read, and BS_OWNERDRAW or-ed in while Transparent is on.
+    virtual TCreateParams CreateParams() const;
+    bool HandleAllocated() const { return FHandleAllocated; }
+    // The style the window was last created with (0 before it exists).
+    quint32 WindowStyle() const { return FWindowStyle; }
+    // Creates the window again from the current creation parameters, if it exists.
+    void RecreateWnd();
+
+    // The whole self-drawn face: focus frame, caption and check mark, laid out by
+    // TransparentOptions in the client rectangle. Draws on the canvas, so only while the
+    // paint entry has bound it.
+    virtual void DrawFace();
+    // Draws the caption into Area (wrapped when TransparentOptions->WordWrap), clipped to
+    // it and without background.
+    virtual void DrawCaption(const QRect& Area);
+    // Draws the check mark with its top-left corner at Box's (Box is CheckSize square):
+    // four shaded arcs and, when checked, the dot in the canvas font's colour (grey when
+    // disabled). Uses the "Marlett" symbol face where the system has it, the same shapes
+    // as vectors otherwise.
+    virtual void DrawCheckGlyph(const QRect& Box);
+    // Repaints the control at once over its parent's background (transparent mode only).
+    void RefreshOverParent();
+    // The control's client origin in its parent's client coordinates.
+    QPoint ParentOrigin() const;
+    // Runs OnClick, then repaints over the parent in transparent mode.
+    void Click() override;
+
+    TControlCanvas& Canvas() { return FCanvas; }
+
+protected:
+    // The font reaches the self-drawn face only; the Qt button keeps the font of its
+    // window's creation.
+    void FontChanged() override;
+
+    // The control's message handling: what it handles itself, then the message filter of
+    // transparent mode; PassOn hands an event to the Qt button. Returns Qt's "handled".
+    virtual bool WndProc(QEvent* Event);
+    bool PassOn(QEvent* Event);
+    // The paint entry: binds the canvas to Painter, takes the reading direction, runs
+    // DrawFace and unbinds the canvas, also when DrawFace fails.
+    void PaintWindow(QPainter& Painter);
+
+private:
+    friend class TVqTrRadioWidget;
+    TVqTrRadioWidget* RadioWidget() const;
+    void CreateWnd();
+    void ApplyMode();
+    void Refresh();
+    bool UseRightToLeftReading() const;
+
+    TControlCanvas FCanvas;
+    bool FTransparent = false;
+    std::unique_ptr<TTransparentOptions> FTransparentOptions;
+    TLeftRight FAlignment = TLeftRight::taRightJustify;
+    bool FHandleAllocated = false;
+    quint32 FWindowStyle = 0;
+};
