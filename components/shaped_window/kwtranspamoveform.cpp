@@ -1,0 +1,336 @@
+#include "components/shaped_window/kwtranspamoveform.h"
+
+#include "components/shaped_window/opaqueregion.h"
+#include "toolkit/controls/extctrls.h"
+#include "toolkit/controls/forms.h"
+
+#include <QCursor>
+#include <QLoggingCategory>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QWidget>
+#include <QWindow>
+
+Q_LOGGING_CATEGORY(lcShape, "veludor.shape")
+
+namespace {
+
+// The callable installed as the application's hook. A named type, so that the destructor
+// can recognise its own hook inside the std::function (which has no comparison).
+struct TMessageHook {
+    TKwTranspaMoveForm* Component;
+    void operator()(TMsg& Msg, bool& Handled) const { Component->AppMessage(Msg, Handled); }
+};
+
+} // namespace
+
+// Moves the window with the mouse until the left button is released, for platforms that
+// do not move windows on request (no window manager support, the offscreen platform).
+// It watches the window's mouse events without taking them: the release must still reach
+// the window so that Qt ends its implicit grab of the press.
+class TKwTranspaMoveForm::TDragMove : public QObject {
+public:
+    void Begin(QWidget* Widget, QPoint PressPoint)
+    {
+        End();
+        FWidget = Widget;
+        FWindow = Widget->windowHandle();
+        FPressPoint = PressPoint;
+        FOrigin = Widget->pos();
+        if (FWindow) {
+            FWindow->installEventFilter(this);
+        }
+    }
+
+    void End()
+    {
+        if (FWindow) {
+            FWindow->removeEventFilter(this);
+        }
+        FWindow = nullptr;
+        FWidget = nullptr;
+    }
+
+    bool Active() const { return FWindow != nullptr; }
+
+    ~TDragMove() override { End(); }
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override
+    {
+        switch (Event->type()) {
+        case QEvent::MouseMove: {
+            const auto* Mouse = static_cast<QMouseEvent*>(Event);
+            if (!(Mouse->buttons() & Qt::LeftButton)) {
+                End(); // the release went elsewhere
+            } else if (FWidget) {
+                FWidget->move(FOrigin + Mouse->globalPosition().toPoint() - FPressPoint);
+            }
+            break;
+        }
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(Event)->button() == Qt::LeftButton) {
+                End();
+            }
+            break;
+        case QEvent::Hide:
+        case QEvent::FocusOut:
+            End();
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(Watched, Event);
+    }
+
+private:
+    QPointer<QWindow> FWindow;
+    QPointer<QWidget> FWidget;
+    QPoint FPressPoint;
+    QPoint FOrigin;
+};
+
+TKwTranspaMoveForm::TKwTranspaMoveForm(TComponent* AOwner)
+    : TComponent(AOwner)
+    , FXYTransparentColor(nullptr)
+    , FRGVTransparentColor(nullptr)
+    , FForm(dynamic_cast<TCustomForm*>(AOwner))
+    , FDrag(std::make_unique<TDragMove>())
+{
+    FUpdating = true;
+    FRGVTransparentColor = new TRGV;
+    FRGVTransparentColor->OnChange = [this](TRGV* Sender) { RGVChange(Sender); };
+    FXYTransparentColor = new TCoord;
+    FXYTransparentColor->OnChange = [this](TCoord* Sender) { XYChange(Sender); };
+
+    if (!IsDesigning()) {
+        if (Application) {
+            Application->OnMessage = TMessageHook { this };
+        }
+        return;
+    }
+    if (FForm) {
+        FForm->SetBorderStyle(TBorderStyle::bsNone);
+    }
+    FTransparentColor = TColor(-1);
+    FXYTransparentColor->SetX(-1);
+    FXYTransparentColor->SetY(-1);
+    FRGVTransparentColor->SetR(0);
+    FRGVTransparentColor->SetG(0);
+    FRGVTransparentColor->SetB(0);
+    FUpdating = false;
+}
+
+TKwTranspaMoveForm::~TKwTranspaMoveForm()
+{
+    // Another component may have installed its own hook since; that one stays.
+    if (Application) {
+        const auto* Hook = Application->OnMessage.target<TMessageHook>();
+        if (Hook && Hook->Component == this) {
+            Application->OnMessage = nullptr;
+        }
+    }
+    FDrag.reset();
+    delete FRGVTransparentColor;
+    FRGVTransparentColor = nullptr;
+    delete FXYTransparentColor;
+    FXYTransparentColor = nullptr;
+}
+
+bool TKwTranspaMoveForm::Dragging() const { return FDrag && FDrag->Active(); }
+
+void TKwTranspaMoveForm::SetImageLinked(TImage* Value)
+{
+    if (FImageLinked && FImageLinked != Value) {
+        RemoveFreeNotification(FImageLinked);
+    }
+    FImageLinked = Value;
+    if (!Value) {
+        return;
+    }
+    Value->FreeNotification(this);
+    if (IsLoading()) {
+        return;
+    }
+    ColourFromTopLeft();
+    if (IsDesigning()) {
+        FTransparent = true;
+        FDeplacement = true;
+    } else if (FIsLoaded) {
+        BuildRegion();
+    }
+}
+
+void TKwTranspaMoveForm::SetTransparentColor(TColor Value)
+{
+    FTransparentColor = Value;
+    if (FUpdating) {
+        return;
+    }
+    ClearPick();
+    FUpdating = true;
+    Mirror();
+    FUpdating = false;
+    Rebuild();
+}
+
+void TKwTranspaMoveForm::RGVChange(TRGV* Sender)
+{
+    if (FUpdating) {
+        return;
+    }
+    ClearPick();
+    FTransparentColor = TColor(Sender->R()) + 256u * Sender->G() + 65536u * Sender->B();
+    Rebuild();
+}
+
+void TKwTranspaMoveForm::XYChange(TCoord* Sender)
+{
+    // Only -1 means "no pick": other coordinates outside the picture read as the invalid
+    // colour, which matches no pixel.
+    if (Sender->X() == -1 || Sender->Y() == -1 || FUpdating || !FImageLinked) {
+        return;
+    }
+    FTransparentColor = FImageLinked->CanvasPixel(Sender->X(), Sender->Y());
+    FUpdating = true;
+    Mirror();
+    FUpdating = false;
+    Rebuild();
+}
+
+void TKwTranspaMoveForm::ColourFromTopLeft()
+{
+    FTransparentColor = FImageLinked->CanvasPixel(0, 0);
+    ClearPick();
+    // Before Loaded the guard is already set and must stay so until Loaded clears it.
+    FUpdating = true;
+    Mirror();
+    if (FIsLoaded || IsDesigning()) {
+        FUpdating = false;
+    }
+}
+
+void TKwTranspaMoveForm::ClearPick()
+{
+    // X keeps its value; XYChange ignores the write since Y is -1.
+    FXYTransparentColor->SetY(-1);
+}
+
+void TKwTranspaMoveForm::Mirror()
+{
+    FRGVTransparentColor->SetR(quint8(FTransparentColor & 0xFF));
+    FRGVTransparentColor->SetG(quint8((FTransparentColor >> 8) & 0xFF));
+    FRGVTransparentColor->SetB(quint8((FTransparentColor >> 16) & 0xFF));
+}
+
+void TKwTranspaMoveForm::Rebuild()
+{
+    if (!IsDesigning()) {
+        BuildRegion();
+    }
+}
+
+void TKwTranspaMoveForm::Loaded()
+{
+    TComponent::Loaded();
+    if (IsDesigning()) {
+        return;
+    }
+    BuildRegion();
+    FUpdating = false;
+    FIsLoaded = true;
+}
+
+void TKwTranspaMoveForm::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == TOperation::opRemove && AComponent && AComponent == FImageLinked) {
+        SetImageLinked(nullptr);
+    }
+}
+
+void TKwTranspaMoveForm::BuildRegion()
+{
+    if (!FTransparent || !FImageLinked || !FForm) {
+        return;
+    }
+    const TImage* Picture = FImageLinked;
+    // Two resizes, height first: the window takes the picture control's extent, not the
+    // bitmap's. The window has no frame, so its outer size is its client size.
+    FForm->SetBounds(
+        FForm->Left(), FForm->Top(), FForm->Width(), Picture->Top() + Picture->Height());
+    FForm->SetBounds(
+        FForm->Left(), FForm->Top(), Picture->Left() + Picture->Width(), FForm->Height());
+
+    // Only a bitmap gives pixels to cut along; another kind of image (an icon, a JPEG)
+    // counts as an empty bitmap. The picture itself is left as it is.
+    const TPicture& Content = Picture->Picture();
+    const QImage Bits = Content.Kind() == TGraphicKind::Bitmap ? Content.Image() : QImage();
+    const QRegion Shape
+        = OpaqueRegion(Bits, FTransparentColor, QPoint(Picture->Left(), Picture->Top()));
+
+    QWidget* Window = FForm->Handle();
+    if (Shape.isEmpty()) {
+        // No opaque pixel (or no bitmap): there is nothing to cut the window to, and an
+        // empty mask would mean "no mask" to Qt, i.e. the whole rectangle. The window
+        // keeps the shape it had, rectangular if it never had one.
+        qCDebug(lcShape) << "no opaque pixel in" << FImageLinked->Name() << "- shape kept";
+    } else {
+        Window->setMask(Shape);
+    }
+    Window->raise();
+}
+
+void TKwTranspaMoveForm::AppMessage(TMsg& Msg, bool& Handled)
+{
+    if (IsDesigning() || !FDeplacement || !FForm) {
+        return;
+    }
+    // Presses on controls with a window of their own (buttons, spin boxes, edit fields)
+    // are addressed to those; presses on labels and pictures to the form itself.
+    if (Msg.hwnd != FForm->Handle()) {
+        return;
+    }
+    if (Msg.message != WM_LBUTTONDOWN) {
+        return;
+    }
+    if (PictureUnderCursor()) {
+        return; // the picture gets its click
+    }
+    StartMove(Msg.pt);
+    Handled = true;
+}
+
+bool TKwTranspaMoveForm::PictureUnderCursor() const
+{
+    // The cursor as it is now, not where the press was queued. Hidden pictures count
+    // too: the alarm view's picture buttons keep their place when the clock view shows.
+    const QPoint P = FForm->ScreenToClient(QCursor::pos());
+    for (int i = FForm->ComponentCount() - 1; i >= 0; --i) {
+        const auto* Picture = dynamic_cast<const TImage*>(FForm->Components(i));
+        if (!Picture) {
+            continue;
+        }
+        if (FImageLinked && Picture->Name() == FImageLinked->Name()) {
+            continue;
+        }
+        if (Picture->Left() <= P.x() && P.x() < Picture->Left() + Picture->Width()
+            && Picture->Top() <= P.y() && P.y() < Picture->Top() + Picture->Height()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void TKwTranspaMoveForm::StartMove(QPoint PressPoint)
+{
+    ++FMovesStarted;
+    QWidget* Widget = FForm->Widget();
+    // The window manager moves the window with the pressed button; where it cannot (or
+    // there is none) the window follows the mouse through our own drag.
+    if (QWindow* Window = Widget->windowHandle(); Window && Window->startSystemMove()) {
+        return;
+    }
+    qCDebug(lcShape) << "system move refused, dragging ourselves";
+    FDrag->Begin(Widget, PressPoint);
+}

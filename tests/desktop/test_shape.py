@@ -1,0 +1,147 @@
+"""The shaped, draggable main window on a real X server with a window manager.
+
+- The window's X shape is exactly the set of non-white pixels of the built-in picture.
+- A left-button drag starting on the skin moves the window by the drag's distance.
+- A press on a push button of the alarm view does not move the window; the button works.
+"""
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from Xlib import X  # noqa: E402
+
+from desktop import SOURCE_DIR, Clock, require_display, wait_for, xdotool  # noqa: E402
+
+BUILTIN = os.path.join(SOURCE_DIR, "assets", "builtin", "image1.bmp")
+WHITE = (255, 255, 255)
+
+
+def opaque_pixels(clock):
+    """The built-in picture's non-white pixels as a set of (x, y), and its size."""
+    width, height, raw = clock.pixels(BUILTIN)
+    opaque = set()
+    for y in range(height):
+        for x in range(width):
+            i = (y * width + x) * 3
+            if tuple(raw[i:i + 3]) != WHITE:
+                opaque.add((x, y))
+    return opaque, (width, height)
+
+
+def shape_pixels(rects):
+    return {(x, y) for (left, top, w, h) in rects
+            for y in range(top, top + h) for x in range(left, left + w)}
+
+
+def crop(clock, rect, name):
+    """The raw RGB bytes of a screen rectangle."""
+    path = clock.screenshot(os.path.join(clock.dir, name + ".png"), rect)
+    return clock.pixels(path)[2]
+
+
+class MoveRequests:
+    """Watches the root window for the clients' requests to the window manager to move a
+    window with the pointer (_NET_WM_MOVERESIZE, sent to the root window)."""
+
+    def __init__(self, x):
+        self.x = x
+        self.atom = x.intern_atom("_NET_WM_MOVERESIZE")
+        x.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
+        x.sync()
+
+    def seen(self):
+        while self.x.pending_events():
+            e = self.x.next_event()
+            if e.type == X.ClientMessage and e.client_type == self.atom:
+                return True
+        return False
+
+
+def same_share(a, b):
+    return sum(1 for x, y in zip(a, b) if x == y) / max(1, len(a))
+
+
+class ShapeTest(unittest.TestCase):
+    def setUp(self):
+        require_display()
+        self.clock = Clock().start()
+        self.addCleanup(self.clock.stop)
+        self.window = self.clock.window("Form1")
+        self.opaque, self.size = opaque_pixels(self.clock)
+        # The shape is given before the window is first shown; wait for it to be there
+        # all the same, the window manager maps the window asynchronously.
+        wait_for(lambda: self.clock.shape_rects(self.window) != [(0, 0) + self.size],
+                 what="the window's shape")
+
+    def skin_point(self, near):
+        """An opaque pixel of the skin close to `near` (window coordinates)."""
+        return min(self.opaque, key=lambda p: (p[0] - near[0]) ** 2 + (p[1] - near[1]) ** 2)
+
+    def test_shape_is_the_pictures_opaque_pixels(self):
+        self.assertEqual(self.clock.geometry(self.window)[2:], self.size)
+        shape = shape_pixels(self.clock.shape_rects(self.window))
+        self.assertEqual(len(shape - self.opaque), 0, "shape pixels that are white in the picture")
+        self.assertEqual(len(self.opaque - shape), 0, "opaque pixels cut away")
+
+    def test_drag_on_the_skin_moves_the_window(self):
+        left, top, _, _ = self.clock.geometry(self.window)
+        # Clear of the picture buttons' places (they block moves even when hidden).
+        sx, sy = self.skin_point((60, 92))
+        dx, dy = -310, -220
+        requests = MoveRequests(self.clock.x)
+        xdotool("mousemove", "--sync", left + sx, top + sy)
+        xdotool("mousedown", 1)
+        try:
+            # The move starts where the pointer is when the program handles the press:
+            # wait for its request before moving. The window manager takes the pointer
+            # over once it has read the request: keep moving until the window follows,
+            # then settle on the end point.
+            wait_for(requests.seen, what="the program's move request")
+            step = [0]
+
+            def follows():
+                step[0] ^= 1
+                xdotool("mousemove", "--sync", left + sx + dx + step[0], top + sy + dy)
+                return self.clock.geometry(self.window)[:2] != (left, top)
+            wait_for(follows, what="the window to follow the pointer")
+            xdotool("mousemove", "--sync", left + sx + dx, top + sy + dy)
+            try:
+                wait_for(lambda: self.clock.geometry(self.window)[:2] == (left + dx, top + dy),
+                         timeout=5, what="the window at the drag's end")
+            except AssertionError:
+                pass  # reported below with the place it has
+        finally:
+            xdotool("mouseup", 1)
+        self.assertEqual(self.clock.geometry(self.window)[:2], (left + dx, top + dy),
+                         "started at %d, %d" % (left, top))
+
+    def test_press_on_a_push_button_does_not_move_the_window(self):
+        left, top, _, _ = self.clock.geometry(self.window)
+        # Inside "Annuler" (32, 72, 57 x 14), away from the blinking colon.
+        area = (left + 36, top + 76, 40, 8)
+        clock_view = crop(self.clock, area, "clock")
+
+        rx, ry = self.skin_point((60, 92))
+        self.clock.right_click_menu(left + rx, top + ry)
+        xdotool("key", "r")  # "&Regleage Alarme"
+        wait_for(lambda: same_share(crop(self.clock, area, "alarm"), clock_view) < 0.8,
+                 what="the alarm view")
+
+        # Press on the button, drag a little while staying on it, release on it.
+        requests = MoveRequests(self.clock.x)
+        bx, by = left + 50, top + 79
+        xdotool("mousemove", "--sync", bx, by)
+        xdotool("mousedown", 1)
+        xdotool("mousemove", "--sync", bx + 20, by + 3)
+        xdotool("mouseup", 1)
+        # "Annuler" goes back to the clock view: the press and the release reached the
+        # button, and a move, had one been asked for, would have been asked before.
+        wait_for(lambda: same_share(crop(self.clock, area, "back"), clock_view) > 0.9,
+                 what="the clock view after Annuler")
+        self.assertFalse(requests.seen(), "a move was requested")
+        self.assertEqual(self.clock.geometry(self.window)[:2], (left, top))
+
+
+if __name__ == "__main__":
+    unittest.main()
