@@ -13,6 +13,8 @@ from Xlib import X  # noqa: E402
 
 from desktop import SOURCE_DIR, Clock, require_display, wait_for, xdotool  # noqa: E402
 
+require_display()
+
 BUILTIN = os.path.join(SOURCE_DIR, "assets", "builtin", "image1.bmp")
 WHITE = (255, 255, 255)
 
@@ -64,7 +66,6 @@ def same_share(a, b):
 
 class ShapeTest(unittest.TestCase):
     def setUp(self):
-        require_display()
         self.clock = Clock().start()
         self.addCleanup(self.clock.stop)
         self.window = self.clock.window("Form1")
