@@ -1,7 +1,9 @@
 #include "app/programentry.h"
 
 #include "app/unit1.h"
+#include "app/unit2.h"
 #include "app/unit3.h"
+#include "app/unit4.h"
 #include "toolkit/controls/graphics.h"
 
 #include <QApplication>
@@ -20,8 +22,9 @@ void CreateVeludorForms()
 {
     InitBuiltinResources();
     Application->CreateForm(Form1);
-    // The countdown (Form2) and ringing (Form4) dialogs are created around the about dialog.
+    Application->CreateForm(Form2);
     Application->CreateForm(Form3);
+    Application->CreateForm(Form4);
 }
 
 int RunVeludor(int argc, char** argv)

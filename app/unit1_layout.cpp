@@ -113,6 +113,8 @@ void TForm1::CreateLayout()
 
     MediaPlayer1 = new TMediaPlayer(this);
     MediaPlayer1->SetName(QStringLiteral("MediaPlayer1"));
+    MediaPlayer1->SetBounds(280, 48, 253, 30);
+    MediaPlayer1->SetVisible(false);
 
     Edit1 = Place<TEdit>(this, "Edit1", 312, 0, 121, 21);
     Edit1->SetVisible(false);

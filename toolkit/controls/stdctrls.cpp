@@ -35,7 +35,9 @@ protected:
     {
         QPainter P(this);
         if (!FLabel->Transparent()) {
-            P.fillRect(rect(), ToQColor(FLabel->Color()));
+            // Labels take their parent's colour, as the layouts expect.
+            const TColor Back = FLabel->Parent() ? FLabel->Parent()->Color() : FLabel->Color();
+            P.fillRect(rect(), ToQColor(Back));
         }
         P.setFont(FLabel->Font().ToQFont());
         P.setPen(ToQColor(FLabel->Font().Color));

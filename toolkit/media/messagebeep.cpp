@@ -1,0 +1,5 @@
+#include "toolkit/media/messagebeep.h"
+
+#include "toolkit/platform/audio.h"
+
+void MessageBeep(unsigned) { AudioService().Beep(); }

@@ -1,0 +1,8 @@
+# Sound output and the power-off request: interfaces and their Linux implementations.
+target_sources(toolkit PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/audio.h
+  ${CMAKE_CURRENT_LIST_DIR}/power.h
+  ${CMAKE_CURRENT_LIST_DIR}/linux/audio_sdl.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/linux/sdl_ondemand.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/linux/power_logind.cpp
+)
