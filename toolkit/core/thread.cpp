@@ -1,0 +1,440 @@
+#include "toolkit/core/thread.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <vector>
+
+#include <sys/eventfd.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+Q_LOGGING_CATEGORY(lcThread, "veludor.thread")
+
+// What a thread shares with the references to it and with its own system thread; it
+// outlives a self-disposing thread object for as long as anyone holds it.
+struct TThreadState {
+    std::atomic<bool> Terminated { false };
+    std::atomic<bool> Started { false };
+    std::atomic<bool> Finished { false };
+    // The system thread's id and the niceness it inherited, once it runs (priority changes).
+    std::atomic<pid_t> Tid { 0 };
+    std::atomic<int> BaseNice { 0 };
+
+    // The start gate: the body waits here until Start, or until the object is destroyed
+    // without having been started.
+    std::mutex GateLock;
+    std::condition_variable Gate;
+    bool Open = false;
+    bool Abandoned = false;
+};
+
+namespace {
+
+std::atomic<int> Instances { 0 };
+
+std::thread DefaultStarter(std::function<void()> Body)
+{
+    return std::thread(std::move(Body));
+}
+
+std::atomic<TThread::TThreadStarter> Starter { &DefaultStarter };
+
+// The niceness step of each priority, added to the niceness the thread inherited.
+int NiceStep(TThreadPriority Value)
+{
+    switch (Value) {
+    case TThreadPriority::tpIdle:
+        return 19;
+    case TThreadPriority::tpLowest:
+        return 10;
+    case TThreadPriority::tpLower:
+        return 5;
+    case TThreadPriority::tpNormal:
+        return 0;
+    case TThreadPriority::tpHigher:
+        return -5;
+    case TThreadPriority::tpHighest:
+        return -10;
+    case TThreadPriority::tpTimeCritical:
+        return -20;
+    }
+    return 0;
+}
+
+QString LoopEndedText()
+{
+    return QStringLiteral("La boucle de messages est terminée : l'appel n'a pas été exécuté");
+}
+
+// ---------------------------------------------------------------------------
+// The hand-over to the window thread
+
+// One call handed over: it lives on the waiting worker's stack until Done.
+struct TSyncRecord {
+    const std::function<void()>* Method;
+    std::exception_ptr Error;
+    bool Done = false;
+    std::condition_variable Event; // the caller's own event, waited on with the lock
+};
+
+// The program-wide queue under its one lock. Never destroyed: a worker may still be
+// waiting on it while the process exits.
+struct TSyncState {
+    std::mutex Lock;
+    std::vector<TSyncRecord*> Queue;
+    // The wake-up: an event counter that the window thread's loop watches. Valid from
+    // the first thread created on the window thread until the hand-overs are closed.
+    int WakeFd = -1;
+    std::thread::id WindowThread;
+    bool Closed = false;
+};
+
+TSyncState& Sync()
+{
+    static auto* State = new TSyncState;
+    return *State;
+}
+
+// Ends the hand-overs for good: the event loop has ended (or the application object is
+// going away). Waiting callers are released with a failure instead of the call, so a
+// worker still in its loop ends by itself and nothing waits on it.
+void CloseSynchronize()
+{
+    TSyncState& S = Sync();
+    const std::lock_guard Guard(S.Lock);
+    if (S.Closed) {
+        return;
+    }
+    S.Closed = true;
+    if (S.WakeFd >= 0) {
+        ::close(S.WakeFd);
+        S.WakeFd = -1;
+    }
+    for (TSyncRecord* R : S.Queue) {
+        R->Error = std::make_exception_ptr(EThread(LoopEndedText()));
+        R->Done = true;
+        R->Event.notify_one();
+    }
+    S.Queue.clear();
+}
+
+// Lives on the window thread as a child of the application object and watches the
+// wake-up counter; its end (with the application object) closes the hand-overs.
+//
+// The wake-up is a write to the counter rather than a posted Qt event: nothing
+// allocated by a worker is handed to the window thread (where event filters would read
+// it before any lock of ours could order that), repeated wake-ups before the window
+// thread gets to them merge into one, and the counter's write and read order the two
+// threads in a way ThreadSanitizer can check.
+class TSyncWaker : public QObject {
+public:
+    TSyncWaker(QObject* Parent, int Fd)
+        : QObject(Parent)
+        , FNotifier(qintptr(Fd), QSocketNotifier::Read, this)
+    {
+        QObject::connect(&FNotifier, &QSocketNotifier::activated, this, [Fd] {
+            // Drained before the queue is read: a wake-up written after this point
+            // leaves the counter readable, so no queued call is ever missed.
+            {
+                TSyncState& S = Sync();
+                const std::lock_guard Guard(S.Lock);
+                if (S.WakeFd == Fd) {
+                    quint64 Count = 0;
+                    const ssize_t Ignored = ::read(Fd, &Count, sizeof Count);
+                    Q_UNUSED(Ignored);
+                }
+            }
+            CheckSynchronize();
+        });
+    }
+    ~TSyncWaker() override { Close(); }
+
+    // The notifier stops watching before the counter is closed (its number may be
+    // reused at once).
+    void Close()
+    {
+        FNotifier.setEnabled(false);
+        CloseSynchronize();
+    }
+
+private:
+    QSocketNotifier FNotifier;
+};
+
+// Sets up the wake-up the first time a thread is created on the window thread.
+void InstallWaker()
+{
+    QCoreApplication* App = QCoreApplication::instance();
+    if (!App || QThread::currentThread() != App->thread()) {
+        return;
+    }
+    TSyncState& S = Sync();
+    {
+        const std::lock_guard Guard(S.Lock);
+        if (S.WakeFd >= 0 || S.Closed) {
+            return;
+        }
+    }
+    const int Fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (Fd < 0) {
+        qCWarning(lcThread) << "no wake-up for the window thread:"
+                            << std::error_code(errno, std::generic_category()).message().c_str();
+        return;
+    }
+    auto* Waker = new TSyncWaker(App, Fd);
+    // "The loop has ended" is the application's exec returning; nested loops (modal
+    // boxes) keep running the queued calls.
+    QObject::connect(App, &QCoreApplication::aboutToQuit, Waker, [Waker] { Waker->Close(); });
+    if (QAbstractEventDispatcher* Dispatcher = QAbstractEventDispatcher::instance()) {
+        QObject::connect(
+            Dispatcher, &QAbstractEventDispatcher::aboutToBlock, Waker, [] { CheckSynchronize(); });
+    }
+    const std::lock_guard Guard(S.Lock);
+    S.WakeFd = Fd;
+    S.WindowThread = std::this_thread::get_id();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// TThread::TReference
+
+bool TThread::TReference::Running() const
+{
+    return FState && FState->Started.load() && !FState->Finished.load();
+}
+
+bool TThread::TReference::Terminated() const
+{
+    return FState && FState->Terminated.load();
+}
+
+void TThread::TReference::Terminate() const
+{
+    if (FState) {
+        FState->Terminated.store(true);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// TThread
+
+TThread::TThread(bool CreateSuspended)
+    : FState(std::make_shared<TThreadState>())
+    , FCreateSuspended(CreateSuspended)
+{
+    InstallWaker();
+    try {
+        FThread = Starter.load()([Self = this, State = FState] {
+            {
+                std::unique_lock Lock(State->GateLock);
+                State->Gate.wait(Lock, [&] { return State->Open || State->Abandoned; });
+                if (State->Abandoned) {
+                    return; // destroyed before it was started: the object is gone
+                }
+            }
+            ThreadProc(Self);
+        });
+    } catch (const std::system_error& E) {
+        throw EThread(FormatMessage(QStringLiteral("Erreur de création de thread : %s"),
+            { QString::fromLocal8Bit(E.code().message().c_str()) }));
+    }
+    ++Instances;
+}
+
+TThread::~TThread()
+{
+    // A self-disposing thread runs this on its own thread, detached: nothing to wait for.
+    if (FThread.joinable()) {
+        {
+            const std::lock_guard Lock(FState->GateLock);
+            if (!FState->Open) {
+                FState->Abandoned = true;
+            }
+        }
+        FState->Terminated.store(true);
+        FState->Gate.notify_one();
+        if (FThread.get_id() == std::this_thread::get_id()) {
+            FThread.detach(); // an owned thread deleting itself from its body
+        } else {
+            FThread.join();
+        }
+    }
+    --Instances;
+}
+
+void TThread::ThreadProc(TThread* Self)
+{
+    const std::shared_ptr<TThreadState> State = Self->FState;
+    State->BaseNice.store(getpriority(PRIO_PROCESS, 0));
+    State->Tid.store(gettid());
+    Self->ApplyPriority();
+    try {
+        Self->Execute();
+    } catch (...) {
+        Self->FFatalException = std::current_exception();
+    }
+    const bool Free = Self->FFreeOnTerminate;
+    State->Finished.store(true);
+    // From here an owned thread's object may be destroyed by its owner at any moment.
+    if (Free) {
+        delete Self;
+    }
+}
+
+void TThread::AfterConstruction()
+{
+    if (!FCreateSuspended) {
+        Start();
+    }
+}
+
+void TThread::Start()
+{
+    const std::shared_ptr<TThreadState> State = FState;
+    std::unique_lock Lock(State->GateLock);
+    if (State->Open || State->Abandoned) {
+        return;
+    }
+    // Detached before the gate opens: once it is open, a self-disposing thread may
+    // destroy this object at any moment.
+    if (FFreeOnTerminate) {
+        FThread.detach();
+    }
+    State->Started.store(true);
+    State->Open = true;
+    Lock.unlock();
+    State->Gate.notify_one();
+}
+
+bool TThread::Started() const
+{
+    return FState->Started.load();
+}
+
+bool TThread::Finished() const
+{
+    return FState->Finished.load();
+}
+
+void TThread::Terminate()
+{
+    FState->Terminated.store(true);
+}
+
+bool TThread::Terminated() const
+{
+    return FState->Terminated.load();
+}
+
+void TThread::SetPriority(TThreadPriority Value)
+{
+    FPriority = Value;
+    if (FState->Tid.load() != 0 && !FState->Finished.load()) {
+        ApplyPriority();
+    }
+}
+
+void TThread::ApplyPriority()
+{
+    const pid_t Tid = FState->Tid.load();
+    const int Wanted = std::clamp(FState->BaseNice.load() + NiceStep(FPriority.load()), -20, 19);
+    errno = 0;
+    const int Current = getpriority(PRIO_PROCESS, id_t(Tid));
+    if (errno == 0 && Current == Wanted) {
+        return;
+    }
+    if (setpriority(PRIO_PROCESS, id_t(Tid), Wanted) != 0) {
+        qCDebug(lcThread) << "priority refused:" << int(FPriority.load())
+                          << std::error_code(errno, std::generic_category()).message().c_str();
+    }
+}
+
+void TThread::WaitFor()
+{
+    if (Started() && FThread.joinable() && FThread.get_id() != std::this_thread::get_id()) {
+        FThread.join();
+    }
+}
+
+TThread::TReference TThread::Reference() const
+{
+    TReference R;
+    R.FState = FState;
+    return R;
+}
+
+int TThread::InstanceCount()
+{
+    return Instances.load();
+}
+
+void TThread::SetThreadStarter(TThreadStarter Value)
+{
+    Starter.store(Value ? Value : &DefaultStarter);
+}
+
+void TThread::Synchronize(const std::function<void()>& Method)
+{
+    TSyncState& S = Sync();
+    std::unique_lock Lock(S.Lock);
+    if (std::this_thread::get_id() == S.WindowThread) {
+        Lock.unlock();
+        Method();
+        return;
+    }
+    if (S.WakeFd < 0) {
+        throw EThread(S.Closed
+                ? LoopEndedText()
+                : QStringLiteral("Aucune boucle de messages ne peut exécuter l'appel"));
+    }
+    TSyncRecord Record { &Method, {}, false, {} };
+    S.Queue.push_back(&Record);
+    const quint64 One = 1;
+    const ssize_t Ignored
+        = ::write(S.WakeFd, &One, sizeof One); // only fails when the counter is full
+    Q_UNUSED(Ignored);
+    Record.Event.wait(Lock, [&] { return Record.Done; });
+    Lock.unlock();
+    if (Record.Error) {
+        std::rethrow_exception(Record.Error);
+    }
+}
+
+bool CheckSynchronize()
+{
+    TSyncState& S = Sync();
+    std::vector<TSyncRecord*> Calls;
+    {
+        const std::lock_guard Lock(S.Lock);
+        if (S.Closed || std::this_thread::get_id() != S.WindowThread) {
+            return false;
+        }
+        Calls.swap(S.Queue);
+    }
+    // The calls run outside the lock: a call that opens a nested event loop (a message
+    // box) comes back here from that loop, and workers may queue meanwhile.
+    for (TSyncRecord* R : Calls) {
+        try {
+            (*R->Method)();
+        } catch (...) {
+            R->Error = std::current_exception();
+        }
+        // Set and signalled under the lock: the record lives on the caller's stack and
+        // disappears as soon as the caller sees Done.
+        const std::lock_guard Lock(S.Lock);
+        R->Done = true;
+        R->Event.notify_one();
+    }
+    return !Calls.empty();
+}
