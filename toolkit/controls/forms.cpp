@@ -4,7 +4,6 @@
 #include "toolkit/platform/errorbox.h"
 #include "toolkit/platform/taskbar.h"
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -397,21 +396,12 @@ TApplication::TApplication()
                     Application->Activated();
                 }
             });
-        // Work handed over for the window thread runs when its loop goes idle too.
-        if (auto* Dispatcher = QAbstractEventDispatcher::instance()) {
-            QObject::connect(Dispatcher, &QAbstractEventDispatcher::aboutToBlock, FFilter.get(), [] {
-                if (Application && Application->OnIdle) {
-                    Application->OnIdle();
-                }
-            });
-        }
     }
 }
 
 TApplication::~TApplication()
 {
     OnMessage = nullptr;
-    OnIdle = nullptr;
     DestroyComponents();
     if (QCoreApplication::instance()) {
         qApp->removeEventFilter(FFilter.get());

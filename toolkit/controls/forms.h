@@ -183,9 +183,6 @@ public:
     TNotifyEvent OnActivate;
     TNotifyEvent OnMinimize;
 
-    // Work queued for the window thread's idle time (the worker hand-over uses it).
-    std::function<void()> OnIdle;
-
     // A process-wide message number for a name, the same for every caller.
     quint32 RegisterWindowMessage(const QString& Name);
 
