@@ -1,0 +1,594 @@
+#include "components/tray_icon/piconebarretache.h"
+
+#include "components/tray_icon/exceptionnumsimagelistaffiche.h"
+#include "components/tray_icon/pourhandle.h"
+#include "components/tray_icon/separateurs.h"
+#include "toolkit/controls/extctrls.h"
+#include "toolkit/controls/imglist.h"
+#include "toolkit/controls/menus.h"
+#include "toolkit/graphics/graphicerror.h"
+#include "toolkit/graphics/icondecoder.h"
+
+#include <QCursor>
+#include <QFile>
+#include <QPixmap>
+
+namespace {
+
+// No icon file comes near this; a larger file (or a device without an end) is refused
+// after reading this much.
+constexpr qint64 MaxIconFileSize = 16 * 1024 * 1024;
+
+QIcon ChargerIcone(const QString& FileName)
+{
+    QFile File(FileName);
+    if (!File.open(QIODevice::ReadOnly)) {
+        throw EInOutError(FormatMessage(QStringLiteral("Impossible d'ouvrir le fichier %s"), { FileName }));
+    }
+    const QByteArray Data = File.read(MaxIconFileSize + 1);
+    if (Data.size() > MaxIconFileSize) {
+        throw EInvalidGraphic(QStringLiteral("Icône incorrecte"));
+    }
+    return QIcon(QPixmap::fromImage(DecodeIcon(Data)));
+}
+
+// The cursor in screen coordinates, read when the message is handled.
+QPoint GetCursorPos()
+{
+    return QCursor::pos();
+}
+
+} // namespace
+
+// What our installed handlers call: the component while it lives, and after its
+// destruction the handlers it had saved, so that a handler of ours that someone else
+// put back later never reaches a destroyed component.
+struct TPiconeBarreTache::TCrochets {
+    TPiconeBarreTache* Composant = nullptr;
+    bool Installes = false;
+    TCloseEvent AncienOnClose;
+    TNotifyEvent AncienOnActivate;
+    TNotifyEvent AncienOnMinimize;
+    TApplicationWindow::TWndProc AncienneProcFenetre;
+};
+
+TPiconeBarreTache::TPiconeBarreTache(TComponent* AOwner)
+    : TComponent(AOwner)
+    , FCrochets(std::make_shared<TCrochets>())
+{
+    auto* Fiche = dynamic_cast<TCustomForm*>(AOwner);
+    if (!Fiche) {
+        throw Exception(QStringLiteral("PiconeBarreTache doit appartenir à une fiche"));
+    }
+    FCrochets->Composant = this;
+
+    FFenetreMessages = new TPourHandle(this);
+    FFenetreMessages->SetParent(Fiche);
+
+    FMinuteurClignotement = new TTimer(this);
+    FMinuteurClignotement->SetEnabled(false);
+    FMinuteurClignotement->OnTimer = [this](TObject*) { ClignoterUneFois(); };
+    FMinuteurAnimation = new TTimer(this);
+    FMinuteurAnimation->SetEnabled(false);
+    FMinuteurAnimation->OnTimer = [this](TObject*) { EtapeAnimation(); };
+
+    FFicheProprietaire = Fiche;
+    if (IsDesigning()) {
+        // What a component newly dropped on a window starts with.
+        FPetiteIconeVisible = true;
+        FGrandeIconeVisible = true;
+        FIntervalAnimation = 1000;
+        FIntervalGrandeIconeBlink = 1000;
+        FOuvreSiClicGauche = true;
+        FMenuSiClicDroit = true;
+        return;
+    }
+    FIcone = Application->Icon();
+    InstallerCrochets();
+    FMessageTaskbarCreated = Application->RegisterWindowMessage(QStringLiteral("TaskbarCreated"));
+}
+
+TPiconeBarreTache::~TPiconeBarreTache()
+{
+    if (FIconeAjoutee) {
+        Envoyer(NIM_DELETE);
+        FIconeAjoutee = false;
+    }
+    FIcone = QIcon();
+    FDonneesIcone.hIcon = QIcon();
+    RetirerCrochets();
+    if (FMenuPop) {
+        RemoveFreeNotification(FMenuPop);
+    }
+    if (FImageList) {
+        RemoveFreeNotification(FImageList);
+    }
+    // The message window and the timers go while our members still stand.
+    DestroyComponents();
+}
+
+void TPiconeBarreTache::InstallerCrochets()
+{
+    const std::shared_ptr<TCrochets> Crochets = FCrochets;
+    Crochets->Installes = true;
+
+    Crochets->AncienOnClose = FFicheProprietaire->OnClose;
+    FFicheProprietaire->OnClose = [Crochets](TObject* Sender, TCloseAction& Action) {
+        if (Crochets->Composant) {
+            Crochets->Composant->SurFermetureFiche(Sender, Action);
+        } else if (Crochets->AncienOnClose) {
+            Crochets->AncienOnClose(Sender, Action);
+        }
+    };
+
+    Crochets->AncienOnActivate = Application->OnActivate;
+    Application->OnActivate = [Crochets](TObject* Sender) {
+        if (Crochets->Composant) {
+            Crochets->Composant->SurActivationApplication(Sender);
+        } else if (Crochets->AncienOnActivate) {
+            Crochets->AncienOnActivate(Sender);
+        }
+    };
+    Crochets->AncienOnMinimize = Application->OnMinimize;
+    Application->OnMinimize = [Crochets](TObject* Sender) {
+        if (Crochets->Composant) {
+            Crochets->Composant->SurMinimisationApplication(Sender);
+        } else if (Crochets->AncienOnMinimize) {
+            Crochets->AncienOnMinimize(Sender);
+        }
+    };
+
+    TApplicationWindow& Fenetre = Application->Handle();
+    Crochets->AncienneProcFenetre = Fenetre.WindowProc;
+    Fenetre.WindowProc = [Crochets](quint32 Msg, quintptr WParam, qintptr LParam) -> qintptr {
+        if (Crochets->Composant) {
+            return Crochets->Composant->ProcFenetreApplication(Msg, WParam, LParam);
+        }
+        return Crochets->AncienneProcFenetre ? Crochets->AncienneProcFenetre(Msg, WParam, LParam) : 0;
+    };
+}
+
+// The saved handlers go back without regard to what is installed now.
+void TPiconeBarreTache::RetirerCrochets()
+{
+    TCrochets& Crochets = *FCrochets;
+    Crochets.Composant = nullptr;
+    if (!Crochets.Installes) {
+        return;
+    }
+    if (FFicheProprietaire) {
+        FFicheProprietaire->OnClose = Crochets.AncienOnClose;
+    }
+    if (Application) {
+        Application->OnActivate = Crochets.AncienOnActivate;
+        Application->OnMinimize = Crochets.AncienOnMinimize;
+        if (Crochets.AncienneProcFenetre) {
+            Application->Handle().WindowProc = Crochets.AncienneProcFenetre;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Notification-area record
+
+void TPiconeBarreTache::RemplirDonnees()
+{
+    FDonneesIcone.cbSize = NotifyIconDataV1Size;
+    FDonneesIcone.hWnd = FFenetreMessages->Handle();
+    FDonneesIcone.uID = NumeroIcone;
+    FDonneesIcone.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    FDonneesIcone.uCallbackMessage = MessageIcone;
+    FDonneesIcone.hIcon = FIcone;
+}
+
+void TPiconeBarreTache::Envoyer(quint32 Commande)
+{
+    if (IsDesigning()) {
+        return;
+    }
+    NotifyArea().ShellNotifyIcon(Commande, FDonneesIcone);
+}
+
+// Adds even when the icon counts as present: after a restart of the tray host the
+// record has to be given again.
+void TPiconeBarreTache::AjouterIcone()
+{
+    RemplirDonnees();
+    if (FPetiteIconeVisible && !IsDesigning()) {
+        Envoyer(NIM_ADD);
+        FIconeAjoutee = true;
+    }
+}
+
+void TPiconeBarreTache::Loaded()
+{
+    TComponent::Loaded();
+    FStyleFicheMemorise = FFicheProprietaire->FormStyle();
+    AjouterIcone();
+    FChargementFini = true;
+    ChoisirImage(FNumIconeImageList);
+}
+
+void TPiconeBarreTache::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TComponent::Notification(AComponent, Operation);
+    if (Operation != TOperation::opRemove) {
+        return;
+    }
+    if (AComponent == FMenuPop) {
+        FMenuPop = nullptr;
+    }
+    if (AComponent == FImageList) {
+        FImageList = nullptr;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Property setters
+
+void TPiconeBarreTache::SetMenuPop(TPopupMenu* Value)
+{
+    if (Value == FMenuPop) {
+        return;
+    }
+    if (FMenuPop) {
+        RemoveFreeNotification(FMenuPop);
+    }
+    FMenuPop = Value;
+    // Also a menu of another window may be named: its removal notice keeps the
+    // reference from dangling.
+    FreeNotification(Value);
+}
+
+void TPiconeBarreTache::SetPetiteIconeVisible(bool Value)
+{
+    if (Value == FPetiteIconeVisible) {
+        return;
+    }
+    FPetiteIconeVisible = Value;
+    if (!FChargementFini || IsDesigning()) {
+        return;
+    }
+    if (Value && !FIconeAjoutee) {
+        RemplirDonnees();
+        Envoyer(NIM_ADD);
+        FIconeAjoutee = true;
+    }
+    if (!Value) {
+        if (FIconeAjoutee) {
+            Envoyer(NIM_DELETE);
+        }
+        FIconeAjoutee = false;
+    }
+}
+
+void TPiconeBarreTache::SetGrandeIconeVisible(bool Value)
+{
+    FGrandeIconeVisible = Value;
+    if (!IsDesigning()) {
+        Application->Handle().SetVisible(Value);
+    }
+}
+
+void TPiconeBarreTache::SetApplicationCachee(bool Value)
+{
+    FApplicationCachee = Value;
+    if (IsDesigning()) {
+        return;
+    }
+    if (Value) {
+        CacherApplication();
+    } else {
+        MontrerApplication();
+    }
+}
+
+void TPiconeBarreTache::SetIconeFileName(const QString& Value)
+{
+    FIconeFileName = Value;
+    if (!Value.isEmpty()) {
+        SetIcone(ChargerIcone(Value));
+    }
+}
+
+void TPiconeBarreTache::SetIcone(const QIcon& Value)
+{
+    FIcone = Value;
+    FDonneesIcone.hIcon = FIcone;
+    if (FIconeAjoutee) {
+        Envoyer(NIM_MODIFY);
+    }
+}
+
+void TPiconeBarreTache::SetImageList(TImageList* Value)
+{
+    if (Value == FImageList) {
+        return;
+    }
+    if (FImageList) {
+        RemoveFreeNotification(FImageList);
+    }
+    FImageList = Value;
+    FreeNotification(Value);
+}
+
+void TPiconeBarreTache::SetOrdreImageListAffiche(const QString& Value)
+{
+    for (const QChar C : Value) {
+        if (C != QLatin1Char(',') && (C < QLatin1Char('0') || C > QLatin1Char('9'))) {
+            throw ExceptionNumsImageLIstAffiche(ExceptionNumsImageLIstAffiche::MessageMauvaiseEntree());
+        }
+    }
+    FNombreEntrees = Value.isEmpty() ? 0 : CompterSeparateurs(QStringLiteral(","), Value) + 1;
+    FOrdreImageListAffiche = Value;
+}
+
+void TPiconeBarreTache::SetIntervalAnimation(int Value)
+{
+    FIntervalAnimation = Value;
+    FMinuteurAnimation->SetInterval(Value);
+}
+
+void TPiconeBarreTache::SetAnimation(bool Value)
+{
+    FAnimation = Value;
+    FMinuteurAnimation->SetEnabled(Value);
+    if (!Value) {
+        ChoisirImage(FNumIconeImageList);
+    }
+}
+
+void TPiconeBarreTache::SetNumIconeImageList(int Value)
+{
+    FNumIconeImageList = Value;
+    if (!FAnimation) {
+        ChoisirImage(Value);
+    }
+}
+
+void TPiconeBarreTache::SetHint(const QString& Value)
+{
+    FHint = Value;
+    FDonneesIcone.SetTip(Value);
+    if (FIconeAjoutee) {
+        Envoyer(NIM_MODIFY);
+    }
+}
+
+void TPiconeBarreTache::SetGrandeIconBlink(bool Value)
+{
+    FGrandeIconBlink = Value;
+    FMinuteurClignotement->SetEnabled(Value);
+    if (!Value) {
+        ArreterClignotement();
+    }
+}
+
+void TPiconeBarreTache::SetIntervalGrandeIconeBlink(int Value)
+{
+    FIntervalGrandeIconeBlink = Value;
+    FMinuteurClignotement->SetInterval(Value);
+}
+
+// ---------------------------------------------------------------------------
+// The application and its windows
+
+void TPiconeBarreTache::CacherApplication()
+{
+    Application->Handle().SetVisible(false);
+    if (TCustomForm* Principale = Application->MainForm()) {
+        Principale->Hide();
+    } else {
+        // The main window's own layout is being applied: the program starts with only
+        // its icon.
+        Application->ShowMainForm = false;
+    }
+}
+
+void TPiconeBarreTache::MontrerApplication()
+{
+    TCustomForm* Principale = Application->MainForm();
+    if (!Principale) {
+        return;
+    }
+    Application->Restore();
+    Principale->Show();
+    Principale->Repaint();
+    Application->Handle().SetVisible(FGrandeIconeVisible);
+    Principale->BringToFront();
+}
+
+// Each hook calls the handler it saved first; that handler may destroy us, so the entry
+// is held and tells whether we still live.
+void TPiconeBarreTache::SurFermetureFiche(TObject* Sender, TCloseAction& Action)
+{
+    const std::shared_ptr<TCrochets> Crochets = FCrochets;
+    if (Crochets->AncienOnClose) {
+        Crochets->AncienOnClose(Sender, Action);
+    }
+    if (Crochets->Composant == this && FReduireSiFin) {
+        Application->Handle().SetVisible(false);
+        FFicheProprietaire->Hide();
+        Action = TCloseAction::caNone;
+    }
+}
+
+void TPiconeBarreTache::SurActivationApplication(TObject* Sender)
+{
+    const std::shared_ptr<TCrochets> Crochets = FCrochets;
+    if (Crochets->AncienOnActivate) {
+        Crochets->AncienOnActivate(Sender);
+    }
+    if (Crochets->Composant == this && !FGrandeIconeVisible) {
+        Application->Handle().SetVisible(false);
+    }
+}
+
+void TPiconeBarreTache::SurMinimisationApplication(TObject* Sender)
+{
+    const std::shared_ptr<TCrochets> Crochets = FCrochets;
+    if (Crochets->AncienOnMinimize) {
+        Crochets->AncienOnMinimize(Sender);
+    }
+    if (Crochets->Composant == this && FCacherSiMinimize) {
+        Application->Handle().SetVisible(false);
+    }
+}
+
+// A change of the owner window's FormStyle re-creates its child windows, the message
+// window among them: the record is removed under the old window and added again under
+// the new one around the previous procedure's handling.
+qintptr TPiconeBarreTache::ProcFenetreApplication(quint32 Msg, quintptr WParam, qintptr LParam)
+{
+    const std::shared_ptr<TCrochets> Crochets = FCrochets; // we may be destroyed below
+    if (Msg == FMessageTaskbarCreated) {
+        AjouterIcone();
+    }
+    if (Msg == WM_WINDOWPOSCHANGING && FIconeAjoutee && FFicheProprietaire->FormStyle() != FStyleFicheMemorise) {
+        Envoyer(NIM_DELETE);
+    }
+    const qintptr Result
+        = Crochets->AncienneProcFenetre ? Crochets->AncienneProcFenetre(Msg, WParam, LParam) : 0;
+    if (Crochets->Composant == this && Msg == WM_WINDOWPOSCHANGING && FIconeAjoutee
+        && FFicheProprietaire->FormStyle() != FStyleFicheMemorise) {
+        AjouterIcone();
+        FStyleFicheMemorise = FFicheProprietaire->FormStyle();
+    }
+    return Result;
+}
+
+// ---------------------------------------------------------------------------
+// Clicks, animation and blinking
+
+void TPiconeBarreTache::TraiterMessageIcone(TMessage& Message)
+{
+    Application->Guard([&] {
+        // The handlers, the opening and the menu's wait all run other code, which may
+        // destroy us: after each, go on only while we live.
+        const std::shared_ptr<TCrochets> Crochets = FCrochets;
+        const auto Vit = [&] { return Crochets->Composant == this; };
+
+        const QPoint Curseur = GetCursorPos();
+        const int X = Curseur.x();
+        const int Y = Curseur.y();
+        const qintptr Souris = Message.LParam;
+        switch (Souris) {
+        case WM_MOUSEMOVE:
+            if (OnMouseMove) {
+                OnMouseMove(this, ssLeft, X, Y);
+            }
+            break;
+        case WM_LBUTTONDOWN:
+            if (OnMouseDown) {
+                OnMouseDown(this, TMouseButton::mbLeft, ssLeft, X, Y);
+            }
+            break;
+        case WM_LBUTTONUP:
+            if (OnMouseUp) {
+                OnMouseUp(this, TMouseButton::mbLeft, ssLeft, X, Y);
+            }
+            break;
+        case WM_LBUTTONDBLCLK:
+            if (OnDblClick) {
+                OnDblClick(this);
+            }
+            break;
+        case WM_RBUTTONDOWN:
+            if (OnMouseDown) {
+                OnMouseDown(this, TMouseButton::mbRight, ssRight, X, Y);
+            }
+            break;
+        case WM_RBUTTONUP:
+            if (OnMouseUp) {
+                OnMouseUp(this, TMouseButton::mbRight, ssRight, X, Y);
+            }
+            break;
+        case WM_MBUTTONDOWN:
+            if (OnMouseDown) {
+                OnMouseDown(this, TMouseButton::mbMiddle, ssMiddle, X, Y);
+            }
+            break;
+        case WM_MBUTTONUP:
+            if (OnMouseUp) {
+                OnMouseUp(this, TMouseButton::mbMiddle, ssMiddle, X, Y);
+            }
+            break;
+        default: // the right and middle double-clicks among them
+            break;
+        }
+        if (!Vit()) {
+            return;
+        }
+
+        if ((Souris == WM_LBUTTONDOWN && FOuvreSiClicGauche) || (Souris == WM_LBUTTONDBLCLK && FOuvreSiDblClick)) {
+            SetApplicationCachee(false);
+            if (!Vit()) {
+                return;
+            }
+        }
+
+        if (FMenuPop
+            && ((Souris == WM_RBUTTONDOWN && FMenuSiClicDroit) || (Souris == WM_LBUTTONDOWN && FMenuSiClicGauche))) {
+            // No window has to be brought forward first: an X11 pop-up menu grabs the
+            // pointer and closes on a click outside it by itself.
+            Application->ProcessMessages();
+            // The pending messages may have destroyed us or the menu.
+            if (Vit() && FMenuPop) {
+                FMenuPop->Popup(X, Y);
+            }
+        }
+    });
+}
+
+void TPiconeBarreTache::ChoisirImage(int Index)
+{
+    FImageCourante = Index;
+    if (!FImageList) {
+        return;
+    }
+    const int Count = FImageList->Count();
+    if (Index >= 0 && Index <= Count - 1 && Index <= 255) {
+        QIcon Temporaire;
+        FImageList->GetIcon(Index, Temporaire);
+        SetIcone(Temporaire);
+    }
+}
+
+void TPiconeBarreTache::EtapeAnimation()
+{
+    if (!FImageList || FImageList->Count() == 0) {
+        return;
+    }
+    const int Count = FImageList->Count();
+    if (FNombreEntrees == 0) {
+        ChoisirImage(FImageCourante < Count - 1 ? FImageCourante + 1 : 0);
+        return;
+    }
+    // Advanced before it is read: the first tick uses the second entry.
+    ++FPositionOrdre;
+    if (FPositionOrdre > FNombreEntrees - 1) {
+        FPositionOrdre = 0;
+    }
+    bool Ok = false;
+    const int Numero = ChampNumero(QStringLiteral(","), FOrdreImageListAffiche, FPositionOrdre).toInt(&Ok);
+    ChoisirImage(Ok ? Numero : 0);
+    if (FImageCourante >= Count - 1) {
+        ChoisirImage(Count - 1);
+    }
+}
+
+void TPiconeBarreTache::ClignoterUneFois()
+{
+    if (!IsDesigning()) {
+        Application->Handle().Flash(true);
+    }
+}
+
+// The flash state is cleared outright (the urgency hint taken off), whichever of its
+// two looks the button was in.
+void TPiconeBarreTache::ArreterClignotement()
+{
+    if (!IsDesigning()) {
+        Application->Handle().StopFlashing();
+    }
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "toolkit/controls/controls.h"
+
+// A window message as a handler receives it.
+struct TMessage {
+    quint32 Msg = 0;
+    quintptr WParam = 0;
+    qintptr LParam = 0;
+    qintptr Result = 0;
+};
+
+// The tray icon's message window: a windowed control that the user never sees (no size,
+// at its parent's top-left corner) whose handle is the window of the notification-area
+// record. It takes the record's callback message (0x464) and hands it to the tray
+// component that owns it; every other message gets the default handling.
+//
+// Owned by a TPiconeBarreTache and made a child of that component's owner window.
+class TPourHandle : public TWinControl {
+public:
+    explicit TPourHandle(TComponent* AOwner);
+
+    // The window handle, or null once the parent window has destroyed it.
+    QWidget* Handle() const { return FWidget; }
+
+    // Handler of message 0x464: runs the owning tray component's TraiterMessageIcone.
+    void TraiterMessageIcone(TMessage& Message);
+};

@@ -1,0 +1,170 @@
+#include "toolkit/platform/serviceslot.h"
+#include "toolkit/platform/taskbar.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// The button of a window on the taskbar, through the window manager's hints:
+// _NET_WM_STATE_SKIP_TASKBAR (EWMH) for the button itself and the urgency flag of
+// WM_HINTS (ICCCM) for its flashing. Without an X11 connection (other platforms, tests
+// under "offscreen") nothing is done.
+class TX11Taskbar : public ITaskbar {
+public:
+    void SetSkipTaskbar(QWidget* TopLevel, bool Skip) override
+    {
+        xcb_connection_t* C = Connection();
+        const xcb_window_t Window = ClientWindow(TopLevel);
+        if (!C || !Window) {
+            return; // a window not created yet gets the state when it is shown
+        }
+        const xcb_atom_t State = Atom(C, "_NET_WM_STATE");
+        const xcb_atom_t SkipTaskbar = Atom(C, "_NET_WM_STATE_SKIP_TASKBAR");
+        // A withdrawn window (never mapped, or hidden) carries its state in the property,
+        // which the window manager reads when the window is mapped; a managed one is
+        // changed by a request to the root window. A window on its way to being managed
+        // gets both, so the state holds whichever the window manager sees first.
+        if (Withdrawn(C, Window)) {
+            std::vector<xcb_atom_t> Atoms = ReadAtoms(C, Window, State);
+            const auto It = std::find(Atoms.begin(), Atoms.end(), SkipTaskbar);
+            if (Skip && It == Atoms.end()) {
+                Atoms.push_back(SkipTaskbar);
+            } else if (!Skip && It != Atoms.end()) {
+                Atoms.erase(It);
+            }
+            xcb_change_property(C, XCB_PROP_MODE_REPLACE, Window, State, XCB_ATOM_ATOM, 32,
+                quint32(Atoms.size()), Atoms.data());
+        }
+        xcb_client_message_event_t Event {};
+        Event.response_type = XCB_CLIENT_MESSAGE;
+        Event.format = 32;
+        Event.window = Window;
+        Event.type = State;
+        Event.data.data32[0] = Skip ? 1 : 0; // _NET_WM_STATE_ADD / _NET_WM_STATE_REMOVE
+        Event.data.data32[1] = SkipTaskbar;
+        Event.data.data32[2] = 0;
+        Event.data.data32[3] = 1; // the request comes from an application
+        xcb_send_event(C, 0, RootOf(C, Window),
+            XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+            reinterpret_cast<const char*>(&Event));
+        xcb_flush(C);
+    }
+
+    void SetUrgent(QWidget* TopLevel, bool Urgent) override
+    {
+        xcb_connection_t* C = Connection();
+        const xcb_window_t Window = ClientWindow(TopLevel);
+        if (!C || !Window) {
+            return;
+        }
+        // WM_HINTS is nine 32-bit fields, flags first; bit 8 is the urgency hint. Qt keeps
+        // the other fields, so read them and change the one bit.
+        constexpr quint32 UrgencyHint = 1u << 8;
+        constexpr quint32 HintsLength = 9;
+        quint32 Hints[HintsLength] = {};
+        xcb_get_property_reply_t* Reply = xcb_get_property_reply(C,
+            xcb_get_property(C, 0, Window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, HintsLength), nullptr);
+        if (Reply && Reply->format == 32) {
+            const int Length = std::min<int>(xcb_get_property_value_length(Reply) / 4, HintsLength);
+            std::copy_n(static_cast<const quint32*>(xcb_get_property_value(Reply)), Length, Hints);
+        }
+        std::free(Reply);
+        const quint32 Flags = Urgent ? (Hints[0] | UrgencyHint) : (Hints[0] & ~UrgencyHint);
+        if (Flags == Hints[0]) {
+            return;
+        }
+        Hints[0] = Flags;
+        xcb_change_property(C, XCB_PROP_MODE_REPLACE, Window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
+            HintsLength, Hints);
+        xcb_flush(C);
+    }
+
+private:
+    static xcb_connection_t* Connection()
+    {
+        auto* X11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+        return X11 ? X11->connection() : nullptr;
+    }
+
+    // The X window of a top-level widget that the window manager handles; none for
+    // widgets not created yet and for windows that bypass the window manager.
+    static xcb_window_t ClientWindow(QWidget* TopLevel)
+    {
+        if (!TopLevel || !TopLevel->isWindow()
+            || (TopLevel->windowFlags() & (Qt::BypassWindowManagerHint | Qt::X11BypassWindowManagerHint))) {
+            return 0;
+        }
+        return xcb_window_t(TopLevel->internalWinId());
+    }
+
+    // Atoms are fixed for the life of the X server: looked up once each.
+    static xcb_atom_t Atom(xcb_connection_t* C, const char* Name)
+    {
+        static std::vector<std::pair<QByteArray, xcb_atom_t>> Known;
+        for (const auto& [KnownName, Value] : Known) {
+            if (KnownName == Name) {
+                return Value;
+            }
+        }
+        const QByteArray Bytes(Name);
+        xcb_intern_atom_reply_t* Reply
+            = xcb_intern_atom_reply(C, xcb_intern_atom(C, 0, quint16(Bytes.size()), Name), nullptr);
+        const xcb_atom_t Value = Reply ? Reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(Reply);
+        Known.emplace_back(Bytes, Value);
+        return Value;
+    }
+
+    // ICCCM: WM_STATE is absent or WithdrawnState (0) while the window manager does not
+    // manage the window.
+    static bool Withdrawn(xcb_connection_t* C, xcb_window_t Window)
+    {
+        const xcb_atom_t WmState = Atom(C, "WM_STATE");
+        xcb_get_property_reply_t* Reply
+            = xcb_get_property_reply(C, xcb_get_property(C, 0, Window, WmState, WmState, 0, 1), nullptr);
+        bool Result = true;
+        if (Reply && Reply->format == 32 && xcb_get_property_value_length(Reply) >= 4) {
+            Result = *static_cast<const quint32*>(xcb_get_property_value(Reply)) == 0;
+        }
+        std::free(Reply);
+        return Result;
+    }
+
+    static std::vector<xcb_atom_t> ReadAtoms(xcb_connection_t* C, xcb_window_t Window, xcb_atom_t Property)
+    {
+        std::vector<xcb_atom_t> Atoms;
+        xcb_get_property_reply_t* Reply = xcb_get_property_reply(
+            C, xcb_get_property(C, 0, Window, Property, XCB_ATOM_ATOM, 0, 1024), nullptr);
+        if (Reply && Reply->format == 32 && Reply->type == XCB_ATOM_ATOM) {
+            const auto* Data = static_cast<const xcb_atom_t*>(xcb_get_property_value(Reply));
+            Atoms.assign(Data, Data + xcb_get_property_value_length(Reply) / 4);
+        }
+        std::free(Reply);
+        return Atoms;
+    }
+
+    static xcb_window_t RootOf(xcb_connection_t* C, xcb_window_t Window)
+    {
+        xcb_get_geometry_reply_t* Reply = xcb_get_geometry_reply(C, xcb_get_geometry(C, Window), nullptr);
+        xcb_window_t Root = Reply ? Reply->root : 0;
+        std::free(Reply);
+        if (!Root) {
+            Root = xcb_setup_roots_iterator(xcb_get_setup(C)).data->root;
+        }
+        return Root;
+    }
+};
+
+TX11Taskbar X11Taskbar;
+TServiceSlot<ITaskbar> Slot(X11Taskbar);
+}
+
+ITaskbar& Taskbar() { return Slot.Get(); }
+void SetTaskbar(ITaskbar* Taskbar) { Slot.Set(Taskbar); }
