@@ -81,7 +81,8 @@ class Clock:
             "QT_QPA_PLATFORM": "xcb",
             "ASAN_OPTIONS": "detect_leaks=0",
         })
-        self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        # No session bus: the tray is the X11 one, and nothing autolaunches a bus daemon.
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(self.dir, "no-session-bus")
         if env:
             self.env.update(env)
         self.proc = None
