@@ -190,7 +190,10 @@ class Clock:
     # --- input -----------------------------------------------------------------------
 
     def click(self, x, y, button=1):
-        xdotool("mousemove", "--sync", x, y)
+        # "mousemove --sync" waits for the pointer to move: never when it is there already.
+        here = xdotool("getmouselocation", "--shell")
+        if "X=%d\nY=%d\n" % (x, y) not in here:
+            xdotool("mousemove", "--sync", x, y)
         xdotool("click", button)
 
     def right_click_menu(self, x, y):
