@@ -13,16 +13,6 @@
 #include "toolkit/media/mediaplayer.h"
 
 namespace {
-TFont Face(const char* Name, int Height, TColor Color = clWhite, bool Bold = false)
-{
-    TFont F;
-    F.Name = QString::fromLatin1(Name);
-    F.Height = Height;
-    F.Color = Color;
-    F.Bold = Bold;
-    return F;
-}
-
 template <class T>
 T* Place(TForm1* Form, const char* Name, int Left, int Top, int Width, int Height)
 {
@@ -71,7 +61,7 @@ void TForm1::CreateLayout()
     SetBorderStyle(TBorderStyle::bsNone);
     SetCaption(QStringLiteral("Form1"));
     SetColor(clBtnFace);
-    SetFont(Face("MS Sans Serif", 11, clWindowText));
+    SetFont(FontOf(QStringLiteral("MS Sans Serif"), 11, clWindowText));
     SetBounds(310, 541, 551, 185);
     OnCreate = [this](TObject* S) { FormCreate(S); };
     OnCloseQuery = [this](TObject* S, bool& CanClose) { FormCloseQuery(S, CanClose); };
@@ -82,21 +72,21 @@ void TForm1::CreateLayout()
     Image1->SetImage(QImage(QStringLiteral(":/builtin/image1.bmp")));
     Image1->SetCursor(TCursor::crSizeAll);
 
-    const TFont Digits63 = Face("DS-Digital", 63, clWhite, true);
-    Label1 = MakeLabel(this, "Label1", 25, 21, QStringLiteral("000"), Face("Felix Titling", 11), true);
+    const TFont Digits63 = FontOf(QStringLiteral("DS-Digital"), 63, clWhite, true);
+    Label1 = MakeLabel(this, "Label1", 25, 21, QStringLiteral("000"), FontOf(QStringLiteral("Felix Titling"), 11), true);
     Label2 = MakeLabel(this, "Label2", 20, 25, QStringLiteral("00"), Digits63, true);
     Label3 = MakeLabel(this, "Label3", 81, 25, QStringLiteral(":"), Digits63, true);
     Label4 = MakeLabel(this, "Label4", 92, 25, QStringLiteral("00"), Digits63, true);
-    Label5 = MakeLabel(this, "Label5", 28, 20, QStringLiteral("Heure :"), Face("MS Sans Serif", 11), false);
+    Label5 = MakeLabel(this, "Label5", 28, 20, QStringLiteral("Heure :"), FontOf(QStringLiteral("MS Sans Serif"), 11), false);
     Image4 = MakeIcon(this, "Image4", 111, 42, ":/builtin/image4.bmp");
     Image4->OnClick = [this](TObject* S) { Image4Click(S); };
     Image5 = MakeIcon(this, "Image5", 132, 41, ":/builtin/image5.bmp");
     Image5->OnClick = [this](TObject* S) { Image5Click(S); };
-    Label8 = MakeLabel(this, "Label8", 163, 45, QStringLiteral("ALARME"), Face("Arial", 9), true);
-    Label9 = MakeLabel(this, "Label9", 166, 58, QStringLiteral("-- : --"), Face("DS-Digital", 12), true);
-    Label7 = MakeLabel(this, "Label7", 240, 18, QStringLiteral("00:00"), Face("DS-Digital", 61, clWhite, true), false);
-    Label10 = MakeLabel(this, "Label10", 415, 37, QStringLiteral("00"), Face("DS-Digital", 40), false);
-    Label11 = MakeLabel(this, "Label11", 424, 20, QStringLiteral("000"), Face("DS-Digital", 16), false);
+    Label8 = MakeLabel(this, "Label8", 163, 45, QStringLiteral("ALARME"), FontOf(QStringLiteral("Arial"), 9), true);
+    Label9 = MakeLabel(this, "Label9", 166, 58, QStringLiteral("-- : --"), FontOf(QStringLiteral("DS-Digital"), 12), true);
+    Label7 = MakeLabel(this, "Label7", 240, 18, QStringLiteral("00:00"), FontOf(QStringLiteral("DS-Digital"), 61, clWhite, true), false);
+    Label10 = MakeLabel(this, "Label10", 415, 37, QStringLiteral("00"), FontOf(QStringLiteral("DS-Digital"), 40), false);
+    Label11 = MakeLabel(this, "Label11", 424, 20, QStringLiteral("000"), FontOf(QStringLiteral("DS-Digital"), 16), false);
 
     SpinEdit1 = Place<TSpinEdit>(this, "SpinEdit1", 68, 19, 41, 22);
     SpinEdit1->SetMinValue(-1);
@@ -122,7 +112,7 @@ void TForm1::CreateLayout()
     VqTrRadioButton1 = Place<TVqTrRadioButton>(this, "VqTrRadioButton1", 20, 42, 89, 17);
     VqTrRadioButton2 = Place<TVqTrRadioButton>(this, "VqTrRadioButton2", 20, 56, 97, 17);
     for (TVqTrRadioButton* R : { VqTrRadioButton1, VqTrRadioButton2 }) {
-        R->SetFont(Face("MS Sans Serif", 11));
+        R->SetFont(FontOf(QStringLiteral("MS Sans Serif"), 11));
         R->SetTransparent(true);
         R->TransparentOptions()->WordWrap = false;
         R->TransparentOptions()->Layout = TTextLayout::tlTop;
@@ -142,7 +132,7 @@ void TForm1::CreateLayout()
     Button1->SetVisible(false);
     Button1->OnClick = [this](TObject* S) { Button1Click(S); };
     Button3 = Place<TButton>(this, "Button3", 363, 111, 127, 21);
-    Button3->SetFont(Face("MS Sans Serif", 11, clWindowText));
+    Button3->SetFont(FontOf(QStringLiteral("MS Sans Serif"), 11, clWindowText));
     Button3->SetCaption(QStringLiteral("Démarrer le chronomètre"));
     Button3->SetVisible(false);
     Button3->OnClick = [this](TObject* S) { Button3Click(S); };

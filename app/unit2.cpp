@@ -5,7 +5,6 @@
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/media/messagebeep.h"
 #include "toolkit/platform/power.h"
-#include "toolkit/platform/screen.h"
 
 TForm2* Form2 = nullptr;
 
@@ -25,15 +24,6 @@ TLabel* MakeLabel(
     return L;
 }
 
-TFont Face(const char* Name, int Height, TColor Color, bool Bold = false)
-{
-    TFont F;
-    F.Name = QString::fromLatin1(Name);
-    F.Height = Height;
-    F.Color = Color;
-    F.Bold = Bold;
-    return F;
-}
 }
 
 TForm2::TForm2(TComponent* AOwner)
@@ -45,14 +35,15 @@ TForm2::TForm2(TComponent* AOwner)
     SetBorderStyle(TBorderStyle::bsDialog);
     SetFormStyle(TFormStyle::fsStayOnTop);
     SetCaption(QStringLiteral("Alame Extinction PC "));
+    SetPosition(TPosition::poScreenCenter);
     SetColor(clBlack);
     SetClientSize(217, 84);
 
     Label1 = MakeLabel(this, "Label1", 8, 16, QStringLiteral("Extinction du PC dans"),
-        Face("MS Sans Serif", 13, clWhite));
-    Label2 = MakeLabel(this, "Label2", 144, 0, CountdownStart, Face("DS-Digital", 37, clRed, true));
+        FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
+    Label2 = MakeLabel(this, "Label2", 144, 0, CountdownStart, FontOf(QStringLiteral("DS-Digital"), 37, clRed, true));
     Label3 = MakeLabel(
-        this, "Label3", 192, 12, QStringLiteral("s"), Face("MS Sans Serif", 13, clWhite));
+        this, "Label3", 192, 12, QStringLiteral("s"), FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
 
     Button1 = new TButton(this);
     Button1->SetName(QStringLiteral("Button1"));
@@ -77,32 +68,6 @@ TForm2::~TForm2()
     if (Form2 == this) {
         Form2 = nullptr;
     }
-}
-
-void TForm2::SetVisible(bool Value)
-{
-    if (Value && Visible()) {
-        BringToFront();
-        return;
-    }
-    const bool First = Value && !FPlaced;
-    FPlaced = FPlaced || Value;
-    if (First) {
-        Centre();
-    }
-    TForm::SetVisible(Value);
-    if (First) {
-        Centre(); // again with the frame, which the window system adds when it shows
-    }
-}
-
-// Centres the outer window on the primary screen, halves rounded toward zero.
-void TForm2::Centre()
-{
-    const QSize Area = ScreenMetrics().PrimaryScreenSize();
-    const QSize Outer = OuterSize();
-    SetBounds((Area.width() - Outer.width()) / 2, (Area.height() - Outer.height()) / 2, Width(),
-        Height());
 }
 
 void TForm2::FormShow(TObject*)

@@ -25,14 +25,9 @@ public:
     void Timer1Timer(TObject* Sender);
     void Button1Click(TObject* Sender);
 
-    // Showing a dialog already shown brings it to the front. The first showing centres
-    // the dialog on the primary screen; later ones find it where it was left.
-    void SetVisible(bool Value) override;
 
 private:
-    void Centre();
     void CancelCountdown();
-    bool FPlaced = false;
 };
 
 extern TForm2* Form2;

@@ -4,7 +4,6 @@
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/media/mediaplayer.h"
-#include "toolkit/platform/screen.h"
 
 TForm4* Form4 = nullptr;
 
@@ -17,6 +16,7 @@ TForm4::TForm4(TComponent* AOwner)
     SetBorderStyle(TBorderStyle::bsDialog);
     SetFormStyle(TFormStyle::fsStayOnTop);
     SetCaption(QStringLiteral("Alarme !"));
+    SetPosition(TPosition::poDesktopCenter);
     SetColor(clBlack);
     SetClientSize(166, 70);
 
@@ -53,32 +53,6 @@ TForm4::~TForm4()
     if (Form4 == this) {
         Form4 = nullptr;
     }
-}
-
-void TForm4::SetVisible(bool Value)
-{
-    if (Value && Visible()) {
-        BringToFront();
-        return;
-    }
-    const bool First = Value && !FPlaced;
-    FPlaced = FPlaced || Value;
-    if (First) {
-        Centre();
-    }
-    TForm::SetVisible(Value);
-    if (First) {
-        Centre(); // again with the frame, which the window system adds when it shows
-    }
-}
-
-// Centres the outer window on the virtual screen, halves rounded toward zero.
-void TForm4::Centre()
-{
-    const QSize Area = ScreenMetrics().VirtualScreen().size();
-    const QSize Outer = OuterSize();
-    SetBounds((Area.width() - Outer.width()) / 2, (Area.height() - Outer.height()) / 2, Width(),
-        Height());
 }
 
 void TForm4::Timer1Timer(TObject*)

@@ -21,14 +21,8 @@ public:
     void Button1Click(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
 
-    // Showing a dialog already shown brings it to the front. The first showing centres
-    // the dialog on the virtual screen; later ones find it where it was left.
-    void SetVisible(bool Value) override;
-
 private:
-    void Centre();
     void StopRinging();
-    bool FPlaced = false;
 };
 
 extern TForm4* Form4;

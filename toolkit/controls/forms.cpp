@@ -2,6 +2,7 @@
 
 #include "toolkit/controls/menus.h"
 #include "toolkit/platform/errorbox.h"
+#include "toolkit/platform/screen.h"
 #include "toolkit/platform/taskbar.h"
 
 #include <QApplication>
@@ -220,15 +221,36 @@ void TCustomForm::SetCaption(const QString& Value)
 
 void TCustomForm::SetVisible(bool Value)
 {
-    FVisible = Value;
     if (FLayingOut) {
+        FVisible = Value;
         return; // shown by the program once created
+    }
+    if (Value && FVisible && FWidget->isVisible()) {
+        BringToFront();
+        return;
+    }
+    FVisible = Value;
+    const bool Centre = Value && !FPlaced && FPosition != TPosition::poDesigned;
+    FPlaced = FPlaced || Value;
+    if (Centre) {
+        CentreOnScreen();
     }
     if (Value) {
         FWidget->show();
     } else {
         FWidget->hide();
     }
+    if (Centre) {
+        CentreOnScreen(); // again with the frame, which the window manager adds when it shows
+    }
+}
+
+void TCustomForm::CentreOnScreen()
+{
+    const QSize Area = FPosition == TPosition::poScreenCenter ? ScreenMetrics().PrimaryScreenSize()
+                                                              : ScreenMetrics().VirtualScreen().size();
+    const QSize Outer = OuterSize();
+    SetBounds((Area.width() - Outer.width()) / 2, (Area.height() - Outer.height()) / 2, Width(), Height());
 }
 
 void TCustomForm::Close()

@@ -18,7 +18,9 @@ class TApplicationFilter;
 enum class TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
 enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
-enum class TPosition { poDesigned, poScreenCenter };
+// Where a window first appears: at its designed place, or centred (outer size, halves
+// rounded toward zero) on the primary screen or on the desktop spanning every monitor.
+enum class TPosition { poDesigned, poScreenCenter, poDesktopCenter };
 
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
@@ -44,7 +46,11 @@ public:
     QSize OuterSize() const;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     void SetCaption(const QString& Value) override;
+    // Showing a window already shown brings it to the front. The first showing places a
+    // centred window; later ones find it where it was left.
     void SetVisible(bool Value) override;
+    TPosition Position() const { return FPosition; }
+    void SetPosition(TPosition Value) { FPosition = Value; }
 
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(TPopupMenu* Value) { FPopupMenu = Value; }
@@ -72,12 +78,15 @@ protected:
 private:
     friend class TFormWidget;
     void ApplyWindowFlags();
+    void CentreOnScreen();
     bool CloseRequested(); // true when the window may close
 
     TBorderStyle FBorderStyle = TBorderStyle::bsSizeable;
     TFormStyle FFormStyle = TFormStyle::fsNormal;
     TPopupMenu* FPopupMenu = nullptr;
     TGraphicControl* FPressed = nullptr;
+    TPosition FPosition = TPosition::poDesigned;
+    bool FPlaced = false;
     bool FLayingOut = false;
 };
 

@@ -25,6 +25,16 @@ QFont TFont::ToQFont() const
     return F;
 }
 
+TFont FontOf(const QString& Name, int Height, TColor Color, bool Bold)
+{
+    TFont F;
+    F.Name = Name;
+    F.Height = Height;
+    F.Color = Color;
+    F.Bold = Bold;
+    return F;
+}
+
 bool TFont::IsDigitFace() const
 {
     return Name == QLatin1String("DS-Digital");

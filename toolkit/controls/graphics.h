@@ -21,6 +21,9 @@ struct TFont {
     bool IsDigitFace() const;
 };
 
+// A font as the layouts write it: face, character height in pixels, colour and weight.
+TFont FontOf(const QString& Name, int Height, TColor Color = clWindowText, bool Bold = false);
+
 // The colour a TColor stands for: plain colours as they are, system colours through the
 // application palette.
 QColor ToQColor(TColor Color);
