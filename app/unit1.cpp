@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 
 #include <array>
@@ -30,6 +31,9 @@ const QString DigitFace = QStringLiteral("DS-Digital");
 // cache, so labels measured before this point are measured again with the new face.
 void InstallDigitFace(const QString& FileName)
 {
+    if (!QFileInfo(FileName).isFile()) {
+        return; // nothing to add; a named pipe would even block the start
+    }
     const QStringList Families = FontService().AddFontResource(FileName);
     if (!Families.isEmpty()) {
         QFont::insertSubstitution(DigitFace, Families.first());
@@ -83,7 +87,10 @@ void TForm1::FormCreate(TObject*)
     // from the current directory as it stands (never copied to the root of the disk).
     const QString Fonts = GetFontsFolder();
     if (!Fonts.isEmpty()) {
-        FontService().CopyFontFile(FontFile, Fonts + FontFile);
+        // Only a regular file is copied: reading a named pipe would wait for a writer.
+        if (QFileInfo(FontFile).isFile()) {
+            FontService().CopyFontFile(FontFile, Fonts + FontFile);
+        }
         InstallDigitFace(Fonts + FontFile);
     } else {
         InstallDigitFace(FontFile);

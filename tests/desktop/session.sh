@@ -42,5 +42,9 @@ stop)
   for p in trayer openbox xvfb; do
     [ -f "$state/$p.pid" ] && kill "$(cat "$state/$p.pid")" 2>/dev/null || true
   done
+  # The display is free again only once the X server has gone.
+  if [ -f "$state/xvfb.pid" ]; then
+    for _ in $(seq 100); do kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null || break; sleep 0.1; done
+  fi
   ;;
 esac

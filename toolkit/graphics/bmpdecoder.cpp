@@ -165,7 +165,7 @@ THeader ReadHeader(const TBytes& D)
     }
     const bool Rle = H.Compression == BI_RLE8 || H.Compression == BI_RLE4;
     if (H.Width <= 0 || H.Height == 0 || H.Width > MaxPictureSide || H.Height > MaxPictureSide
-        || H.Width * H.Height > MaxPicturePixels || (H.TopDown && Rle)) {
+        || H.Width * H.Height >= MaxPicturePixels || (H.TopDown && Rle)) {
         Invalid();
     }
 

@@ -10,6 +10,7 @@ public:
 };
 
 // Bounds every decoder checks before it allocates pixels: no side above MaxPictureSide
-// and no more than MaxPicturePixels pixels (256 MB as 32-bit pixels).
+// and fewer than MaxPicturePixels pixels, so that a picture's 32-bit pixels always
+// take less than 256 MB.
 constexpr qint64 MaxPictureSide = 16384;
 constexpr qint64 MaxPicturePixels = 64 * 1024 * 1024;

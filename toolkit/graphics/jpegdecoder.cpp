@@ -87,7 +87,7 @@ QImage DecodeJpeg(QByteArrayView Data)
     jpeg_read_header(Info, TRUE);
 
     if (Info->image_width > MaxPictureSide || Info->image_height > MaxPictureSide
-        || qint64(Info->image_width) * Info->image_height > MaxPicturePixels) {
+        || qint64(Info->image_width) * Info->image_height >= MaxPicturePixels) {
         ErrorExit(reinterpret_cast<j_common_ptr>(Info));
     }
     const bool Cmyk = Info->jpeg_color_space == JCS_CMYK || Info->jpeg_color_space == JCS_YCCK;

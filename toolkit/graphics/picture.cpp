@@ -6,6 +6,7 @@
 #include "toolkit/graphics/jpegdecoder.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -20,15 +21,17 @@ QString ExtractExtension(const QString& FileName)
     return Dot > Slash ? FileName.mid(Dot + 1) : QString();
 }
 
-// The whole file, read in pieces so that a file growing under us or a device without
-// an end stops at the size bound. TooLarge is the decoder's own "broken content" text.
+// Only regular files are opened: opening a named pipe would wait for a writer for
+// ever, and a device may never end.
 void Open(QFile& File)
 {
-    if (!File.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo(File.fileName()).isFile() || !File.open(QIODevice::ReadOnly)) {
         throw EInOutError(FormatMessage(QStringLiteral("Impossible d'ouvrir le fichier %s"), { File.fileName() }));
     }
 }
 
+// The whole file, read in pieces so that a file growing under us stops at the size
+// bound. TooLarge is the decoder's own "broken content" text.
 QByteArray ReadPictureFile(const QString& FileName, const QString& TooLarge)
 {
     QFile File(FileName);

@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -63,7 +65,14 @@ public:
     QString Decode(qsizetype Begin, qsizetype End) const
     {
         const QByteArrayView Bytes = QByteArrayView(FData).sliced(Begin, End - Begin);
-        return FLatin1 ? QString::fromLatin1(Bytes) : QString::fromUtf8(Bytes);
+        if (FLatin1) {
+            return QString::fromLatin1(Bytes);
+        }
+        // QString::fromUtf8 would drop a U+FEFF that starts a name or value; the file's
+        // own byte order mark is already skipped.
+        QStringDecoder Utf8(QStringDecoder::Utf8,
+            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        return Utf8(Bytes);
     }
 
     // The value of an entry with one pair of surrounding quotes removed.
@@ -190,12 +199,14 @@ TFound Find(const TProfileText& Text, const QString& Section, const QString& Key
     return Found;
 }
 
-// The whole file, or nothing when it cannot be opened or read or passes
-// ProfileMaxSize. Read in pieces so that a device without an end costs no more.
+// The whole file, or nothing when it is not a regular file, cannot be opened or read
+// or passes ProfileMaxSize. Opening a named pipe would wait for a writer for ever and a
+// device may have no end, so only regular files are opened; they are read in pieces so
+// that a file growing meanwhile costs no more.
 std::optional<QByteArray> ReadFile(const QString& FileName)
 {
     QFile File(FileName);
-    if (!File.open(QIODevice::ReadOnly) || File.size() > ProfileMaxSize) {
+    if (!QFileInfo(FileName).isFile() || !File.open(QIODevice::ReadOnly) || File.size() > ProfileMaxSize) {
         return std::nullopt;
     }
     QByteArray Data;
@@ -239,7 +250,7 @@ bool FitsLatin1(const QString& S)
 }
 
 // The file's bytes with the entry set; nullopt when the new text cannot be stored.
-std::optional<QByteArray> Edit(const TProfileText& Text, const QString& Section,
+std::optional<QByteArray> Edited(const TProfileText& Text, const QString& Section,
     const QString& Key, const QString& Value)
 {
     if (Text.Latin1() && !(FitsLatin1(Section) && FitsLatin1(Key) && FitsLatin1(Value))) {
@@ -274,6 +285,24 @@ std::optional<QByteArray> Edit(const TProfileText& Text, const QString& Section,
     const bool Ended = After.Next > After.Begin && Data[After.Next - 1] == '\n';
     const QByteArray Insert = (Ended ? QByteArray() : Eol) + Entry;
     return Data.insert(After.Next, Insert);
+}
+
+// Edited, refused when a Latin-1 file would read as UTF-8 afterwards: once valid UTF-8,
+// its non-ASCII bytes (the new value's, or other text whose bytes happen to form UTF-8)
+// would read back as other characters than were written.
+std::optional<QByteArray> Edit(const TProfileText& Text, const QString& Section,
+    const QString& Key, const QString& Value)
+{
+    std::optional<QByteArray> New = Edited(Text, Section, Key, Value);
+    if (New && Text.Latin1()) {
+        const QByteArrayView Body
+            = QByteArrayView(*New).sliced(New->startsWith(Utf8Bom) ? Utf8Bom.size() : 0);
+        const bool Ascii = std::all_of(Body.begin(), Body.end(), [](char C) { return uchar(C) < 0x80; });
+        if (!Ascii && Body.isValidUtf8()) {
+            return std::nullopt;
+        }
+    }
+    return New;
 }
 
 } // namespace

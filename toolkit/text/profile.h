@@ -13,7 +13,8 @@
 //   - CR LF and LF line ends, a UTF-8 byte order mark and a missing final line end are
 //     all accepted; the text is UTF-8, or Latin-1 when it is not valid UTF-8.
 // Files larger than ProfileMaxSize are not read: reading gives the default and writing
-// fails, so a huge or endless file (a device) costs no memory.
+// fails, so a huge file costs no memory. Only regular files are read: a folder, a
+// device or a named pipe reads as a missing file (and cannot be written).
 
 constexpr qint64 ProfileMaxSize = 16 * 1024 * 1024;
 
@@ -34,6 +35,7 @@ QString GetPrivateProfileString(const QString& Section, const QString& Key,
 // even for the superuser), the disk is full, the file is too large or cannot be read,
 // a name or value holds a line break or NUL (it would corrupt the file), the key is
 // blank, holds "=" or starts with "[" or ";", the section name holds "]", or the file
-// is Latin-1 and the new text has characters Latin-1 cannot store.
+// is Latin-1 and the new text has characters Latin-1 cannot store or the changed file
+// would read as UTF-8 (and so read back other characters than were written).
 bool WritePrivateProfileString(const QString& Section, const QString& Key,
     const QString& Value, const QString& FileName);
