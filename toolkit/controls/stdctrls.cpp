@@ -8,21 +8,11 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextLayout>
+
+#include <utility>
 
 namespace {
-int TextBaseline(const TFont& Font)
-{
-    if (Font.IsDigitFace()) {
-        return int(Font.Height * 0.9 + 0.5);
-    }
-    return QFontMetrics(Font.ToQFont()).ascent();
-}
-
-int TextHeight(const TFont& Font)
-{
-    return Font.IsDigitFace() ? Font.Height : QFontMetrics(Font.ToQFont()).height();
-}
-
 class TLabelWidget : public QWidget {
 public:
     explicit TLabelWidget(TLabel* ALabel)
@@ -35,13 +25,9 @@ protected:
     {
         QPainter P(this);
         if (!FLabel->Transparent()) {
-            // Labels take their parent's colour, as the layouts expect.
-            const TColor Back = FLabel->Parent() ? FLabel->Parent()->Color() : FLabel->Color();
-            P.fillRect(rect(), ToQColor(Back));
+            P.fillRect(rect(), ToQColor(FLabel->Color()));
         }
-        P.setFont(FLabel->Font().ToQFont());
-        P.setPen(ToQColor(FLabel->Font().Color));
-        P.drawText(0, TextBaseline(FLabel->Font()), FLabel->Caption());
+        FLabel->DrawCaption(P);
     }
 
 private:
@@ -52,6 +38,7 @@ private:
 TLabel::TLabel(TComponent* AOwner)
     : TGraphicControl(AOwner, new TLabelWidget(this))
 {
+    PrepareFont();
 }
 
 void TLabel::SetAutoSize(bool Value)
@@ -68,14 +55,77 @@ void TLabel::SetTransparent(bool Value)
 
 void TLabel::FontChanged()
 {
+    PrepareFont();
     AdjustSize();
     Invalidate();
 }
 
 void TLabel::CaptionChanged()
 {
+    PrepareText();
     AdjustSize();
     Invalidate();
+}
+
+void TLabel::PrepareFont()
+{
+    FQFont = FFont.ToQFont();
+    // The digit face stands on a baseline and a height of its own (see TFont::ToQFont).
+    const QFontMetrics Metrics(FQFont);
+    FBaseline = FFont.IsDigitFace() ? int(FFont.Height * 0.9 + 0.5) : Metrics.ascent();
+    FTextHeight = FFont.IsDigitFace() ? FFont.Height : Metrics.height();
+    FPrevious = TShapedText();
+    FText = TShapedText();
+    PrepareText();
+}
+
+void TLabel::PrepareText()
+{
+    if (FText.Shaped && FText.Caption == FCaption) {
+        return;
+    }
+    if (FPrevious.Shaped && FPrevious.Caption == FCaption) {
+        std::swap(FText, FPrevious);
+        return;
+    }
+    FPrevious = std::move(FText);
+    FText = TShapedText();
+    FText.Caption = FCaption;
+    FText.Shaped = true;
+    if (FCaption.isEmpty()) {
+        return;
+    }
+    FText.Width = QFontMetrics(FQFont).horizontalAdvance(FCaption);
+    // Shaped once here; each paint then draws the same glyphs at the same places as
+    // drawing the text from (0, baseline) would.
+    QTextLayout Layout(FCaption, FQFont);
+    QTextOption Option;
+    Option.setWrapMode(QTextOption::NoWrap);
+    Option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
+    Layout.setTextOption(Option);
+    Layout.beginLayout();
+    qreal Y = 0;
+    bool First = true;
+    for (QTextLine Line = Layout.createLine(); Line.isValid(); Line = Layout.createLine()) {
+        Line.setLineWidth(1e6);
+        Line.setPosition(QPointF(0, Y));
+        if (First) {
+            FText.Top = Line.ascent();
+            First = false;
+        }
+        Y += Line.height();
+    }
+    Layout.endLayout();
+    FText.Glyphs = Layout.glyphRuns();
+}
+
+void TLabel::DrawCaption(QPainter& Painter) const
+{
+    Painter.setPen(ToQColor(FFont.Color));
+    const QPointF Origin(0, FBaseline - FText.Top);
+    for (const QGlyphRun& Run : FText.Glyphs) {
+        Painter.drawGlyphRun(Origin, Run);
+    }
 }
 
 void TLabel::AdjustSize()
@@ -83,8 +133,7 @@ void TLabel::AdjustSize()
     if (!FAutoSize) {
         return;
     }
-    const QFontMetrics M(FFont.ToQFont());
-    SetBounds(Left(), Top(), M.horizontalAdvance(FCaption), TextHeight(FFont));
+    SetBounds(Left(), Top(), FText.Width, FTextHeight);
 }
 
 TButton::TButton(TComponent* AOwner)

@@ -2,8 +2,12 @@
 
 #include "toolkit/controls/controls.h"
 
+#include <QFont>
+#include <QGlyphRun>
+#include <QList>
 #include <QStringList>
 
+class QPainter;
 class QPushButton;
 class QLineEdit;
 class QComboBox;
@@ -20,14 +24,37 @@ public:
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool Value);
 
+    // Draws the caption with its baseline where the label's font puts it; the label's
+    // widget paints through it.
+    void DrawCaption(QPainter& Painter) const;
+
 protected:
     void FontChanged() override;
     void CaptionChanged() override;
 
 private:
     void AdjustSize();
+    void PrepareFont();
+    void PrepareText();
     bool FAutoSize = true;
     bool FTransparent = false;
+    // A clock repaints its labels every second, mostly with the same text: the Qt font
+    // and the baseline are prepared when the font changes, the shaped text when the
+    // caption changes, and a paint only draws the prepared glyphs.
+    QFont FQFont;
+    int FBaseline = 0;
+    int FTextHeight = 0;
+    struct TShapedText {
+        QString Caption;
+        QList<QGlyphRun> Glyphs;
+        qreal Top = 0; // where the glyphs' layout puts its top, above the baseline
+        int Width = 0; // the caption's advance, the width of an auto-sized label
+        bool Shaped = false;
+    };
+    TShapedText FText;
+    // The caption before the current one, still shaped: a blinking colon alternates
+    // between two captions.
+    TShapedText FPrevious;
 };
 
 class TButton : public TWinControl {

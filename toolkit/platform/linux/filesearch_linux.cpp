@@ -4,6 +4,37 @@
 #include <QDir>
 
 namespace {
+// "*" stands for any run of characters, "?" for one; everything else for itself, case
+// folded. Matched here rather than through QDir's name filters, which compile a regular
+// expression (and bring the expression engine's half megabyte into the start of a
+// program that only ever lists "*.bmp").
+bool Matches(QStringView Name, QStringView Pattern)
+{
+    qsizetype N = 0;
+    qsizetype P = 0;
+    qsizetype Star = -1; // the last "*" seen, to go back to when a later part fails
+    qsizetype Resume = 0; // where in Name that "*" stops swallowing
+    while (N < Name.size()) {
+        if (P < Pattern.size() && Pattern[P] == QLatin1Char('*')) {
+            Star = P++;
+            Resume = N;
+        } else if (P < Pattern.size()
+            && (Pattern[P] == QLatin1Char('?') || Pattern[P].toCaseFolded() == Name[N].toCaseFolded())) {
+            ++P;
+            ++N;
+        } else if (Star >= 0) {
+            P = Star + 1;
+            N = ++Resume;
+        } else {
+            return false;
+        }
+    }
+    while (P < Pattern.size() && Pattern[P] == QLatin1Char('*')) {
+        ++P;
+    }
+    return P == Pattern.size();
+}
+
 class TDirSearch : public IFileSearch {
 public:
     QStringList FindFiles(const QString& Folder, const QString& Pattern) const override
@@ -14,9 +45,10 @@ public:
         }
         // Every kind of entry (hidden, system, folders) whose name matches, case-insensitive,
         // in name order so that the list reads the same on every file system.
-        return Dir.entryList(QStringList { Pattern },
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+        QStringList Names = Dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
             QDir::Name | QDir::IgnoreCase);
+        Names.removeIf([&](const QString& Name) { return !Matches(Name, Pattern); });
+        return Names;
     }
 };
 TDirSearch DirSearch;

@@ -1,0 +1,10 @@
+# Fails when PROGRAM needs an audio library (SDL2, SDL2_mixer) to start.
+execute_process(COMMAND readelf -d ${PROGRAM} OUTPUT_VARIABLE Dynamic RESULT_VARIABLE Status)
+if(NOT Status EQUAL 0)
+  message(FATAL_ERROR "readelf could not read ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "\\[lib[^]]*SDL[^]]*\\]" Audio "${Dynamic}")
+if(Audio)
+  message(FATAL_ERROR "the program needs ${Audio} to start: call SDL through toolkit/platform/linux/sdl_ondemand.cpp")
+endif()
+message(STATUS "no audio library needed at start")

@@ -1,0 +1,140 @@
+// The label draws its caption as QPainter would draw the text from (0, baseline) with
+// the label's font, whatever the order in which caption and font were set: the shaped
+// text it keeps between paints must never be that of an earlier caption or font.
+#include "toolkit/controls/forms.h"
+#include "toolkit/controls/graphics.h"
+#include "toolkit/controls/stdctrls.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QtTest>
+
+namespace {
+struct TStep {
+    QString Caption; // applied when not null
+    int Height = 0; // font height applied when not 0
+};
+
+TFont Face(const QString& Name, int Height, bool Bold = false, bool Underline = false)
+{
+    TFont F;
+    F.Name = Name;
+    F.Height = Height;
+    F.Bold = Bold;
+    F.Underline = Underline;
+    F.Color = clBlack;
+    return F;
+}
+
+// What the label must show: its background, then the text drawn directly.
+QImage Expected(const TFont& Font, const QString& Caption, QSize Size)
+{
+    QImage Image(Size, QImage::Format_ARGB32_Premultiplied);
+    Image.fill(Qt::white);
+    QPainter P(&Image);
+    const QFont F = Font.ToQFont();
+    P.setFont(F);
+    P.setPen(Qt::black);
+    const int Baseline = Font.IsDigitFace() ? int(Font.Height * 0.9 + 0.5) : QFontMetrics(F).ascent();
+    P.drawText(QPointF(0, Baseline), Caption);
+    return Image;
+}
+}
+
+Q_DECLARE_METATYPE(TFont)
+Q_DECLARE_METATYPE(QList<TStep>)
+
+class tst_Label : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void drawsTheCurrentCaption_data();
+    void drawsTheCurrentCaption();
+
+private:
+    std::unique_ptr<TApplication> FApp;
+};
+
+void tst_Label::initTestCase()
+{
+    FApp = std::make_unique<TApplication>();
+    InstallFontSubstitutions();
+    const int Id = QFontDatabase::addApplicationFont(QStringLiteral(VELUDOR_ASSETS "/DS-DIGI.TTF"));
+    QVERIFY(Id >= 0);
+    QFont::insertSubstitution(QStringLiteral("DS-Digital"), QFontDatabase::applicationFontFamilies(Id).first());
+}
+
+void tst_Label::drawsTheCurrentCaption_data()
+{
+    QTest::addColumn<TFont>("Font");
+    QTest::addColumn<QList<TStep>>("Steps");
+    QTest::addColumn<QString>("Caption");
+    QTest::addColumn<int>("Height");
+
+    const TFont Sans = Face(QStringLiteral("MS Sans Serif"), 13);
+    const TFont Digits = Face(QStringLiteral("DS-Digital"), 63, true);
+    QTest::newRow("one caption") << Sans << QList<TStep> { { QStringLiteral("Heure :") } } << "Heure :" << 13;
+    QTest::newRow("a new caption replaces the shown one")
+        << Sans << QList<TStep> { { QStringLiteral("Alarme") }, { QStringLiteral("Chrono") } } << "Chrono" << 13;
+    QTest::newRow("the colon's blink: back to the caption before")
+        << Digits << QList<TStep> { { QStringLiteral(":") }, { QStringLiteral(" ") }, { QStringLiteral(":") } }
+        << ":" << 63;
+    QTest::newRow("the blink's other half")
+        << Digits
+        << QList<TStep> { { QStringLiteral(":") }, { QStringLiteral(" ") }, { QStringLiteral(":") }, { QStringLiteral(" ") } }
+        << " " << 63;
+    QTest::newRow("three captions in turn: the oldest is shaped again")
+        << Digits << QList<TStep> { { QStringLiteral("07") }, { QStringLiteral("08") }, { QStringLiteral("09") }, { QStringLiteral("07") } }
+        << "07" << 63;
+    QTest::newRow("font changed after the caption")
+        << Digits << QList<TStep> { { QStringLiteral("12:34") }, { QString(), 40 } } << "12:34" << 40;
+    QTest::newRow("font changed, then the caption before it")
+        << Digits << QList<TStep> { { QStringLiteral("12") }, { QStringLiteral("13") }, { QString(), 40 }, { QStringLiteral("12") } }
+        << "12" << 40;
+    QTest::newRow("small capitals of the titling face")
+        << Face(QStringLiteral("Felix Titling"), 11) << QList<TStep> { { QStringLiteral("lundi 7 décembre 2026") } }
+        << "lundi 7 décembre 2026" << 11;
+    QTest::newRow("underlined bold link")
+        << Face(QStringLiteral("MS Sans Serif"), 13, true, true) << QList<TStep> { { QStringLiteral("exemple.fr") } }
+        << "exemple.fr" << 13;
+    QTest::newRow("caption emptied") << Sans << QList<TStep> { { QStringLiteral("x") }, { QStringLiteral("") } } << "" << 13;
+}
+
+void tst_Label::drawsTheCurrentCaption()
+{
+    QFETCH(TFont, Font);
+    QFETCH(QList<TStep>, Steps);
+    QFETCH(QString, Caption);
+    QFETCH(int, Height);
+
+    TForm Form(nullptr);
+    auto* Label = new TLabel(&Form);
+    Label->SetParent(&Form);
+    Label->SetColor(clWhite);
+    Label->SetFont(Font);
+    for (const TStep& Step : Steps) {
+        if (!Step.Caption.isNull()) {
+            Label->SetCaption(Step.Caption);
+        }
+        if (Step.Height != 0) {
+            TFont Changed = Label->Font();
+            Changed.Height = Step.Height;
+            Label->SetFont(Changed);
+        }
+    }
+    QCOMPARE(Label->Caption(), Caption);
+    TFont Final = Font;
+    Final.Height = Height;
+    // Auto-sized to the text's advance.
+    QCOMPARE(Label->Width(), QFontMetrics(Final.ToQFont()).horizontalAdvance(Caption));
+    if (Caption.isEmpty()) {
+        return; // nothing left to draw on
+    }
+    QCOMPARE(Label->Widget()->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+        Expected(Final, Caption, Label->Widget()->size()));
+}
+
+QTEST_MAIN(tst_Label)
+#include "tst_label.moc"
