@@ -100,7 +100,6 @@ TTimer::TTimer(TComponent* AOwner)
     : TComponent(AOwner)
     , FTimer(new QTimer)
 {
-    FTimer->setTimerType(Qt::CoarseTimer);
     QObject::connect(FTimer, &QTimer::timeout, FTimer, [this] { Tick(); });
     Update();
 }
@@ -137,6 +136,9 @@ void TTimer::Update()
 {
     // A stored timer starts once its form is loaded; an interval of 0 gives no ticks.
     if (FEnabled && FInterval > 0 && !IsLoading() && !IsDesigning()) {
+        // Whole-second timers share the second's beat: the clock tick and the alarm watch
+        // then wake the program once a second, not twice.
+        FTimer->setTimerType(FInterval % 1000 == 0 ? Qt::VeryCoarseTimer : Qt::CoarseTimer);
         FTimer->start(FInterval);
     } else {
         FTimer->stop();
