@@ -1,8 +1,8 @@
 #pragma once
 
 #include "tests/fakes/fakeclock.h"
+#include "tests/fakes/fakescreen.h"
 #include "tests/fakes/recordingerrorbox.h"
-#include "toolkit/platform/screen.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -18,17 +18,7 @@ class TTimer;
 // The timers keep their enabled state but never tick on their own: the tests tick them.
 class TAlarmFixture {
 public:
-    class TScreen : public IScreenMetrics {
-    public:
-        TScreen() { SetScreenMetrics(this); }
-        ~TScreen() override { SetScreenMetrics(nullptr); }
-        QSize PrimaryScreenSize() const override { return Primary; }
-        QRect VirtualScreen() const override { return Virtual; }
-        QRect WorkArea() const override { return Work; }
-        QSize Primary { 1920, 1080 };
-        QRect Virtual { 0, 0, 1920, 1080 };
-        QRect Work { 0, 0, 1920, 1040 };
-    };
+    using TScreen = TFakeScreen;
 
     TAlarmFixture();
     ~TAlarmFixture();

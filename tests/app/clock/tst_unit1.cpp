@@ -6,6 +6,7 @@
 #include "app/unit3.h"
 #include "components/transparent_radio/vqtrradiobutton.h"
 #include "tests/fakes/fakeclock.h"
+#include "tests/fakes/fakescreen.h"
 #include "tests/fakes/recordingerrorbox.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/menus.h"
@@ -21,18 +22,6 @@
 #include <QtTest>
 
 namespace {
-class TFakeScreen : public IScreenMetrics {
-public:
-    TFakeScreen() { SetScreenMetrics(this); }
-    ~TFakeScreen() override { SetScreenMetrics(nullptr); }
-    QSize PrimaryScreenSize() const override { return Primary; }
-    QRect VirtualScreen() const override { return Virtual; }
-    QRect WorkArea() const override { return Work; }
-    QSize Primary { 1920, 1080 };
-    QRect Virtual { 0, 0, 1920, 1080 };
-    QRect Work { 0, 0, 1920, 1040 };
-};
-
 QStringList Captions(TMenuItem* Parent)
 {
     QStringList Result;
