@@ -51,6 +51,27 @@ def xdotool(*args):
                           text=True).stdout
 
 
+def private_user(folder):
+    """A fresh home under folder and the environment of a user living there: private
+    XDG folders, sound to a file through SDL's disk driver, the X11 platform, and no
+    session bus (the tray is the X11 one, and nothing autolaunches a bus daemon)."""
+    home = os.path.join(folder, "home")
+    os.makedirs(home)
+    env = dict(os.environ)
+    env.update({
+        "HOME": home,
+        "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
+        "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+        "XDG_RUNTIME_DIR": home,
+        "SDL_AUDIODRIVER": "disk",
+        "SDL_DISKAUDIOFILE": os.path.join(folder, "audio.raw"),
+        "QT_QPA_PLATFORM": "xcb",
+        "ASAN_OPTIONS": "detect_leaks=0",
+        "DBUS_SESSION_BUS_ADDRESS": "unix:path=" + os.path.join(folder, "no-session-bus"),
+    })
+    return home, env
+
+
 class Clock:
     """The program started in a private copy of its run folder."""
 
@@ -68,21 +89,7 @@ class Clock:
         if settings is not None:
             with open(self.settings_path, "w", encoding="utf-8") as f:
                 f.write(settings)
-        self.home = os.path.join(self.dir, "home")
-        os.makedirs(self.home)
-        self.env = dict(os.environ)
-        self.env.update({
-            "HOME": self.home,
-            "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
-            "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
-            "XDG_RUNTIME_DIR": self.home,
-            "SDL_AUDIODRIVER": "disk",
-            "SDL_DISKAUDIOFILE": os.path.join(self.dir, "audio.raw"),
-            "QT_QPA_PLATFORM": "xcb",
-            "ASAN_OPTIONS": "detect_leaks=0",
-        })
-        # No session bus: the tray is the X11 one, and nothing autolaunches a bus daemon.
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(self.dir, "no-session-bus")
+        self.home, self.env = private_user(self.dir)
         if env:
             self.env.update(env)
         self.proc = None

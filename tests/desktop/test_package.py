@@ -223,20 +223,7 @@ class InstalledClock(Clock):
 
     def __init__(self, env=None):
         self.dir = tempfile.mkdtemp(prefix="veludor-user-", dir=WORK)
-        self.home = os.path.join(self.dir, "home")
-        os.makedirs(self.home)
-        self.env = dict(os.environ)
-        self.env.update({
-            "HOME": self.home,
-            "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
-            "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
-            "XDG_RUNTIME_DIR": self.dir,
-            "SDL_AUDIODRIVER": "disk",
-            "SDL_DISKAUDIOFILE": os.path.join(self.dir, "audio.raw"),
-            "QT_QPA_PLATFORM": "xcb",
-            "ASAN_OPTIONS": "detect_leaks=0",
-        })
-        self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        self.home, self.env = desktop.private_user(self.dir)
         if env:
             self.env.update(env)
         self.folder = os.path.join(self.env["XDG_DATA_HOME"], "veludor")
