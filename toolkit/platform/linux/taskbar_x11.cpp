@@ -1,7 +1,7 @@
+#include "toolkit/platform/linux/x11.h"
 #include "toolkit/platform/serviceslot.h"
 #include "toolkit/platform/taskbar.h"
 
-#include <QGuiApplication>
 #include <QWidget>
 
 #include <xcb/xcb.h>
@@ -20,19 +20,19 @@ class TX11Taskbar : public ITaskbar {
 public:
     void SetSkipTaskbar(QWidget* TopLevel, bool Skip) override
     {
-        xcb_connection_t* C = Connection();
+        xcb_connection_t* C = X11::Connection();
         const xcb_window_t Window = ClientWindow(TopLevel);
         if (!C || !Window) {
             return; // a window not created yet gets the state when it is shown
         }
-        const xcb_atom_t State = Atom(C, "_NET_WM_STATE");
-        const xcb_atom_t SkipTaskbar = Atom(C, "_NET_WM_STATE_SKIP_TASKBAR");
+        const xcb_atom_t State = X11::Atom(C, "_NET_WM_STATE");
+        const xcb_atom_t SkipTaskbar = X11::Atom(C, "_NET_WM_STATE_SKIP_TASKBAR");
         // A withdrawn window (never mapped, or hidden) carries its state in the property,
         // which the window manager reads when the window is mapped; a managed one is
         // changed by a request to the root window. A window on its way to being managed
         // gets both, so the state holds whichever the window manager sees first.
         if (Withdrawn(C, Window)) {
-            std::vector<xcb_atom_t> Atoms = ReadAtoms(C, Window, State);
+            std::vector<xcb_atom_t> Atoms = X11::ReadCardinals(C, Window, State, XCB_ATOM_ATOM);
             const auto It = std::find(Atoms.begin(), Atoms.end(), SkipTaskbar);
             if (Skip && It == Atoms.end()) {
                 Atoms.push_back(SkipTaskbar);
@@ -59,7 +59,7 @@ public:
 
     void SetUrgent(QWidget* TopLevel, bool Urgent) override
     {
-        xcb_connection_t* C = Connection();
+        xcb_connection_t* C = X11::Connection();
         const xcb_window_t Window = ClientWindow(TopLevel);
         if (!C || !Window) {
             return;
@@ -87,12 +87,6 @@ public:
     }
 
 private:
-    static xcb_connection_t* Connection()
-    {
-        auto* X11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-        return X11 ? X11->connection() : nullptr;
-    }
-
     // The X window of a top-level widget that the window manager handles; none for
     // widgets not created yet and for windows that bypass the window manager.
     static xcb_window_t ClientWindow(QWidget* TopLevel)
@@ -104,50 +98,13 @@ private:
         return xcb_window_t(TopLevel->internalWinId());
     }
 
-    // Atoms are fixed for the life of the X server: looked up once each.
-    static xcb_atom_t Atom(xcb_connection_t* C, const char* Name)
-    {
-        static std::vector<std::pair<QByteArray, xcb_atom_t>> Known;
-        for (const auto& [KnownName, Value] : Known) {
-            if (KnownName == Name) {
-                return Value;
-            }
-        }
-        const QByteArray Bytes(Name);
-        xcb_intern_atom_reply_t* Reply
-            = xcb_intern_atom_reply(C, xcb_intern_atom(C, 0, quint16(Bytes.size()), Name), nullptr);
-        const xcb_atom_t Value = Reply ? Reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(Reply);
-        Known.emplace_back(Bytes, Value);
-        return Value;
-    }
-
     // ICCCM: WM_STATE is absent or WithdrawnState (0) while the window manager does not
     // manage the window.
     static bool Withdrawn(xcb_connection_t* C, xcb_window_t Window)
     {
-        const xcb_atom_t WmState = Atom(C, "WM_STATE");
-        xcb_get_property_reply_t* Reply
-            = xcb_get_property_reply(C, xcb_get_property(C, 0, Window, WmState, WmState, 0, 1), nullptr);
-        bool Result = true;
-        if (Reply && Reply->format == 32 && xcb_get_property_value_length(Reply) >= 4) {
-            Result = *static_cast<const quint32*>(xcb_get_property_value(Reply)) == 0;
-        }
-        std::free(Reply);
-        return Result;
-    }
-
-    static std::vector<xcb_atom_t> ReadAtoms(xcb_connection_t* C, xcb_window_t Window, xcb_atom_t Property)
-    {
-        std::vector<xcb_atom_t> Atoms;
-        xcb_get_property_reply_t* Reply = xcb_get_property_reply(
-            C, xcb_get_property(C, 0, Window, Property, XCB_ATOM_ATOM, 0, 1024), nullptr);
-        if (Reply && Reply->format == 32 && Reply->type == XCB_ATOM_ATOM) {
-            const auto* Data = static_cast<const xcb_atom_t*>(xcb_get_property_value(Reply));
-            Atoms.assign(Data, Data + xcb_get_property_value_length(Reply) / 4);
-        }
-        std::free(Reply);
-        return Atoms;
+        const xcb_atom_t WmState = X11::Atom(C, "WM_STATE");
+        const std::vector<quint32> State = X11::ReadCardinals(C, Window, WmState, WmState, 1);
+        return State.empty() || State[0] == 0;
     }
 
     static xcb_window_t RootOf(xcb_connection_t* C, xcb_window_t Window)
@@ -156,7 +113,7 @@ private:
         xcb_window_t Root = Reply ? Reply->root : 0;
         std::free(Reply);
         if (!Root) {
-            Root = xcb_setup_roots_iterator(xcb_get_setup(C)).data->root;
+            Root = X11::DefaultRoot(C);
         }
         return Root;
     }
