@@ -3,6 +3,7 @@
 #include "components/shaped_window/opaqueregion.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/forms.h"
+#include "toolkit/platform/windowmanager.h"
 
 #include <QCursor>
 #include <QLoggingCategory>
@@ -328,7 +329,7 @@ void TKwTranspaMoveForm::StartMove(QPoint PressPoint)
     QWidget* Widget = FForm->Widget();
     // The window manager moves the window with the pressed button; where it cannot (or
     // there is none) the window follows the mouse through our own drag.
-    if (QWindow* Window = Widget->windowHandle(); Window && Window->startSystemMove()) {
+    if (WindowManager().StartSystemMove(Widget, PressPoint)) {
         return;
     }
     qCDebug(lcShape) << "system move refused, dragging ourselves";

@@ -4,6 +4,7 @@
 #include "toolkit/platform/errorbox.h"
 #include "toolkit/platform/screen.h"
 #include "toolkit/platform/taskbar.h"
+#include "toolkit/platform/windowmanager.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -412,6 +413,7 @@ TApplication::TApplication()
     if (QCoreApplication::instance()) {
         qApp->installEventFilter(FFilter.get());
         QApplication::setQuitOnLastWindowClosed(false);
+        WindowManager().TrackPositions();
         QObject::connect(qApp, &QGuiApplication::applicationStateChanged, FFilter.get(),
             [](Qt::ApplicationState State) {
                 if (State == Qt::ApplicationActive && Application) {

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QPoint>
+
+class QWidget;
+
+// Requests to the window manager about the program's top-level windows.
+class IWindowManager {
+public:
+    virtual ~IWindowManager() = default;
+    // Keeps the toolkit's record of where each top-level window stands equal to where it
+    // is on the screen from the moment it is shown. Called once, by the application object.
+    virtual void TrackPositions() = 0;
+    // Asks the window manager to move TopLevel with the pointer while the left button
+    // stays down, from PressPoint (the press, in screen coordinates). False where no
+    // window manager takes such requests; the caller then moves the window itself.
+    virtual bool StartSystemMove(QWidget* TopLevel, const QPoint& PressPoint) = 0;
+};
+
+IWindowManager& WindowManager();
+// Installs another window manager (tests); nullptr puts the system's back.
+void SetWindowManager(IWindowManager* Manager);
