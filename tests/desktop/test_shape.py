@@ -11,7 +11,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from Xlib import X  # noqa: E402
 
-from desktop import SOURCE_DIR, Clock, require_display, wait_for, xdotool  # noqa: E402
+from desktop import SOURCE_DIR, Clock, MoveRequests, drag, require_display, wait_for, xdotool  # noqa: E402
 
 require_display()
 
@@ -42,24 +42,6 @@ def crop(clock, rect, name):
     return clock.pixels(path)[2]
 
 
-class MoveRequests:
-    """Watches the root window for the clients' requests to the window manager to move a
-    window with the pointer (_NET_WM_MOVERESIZE, sent to the root window)."""
-
-    def __init__(self, x):
-        self.x = x
-        self.atom = x.intern_atom("_NET_WM_MOVERESIZE")
-        x.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
-        x.sync()
-
-    def seen(self):
-        while self.x.pending_events():
-            e = self.x.next_event()
-            if e.type == X.ClientMessage and e.client_type == self.atom:
-                return True
-        return False
-
-
 def same_share(a, b):
     return sum(1 for x, y in zip(a, b) if x == y) / max(1, len(a))
 
@@ -88,33 +70,10 @@ class ShapeTest(unittest.TestCase):
     def test_drag_on_the_skin_moves_the_window(self):
         left, top, _, _ = self.clock.geometry(self.window)
         # Clear of the picture buttons' places (they block moves even when hidden).
-        sx, sy = self.skin_point((60, 92))
-        dx, dy = -310, -220
-        requests = MoveRequests(self.clock.x)
-        xdotool("mousemove", "--sync", left + sx, top + sy)
-        xdotool("mousedown", 1)
-        try:
-            # The move starts where the pointer is when the program handles the press:
-            # wait for its request before moving. The window manager takes the pointer
-            # over once it has read the request: keep moving until the window follows,
-            # then settle on the end point.
-            wait_for(requests.seen, what="the program's move request")
-            step = [0]
-
-            def follows():
-                step[0] ^= 1
-                xdotool("mousemove", "--sync", left + sx + dx + step[0], top + sy + dy)
-                return self.clock.geometry(self.window)[:2] != (left, top)
-            wait_for(follows, what="the window to follow the pointer")
-            xdotool("mousemove", "--sync", left + sx + dx, top + sy + dy)
-            try:
-                wait_for(lambda: self.clock.geometry(self.window)[:2] == (left + dx, top + dy),
-                         timeout=5, what="the window at the drag's end")
-            except AssertionError:
-                pass  # reported below with the place it has
-        finally:
-            xdotool("mouseup", 1)
-        self.assertEqual(self.clock.geometry(self.window)[:2], (left + dx, top + dy),
+        start = self.skin_point((60, 92))
+        asked = drag(self.clock, self.window, start, (-310, -220))
+        self.assertEqual(asked, (left + start[0], top + start[1]), "the move request's root position")
+        self.assertEqual(self.clock.geometry(self.window)[:2], (left - 310, top - 220),
                          "started at %d, %d" % (left, top))
 
     def test_press_on_a_push_button_does_not_move_the_window(self):
