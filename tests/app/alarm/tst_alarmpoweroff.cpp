@@ -4,9 +4,9 @@
 #include "app/unit1.h"
 #include "app/unit2.h"
 #include "tests/app/alarm/alarmfixture.h"
-#include "tests/toolkit/media/categorylog.h"
-#include "tests/toolkit/media/mocklogind.h"
-#include "tests/toolkit/media/recordingaudio.h"
+#include "tests/fakes/categorylog.h"
+#include "tests/fakes/mocklogind.h"
+#include "tests/fakes/recordingaudio.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/stdctrls.h"
 

@@ -4,7 +4,7 @@
 #include "app/unit1.h"
 #include "app/unit4.h"
 #include "tests/app/alarm/alarmfixture.h"
-#include "tests/toolkit/media/diskaudiooutput.h"
+#include "tests/fakes/diskaudiooutput.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/media/mediaplayer.h"

@@ -1,4 +1,4 @@
-#include "tests/toolkit/media/diskaudiooutput.h"
+#include "tests/fakes/diskaudiooutput.h"
 #include "toolkit/core/sysutils.h"
 #include "toolkit/media/mediaplayer.h"
 #include "toolkit/media/messagebeep.h"

@@ -1,4 +1,4 @@
-#include "tests/toolkit/media/diskaudiooutput.h"
+#include "tests/fakes/diskaudiooutput.h"
 
 #include <QFile>
 #include <QtEndian>

@@ -1,4 +1,4 @@
-#include "tests/toolkit/media/recordingaudio.h"
+#include "tests/fakes/recordingaudio.h"
 
 #include "toolkit/core/sysutils.h"
 

@@ -1,4 +1,4 @@
-#include "tests/toolkit/media/mocklogind.h"
+#include "tests/fakes/mocklogind.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

@@ -1,5 +1,5 @@
-#include "tests/toolkit/media/categorylog.h"
-#include "tests/toolkit/media/mocklogind.h"
+#include "tests/fakes/categorylog.h"
+#include "tests/fakes/mocklogind.h"
 #include "toolkit/platform/power.h"
 
 #include <QtTest>

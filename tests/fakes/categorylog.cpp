@@ -1,4 +1,4 @@
-#include "tests/toolkit/media/categorylog.h"
+#include "tests/fakes/categorylog.h"
 
 #include <QLoggingCategory>
 
