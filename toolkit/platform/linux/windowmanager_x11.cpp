@@ -36,18 +36,23 @@ public:
             return false;
         }
         const auto* Map = reinterpret_cast<const xcb_map_notify_event_t*>(Event);
-        if (Map->window == Map->event && IsOurTopLevel(Map->window)) {
+        if (Map->window == Map->event && !Map->override_redirect && IsOurTopLevel(Map->window)) {
             SendTruePosition(Map->window);
         }
         return false;
     }
 
 private:
+    // Windows the window manager frames: not pop-ups, tooltips or windows that bypass it
+    // (the tray icon's, which its host embeds).
     static bool IsOurTopLevel(xcb_window_t Window)
     {
         const QWindowList Windows = QGuiApplication::topLevelWindows();
         return std::any_of(Windows.begin(), Windows.end(), [Window](const QWindow* W) {
-            return W->handle() && xcb_window_t(W->winId()) == Window;
+            const Qt::WindowFlags Flags = W->flags();
+            return W->handle() && xcb_window_t(W->winId()) == Window && W->type() != Qt::Popup
+                && W->type() != Qt::ToolTip
+                && !(Flags & (Qt::BypassWindowManagerHint | Qt::X11BypassWindowManagerHint));
         });
     }
 
