@@ -3,10 +3,10 @@
 
 #include <QTest>
 
-class TestDisplayPlatform : public QObject {
+class tst_DisplayPlatform : public QObject {
     Q_OBJECT
 private slots:
-    void Choice_data()
+    void choice_data()
     {
         QTest::addColumn<QByteArray>("Qpa");
         QTest::addColumn<QByteArray>("Display");
@@ -35,7 +35,7 @@ private slots:
                                     << QByteArray("tty") << QByteArray();
     }
 
-    void Choice()
+    void choice()
     {
         QFETCH(QByteArray, Qpa);
         QFETCH(QByteArray, Display);
@@ -46,7 +46,7 @@ private slots:
     }
 
     // The choice reaches the application object but not the programs started later.
-    void ChoiceLastsWhileItLives()
+    void choiceLastsWhileItLives()
     {
         const QByteArray Saved = qgetenv("QT_QPA_PLATFORM");
         qunsetenv("QT_QPA_PLATFORM");
@@ -57,9 +57,11 @@ private slots:
             QVERIFY(Choice.Platform().startsWith("xcb"));
         }
         QVERIFY(!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"));
-        qputenv("QT_QPA_PLATFORM", Saved);
+        if (!Saved.isEmpty()) {
+            qputenv("QT_QPA_PLATFORM", Saved);
+        }
     }
 };
 
-QTEST_GUILESS_MAIN(TestDisplayPlatform)
+QTEST_GUILESS_MAIN(tst_DisplayPlatform)
 #include "tst_displayplatform.moc"
