@@ -5,11 +5,17 @@
 #include "app/unit3.h"
 #include "app/unit4.h"
 #include "toolkit/controls/graphics.h"
+#include "toolkit/platform/displayplatform.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QTranslator>
+
+#include <memory>
+
+Q_LOGGING_CATEGORY(lcPlatform, "veludor.platform", QtWarningMsg)
 
 // The built-in pictures live in this library's resources; a static library's resources
 // are registered by hand.
@@ -29,7 +35,12 @@ void CreateVeludorForms()
 
 int RunVeludor(int argc, char** argv)
 {
+    // X11 where an X server is there (XWayland too), Wayland alone otherwise.
+    auto Choice = std::make_unique<TDisplayPlatformChoice>();
     QApplication App(argc, argv);
+    qCInfo(lcPlatform) << "windowing platform" << QApplication::platformName() << "chosen"
+                       << (Choice->Platform().isEmpty() ? QByteArray("by Qt") : Choice->Platform());
+    Choice.reset();
     QApplication::setApplicationName(QStringLiteral("veludor"));
     QApplication::setDesktopFileName(QStringLiteral("veludor"));
 

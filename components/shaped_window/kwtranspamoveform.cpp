@@ -255,7 +255,7 @@ void TKwTranspaMoveForm::BuildRegion()
     if (!FTransparent || !FImageLinked || !FForm) {
         return;
     }
-    const TImage* Picture = FImageLinked;
+    TImage* Picture = FImageLinked;
     // Two resizes, height first: the window takes the picture control's extent, not the
     // bitmap's. The window has no frame, so its outer size is its client size.
     FForm->SetBounds(
@@ -269,6 +269,20 @@ void TKwTranspaMoveForm::BuildRegion()
     const QImage Bits = Content.Kind() == TGraphicKind::Bitmap ? Content.Image() : QImage();
     const QRegion Shape
         = OpaqueRegion(Bits, FTransparentColor, QPoint(Picture->Left(), Picture->Top()));
+
+    // The picture is drawn with the transparent colour at alpha 0, this picture and every
+    // skin loaded into it later, on a window whose background is see-through. The shape
+    // below then only decides where the window takes the mouse (and the X server's cut):
+    // where the windowing system does not cut windows to a shape (Wayland) the colour
+    // does not show either. Translucency is chosen before the native window exists.
+    Picture->SetCutAwayColor(FTransparentColor);
+    if (!FForm->Widget()->testAttribute(Qt::WA_TranslucentBackground)) {
+        if (FForm->Widget()->testAttribute(Qt::WA_WState_Created)) {
+            qCDebug(lcShape) << "window already created, its background stays opaque";
+        } else {
+            FForm->Widget()->setAttribute(Qt::WA_TranslucentBackground);
+        }
+    }
 
     QWidget* Window = FForm->Handle();
     if (Shape.isEmpty()) {

@@ -58,8 +58,10 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // Sizes the owner window to the linked picture (height first, then width), cuts it to
-    // the picture's opaque pixels and raises it. Does nothing while Transparent is false
-    // or no picture is linked.
+    // the picture's opaque pixels and raises it. The picture, and every one loaded into it
+    // later, is drawn with the transparent colour left out on a see-through window, so
+    // the colour shows nowhere, even where the system does not cut windows. Does nothing
+    // while Transparent is false or no picture is linked.
     void BuildRegion();
 
     // The application-wide hook: a left press addressed to the owner window, with the

@@ -75,7 +75,9 @@ def private_user(folder):
 class Clock:
     """The program started in a private copy of its run folder."""
 
-    def __init__(self, settings=None, skins=None, env=None, keep_font=True):
+    def __init__(self, settings=None, skins=None, env=None, keep_font=True, x=None):
+        """env adds to (a value of None: removes from) the private user's environment;
+        x is the X connection to inspect the windows through (by default, DISPLAY's)."""
         self.dir = tempfile.mkdtemp(prefix="veludor-desktop-")
         self.folder = os.path.join(self.dir, "run")
         shutil.copytree(RUN_DIR, self.folder, copy_function=self._link_or_copy)
@@ -92,8 +94,9 @@ class Clock:
         self.home, self.env = private_user(self.dir)
         if env:
             self.env.update(env)
+            self.env = {k: v for k, v in self.env.items() if v is not None}
         self.proc = None
-        self.x = xdisplay.Display(self.env["DISPLAY"])
+        self._x = x
 
     @staticmethod
     def _link_or_copy(src, dst):
@@ -101,6 +104,16 @@ class Clock:
             os.link(src, dst)
         except OSError:
             shutil.copy2(src, dst)
+
+    @property
+    def x(self):
+        if self._x is None:
+            self._x = xdisplay.Display(self.env.get("DISPLAY"))
+        return self._x
+
+    @x.setter
+    def x(self, value):
+        self._x = value
 
     @property
     def settings_path(self):
@@ -124,7 +137,8 @@ class Clock:
                 self.proc.wait()
         if getattr(self, "log", None):
             self.log.close()
-        self.x.close()
+        if self._x is not None:
+            self._x.close()
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def __enter__(self):
@@ -140,22 +154,35 @@ class Clock:
         root = self.x.screen().root
         pid_atom = self.x.intern_atom("_NET_WM_PID")
         result = []
-        for w in root.query_tree().children:
-            for c in [w] + list(w.query_tree().children):
-                try:
-                    prop = c.get_full_property(pid_atom, X.AnyPropertyType)
-                    if not prop or prop.value[0] != self.proc.pid:
+
+        def candidates():
+            # Client windows stand at the top or inside the window manager's frames, which
+            # KWin nests two deep (frame, wrapper).
+            level = [root]
+            for _ in range(3):
+                below = []
+                for w in level:
+                    try:
+                        below += w.query_tree().children
+                    except Exception:
                         continue
-                    title = c.get_wm_name()
-                    if title is None:
-                        net = c.get_full_property(self.x.intern_atom("_NET_WM_NAME"), X.AnyPropertyType)
-                        title = net.value.decode() if net else ""
-                    if isinstance(title, bytes):
-                        title = title.decode("utf-8", "replace")
-                    if name is None or title == name:
-                        result.append(c)
-                except Exception:
+                yield from below
+                level = below
+        for c in candidates():
+            try:
+                prop = c.get_full_property(pid_atom, X.AnyPropertyType)
+                if not prop or prop.value[0] != self.proc.pid:
                     continue
+                title = c.get_wm_name()
+                if title is None:
+                    net = c.get_full_property(self.x.intern_atom("_NET_WM_NAME"), X.AnyPropertyType)
+                    title = net.value.decode() if net else ""
+                if isinstance(title, bytes):
+                    title = title.decode("utf-8", "replace")
+                if name is None or title == name:
+                    result.append(c)
+            except Exception:
+                continue
         return result
 
     def window(self, name="Form1", timeout=20.0):
@@ -187,12 +214,7 @@ class Clock:
 
     def pixels(self, path):
         """The PNG's pixels as a dict-like (x, y) -> (r, g, b) through ImageMagick."""
-        out = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True,
-                             capture_output=True).stdout
-        size = subprocess.run(["identify", "-format", "%w %h", path], check=True,
-                              capture_output=True, text=True).stdout.split()
-        w, h = int(size[0]), int(size[1])
-        return w, h, out
+        return picture_pixels(path)
 
     def tray_icon(self):
         """Our XEmbed tray icon window (it carries _XEMBED_INFO) when it is shown."""
@@ -244,58 +266,20 @@ class Clock:
         return None
 
 
-class MoveRequests:
-    """Watches the root window for the clients' requests to the window manager to move a
-    window with the pointer (_NET_WM_MOVERESIZE, sent to the root window)."""
-
-    def __init__(self, x):
-        self.x = x
-        self.atom = x.intern_atom("_NET_WM_MOVERESIZE")
-        x.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
-        x.sync()
-        self.requests = []
-
-    def seen(self):
-        """The root position (x, y) the first request carries, once one came."""
-        while self.x.pending_events():
-            e = self.x.next_event()
-            if e.type == X.ClientMessage and e.client_type == self.atom:
-                self.requests.append(tuple(e.data[1][:2]))
-        return self.requests[0] if self.requests else None
+def picture_pixels(path):
+    """A picture file's pixels: (width, height, RGB bytes row by row) through ImageMagick."""
+    out = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True,
+                         capture_output=True).stdout
+    size = subprocess.run(["identify", "-format", "%w %h", path], check=True,
+                          capture_output=True, text=True).stdout.split()
+    return int(size[0]), int(size[1]), out
 
 
-def drag(clock, window, start, delta):
-    """Drags with the left button from start (window coordinates) by delta, as a person
-    does: press, wait for the program to ask the window manager for the move, move the
-    pointer, release. Returns the root position the program's move request carried."""
-    left, top, _, _ = clock.geometry(window)
-    px, py = left + start[0], top + start[1]
-    dx, dy = delta
-    requests = MoveRequests(clock.x)
-    here = clock.x.screen().root.query_pointer()
-    if (here.root_x, here.root_y) != (px, py):
-        xdotool("mousemove", "--sync", px, py)
-    xdotool("mousedown", 1)
-    try:
-        # The window manager takes the pointer over once it has read the request: keep
-        # moving until the window follows, then settle on the end point.
-        asked = wait_for(requests.seen, what="the program's move request")
-        step = [0]
-
-        def follows():
-            step[0] ^= 1
-            xdotool("mousemove", "--sync", px + dx + step[0], py + dy)
-            return clock.geometry(window)[:2] != (left, top)
-        wait_for(follows, what="the window to follow the pointer")
-        xdotool("mousemove", "--sync", px + dx, py + dy)
-        try:
-            wait_for(lambda: clock.geometry(window)[:2] == (left + dx, top + dy), timeout=5,
-                     what="the window at the drag's end")
-        except AssertionError:
-            pass  # the caller compares the place it has
-    finally:
-        xdotool("mouseup", 1)
-    return asked
+def opaque_pixels(path, transparent=(255, 255, 255)):
+    """The set of (x, y) of a picture whose colour is not the transparent one."""
+    width, height, raw = picture_pixels(path)
+    return {(x, y) for y in range(height) for x in range(width)
+            if pixel_at(raw, width, x, y) != transparent}
 
 
 def pixel_at(raw, width, x, y):

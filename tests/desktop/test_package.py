@@ -169,7 +169,8 @@ class PackageContents(unittest.TestCase):
         self.assertEqual(fields["Section"], "x11")
         self.assertRegex(fields["Maintainer"], r".+ <.+@.+>")
         depends = [d.split()[0] for d in fields["Depends"].split(", ")]
-        for needed in ("fonts-liberation", "freepats", "libqt6widgets6", "libsdl2-mixer-2.0-0"):
+        for needed in ("fonts-liberation", "freepats", "libqt6widgets6", "libsdl2-mixer-2.0-0",
+                       "qt6-wayland"):
             self.assertIn(needed, depends)
 
     def test_versions_agree(self):

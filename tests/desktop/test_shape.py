@@ -3,6 +3,8 @@
 - The window's X shape is exactly the set of non-white pixels of the built-in picture.
 - A left-button drag starting on the skin moves the window by the drag's distance.
 - A press on a push button of the alarm view does not move the window; the button works.
+- Without a compositor the window shows exactly the skin's pixels inside the shape and
+  the desktop outside it, as it did before the skin was drawn with alpha.
 """
 import os
 import sys
@@ -101,6 +103,47 @@ class ShapeTest(unittest.TestCase):
                  what="the clock view after Annuler")
         self.assertFalse(requests.seen(), "a move was requested")
         self.assertEqual(self.clock.geometry(self.window)[:2], (left, top))
+
+
+class LookTest(unittest.TestCase):
+    def test_skin_and_desktop_exactly_without_a_compositor(self):
+        skin = os.path.join(SOURCE_DIR, "assets", "skin", "horlnoirrose.bmp")  # the default
+        clock = Clock()
+        self.addCleanup(clock.stop)
+        # Where the clock will stand (20 pixels inside the work area's bottom-right
+        # corner), taken before it is there.
+        area = clock.x.screen().root.get_full_property(
+            clock.x.intern_atom("_NET_WORKAREA"), X.AnyPropertyType)
+        wx, wy, ww, wh = tuple(area.value[:4]) if area else (0, 0, 1920, 1080)
+        place = (wx + ww - 220 - 20, wy + wh - 100 - 20, 220, 100)
+        desktop_before = crop(clock, place, "before")
+        clock.start()
+        window = clock.window("Form1")
+        wait_for(lambda: clock.geometry(window) == place, what="the window at its place")
+        opaque, size = opaque_pixels(clock)
+        skin_raw = clock.pixels(skin)[2]
+
+        def differences():
+            shown = crop(clock, place, "after")
+            wrong = []
+            for y in range(size[1]):
+                for x in range(size[0]):
+                    i = (y * size[0] + x) * 3
+                    if (x, y) not in opaque:
+                        expected = desktop_before[i:i + 3]
+                    elif y < 20 or y >= 90 or x < 18 or x >= 212:  # no label there
+                        expected = skin_raw[i:i + 3]
+                    else:
+                        continue
+                    if shown[i:i + 3] != expected:
+                        wrong.append((x, y, tuple(shown[i:i + 3]), tuple(expected)))
+            return wrong
+        try:
+            wait_for(lambda: not differences(), timeout=5, what="the drawn window")
+        except AssertionError:
+            pass
+        wrong = differences()
+        self.assertEqual(wrong[:5], [], "%d pixels differ" % len(wrong))
 
 
 if __name__ == "__main__":

@@ -9,7 +9,8 @@ class QTimer;
 
 // A picture drawn at its top-left corner, one pixel per pixel. Auto-sized pictures take
 // the size of what they hold; transparent ones leave out the colour of their bottom-left
-// pixel (the white of our icons).
+// pixel (the white of our icons). A cut-away colour is left out of every picture held,
+// whatever its corners.
 class TImage : public TGraphicControl {
 public:
     explicit TImage(TComponent* AOwner);
@@ -27,13 +28,17 @@ public:
     void SetAutoSize(bool Value);
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool Value);
+    // Drawn at alpha 0 in this picture and in every one loaded later. A colour with a
+    // high byte other than 0 (clNone, system colours) leaves nothing out.
+    TColor CutAwayColor() const { return FCutAwayColor; }
+    void SetCutAwayColor(TColor Value);
 
     // The colour of a pixel read through the drawing surface: a picture without an image
     // first gets a blank bitmap of the control's size; a picture holding another kind of
     // image cannot be drawn on and raises. Outside the bitmap: clInvalid.
     TColor CanvasPixel(int X, int Y);
 
-    // What is drawn on screen (with the transparent colour left out when Transparent).
+    // What is drawn on screen: the picture, with the left-out colours at alpha 0.
     const QImage& Face() const { return FFace; }
 
 private:
@@ -42,6 +47,7 @@ private:
     QImage FFace;
     bool FAutoSize = false;
     bool FTransparent = false;
+    TColor FCutAwayColor = clNone;
 };
 
 // Ticks on the window thread every Interval milliseconds while Enabled. Changing the

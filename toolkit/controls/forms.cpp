@@ -18,9 +18,9 @@ Q_LOGGING_CATEGORY(lcForms, "veludor.forms", QtWarningMsg)
 
 TApplication* Application = nullptr;
 
-// The Qt widget of a form: paints the form's colour, hands clicks to the windowless
-// control under the cursor, opens the form's pop-up menu and turns Qt's close and state
-// events into the form's handlers.
+// The Qt widget of a form: paints the form's colour (unless the window is see-through,
+// as a shaped window is), hands clicks to the windowless control under the cursor, opens
+// the form's pop-up menu and turns Qt's close and state events into the form's handlers.
 class TFormWidget : public QWidget {
 public:
     explicit TFormWidget(TCustomForm* AForm)
@@ -33,6 +33,10 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
+        // A see-through window shows only what its controls draw.
+        if (testAttribute(Qt::WA_TranslucentBackground)) {
+            return;
+        }
         QPainter P(this);
         P.fillRect(rect(), ToQColor(FForm->Color()));
     }

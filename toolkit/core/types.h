@@ -16,6 +16,7 @@ constexpr TColor clRed = 0x0000FF;
 constexpr TColor clBlue = 0xFF0000;
 constexpr TColor clGray = 0x808080;
 constexpr TColor clFuchsia = 0xFF00FF;
+constexpr TColor clNone = 0x1FFFFFFF; // no colour at all
 constexpr TColor clInvalid = 0xFFFFFFFF; // what a pixel read outside a picture reports
 constexpr TColor clSystemColor = 0xFF000000; // system colours: clSystemColor | index
 constexpr TColor clBtnFace = clSystemColor | 15;

@@ -318,13 +318,37 @@ void TstKwTranspaMoveForm::builtinPictureShapesWindow()
     const QImage Builtin = Skin->Picture().Image();
     QCOMPARE(Form.Widget()->size(), QSize(220, 100));
     QVERIFY(SamePixels(Form.Mask(), NotOfColour(Builtin, clWhite)));
+    // Drawn with the white at alpha 0 on a see-through window, where no shape cuts it
+    // (Wayland), and exactly as the picture is everywhere else.
+    QVERIFY(Form.Widget()->testAttribute(Qt::WA_TranslucentBackground));
+    // The drawn pixels; each must have the picture's colour.
+    bool PictureColours = true;
+    const auto Drawn = [&] {
+        QRegion R;
+        for (int Y = 0; Y < Skin->Face().height(); ++Y) {
+            for (int X = 0; X < Skin->Face().width(); ++X) {
+                const QRgb P = Skin->Face().pixel(X, Y);
+                if (qAlpha(P) == 0) {
+                    continue;
+                }
+                R += QRect(X, Y, 1, 1);
+                PictureColours = PictureColours && P == Skin->Picture().Image().pixel(X, Y);
+            }
+        }
+        return R;
+    };
+    QVERIFY(SamePixels(Drawn(), Form.Mask()));
+    QVERIFY(PictureColours);
 
-    // Another skin shows through the same outline: no re-shaping, no resizing.
+    // Another skin shows through the same outline: no re-shaping, no resizing; its own
+    // white does not show either.
     QImage Other(300, 150, QImage::Format_RGB32);
     Other.fill(Qt::white);
+    QPainter(&Other).fillRect(10, 10, 20, 20, QColor(153, 102, 51));
     Skin->SetImage(Other);
     QCOMPARE(Form.Widget()->size(), QSize(220, 100));
     QVERIFY(SamePixels(Form.Mask(), NotOfColour(Builtin, clWhite)));
+    QVERIFY(SamePixels(Drawn(), QRegion(10, 10, 20, 20)));
 }
 
 void TstKwTranspaMoveForm::region_data()
