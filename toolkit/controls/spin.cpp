@@ -5,7 +5,6 @@
 #include "toolkit/text/datetime.h"
 
 #include <QAbstractSpinBox>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
