@@ -52,7 +52,10 @@ void TForm1::Button2Click(TObject*)
 {
     ShowClockControls();
     HideAlarmControls();
-    const TDateTime Time = StrToTime(SpinEdit1->Text() + QStringLiteral(" : ") + SpinEdit2->Text());
+    // Hour, the locale's time separator between blanks, minute: the parse expects that
+    // separator, so arming works whatever the locale ("7 : 5", Finnish "7 . 5").
+    const QString Separator = QStringLiteral(" %1 ").arg(FormatSettings().TimeSeparator);
+    const TDateTime Time = StrToTime(SpinEdit1->Text() + Separator + SpinEdit2->Text());
     Label9->SetCaption(FormatDateTime(QStringLiteral("hh:nn"), Time));
     Timer2->SetEnabled(true);
 }

@@ -129,7 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         ++Suffix;
     }
     const QByteArray Removed = Old.mid(Prefix, Old.size() - Prefix - Suffix);
-    Check(!Removed.contains('\n'), "only the entry's own line changes");
+    // A line ends at CR LF, LF or a lone CR.
+    Check(!Removed.contains('\n') && !Removed.contains('\r'), "only the entry's own line changes");
     Check(Removed.isEmpty() || Before != Absent, "a new entry only adds bytes");
     return 0;
 }

@@ -1,10 +1,10 @@
 #include "toolkit/controls/spin.h"
 
 #include "toolkit/controls/forms.h"
+#include "toolkit/media/messagebeep.h"
 #include "toolkit/text/datetime.h"
 
 #include <QAbstractSpinBox>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -39,8 +39,10 @@ protected:
 
     void keyPressEvent(QKeyEvent* E) override
     {
+        // A dropped key gives the system's default beep, as every refusal of the
+        // program does.
         if (E->key() == Qt::Key_Return || E->key() == Qt::Key_Enter) {
-            QApplication::beep();
+            MessageBeep(0);
             return;
         }
         const QString Typed = E->text();
@@ -48,7 +50,7 @@ protected:
             QString Probe = Typed;
             int Pos = 0;
             if (validate(Probe, Pos) == QValidator::Invalid) {
-                QApplication::beep();
+                MessageBeep(0);
                 return;
             }
         }

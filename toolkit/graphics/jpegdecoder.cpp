@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
@@ -30,11 +31,20 @@ void ErrorExit(j_common_ptr Info)
     std::longjmp(reinterpret_cast<TErrorManager*>(Info->err)->Jump, 1);
 }
 
-// Level -1 is a warning about corrupt data (a truncated file among them), after which
-// libjpeg would go on and paint grey; such a picture is refused instead.
+// Level -1 is a warning. Most are about corrupt or missing picture data (a truncated
+// file among them), after which libjpeg would go on and paint grey; such a picture is
+// refused. A few only say that something around the picture data was skipped, as
+// cameras and editors leave it, and every image viewer shows those pictures: bytes
+// before a marker that no marker claims, an unknown JFIF revision, a damaged colour
+// profile (not used here). Those go on.
+bool Harmless(int Code)
+{
+    return Code == JWRN_EXTRANEOUS_DATA || Code == JWRN_JFIF_MAJOR || Code == JWRN_BOGUS_ICC;
+}
+
 void EmitMessage(j_common_ptr Info, int Level)
 {
-    if (Level < 0) {
+    if (Level < 0 && !Harmless(Info->err->msg_code)) {
         ErrorExit(Info);
     }
 }

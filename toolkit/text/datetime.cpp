@@ -43,17 +43,52 @@ QString Number(int Value, int Digits)
     return QString::number(Value).rightJustified(Digits, QLatin1Char('0'));
 }
 
-// The product speaks French only: a French system locale (France, Belgium, Canada,
-// Switzerland...) is taken as it is, any other locale is replaced by French (France).
-// Qt has no time separator setting; every French locale writes hours and minutes
-// with a colon, so that is the separator.
-TFormatSettings DefaultFormatSettings()
+// The locale's time separator: the one character between the hour and the minute of
+// its short time format ("HH:mm", "h:mm AP", Finnish "H.mm"). A format with more than
+// one character or a quoted text there (Canadian French "HH 'h' mm") has none of its
+// own; the colon serves.
+QChar TimeSeparatorOf(const QLocale& Locale)
 {
-    QLocale Locale = QLocale::system();
-    if (Locale.language() != QLocale::French) {
-        Locale = QLocale(QLocale::French, QLocale::France);
+    const QString Format = Locale.timeFormat(QLocale::ShortFormat);
+    qsizetype Begin = 0;
+    while (Begin < Format.size() && Format[Begin].toLower() != QLatin1Char('h')) {
+        ++Begin;
     }
-    return { QLatin1Char(':'), Locale.dateFormat(QLocale::LongFormat), Locale };
+    while (Begin < Format.size() && Format[Begin].toLower() == QLatin1Char('h')) {
+        ++Begin;
+    }
+    const qsizetype End = Format.indexOf(QLatin1Char('m'), Begin);
+    const QString Between = Format.mid(Begin, End - Begin).trimmed();
+    if (End < 0 || Between.size() != 1 || Between[0].isLetterOrNumber() || Between[0] == QLatin1Char('\'')) {
+        return QLatin1Char(':');
+    }
+    return Between[0];
+}
+
+// The user's locale for dates and times, by the POSIX rule: the first of LC_ALL,
+// LC_TIME and LANG that is set names it ("de_DE.UTF-8", "fi_FI@euro", "fr"). Qt's own
+// locale data gives its formats, so no system locale needs to be installed. No locale
+// ("C", "POSIX", unset or unknown to Qt) reads as French (France), the language of
+// every other text of the program.
+QLocale UserLocale()
+{
+    QByteArray Name;
+    for (const char* Variable : { "LC_ALL", "LC_TIME", "LANG" }) {
+        Name = qgetenv(Variable);
+        if (!Name.isEmpty()) {
+            break;
+        }
+    }
+    for (char End : { '.', '@' }) {
+        if (const qsizetype At = Name.indexOf(End); At >= 0) {
+            Name.truncate(At);
+        }
+    }
+    const QLocale Locale(QString::fromLatin1(Name));
+    if (Name.isEmpty() || Locale.language() == QLocale::C) {
+        return QLocale(QLocale::French, QLocale::France);
+    }
+    return Locale;
 }
 
 } // namespace
@@ -88,9 +123,15 @@ TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec)
     return double(((Hour * 60 + Min) * 60 + Sec) * 1000 + MSec) / double(MsPerDay);
 }
 
+TFormatSettings UserFormatSettings()
+{
+    const QLocale Locale = UserLocale();
+    return { TimeSeparatorOf(Locale), Locale.dateFormat(QLocale::LongFormat), Locale };
+}
+
 TFormatSettings& FormatSettings()
 {
-    static TFormatSettings Settings = DefaultFormatSettings();
+    static TFormatSettings Settings = UserFormatSettings();
     return Settings;
 }
 

@@ -28,7 +28,12 @@ struct TFormatSettings {
     QLocale Locale; // day and month names
 };
 
-// The program-wide settings, read from the system at first use; tests may change them.
+// The user's settings, read anew from the environment: the locale named by the first
+// of LC_ALL, LC_TIME and LANG that is set (French when none is, or for "C" and
+// "POSIX"), its long date format and the time separator of its time format.
+TFormatSettings UserFormatSettings();
+
+// The program-wide settings, UserFormatSettings at first use; tests may change them.
 TFormatSettings& FormatSettings();
 
 // Formats Value by tokens (letters are case-insensitive):

@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -34,19 +35,39 @@ enum class TLineKind { Blank, Comment, Section, Entry, Other };
 // One line of the file, by byte offsets into the file's content.
 struct TLine {
     qsizetype Begin = 0; // first byte
-    qsizetype End = 0; // end of the text, before CR LF or LF
+    qsizetype End = 0; // end of the text, before its CR LF, LF or lone CR
     qsizetype Next = 0; // first byte of the next line
     TLineKind Kind = TLineKind::Other;
-    QString Name; // section name or key, blanks removed
+    qsizetype NameBegin = 0; // Section, Entry: the name or key, blanks removed
+    qsizetype NameEnd = 0;
     qsizetype ValueBegin = 0; // Entry: where the value starts (End when there is no "=")
     qsizetype ValueEnd = 0; // Entry: end of the value, trailing blanks excluded
     bool HasEquals = false;
 };
 
-// A profile file read line by line. Blanks, "[", "]", ";", "=" and line ends are
-// ASCII, so they are found in the raw bytes whether the text is UTF-8 or Latin-1; only
-// names and values are decoded. Lines are classified one at a time and never stored,
-// so a file of millions of short lines costs no more memory than its bytes.
+// The first byte at or after From that is a line end (CR or LF), or End.
+qsizetype LineEndFrom(const char* Data, qsizetype From, qsizetype End)
+{
+    while (From < End && Data[From] != '\n' && Data[From] != '\r') {
+        ++From;
+    }
+    return From;
+}
+
+// The first C in [Begin, End), or End.
+qsizetype FindIn(const QByteArray& Data, char C, qsizetype Begin, qsizetype End)
+{
+    const void* Found = std::memchr(Data.constData() + Begin, C, size_t(End - Begin));
+    return Found ? static_cast<const char*>(Found) - Data.constData() : End;
+}
+
+// A profile file read line by line. A line ends at CR LF, at LF or at a lone CR.
+// Blanks, "[", "]", ";", "=" and line ends are ASCII, so they are found in the raw
+// bytes whether the text is UTF-8 or Latin-1, and every search stops at the end of its
+// line, so reading and writing take time in proportion to the file's size. Names are
+// compared without decoding when they are ASCII; only a found value is decoded. Lines
+// are classified one at a time and never stored, so a file of millions of short lines
+// costs no more memory than its bytes.
 class TProfileText {
 public:
     explicit TProfileText(QByteArray Data)
@@ -86,14 +107,29 @@ public:
         return Text;
     }
 
+    // Whether the line's name (section name or key) is Name, regardless of case.
+    bool NameIs(const TLine& Line, const QString& Name) const
+    {
+        const QByteArrayView Bytes
+            = QByteArrayView(FData).sliced(Line.NameBegin, Line.NameEnd - Line.NameBegin);
+        const bool Ascii = std::all_of(Bytes.begin(), Bytes.end(), [](char C) { return uchar(C) < 0x80; });
+        if (FLatin1 || Ascii) {
+            return Name.compare(QLatin1StringView(Bytes), Qt::CaseInsensitive) == 0;
+        }
+        return Decode(Line.NameBegin, Line.NameEnd).compare(Name, Qt::CaseInsensitive) == 0;
+    }
+
     // The file's own line end (that of its first line), CR LF when it has none.
     QByteArray LineEnd() const
     {
-        const qsizetype NewLine = FData.indexOf('\n', FBodyStart);
-        if (NewLine < 0) {
+        const qsizetype At = LineEndFrom(FData.constData(), FBodyStart, FData.size());
+        if (At == FData.size()) {
             return QByteArrayLiteral("\r\n");
         }
-        return NewLine > FBodyStart && FData[NewLine - 1] == '\r' ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+        if (FData[At] == '\n') {
+            return QByteArrayLiteral("\n");
+        }
+        return At + 1 < FData.size() && FData[At + 1] == '\n' ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\r");
     }
 
     // Calls Visit with each line in turn while it returns true.
@@ -104,11 +140,12 @@ public:
         while (Pos < FData.size()) {
             TLine Line;
             Line.Begin = Pos;
-            const qsizetype NewLine = FData.indexOf('\n', Pos);
-            Line.Next = NewLine < 0 ? FData.size() : NewLine + 1;
-            Line.End = NewLine < 0 ? FData.size() : NewLine;
-            if (Line.End > Line.Begin && FData[Line.End - 1] == '\r') {
-                --Line.End;
+            Line.End = LineEndFrom(FData.constData(), Pos, FData.size());
+            Line.Next = Line.End;
+            if (Line.Next < FData.size()) {
+                const bool CrLf = FData[Line.Next] == '\r' && Line.Next + 1 < FData.size()
+                    && FData[Line.Next + 1] == '\n';
+                Line.Next += CrLf ? 2 : 1;
             }
             Classify(Line);
             if (!Visit(Line)) {
@@ -133,19 +170,16 @@ private:
         } else if (FData[Begin] == ';') {
             Line.Kind = TLineKind::Comment;
         } else if (FData[Begin] == '[') {
-            const qsizetype Close = FData.indexOf(']', Begin + 1);
-            if (Close >= 0 && Close < End) {
+            const qsizetype Close = FindIn(FData, ']', Begin + 1, End);
+            if (Close < End) {
                 Line.Kind = TLineKind::Section;
-                Line.Name = TrimBlanks(Decode(Begin + 1, Close));
+                SetName(Line, Begin + 1, Close);
             }
         } else {
             Line.Kind = TLineKind::Entry;
-            qsizetype Equals = FData.indexOf('=', Begin);
-            Line.HasEquals = Equals >= 0 && Equals < End;
-            if (!Line.HasEquals) {
-                Equals = End;
-            }
-            Line.Name = TrimBlanks(Decode(Begin, Equals));
+            const qsizetype Equals = FindIn(FData, '=', Begin, End);
+            Line.HasEquals = Equals < End;
+            SetName(Line, Begin, Equals);
             qsizetype ValueBegin = Line.HasEquals ? Equals + 1 : Line.End;
             while (ValueBegin < End && IsBlank(FData[ValueBegin])) {
                 ++ValueBegin;
@@ -156,6 +190,18 @@ private:
                 Line.ValueBegin = Line.ValueEnd = Equals + 1; // empty value: keep "key="
             }
         }
+    }
+
+    void SetName(TLine& Line, qsizetype Begin, qsizetype End) const
+    {
+        while (Begin < End && IsBlank(FData[Begin])) {
+            ++Begin;
+        }
+        while (End > Begin && IsBlank(FData[End - 1])) {
+            --End;
+        }
+        Line.NameBegin = Begin;
+        Line.NameEnd = End;
     }
 
     QByteArray FData;
@@ -169,24 +215,22 @@ struct TFound {
     bool SectionFound = false;
     std::optional<TLine> Key;
     TLine SectionLast; // the section's last line that is not blank, its header at least
-    bool LastLineBlank = false; // of the whole file; known when the section is missing
 };
 
 TFound Find(const TProfileText& Text, const QString& Section, const QString& Key)
 {
     TFound Found;
     Text.ForEachLine([&](const TLine& Line) {
-        Found.LastLineBlank = Line.Kind == TLineKind::Blank;
         if (Line.Kind == TLineKind::Section) {
             if (Found.SectionFound) {
                 return false; // the section has ended
             }
-            if (Line.Name.compare(Section, Qt::CaseInsensitive) == 0) {
+            if (Text.NameIs(Line, Section)) {
                 Found.SectionFound = true;
                 Found.SectionLast = Line;
             }
         } else if (Found.SectionFound) {
-            if (Line.Kind == TLineKind::Entry && Line.Name.compare(Key, Qt::CaseInsensitive) == 0) {
+            if (Line.Kind == TLineKind::Entry && Text.NameIs(Line, Key)) {
                 Found.Key = Line;
                 return false;
             }
@@ -263,16 +307,9 @@ std::optional<QByteArray> Edited(const TProfileText& Text, const QString& Sectio
     const TFound Found = Find(Text, Section, Key);
 
     if (!Found.SectionFound) {
-        QByteArray Tail;
-        if (!Text.Empty()) {
-            if (!Data.endsWith('\n')) {
-                Tail += Eol;
-            }
-            if (!Found.LastLineBlank) {
-                Tail += Eol; // a blank line between sections
-            }
-        }
-        return Data + Tail + '[' + Encode(Section) + ']' + Eol + Entry;
+        // Right after the last line, as Windows appends it: no blank line between.
+        const bool Ended = Text.Empty() || Data.endsWith('\n') || Data.endsWith('\r');
+        return Data + (Ended ? QByteArray() : Eol) + '[' + Encode(Section) + ']' + Eol + Entry;
     }
     if (Found.Key) {
         const TLine& Line = *Found.Key;
@@ -282,8 +319,11 @@ std::optional<QByteArray> Edited(const TProfileText& Text, const QString& Sectio
     // After the section's last line that is not blank, so that blank lines keep
     // separating it from the next section.
     const TLine& After = Found.SectionLast;
-    const bool Ended = After.Next > After.Begin && Data[After.Next - 1] == '\n';
-    const QByteArray Insert = (Ended ? QByteArray() : Eol) + Entry;
+    const bool Ended = After.Next > After.End;
+    QByteArray Insert = (Ended ? QByteArray() : Eol) + Entry;
+    if (Insert.endsWith('\r') && After.Next < Data.size() && Data[After.Next] == '\n') {
+        Insert += '\n'; // a lone CR before an LF would join the LF's line end
+    }
     return Data.insert(After.Next, Insert);
 }
 

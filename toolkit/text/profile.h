@@ -10,8 +10,10 @@
 //     around names and values are ignored; one pair of matching double or single
 //     quotes around a value is removed;
 //   - only the first section of a name is searched, and in it the first entry of a key;
-//   - CR LF and LF line ends, a UTF-8 byte order mark and a missing final line end are
-//     all accepted; the text is UTF-8, or Latin-1 when it is not valid UTF-8.
+//   - a line ends at CR LF, at LF or at a lone CR; a UTF-8 byte order mark and a
+//     missing final line end are accepted; the text is UTF-8, or Latin-1 when it is
+//     not valid UTF-8.
+// Reading and writing take time in proportion to the file's size, whatever its lines.
 // Files larger than ProfileMaxSize are not read: reading gives the default and writing
 // fails, so a huge file costs no memory. Only regular files are read: a folder, a
 // device or a named pipe reads as a missing file (and cannot be written).
@@ -25,10 +27,12 @@ QString GetPrivateProfileString(const QString& Section, const QString& Key,
     const QString& Default, const QString& FileName, int BufferSize = 2048);
 
 // Sets Key in Section to Value. The first entry of the key gets the new value in
-// place; a missing key is added after the last line of its section, a missing section
-// at the end of the file, a missing file is created. Every other byte of the file is
-// kept, line ends and byte order mark included; new lines take the file's line end
-// (CR LF for a new file, as Windows writes them). The new content goes to a temporary
+// place; a missing key is added after the last line of its section that is not blank;
+// a missing section is appended right after the file's last line, with no blank line
+// before it (a line end is added first when that line has none); a missing file is
+// created. Every other byte of the file is kept, line ends, NUL bytes and byte order
+// mark included; new lines take the file's own line end, that of its first line (CR LF
+// when the file has none, as Windows writes them). The new content goes to a temporary
 // file in the same folder which then replaces the old one, so the old file stays
 // intact on any failure. Returns false on failure: the file or its folder is not
 // writable (a file or folder without any write permission bit counts as read-only,

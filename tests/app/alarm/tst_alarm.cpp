@@ -248,8 +248,8 @@ void TestAlarm::timeThatDoesNotParse_data()
     QTest::addColumn<QChar>("separator");
     QTest::addColumn<QString>("hourText");
     QTest::addColumn<QString>("message");
-    QTest::newRow("locale separator '.'") << QChar(
-        '.') << QStringLiteral("7") << QStringLiteral("'7 : 5' n'est pas une heure correcte.");
+    QTest::newRow("plus sign, locale separator '.'") << QChar(
+        '.') << QStringLiteral("+7") << QStringLiteral("'+7 . 5' n'est pas une heure correcte.");
     QTest::newRow("hour typed with a plus sign") << QChar(
         ':') << QStringLiteral("+7") << QStringLiteral("'+7 : 5' n'est pas une heure correcte.");
 }

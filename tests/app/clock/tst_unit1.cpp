@@ -1,6 +1,7 @@
 // The main window: start-up (settings, skin, placement, skin list, first time display),
 // the clock tick, the views and the menu commands, driven with a fake clock and fake
 // screen metrics on the offscreen platform.
+#include "app/chronothread.h"
 #include "app/programentry.h"
 #include "app/unit1.h"
 #include "app/unit3.h"
@@ -13,6 +14,7 @@
 #include "toolkit/controls/spin.h"
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/platform/screen.h"
+#include "toolkit/text/datetime.h"
 #include "toolkit/text/profile.h"
 
 #include <QDir>
@@ -57,6 +59,8 @@ private slots:
     void digitFaceInstalled();
     void errorBoxFullStop_data();
     void errorBoxFullStop();
+    void userLocale_data();
+    void userLocale();
 
 private:
     void Start();
@@ -412,6 +416,63 @@ void TstUnit1::errorBoxFullStop()
     App.Guard([&] { throw Exception(message); });
     QCOMPARE(FErrors->Texts, QStringList { shown });
     QCOMPARE(FErrors->Titles, QStringList { QStringLiteral("Veludor") });
+}
+
+void TstUnit1::userLocale_data()
+{
+    QTest::addColumn<QStringList>("Environment"); // LC_ALL, LC_TIME, LANG
+    QTest::addColumn<QString>("Date");
+    QTest::addColumn<QString>("Alarm");
+    QTest::addColumn<QString>("Stopwatch");
+    QTest::newRow("fr_FR from LANG")
+        << QStringList { "", "", "fr_FR.UTF-8" } << "lundi 7 décembre 2026" << "07:05" << "01:01";
+    QTest::newRow("en_US from LC_ALL, before LC_TIME and LANG")
+        << QStringList { "en_US.UTF-8", "fi_FI.UTF-8", "de_DE.UTF-8" } << "Monday, December 7, 2026"
+        << "07:05" << "01:01";
+    QTest::newRow("de_DE from LC_TIME, before LANG")
+        << QStringList { "", "de_DE@euro", "fi_FI.UTF-8" } << "Montag, 7. Dezember 2026" << "07:05"
+        << "01:01";
+    QTest::newRow("fi_FI: the separator is a full stop")
+        << QStringList { "", "", "fi_FI.UTF-8" } << "maanantaina 7. joulukuuta 2026" << "07.05"
+        << "01.01";
+    QTest::newRow("C: French")
+        << QStringList { "", "", "C.UTF-8" } << "lundi 7 décembre 2026" << "07:05" << "01:01";
+}
+
+// The long date, the armed alarm's time and the stopwatch in the user's locale, read
+// from the environment as at a real start; arming works whatever the separator.
+void TstUnit1::userLocale()
+{
+    QFETCH(QStringList, Environment);
+    QFETCH(QString, Date);
+    QFETCH(QString, Alarm);
+    QFETCH(QString, Stopwatch);
+    const char* const Names[] = { "LC_ALL", "LC_TIME", "LANG" };
+    QList<QByteArray> Saved;
+    for (int i = 0; i < 3; ++i) {
+        Saved << qgetenv(Names[i]);
+        qputenv(Names[i], Environment[i].toUtf8());
+    }
+    const TFormatSettings Before = FormatSettings();
+    FormatSettings() = UserFormatSettings();
+    auto Restore = qScopeGuard([&] {
+        FormatSettings() = Before;
+        for (int i = 0; i < 3; ++i) {
+            qputenv(Names[i], Saved[i]);
+        }
+    });
+
+    Start();
+    QCOMPARE(Form1->Label1->Caption(), Date);
+    Form1->config1->Click();
+    Form1->SpinEdit1->SetValue(7);
+    Form1->SpinEdit2->SetValue(5);
+    Form1->Button2->Click();
+    QCOMPARE(FErrors->Texts, QStringList());
+    QCOMPARE(Form1->Label9->Caption(), Alarm);
+    QVERIFY(Form1->Timer2->Enabled());
+    TChronoThread::ShowElapsed(DateTimeFromQt(FClock->Now().addSecs(-3665)));
+    QCOMPARE(Form1->Label7->Caption(), Stopwatch);
 }
 
 QTEST_MAIN(TstUnit1)

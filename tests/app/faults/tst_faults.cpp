@@ -291,6 +291,13 @@ void TstFaults::settingsAtStart_data()
         << "file"
         << "[form]\n" + QByteArray(10 * 1024 * 1024, 'x') + "\ncouleur=argent.bmp\n"
         << "argent.bmp";
+    // Each line without "=" is searched to its own end only: read at once.
+    const QByteArray Short = "ligne sans signe\r\n";
+    QTest::newRow("16 MB of short lines without =, then the entry")
+        << "file" << Short.repeated((ProfileMaxSize - Entry.size()) / Short.size()) + Entry
+        << "argent.bmp";
+    QTest::newRow("lone CR line ends")
+        << "file" << QByteArray("[form]\rcouleur=argent.bmp\r") << "argent.bmp";
     QTest::newRow("20 MB, past the reader's bound: default skin")
         << "file" << Entry + QByteArray(20 * 1024 * 1024, ';') << "horlnoirrose.bmp";
     QTest::newRow("no final line end")

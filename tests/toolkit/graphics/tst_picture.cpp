@@ -256,6 +256,8 @@ private slots:
     void fileNames();
     void jpeg_data();
     void jpeg();
+    void jpegWithHarmlessWarnings_data();
+    void jpegWithHarmlessWarnings();
     void brokenJpegs_data();
     void brokenJpegs();
     void iconTakesTheLargestImage();
@@ -517,6 +519,36 @@ void tst_Picture::jpeg()
     QCOMPARE(Picture.Width(), Width);
     QVERIFY2(Distance(Picture.Pixel(1, 0), Left) <= 8, qPrintable(QString::number(Picture.Pixel(1, 0), 16)));
     QVERIFY2(Distance(Picture.Pixel(Width - 2, 0), Right) <= 8, qPrintable(QString::number(Picture.Pixel(Width - 2, 0), 16)));
+}
+
+void tst_Picture::jpegWithHarmlessWarnings_data()
+{
+    QTest::addColumn<QByteArray>("File");
+    if (!QImageWriter::supportedImageFormats().contains("jpeg")) {
+        QSKIP("Qt's JPEG writer is not installed; it makes the test pictures");
+    }
+    const QByteArray Good = Encoded(TwoColours(), "JPEG");
+    QByteArray BeforeTables = Good;
+    BeforeTables.insert(Good.indexOf("\xFF\xDB"), QByteArray("\x00\x12garbage", 9));
+    QTest::newRow("extraneous bytes before a marker") << BeforeTables;
+    QTest::newRow("extraneous bytes before the end marker")
+        << Good.chopped(2) + QByteArray(7, '\x55') + Good.right(2);
+    QByteArray Revision = Good;
+    QVERIFY(Revision.mid(6, 5) == QByteArray("JFIF\0", 5));
+    Revision[11] = 3; // JFIF 3.01
+    QTest::newRow("unknown JFIF revision") << Revision;
+    QTest::newRow("unknown application marker")
+        << Good.left(2) + QByteArray("\xFF\xE9\x00\x06" "abcd", 8) + Good.mid(2);
+}
+
+// Warnings about bytes libjpeg skipped around the picture data: the picture loads with
+// exactly the pixels of the clean file.
+void tst_Picture::jpegWithHarmlessWarnings()
+{
+    QFETCH(QByteArray, File);
+    TPicture Picture;
+    Picture.LoadFromFile(Write("photo.jpg", File));
+    QCOMPARE(Picture.Image(), DecodeJpeg(Encoded(TwoColours(), "JPEG")));
 }
 
 void tst_Picture::brokenJpegs_data()

@@ -16,6 +16,8 @@ private slots:
     void initTestCase();
     void init();
     void defaultSettingsAreFrench();
+    void userSettings_data();
+    void userSettings();
     void format_data();
     void format();
     void formatRefusesValuesOutOfRange_data();
@@ -67,6 +69,35 @@ void tst_DateTime::defaultSettingsAreFrench()
     QCOMPARE(FDefault.TimeSeparator, QLatin1Char(':'));
     QCOMPARE(FDefault.Locale.toString(QDate(2026, 12, 7), FDefault.LongDateFormat),
         QStringLiteral("lundi 7 décembre 2026"));
+}
+
+void tst_DateTime::userSettings_data()
+{
+    QTest::addColumn<QByteArray>("Lang");
+    QTest::addColumn<QChar>("Separator");
+    QTest::addColumn<QString>("Date");
+    const QString French = QStringLiteral("lundi 7 décembre 2026");
+    QTest::newRow("no locale: French") << QByteArray("POSIX") << QChar(':') << French;
+    QTest::newRow("unknown to Qt: French") << QByteArray("xx_YY.UTF-8") << QChar(':') << French;
+    QTest::newRow("Canadian French: \"HH 'h' mm\" has no separator, the colon serves")
+        << QByteArray("fr_CA.UTF-8") << QChar(':') << French;
+}
+
+void tst_DateTime::userSettings()
+{
+    QFETCH(QByteArray, Lang);
+    QFETCH(QChar, Separator);
+    QFETCH(QString, Date);
+    const QByteArray All = qgetenv("LC_ALL"), Time = qgetenv("LC_TIME"), Saved = qgetenv("LANG");
+    qunsetenv("LC_ALL");
+    qunsetenv("LC_TIME");
+    qputenv("LANG", Lang);
+    const TFormatSettings Settings = UserFormatSettings();
+    qputenv("LC_ALL", All);
+    qputenv("LC_TIME", Time);
+    qputenv("LANG", Saved);
+    QCOMPARE(Settings.TimeSeparator, Separator);
+    QCOMPARE(Settings.Locale.toString(QDate(2026, 12, 7), Settings.LongDateFormat), Date);
 }
 
 void tst_DateTime::format_data()

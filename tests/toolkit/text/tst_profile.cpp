@@ -64,6 +64,9 @@ void tst_Profile::read_data()
     const QString F = QStringLiteral("form"), C = QStringLiteral("couleur"), D = QStringLiteral("horlnoirrose.bmp");
     QTest::newRow("CR LF") << QByteArray("[form]\r\ncouleur=bleu.bmp\r\n") << F << C << D << 2048 << "bleu.bmp";
     QTest::newRow("LF") << QByteArray("[form]\ncouleur=bleu.bmp\n") << F << C << D << 2048 << "bleu.bmp";
+    QTest::newRow("lone CR") << QByteArray("[form]\rcouleur=bleu.bmp\r") << F << C << D << 2048 << "bleu.bmp";
+    QTest::newRow("lone CR inside a CR LF file") << QByteArray("[form]\r\nx=1\rcouleur=bleu.bmp\r\n") << F << C << D
+                                                << 2048 << "bleu.bmp";
     QTest::newRow("BOM, no final line end") << QByteArray("\xEF\xBB\xBF[form]\r\ncouleur=bleu.bmp") << F << C << D
                                            << 2048 << "bleu.bmp";
     QTest::newRow("names ignore case") << QByteArray("[FoRm]\nCOULEUR=bleu.bmp\n") << F << C << D << 2048 << "bleu.bmp";
@@ -193,13 +196,27 @@ void tst_Profile::write_data()
     QTest::newRow("new key after a last line without line end") << QByteArray("[form]\na=1") << F << C << "c"
                                                                << QByteArray("[form]\na=1\ncouleur=c\n");
     QTest::newRow("new key after a last line ending in a lone CR") << QByteArray("[form]\na=1\r") << F << C << "c"
-                                                                 << QByteArray("[form]\na=1\r\ncouleur=c\n");
-    QTest::newRow("new section after the others") << QByteArray("[x]\r\ny=1\r\n") << F << C << "c"
-                                                  << QByteArray("[x]\r\ny=1\r\n\r\n[form]\r\ncouleur=c\r\n");
+                                                                 << QByteArray("[form]\na=1\rcouleur=c\n");
+    QTest::newRow("lone CR line ends: replace in place")
+        << QByteArray("[x]\rcouleur=x\r[form]\rcouleur=old\rautre=2\r") << F << C << "new"
+        << QByteArray("[x]\rcouleur=x\r[form]\rcouleur=new\rautre=2\r");
+    QTest::newRow("lone CR inside a CR LF file ends a line") << QByteArray("[form]\r\nx=1\rcouleur=a\r\n") << F << C
+                                                            << "b" << QByteArray("[form]\r\nx=1\rcouleur=b\r\n");
+    QTest::newRow("lone CR line ends: new key")
+        << QByteArray("[form]\ra=1\r[next]\r") << F << "nouvelle" << "c"
+        << QByteArray("[form]\ra=1\rnouvelle=c\r[next]\r");
+    QTest::newRow("lone CR line ends: new section") << QByteArray("[x]\ry=1\r") << F << C << "c"
+                                                   << QByteArray("[x]\ry=1\r[form]\rcouleur=c\r");
+    QTest::newRow("new key of a CR file before an LF: the LF keeps its line")
+        << QByteArray("[form]\ra=1\r\n\n") << F << C << "c" << QByteArray("[form]\ra=1\r\ncouleur=c\r\n\n");
+    QTest::newRow("new section right after the others") << QByteArray("[x]\r\ny=1\r\n") << F << C << "c"
+                                                        << QByteArray("[x]\r\ny=1\r\n[form]\r\ncouleur=c\r\n");
     QTest::newRow("new section after a blank line") << QByteArray("[x]\ny=1\n\n") << F << C << "c"
                                                    << QByteArray("[x]\ny=1\n\n[form]\ncouleur=c\n");
     QTest::newRow("new section after no final line end") << QByteArray("[x]\ny=1") << F << C << "c"
-                                                        << QByteArray("[x]\ny=1\n\n[form]\ncouleur=c\n");
+                                                        << QByteArray("[x]\ny=1\n[form]\ncouleur=c\n");
+    QTest::newRow("new section after one line without line end, NUL bytes kept")
+        << QByteArrayLiteral("a\0b=\0") << F << C << "c" << QByteArrayLiteral("a\0b=\0\r\n[form]\r\ncouleur=c\r\n");
     QTest::newRow("section header with the name's case of the call") << QByteArray() << "Form" << "Couleur" << "c"
                                                                      << QByteArray("[Form]\r\nCouleur=c\r\n");
     QTest::newRow("names written without their blanks") << QByteArray() << " form " << " couleur " << "c"

@@ -1,0 +1,157 @@
+// The spin box and the timer on their real Qt widgets and timers: the spin box clamps
+// its value when it loses the keyboard focus and drops refused keys, Enter among them,
+// with the default beep; a stored timer starts only once its form is loaded, starts its
+// count again when its interval or enabled flag changes, and never ticks at interval 0.
+#include "tests/toolkit/media/recordingaudio.h"
+#include "toolkit/controls/extctrls.h"
+#include "toolkit/controls/forms.h"
+#include "toolkit/controls/spin.h"
+#include "toolkit/controls/stdctrls.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QtTest>
+
+class tst_SpinTimer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void spinBoxKeysAndFocus_data();
+    void spinBoxKeysAndFocus();
+    void timerTicks_data();
+    void timerTicks();
+
+private:
+    std::unique_ptr<TApplication> FApp;
+};
+
+void tst_SpinTimer::initTestCase() { FApp = std::make_unique<TApplication>(); }
+
+void tst_SpinTimer::spinBoxKeysAndFocus_data()
+{
+    QTest::addColumn<int>("Min");
+    QTest::addColumn<int>("Max");
+    QTest::addColumn<QString>("Typed"); // typed into the emptied box
+    QTest::addColumn<int>("Key"); // then pressed, when not 0
+    QTest::addColumn<QString>("Shown"); // the text while the box has the focus
+    QTest::addColumn<int>("Beeps");
+    QTest::addColumn<QString>("Left"); // the text once the focus has gone
+
+    const int Enter = Qt::Key_Return, PadEnter = Qt::Key_Enter;
+    QTest::newRow("above the bounds: clamped on leaving")
+        << 0 << 10 << "25" << 0 << "25" << 0 << "10";
+    QTest::newRow("below the bounds: clamped on leaving")
+        << 0 << 10 << "-3" << 0 << "-3" << 0 << "0";
+    QTest::newRow("plus sign: written back plainly") << 0 << 10 << "+7" << 0 << "+7" << 0 << "7";
+    QTest::newRow("equal bounds: no clamping") << 0 << 0 << "25" << 0 << "25" << 0 << "25";
+    QTest::newRow("Enter dropped with a beep") << 0 << 10 << "5" << Enter << "5" << 1 << "5";
+    QTest::newRow("keypad Enter dropped with a beep")
+        << 0 << 10 << "5" << PadEnter << "5" << 1 << "5";
+    QTest::newRow("letter dropped with a beep") << 0 << 10 << "5a" << 0 << "5" << 1 << "5";
+    QTest::newRow("Up key steps") << 0 << 10 << "5" << int(Qt::Key_Up) << "6" << 0 << "6";
+}
+
+void tst_SpinTimer::spinBoxKeysAndFocus()
+{
+    QFETCH(int, Min);
+    QFETCH(int, Max);
+    QFETCH(QString, Typed);
+    QFETCH(int, Key);
+    QFETCH(QString, Shown);
+    QFETCH(int, Beeps);
+    QFETCH(QString, Left);
+
+    TRecordingAudio Audio;
+    TForm Form(nullptr);
+    Form.SetBounds(0, 0, 200, 80);
+    auto* Spin = new TSpinEdit(&Form);
+    Spin->SetParent(&Form);
+    Spin->SetBounds(10, 10, 60, 22);
+    Spin->SetMinValue(Min);
+    Spin->SetMaxValue(Max);
+    auto* Other = new TEdit(&Form);
+    Other->SetParent(&Form);
+    Other->SetBounds(100, 10, 60, 22);
+    Form.Show();
+    QWidget* Window = Form.Widget()->window();
+    Window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Window));
+
+    QLineEdit* Line = Spin->Widget()->findChild<QLineEdit*>();
+    QVERIFY(Line);
+    Spin->Widget()->setFocus();
+    QTRY_VERIFY(Spin->Widget()->hasFocus());
+    Line->selectAll();
+    QTest::keyClick(Line, Qt::Key_Backspace);
+    QTest::keyClicks(Spin->Widget(), Typed);
+    if (Key != 0) {
+        QTest::keyClick(Spin->Widget(), Qt::Key(Key));
+    }
+    QCOMPARE(Spin->Text(), Shown);
+    QCOMPARE(Audio.Beeps, Beeps);
+
+    Other->Widget()->setFocus();
+    QTRY_VERIFY(Other->Widget()->hasFocus());
+    QCOMPARE(Spin->Text(), Left);
+}
+
+void tst_SpinTimer::timerTicks_data()
+{
+    QTest::addColumn<QString>("Case");
+    QTest::newRow("starts only after Loaded") << "loaded";
+    QTest::newRow("an interval change restarts the count") << "interval";
+    QTest::newRow("enabling again restarts the count") << "enabled";
+    QTest::newRow("interval 0 never ticks") << "zero";
+}
+
+void tst_SpinTimer::timerTicks()
+{
+    QFETCH(QString, Case);
+    TForm Form(nullptr);
+    auto* Timer = new TTimer(&Form);
+    Timer->BeginLoading();
+    QList<qint64> Ticks; // milliseconds since Clock started
+    QElapsedTimer Clock;
+    Timer->OnTimer = [&](TObject*) { Ticks.append(Clock.elapsed()); };
+    Timer->SetInterval(Case == QLatin1String("zero") ? 0 : 100);
+    Timer->SetEnabled(true);
+    Clock.start();
+
+    if (Case == QLatin1String("loaded")) {
+        QTest::qWait(300);
+        QVERIFY2(Ticks.isEmpty(), "no tick while the form loads");
+        Clock.restart();
+        Timer->Loaded();
+        QTRY_VERIFY(!Ticks.isEmpty());
+        QVERIFY(Ticks.first() >= 90);
+        return;
+    }
+    Timer->Loaded();
+    if (Case == QLatin1String("zero")) {
+        Timer->SetEnabled(false);
+        Timer->SetEnabled(true);
+        QTest::qWait(300);
+        QVERIFY(Ticks.isEmpty());
+        return;
+    }
+    // 250 ms into a 300 ms count, the change starts a new one: the next tick comes a
+    // whole interval after the change (coarse timers may come 5 % early), not 50 ms
+    // after it. Only a lower bound is checked, so a loaded machine cannot fail it.
+    Timer->SetInterval(300);
+    QTest::qWait(250);
+    Ticks.clear();
+    Clock.restart();
+    if (Case == QLatin1String("interval")) {
+        Timer->SetInterval(400);
+    } else {
+        Timer->SetEnabled(false);
+        Timer->SetEnabled(true);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!Ticks.isEmpty(), 5000);
+    const qint64 Interval = Case == QLatin1String("interval") ? 400 : 300;
+    QVERIFY2(Ticks.first() >= Interval * 9 / 10, qPrintable(QString::number(Ticks.first())));
+}
+
+QTEST_MAIN(tst_SpinTimer)
+#include "tst_spintimer.moc"
