@@ -66,6 +66,10 @@ def private_user(folder):
         "SDL_AUDIODRIVER": "disk",
         "SDL_DISKAUDIOFILE": os.path.join(folder, "audio.raw"),
         "QT_QPA_PLATFORM": "xcb",
+        # The date and the time separator follow the locale: the C locale gives French.
+        "LC_ALL": "",
+        "LC_TIME": "",
+        "LANG": "C.UTF-8",
         "ASAN_OPTIONS": "detect_leaks=0",
         "DBUS_SESSION_BUS_ADDRESS": "unix:path=" + os.path.join(folder, "no-session-bus"),
     })
