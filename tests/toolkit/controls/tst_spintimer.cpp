@@ -2,7 +2,7 @@
 // its value when it loses the keyboard focus and drops refused keys, Enter among them,
 // with the default beep; a stored timer starts only once its form is loaded, starts its
 // count again when its interval or enabled flag changes, and never ticks at interval 0.
-#include "tests/toolkit/media/recordingaudio.h"
+#include "tests/fakes/recordingaudio.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/controls/spin.h"
