@@ -2,6 +2,7 @@
 
 #include "toolkit/controls/menus.h"
 #include "toolkit/platform/errorbox.h"
+#include "toolkit/platform/notifyarea.h"
 #include "toolkit/platform/screen.h"
 #include "toolkit/platform/taskbar.h"
 
@@ -409,6 +410,16 @@ TApplication::TApplication()
     , FFilter(std::make_unique<TApplicationFilter>())
 {
     Application = this;
+    // A tray host that appears reaches the tray components as "TaskbarCreated".
+    SetNotifyAreaClient({ [] { return Application ? Application->Title() : QString(); },
+        [] {
+            if (Application) {
+                Application->Guard([] {
+                    Application->Handle().Perform(
+                        Application->RegisterWindowMessage(QStringLiteral("TaskbarCreated")));
+                });
+            }
+        } });
     if (QCoreApplication::instance()) {
         qApp->installEventFilter(FFilter.get());
         QApplication::setQuitOnLastWindowClosed(false);
@@ -430,6 +441,7 @@ TApplication::~TApplication()
     }
     if (Application == this) {
         Application = nullptr;
+        SetNotifyAreaClient({});
     }
 }
 
