@@ -61,9 +61,10 @@ class SniTrayTest(unittest.TestCase):
         self.assertTrue(props["IconPixmap"], "the icon's pictures")
         for width, height, data in props["IconPixmap"]:
             self.assertEqual(len(data), width * height * 4)
-        self.assertTrue(any(data[0] > 0 for w, h, data in props["IconPixmap"]), "opaque pixels")
+        self.assertTrue(any(data[i] for _, _, data in props["IconPixmap"] for i in range(0, len(data), 4)),
+                        "the pictures have opaque pixels")
         xml = self.bus.call(name, path, "org.freedesktop.DBus.Introspectable", "Introspect")[0]
-        self.assertIn('<property name="IconPixmap" type="a(iiay)" access="read"/>', xml)
+        self.assertIn('<property name="IconPixmap" type="a(iiay)" access="read"', xml)
 
         menu = props["Menu"]
         self.assertNotEqual(menu, "/NO_DBUSMENU")
