@@ -201,7 +201,8 @@ QVariantMap TDBusMenuExporter::Properties(int Id, QAction* Action, const QString
         }
         if (Action->isCheckable()) {
             const bool Radio = Action->actionGroup() && Action->actionGroup()->isExclusive();
-            All.insert(QStringLiteral("toggle-type"), Radio ? QStringLiteral("radio") : QStringLiteral("checkmark"));
+            All.insert(QStringLiteral("toggle-type"),
+                Radio ? QStringLiteral("radio") : QStringLiteral("checkmark"));
             All.insert(QStringLiteral("toggle-state"), Action->isChecked() ? 1 : 0);
         }
         if (!Action->icon().isNull()) {

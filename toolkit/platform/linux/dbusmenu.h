@@ -104,7 +104,8 @@ public:
 public slots:
     uint GetLayout(int ParentId, int RecursionDepth, const QStringList& PropertyNames,
         TDBusMenuLayoutItem& Layout);
-    TDBusMenuItemPropertiesList GetGroupProperties(const QList<int>& Ids, const QStringList& PropertyNames);
+    TDBusMenuItemPropertiesList GetGroupProperties(
+        const QList<int>& Ids, const QStringList& PropertyNames);
     QDBusVariant GetProperty(int Id, const QString& Name);
     void Event(int Id, const QString& EventId, const QDBusVariant& Data, uint Timestamp);
     QList<int> EventGroup(const TDBusMenuEventList& Events);

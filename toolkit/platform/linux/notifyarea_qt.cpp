@@ -130,7 +130,8 @@ private:
         if (!Bus.isConnected()) {
             return;
         }
-        auto* Watcher = new QDBusServiceWatcher(WatcherService, Bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+        auto* Watcher = new QDBusServiceWatcher(
+            WatcherService, Bus, QDBusServiceWatcher::WatchForOwnerChange, this);
         connect(Watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString&, const QString&, const QString& NewOwner) {
                 qCDebug(lcTray) << "StatusNotifierWatcher owner:" << NewOwner;
@@ -266,7 +267,9 @@ private:
             Record.XEmbed = new QSystemTrayIcon(FWatcher);
             QSystemTrayIcon* Icon = Record.XEmbed;
             QObject::connect(Icon, &QSystemTrayIcon::activated, Icon,
-                [this, Icon](QSystemTrayIcon::ActivationReason Reason) { Activated(Icon, Reason, QCursor::pos()); });
+                [this, Icon](QSystemTrayIcon::ActivationReason Reason) {
+                    Activated(Icon, Reason, QCursor::pos());
+                });
             Show(Record);
             Again = true;
         }
@@ -340,8 +343,8 @@ private:
         }
         const TRecord& Record = **It;
         for (quint32 Mouse : { Press, Release }) {
-            QCoreApplication::postEvent(
-                Record.Window, new TNotifyIconMessage(Record.CallbackMessage, Record.uID, qintptr(Mouse), Pt));
+            QCoreApplication::postEvent(Record.Window,
+                new TNotifyIconMessage(Record.CallbackMessage, Record.uID, qintptr(Mouse), Pt));
         }
     }
 

@@ -126,7 +126,8 @@ TStatusNotifierItem::TStatusNotifierItem(TClick Click, QObject* Parent)
     } else {
         FService = FBus.baseService(); // hosts accept the unique name as well
     }
-    auto* Watcher = new QDBusServiceWatcher(WatcherService, FBus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    auto* Watcher
+        = new QDBusServiceWatcher(WatcherService, FBus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(Watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
         [this](const QString&, const QString&, const QString& NewOwner) {
             if (!NewOwner.isEmpty()) {
@@ -154,8 +155,8 @@ void TStatusNotifierItem::Register()
     if (FService.isEmpty()) {
         return;
     }
-    QDBusMessage Call = QDBusMessage::createMethodCall(WatcherService, QStringLiteral("/StatusNotifierWatcher"),
-        WatcherService, QStringLiteral("RegisterStatusNotifierItem"));
+    QDBusMessage Call = QDBusMessage::createMethodCall(WatcherService,
+        QStringLiteral("/StatusNotifierWatcher"), WatcherService, QStringLiteral("RegisterStatusNotifierItem"));
     Call << FService;
     auto* Pending = new QDBusPendingCallWatcher(FBus.asyncCall(Call), this);
     connect(Pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* Reply) {

@@ -70,8 +70,8 @@ class TStatusNotifierItem : public QObject {
 public:
     // Clicks as Qt names them: Trigger (Activate), MiddleClick (SecondaryActivate) and
     // Context (ContextMenu), with the point the host gave.
-    using TClick
-        = std::function<void(TStatusNotifierItem* Item, QSystemTrayIcon::ActivationReason Reason, const QPoint& Pt)>;
+    using TClick = std::function<void(
+        TStatusNotifierItem* Item, QSystemTrayIcon::ActivationReason Reason, const QPoint& Pt)>;
 
     explicit TStatusNotifierItem(TClick Click, QObject* Parent = nullptr);
     ~TStatusNotifierItem() override;
