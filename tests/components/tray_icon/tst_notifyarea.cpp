@@ -96,6 +96,22 @@ public:
         M.setArguments(Arguments);
         return Bus.call(M, QDBus::BlockWithGui);
     }
+    // The names that the introspection data of Path lacks.
+    QStringList Unlisted(const QString& Path, const QStringList& Names)
+    {
+        const QString Xml = Call(Path, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+            QStringLiteral("Introspect"))
+                                .arguments()
+                                .value(0)
+                                .toString();
+        QStringList Missing;
+        for (const QString& Name : Names) {
+            if (!Xml.contains(QStringLiteral("name=\"%1\"").arg(Name))) {
+                Missing << Name;
+            }
+        }
+        return Missing;
+    }
     QVariant Property(const QString& Path, const QString& Interface, const QString& Name)
     {
         const QDBusMessage Reply = Call(Path, QStringLiteral("org.freedesktop.DBus.Properties"),
@@ -193,6 +209,12 @@ void tst_NotifyArea::itemShowsTheRecord()
     QVERIFY(Service.startsWith(QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid())));
 
     const QString Path = QStringLiteral("/StatusNotifierItem");
+    // Hosts, and Qt's own tray code, go by the introspection data.
+    QCOMPARE(FWatcher->Unlisted(Path,
+                 { "Category", "Id", "Title", "Status", "IconName", "IconPixmap", "ToolTip", "ItemIsMenu",
+                     "Menu", "Activate", "SecondaryActivate", "ContextMenu", "Scroll", "NewIcon",
+                     "NewToolTip", "NewStatus" }),
+        QStringList());
     QCOMPARE(FWatcher->Property(Path, ItemInterface, QStringLiteral("Title")).toString(), QStringLiteral("Veludor"));
     QCOMPARE(FWatcher->Property(Path, ItemInterface, QStringLiteral("Menu")).value<QDBusObjectPath>().path(),
         QStringLiteral("/NO_DBUSMENU"));
@@ -284,6 +306,10 @@ void tst_NotifyArea::menu()
         QStringLiteral("Menu")).value<QDBusObjectPath>().path();
     QCOMPARE(MenuPath, QStringLiteral("/MenuBar"));
     QCOMPARE(FWatcher->Property(MenuPath, MenuInterface, QStringLiteral("Version")).toUInt(), 3u);
+    QCOMPARE(FWatcher->Unlisted(MenuPath,
+                 { "GetLayout", "GetGroupProperties", "GetProperty", "Event", "EventGroup", "AboutToShow",
+                     "AboutToShowGroup", "LayoutUpdated", "ItemsPropertiesUpdated", "Version" }),
+        QStringList());
 
     const QDBusMessage Reply = FWatcher->Call(MenuPath, MenuInterface, QStringLiteral("GetLayout"),
         { 0, -1, QStringList() });
@@ -314,6 +340,16 @@ void tst_NotifyArea::menu()
                  .type(),
         QDBusMessage::ReplyMessage);
     QTRY_COMPARE(Quit, 1);
+    // The same through EventGroup, which libdbusmenu hosts use; unknown items come back.
+    const TDBusMenuEventList Events { { QuitId, QStringLiteral("clicked"), QDBusVariant(0), 0 },
+        { 999, QStringLiteral("clicked"), QDBusVariant(0), 0 } };
+    const QDBusMessage Group = FWatcher->Call(MenuPath, MenuInterface, QStringLiteral("EventGroup"),
+        { QVariant::fromValue(Events) });
+    QCOMPARE(Group.type(), QDBusMessage::ReplyMessage);
+    QList<int> Errors;
+    Group.arguments().value(0).value<QDBusArgument>() >> Errors;
+    QCOMPARE(Errors, QList<int> { 999 });
+    QTRY_COMPARE(Quit, 2);
 
     // A pop-up rebuilt since: the host is told, and the new menu is asked for.
     delete Menu;

@@ -98,6 +98,11 @@ void RegisterDBusMenuTypes()
         qDBusRegisterMetaType<TDBusMenuItemKeysList>();
         qDBusRegisterMetaType<TDBusMenuEvent>();
         qDBusRegisterMetaType<TDBusMenuEventList>();
+        // QtDBus finds the types of methods and signals by the names they are written
+        // with: without these, EventGroup and ItemsPropertiesUpdated would not be exported.
+        qRegisterMetaType<TDBusMenuItemPropertiesList>("TDBusMenuItemPropertiesList");
+        qRegisterMetaType<TDBusMenuItemKeysList>("TDBusMenuItemKeysList");
+        qRegisterMetaType<TDBusMenuEventList>("TDBusMenuEventList");
         return true;
     }();
     Q_UNUSED(Done);
