@@ -179,6 +179,12 @@ void TPiconeBarreTache::RemplirDonnees()
     FDonneesIcone.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     FDonneesIcone.uCallbackMessage = MessageIcone;
     FDonneesIcone.hIcon = FIcone;
+    // The menu a right click shows, for hosts that draw it themselves; none once we are gone.
+    FDonneesIcone.Menu = [Crochets = FCrochets]() -> QMenu* {
+        const TPiconeBarreTache* C = Crochets->Composant;
+        TPopupMenu* Menu = C && C->FMenuSiClicDroit ? C->FMenuPop : nullptr;
+        return !Menu ? nullptr : Menu->Menu() ? Menu->Menu() : Menu->BuildMenu();
+    };
 }
 
 void TPiconeBarreTache::Envoyer(quint32 Commande)

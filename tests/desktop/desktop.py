@@ -13,7 +13,7 @@ import tempfile
 import time
 import unittest
 
-from Xlib import X, display as xdisplay
+from Xlib import X, Xatom, display as xdisplay
 from Xlib.ext import shape
 
 RUN_DIR = os.environ.get("VELUDOR_RUN_DIR", "")
@@ -247,6 +247,32 @@ class Clock:
         icon = wait_for(self.tray_icon, what="the icon in the tray")
         left, top, width, height = self.geometry(icon)
         return left + width // 2, top + height // 2
+
+    def stacking(self):
+        """The managed windows, bottom to top, as the window manager stacks them."""
+        root = self.x.screen().root
+        prop = root.get_full_property(self.x.intern_atom("_NET_CLIENT_LIST_STACKING"), Xatom.WINDOW)
+        return list(prop.value) if prop else []
+
+    def above(self, upper, lower):
+        order = self.stacking()
+        return upper.id in order and lower.id in order and order.index(upper.id) > order.index(lower.id)
+
+    def cover(self, test):
+        """A plain managed window of the test's own over the clock, destroyed when the
+        test ends."""
+        main = self.window("Form1")
+        left, top, width, height = self.geometry(main)
+        screen = self.x.screen()
+        cover = screen.root.create_window(left - 20, top - 20, width + 40, height + 40, 0,
+                                          screen.root_depth, X.InputOutput, X.CopyFromParent,
+                                          background_pixel=screen.white_pixel)
+        cover.set_wm_name("cover")
+        cover.map()
+        self.x.flush()
+        test.addCleanup(lambda: (cover.destroy(), self.x.flush()))
+        wait_for(lambda: self.above(cover, main), what="the covering window over the clock")
+        return cover
 
     # --- input -----------------------------------------------------------------------
 

@@ -98,27 +98,6 @@ class TrayTest(unittest.TestCase):
         prop = window.get_full_property(self.atom("WM_STATE"), self.atom("WM_STATE"))
         return prop.value[0] if prop else 0  # 0 withdrawn, 1 normal, 3 iconic
 
-    def stacking(self):
-        prop = self.root.get_full_property(self.atom("_NET_CLIENT_LIST_STACKING"), Xatom.WINDOW)
-        return list(prop.value) if prop else []
-
-    def above(self, upper, lower):
-        order = self.stacking()
-        return upper.id in order and lower.id in order and order.index(upper.id) > order.index(lower.id)
-
-    def cover_window(self):
-        """A plain managed window of the test's own, over the clock."""
-        left, top, width, height = self.clock.geometry(self.main)
-        cover = self.root.create_window(left - 20, top - 20, width + 40, height + 40, 0,
-                                        self.x.screen().root_depth, X.InputOutput, X.CopyFromParent,
-                                        background_pixel=self.x.screen().white_pixel)
-        cover.set_wm_name("cover")
-        cover.map()
-        self.x.flush()
-        self.addCleanup(lambda: (cover.destroy(), self.x.flush()))
-        wait_for(lambda: self.above(cover, self.main), what="the covering window over the clock")
-        return cover
-
     def click(self, x, y, button):
         # "mousemove --sync" waits for a motion that never comes when the pointer is
         # already there (the previous test may have left it on the icon).
@@ -145,10 +124,10 @@ class TrayTest(unittest.TestCase):
         wait_for(skipped, what="_NET_WM_STATE_SKIP_TASKBAR on the clock window")
 
     def test_left_click_shows_and_raises_the_clock(self):
-        cover = self.cover_window()
+        cover = self.clock.cover(self)
         x, y = self.icon_centre()
         self.click(x - 6, y, 1)
-        wait_for(lambda: self.above(self.main, cover), what="the clock above the covering window")
+        wait_for(lambda: self.clock.above(self.main, cover), what="the clock above the covering window")
 
         xdotool("windowminimize", "--sync", self.main.id)
         wait_for(lambda: self.wm_state(self.main) == 3, what="the clock minimised")
@@ -157,7 +136,7 @@ class TrayTest(unittest.TestCase):
         wait_for(lambda: self.wm_state(self.main) == 1
                  and self.main.get_attributes().map_state == X.IsViewable,
                  what="the clock shown again")
-        wait_for(lambda: self.above(self.main, cover), what="the clock above the covering window")
+        wait_for(lambda: self.clock.above(self.main, cover), what="the clock above the covering window")
 
     def test_right_click_opens_the_menu_at_the_cursor(self):
         menu, (x, y) = self.open_menu()

@@ -1,12 +1,13 @@
 """Runs a command on a private system bus, never the machine's own.
 
-    python3 private_system_bus.py [--logind] -- command [arguments...]
+    python3 private_system_bus.py [--logind | --session] -- command [arguments...]
 
 Starts a dbus-daemon of its own with a permissive configuration, points
 DBUS_SYSTEM_BUS_ADDRESS at it, with --logind puts python3-dbusmock's logind template
 on it, runs the command and stops everything afterwards. The command learns what it
-got from VELUDOR_SYSTEM_BUS: "logind" or "empty". Needs the system Python with
-python3-dbusmock.
+got from VELUDOR_SYSTEM_BUS: "logind" or "empty". With --session it is a session bus
+instead (DBUS_SESSION_BUS_ADDRESS, and VELUDOR_SESSION_BUS "private"). Needs the
+system Python with python3-dbusmock.
 """
 import os
 import shutil
@@ -22,7 +23,7 @@ def main(argv):
         sys.exit(__doc__)
     split = argv.index('--')
     options, command = argv[1:split], argv[split + 1:]
-    if not command or set(options) - {'--logind'}:
+    if not command or set(options) - {'--logind', '--session'}:
         sys.exit(__doc__)
 
     # Nothing may reach the machine's bus, even if the private one failed to start.
@@ -30,10 +31,17 @@ def main(argv):
     # A test runner that gives up on the command sends SIGTERM: clean up all the same.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(124))
 
-    DBusTestCase.start_system_bus()
+    if '--session' in options:
+        os.environ['DBUS_SESSION_BUS_ADDRESS'] = 'unix:path=/nonexistent/veludor-private-bus'
+        DBusTestCase.start_session_bus()
+        os.environ['VELUDOR_SESSION_BUS'] = 'private'
+    else:
+        DBusTestCase.start_system_bus()
     mock = None
     try:
-        if '--logind' in options:
+        if '--session' in options:
+            pass
+        elif '--logind' in options:
             mock, _ = DBusTestCase.spawn_server_template('logind', {}, stdout=subprocess.DEVNULL)
             os.environ['VELUDOR_SYSTEM_BUS'] = 'logind'
         else:

@@ -2,6 +2,7 @@
 
 #include "toolkit/controls/menus.h"
 #include "toolkit/platform/errorbox.h"
+#include "toolkit/platform/notifyarea.h"
 #include "toolkit/platform/screen.h"
 #include "toolkit/platform/taskbar.h"
 #include "toolkit/platform/windowmanager.h"
@@ -414,6 +415,16 @@ TApplication::TApplication()
     , FFilter(std::make_unique<TApplicationFilter>())
 {
     Application = this;
+    // A tray host that appears reaches the tray components as "TaskbarCreated".
+    SetNotifyAreaClient({ [] { return Application ? Application->Title() : QString(); },
+        [] {
+            if (Application) {
+                Application->Guard([] {
+                    Application->Handle().Perform(
+                        Application->RegisterWindowMessage(QStringLiteral("TaskbarCreated")));
+                });
+            }
+        } });
     if (QCoreApplication::instance()) {
         qApp->installEventFilter(FFilter.get());
         QApplication::setQuitOnLastWindowClosed(false);
@@ -436,6 +447,7 @@ TApplication::~TApplication()
     }
     if (Application == this) {
         Application = nullptr;
+        SetNotifyAreaClient({});
     }
 }
 

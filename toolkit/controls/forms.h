@@ -2,6 +2,7 @@
 
 #include "toolkit/controls/controls.h"
 #include "toolkit/core/sysutils.h"
+#include "toolkit/platform/mousemessages.h"
 
 #include <QHash>
 #include <QIcon>
@@ -104,16 +105,6 @@ struct TMsg {
 
 constexpr quint32 WM_NULL = 0x0000;
 constexpr quint32 WM_WINDOWPOSCHANGING = 0x0046;
-constexpr quint32 WM_MOUSEMOVE = 0x0200;
-constexpr quint32 WM_LBUTTONDOWN = 0x0201;
-constexpr quint32 WM_LBUTTONUP = 0x0202;
-constexpr quint32 WM_LBUTTONDBLCLK = 0x0203;
-constexpr quint32 WM_RBUTTONDOWN = 0x0204;
-constexpr quint32 WM_RBUTTONUP = 0x0205;
-constexpr quint32 WM_RBUTTONDBLCLK = 0x0206;
-constexpr quint32 WM_MBUTTONDOWN = 0x0207;
-constexpr quint32 WM_MBUTTONUP = 0x0208;
-constexpr quint32 WM_MBUTTONDBLCLK = 0x0209;
 constexpr quint32 WM_USER = 0x0400;
 
 using TMessageEvent = std::function<void(TMsg& Msg, bool& Handled)>;

@@ -2,6 +2,17 @@
 
 #include <algorithm>
 
+namespace {
+TNotifyAreaClient& Client()
+{
+    static TNotifyAreaClient Value;
+    return Value;
+}
+}
+
+void SetNotifyAreaClient(const TNotifyAreaClient& Value) { Client() = Value; }
+const TNotifyAreaClient& NotifyAreaClient() { return Client(); }
+
 QString TNotifyIconData::Tip() const
 {
     int Length = 0;

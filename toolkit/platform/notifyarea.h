@@ -6,7 +6,9 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
+class QMenu;
 class QWidget;
 
 // Commands and field flags of the notification area.
@@ -37,6 +39,11 @@ struct TNotifyIconData {
     QIcon hIcon;
     // The tip: at most 63 characters followed by a zero.
     std::array<char16_t, NotifyIconTipSize> szTip {};
+    // Carried with the callback message (NIF_MESSAGE): the menu that a right click on the
+    // icon shows, for tray hosts that draw an item's menu themselves (StatusNotifierItem
+    // hosts). Called when a host first asks for the menu; none, or a null result, means
+    // that a right click is reported to the window like any other click.
+    std::function<QMenu*()> Menu;
 
     // The text of szTip, up to its first zero.
     QString Tip() const;
@@ -67,12 +74,27 @@ public:
 // whether the record was found or added.
 //
 // While at least one record was added, a tray host (re)appearing on the desktop is
-// reported to the application window as the registered message "TaskbarCreated".
+// reported through the client's HostAppeared (the application window's registered
+// message "TaskbarCreated").
+//
+// The icons go to a StatusNotifierItem host over the session bus when a
+// StatusNotifierWatcher is there, else to an X11 (XEmbed) tray; a record moves to the
+// other kind when a watcher appears or goes away.
 class INotifyArea {
 public:
     virtual ~INotifyArea() = default;
     virtual bool ShellNotifyIcon(quint32 Message, const TNotifyIconData& Data) = 0;
 };
+
+// What the application tells the notification area about itself; set by the application
+// object. Title names the icons in hosts that list them; HostAppeared is called, from the
+// event loop, when a tray host takes up its place on the desktop.
+struct TNotifyAreaClient {
+    std::function<QString()> Title;
+    std::function<void()> HostAppeared;
+};
+void SetNotifyAreaClient(const TNotifyAreaClient& Client);
+const TNotifyAreaClient& NotifyAreaClient();
 
 INotifyArea& NotifyArea();
 // Installs another notification area (tests); nullptr puts the system's back.

@@ -1,6 +1,12 @@
-# The notification area: its interface and the Linux implementation on QSystemTrayIcon.
+# The notification area: its interface and the Linux implementation, a
+# StatusNotifierItem with its D-Bus menu for hosts on the session bus and QSystemTrayIcon
+# for X11 trays.
 target_sources(toolkit PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/notifyarea.h
   ${CMAKE_CURRENT_LIST_DIR}/notifyarea.cpp
   ${CMAKE_CURRENT_LIST_DIR}/linux/notifyarea_qt.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/linux/sni_item.h
+  ${CMAKE_CURRENT_LIST_DIR}/linux/sni_item.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/linux/dbusmenu.h
+  ${CMAKE_CURRENT_LIST_DIR}/linux/dbusmenu.cpp
 )

@@ -194,6 +194,7 @@ private slots:
     void clickMatrix_data();
     void clickMatrix();
     void menuOpensWhereTheCursorWas();
+    void menuForHostsThatDrawIt();
     void failingHandlerSkipsTheRest();
     void orderText_data();
     void orderText();
@@ -922,6 +923,29 @@ void tst_PiconeBarreTache::clickMatrix()
         QCOMPARE(Place, Cursor);
     }
     QVERIFY(FBox->Texts.isEmpty());
+}
+
+// Tray hosts that draw the menu themselves get MenuPop's Qt menu, whose items run the
+// same commands; none while a right click shows no menu, and none once we are gone.
+void tst_PiconeBarreTache::menuForHostsThatDrawIt()
+{
+    TTrayForm* F = MainWindow();
+    F->Menu->Items()->Items(0)->OnClick = [](TObject*) { Log << QStringLiteral("Quitter"); };
+    const std::function<QMenu*()> Menu = FArea->Last().Data.Menu;
+    QVERIFY(Menu);
+    QMenu* Shown = Menu();
+    QVERIFY(Shown);
+    QCOMPARE(Menu(), Shown); // asked again: the same menu, not a new one
+    QCOMPARE(Shown->actions().size(), 1);
+    QCOMPARE(Shown->actions().first()->text(), QStringLiteral("&Quitter"));
+    Shown->actions().first()->trigger();
+    QCOMPARE(Log.filter(QStringLiteral("Quitter")), QStringList { "Quitter" });
+
+    F->Tray->SetMenuSiClicDroit(false);
+    QCOMPARE(Menu(), nullptr);
+    F->Tray->SetMenuSiClicDroit(true);
+    delete F->Tray;
+    QCOMPARE(Menu(), nullptr);
 }
 
 void tst_PiconeBarreTache::menuOpensWhereTheCursorWas()

@@ -1,4 +1,5 @@
-#include "toolkit/controls/forms.h"
+#include "toolkit/platform/linux/sni_item.h"
+#include "toolkit/platform/mousemessages.h"
 #include "toolkit/platform/notifyarea.h"
 #include "toolkit/platform/serviceslot.h"
 
@@ -6,6 +7,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -17,11 +19,15 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <vector>
 
 Q_LOGGING_CATEGORY(lcTray, "veludor.tray", QtInfoMsg)
 
 namespace {
+
+const QString WatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 xcb_atom_t InternAtom(xcb_connection_t* Connection, const QByteArray& Name)
 {
@@ -33,18 +39,39 @@ xcb_atom_t InternAtom(xcb_connection_t* Connection, const QByteArray& Name)
     return Atom;
 }
 
-// Tells the application window when a tray host takes up its place on the desktop, so
-// that the icons can be put up again: on X11 a new owner of the "_NET_SYSTEM_TRAY_S<n>"
-// selection announces itself with a MANAGER client message on the root window; on D-Bus
-// the StatusNotifierWatcher service registers. Both arrive as events: nothing polls.
+// Without an address libdbus would start a bus of its own for the display, where no
+// StatusNotifierWatcher can be: only a session bus that exists counts.
+bool SessionBusExists()
+{
+    const QString RuntimeBus = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus");
+    return qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")
+        || (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") && QFileInfo::exists(RuntimeBus));
+}
+
+// An X11 (XEmbed) tray needs the X11 platform; elsewhere Qt's tray icon has nothing to
+// dock into and complains at start.
+bool XEmbedPossible()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+// Watches for tray hosts taking up their place on the desktop: on X11 a new owner of the
+// "_NET_SYSTEM_TRAY_S<n>" selection announces itself with a MANAGER client message on
+// the root window; on D-Bus the StatusNotifierWatcher name changes owner. Both arrive as
+// events: nothing polls. Lives as long as the application object, and the tray objects
+// of the records are its children.
 class TTrayHostWatcher : public QObject, public QAbstractNativeEventFilter {
 public:
-    TTrayHostWatcher()
+    TTrayHostWatcher(std::function<void()> X11Host, std::function<void()> SniWatcherChanged)
         : QObject(qApp)
+        , FX11Host(std::move(X11Host))
+        , FSniWatcherChanged(std::move(SniWatcherChanged))
     {
         WatchX11();
         WatchDBus();
     }
+
+    bool SniWatcherPresent() const { return FSniWatcherPresent; }
 
     bool nativeEventFilter(const QByteArray& EventType, void* Message, qintptr*) override
     {
@@ -60,7 +87,8 @@ public:
             && std::find(FSelections.begin(), FSelections.end(), Client->data.data32[1])
                 != FSelections.end()) {
             qCDebug(lcTray) << "an X11 tray host took the selection";
-            HostAppeared();
+            // Queued, as the system's broadcast is: Qt's tray code handles the event first.
+            QMetaObject::invokeMethod(this, [this] { FX11Host(); }, Qt::QueuedConnection);
         }
         return false; // Qt's own tray code wants the message too
     }
@@ -95,49 +123,48 @@ private:
 
     void WatchDBus()
     {
-        // Without an address libdbus would start a bus of its own for the display, where
-        // no StatusNotifierWatcher can be: only a session bus that exists is watched.
-        const QString RuntimeBus = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus");
-        if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")
-            && !(qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") && QFileInfo::exists(RuntimeBus))) {
+        if (!SessionBusExists()) {
             return;
         }
         QDBusConnection Bus = QDBusConnection::sessionBus();
         if (!Bus.isConnected()) {
             return;
         }
-        auto* Watcher = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"), Bus,
-            QDBusServiceWatcher::WatchForRegistration, this);
-        connect(Watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
-            qCDebug(lcTray) << "a StatusNotifierWatcher registered";
-            HostAppeared();
-        });
+        auto* Watcher = new QDBusServiceWatcher(
+            WatcherService, Bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+        connect(Watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& NewOwner) {
+                qCDebug(lcTray) << "StatusNotifierWatcher owner:" << NewOwner;
+                FSniWatcherPresent = !NewOwner.isEmpty();
+                FSniWatcherChanged();
+            });
+        FSniWatcherPresent = Bus.interface()->isServiceRegistered(WatcherService);
     }
 
-    // Queued, as the system's broadcast is: Qt's tray code handles the event first.
-    void HostAppeared()
-    {
-        QMetaObject::invokeMethod(
-            this,
-            [] {
-                if (Application) {
-                    Application->Guard([] {
-                        const quint32 TaskbarCreated
-                            = Application->RegisterWindowMessage(QStringLiteral("TaskbarCreated"));
-                        Application->Handle().Perform(TaskbarCreated);
-                    });
-                }
-            },
-            Qt::QueuedConnection);
-    }
-
+    std::function<void()> FX11Host;
+    std::function<void()> FSniWatcherChanged;
+    bool FSniWatcherPresent = false;
     xcb_atom_t FManager = XCB_ATOM_NONE;
     std::vector<xcb_atom_t> FSelections;
 };
 
-// One QSystemTrayIcon per record. The icons belong to the application object, so none
-// outlives it; a record keeps its key as a plain value and its window behind a guard, so
-// a record whose window was destroyed can still be named and removed.
+void TellHostAppeared()
+{
+    if (const auto& HostAppeared = NotifyAreaClient().HostAppeared) {
+        HostAppeared();
+    }
+}
+
+QString ClientTitle()
+{
+    const auto& Title = NotifyAreaClient().Title;
+    return Title ? Title() : QString();
+}
+
+// The records, each shown through a StatusNotifierItem when a StatusNotifierWatcher is
+// on the session bus, else through a QSystemTrayIcon (XEmbed) on X11, else not at all
+// until a host appears. A record keeps its key as a plain value and its window behind a
+// guard, so a record whose window was destroyed can still be named and removed.
 class TQtNotifyArea : public INotifyArea {
 public:
     bool ShellNotifyIcon(quint32 Message, const TNotifyIconData& Data) override
@@ -145,33 +172,21 @@ public:
         if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
             return false;
         }
-        auto It = std::find_if(FRecords.begin(), FRecords.end(), [&](const TRecord& R) {
-            return R.Key == Data.hWnd && R.uID == Data.uID && R.Icon;
-        });
+        Start();
+        auto It = std::find_if(FRecords.begin(), FRecords.end(),
+            [&](const std::unique_ptr<TRecord>& R) { return R->Key == Data.hWnd && R->uID == Data.uID; });
         switch (Message) {
         case NIM_ADD: {
             if (It == FRecords.end()) {
-                FRecords.erase(std::remove_if(FRecords.begin(), FRecords.end(),
-                                   [](const TRecord& R) { return !R.Icon; }),
-                    FRecords.end());
-                TRecord Record;
-                Record.Key = Data.hWnd;
-                Record.uID = Data.uID;
-                Record.Window = Data.hWnd;
-                Record.Icon = new QSystemTrayIcon(qApp);
-                QSystemTrayIcon* Icon = Record.Icon;
-                QObject::connect(Icon, &QSystemTrayIcon::activated, Icon,
-                    [this, Icon](QSystemTrayIcon::ActivationReason Reason) { Activated(Icon, Reason); });
-                FRecords.push_back(Record);
+                auto Record = std::make_unique<TRecord>();
+                Record->Key = Data.hWnd;
+                Record->uID = Data.uID;
+                Record->Window = Data.hWnd;
+                FRecords.push_back(std::move(Record));
                 It = FRecords.end() - 1;
             }
-            Apply(*It, Data);
-            // Hiding first makes Qt look for the tray host again and dock the icon anew.
-            It->Icon->hide();
-            It->Icon->show();
-            if (!FWatcher) {
-                FWatcher = new TTrayHostWatcher;
-            }
+            Apply(**It, Data);
+            PutUp(**It, true);
             qCDebug(lcTray) << "added" << Data.uID << Data.Tip();
             return true;
         }
@@ -179,13 +194,14 @@ public:
             if (It == FRecords.end()) {
                 return false;
             }
-            Apply(*It, Data);
+            Apply(**It, Data);
             return true;
         case NIM_DELETE:
             if (It == FRecords.end()) {
                 return false;
             }
-            delete It->Icon.data();
+            delete (*It)->XEmbed.data();
+            delete (*It)->Sni.data();
             FRecords.erase(It);
             qCDebug(lcTray) << "deleted" << Data.uID;
             return true;
@@ -200,29 +216,107 @@ private:
         quint32 uID = 0;
         QPointer<QWidget> Window;
         quint32 CallbackMessage = 0;
-        QPointer<QSystemTrayIcon> Icon;
+        QIcon Icon;
+        QString Tip;
+        std::function<QMenu*()> Menu;
+        QPointer<QSystemTrayIcon> XEmbed;
+        QPointer<TStatusNotifierItem> Sni;
     };
+
+    // The tray objects belong to the watcher, which belongs to the application object:
+    // when that goes, so do they, and the records with them.
+    void Start()
+    {
+        if (FWatcher) {
+            return;
+        }
+        FRecords.clear();
+        FWatcher = new TTrayHostWatcher(TellHostAppeared, [this] {
+            for (const std::unique_ptr<TRecord>& Record : FRecords) {
+                PutUp(*Record, false);
+            }
+            if (FWatcher->SniWatcherPresent()) {
+                TellHostAppeared();
+            }
+        });
+    }
+
+    // Shows the record through the kind of tray there is now. Again (after a restart of
+    // the host) registers the item anew, or makes Qt look for the X11 tray and dock anew.
+    void PutUp(TRecord& Record, bool Again)
+    {
+        if (FWatcher->SniWatcherPresent()) {
+            delete Record.XEmbed.data();
+            if (!Record.Sni) {
+                Record.Sni = new TStatusNotifierItem(
+                    [this](QObject* Item, QSystemTrayIcon::ActivationReason Reason, const QPoint& Pt) {
+                        Activated(Item, Reason, Pt);
+                    },
+                    FWatcher);
+                Show(Record);
+            } else if (Again) {
+                Record.Sni->Register();
+            }
+            return;
+        }
+        if (!XEmbedPossible()) {
+            return; // a StatusNotifierItem stays, and registers itself when a watcher comes
+        }
+        delete Record.Sni.data();
+        if (!Record.XEmbed) {
+            Record.XEmbed = new QSystemTrayIcon(FWatcher);
+            QSystemTrayIcon* Icon = Record.XEmbed;
+            QObject::connect(Icon, &QSystemTrayIcon::activated, Icon,
+                [this, Icon](QSystemTrayIcon::ActivationReason Reason) {
+                    Activated(Icon, Reason, QCursor::pos());
+                });
+            Show(Record);
+            Again = true;
+        }
+        if (Again) {
+            // Hiding first makes Qt look for the tray host again and dock the icon anew.
+            Record.XEmbed->hide();
+            Record.XEmbed->show();
+        }
+    }
 
     static void Apply(TRecord& Record, const TNotifyIconData& Data)
     {
         if (Data.uFlags & NIF_MESSAGE) {
             Record.CallbackMessage = Data.uCallbackMessage;
+            Record.Menu = Data.Menu;
         }
         if (Data.uFlags & NIF_ICON) {
-            Record.Icon->setIcon(Data.hIcon);
+            Record.Icon = Data.hIcon;
         }
         if (Data.uFlags & NIF_TIP) {
-            Record.Icon->setToolTip(Data.Tip());
+            Record.Tip = Data.Tip();
+        }
+        Show(Record);
+    }
+
+    static void Show(TRecord& Record)
+    {
+        if (Record.XEmbed) {
+            Record.XEmbed->setIcon(Record.Icon);
+            Record.XEmbed->setToolTip(Record.Tip);
+        }
+        if (Record.Sni) {
+            Record.Sni->SetTitle(ClientTitle());
+            Record.Sni->SetIcon(Record.Icon);
+            Record.Sni->SetToolTip(Record.Tip);
+            Record.Sni->SetMenu(Record.Menu);
         }
     }
 
-    // Qt reports an action once, on the press; the window receives it as the press and
-    // release that it stands for.
-    void Activated(QSystemTrayIcon* Icon, QSystemTrayIcon::ActivationReason Reason)
+    // A host reports an action once; the window receives it as the press and release
+    // that it stands for.
+    void Activated(const QObject* Source, QSystemTrayIcon::ActivationReason Reason, const QPoint& Pt)
     {
-        auto It = std::find_if(
-            FRecords.begin(), FRecords.end(), [&](const TRecord& R) { return R.Icon == Icon; });
-        if (It == FRecords.end() || !It->Window || It->CallbackMessage == 0) {
+        auto It = std::find_if(FRecords.begin(), FRecords.end(), [&](const std::unique_ptr<TRecord>& R) {
+            return R->XEmbed == Source || R->Sni == Source;
+        });
+        if (It == FRecords.end() || !(*It)->Window || (*It)->CallbackMessage == 0) {
             return;
         }
         quint32 Press = 0;
@@ -247,14 +341,14 @@ private:
         default:
             return;
         }
-        const QPoint Cursor = QCursor::pos();
+        const TRecord& Record = **It;
         for (quint32 Mouse : { Press, Release }) {
-            QCoreApplication::postEvent(
-                It->Window, new TNotifyIconMessage(It->CallbackMessage, It->uID, qintptr(Mouse), Cursor));
+            QCoreApplication::postEvent(Record.Window,
+                new TNotifyIconMessage(Record.CallbackMessage, Record.uID, qintptr(Mouse), Pt));
         }
     }
 
-    std::vector<TRecord> FRecords;
+    std::vector<std::unique_ptr<TRecord>> FRecords;
     QPointer<TTrayHostWatcher> FWatcher;
 };
 
