@@ -296,6 +296,60 @@ class Clock:
         return None
 
 
+class MoveRequests:
+    """Watches the root window for the clients' requests to the window manager to move a
+    window with the pointer (_NET_WM_MOVERESIZE, sent to the root window)."""
+
+    def __init__(self, x):
+        self.x = x
+        self.atom = x.intern_atom("_NET_WM_MOVERESIZE")
+        x.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
+        x.sync()
+        self.requests = []
+
+    def seen(self):
+        """The root position (x, y) the first request carries, once one came."""
+        while self.x.pending_events():
+            e = self.x.next_event()
+            if e.type == X.ClientMessage and e.client_type == self.atom:
+                self.requests.append(tuple(e.data[1][:2]))
+        return self.requests[0] if self.requests else None
+
+
+def drag(clock, window, start, delta):
+    """Drags with the left button from start (window coordinates) by delta, as a person
+    does: press, wait for the program to ask the window manager for the move, move the
+    pointer, release. Returns the root position the program's move request carried."""
+    left, top, _, _ = clock.geometry(window)
+    px, py = left + start[0], top + start[1]
+    dx, dy = delta
+    requests = MoveRequests(clock.x)
+    here = clock.x.screen().root.query_pointer()
+    if (here.root_x, here.root_y) != (px, py):
+        xdotool("mousemove", "--sync", px, py)
+    xdotool("mousedown", 1)
+    try:
+        # The window manager takes the pointer over once it has read the request: keep
+        # moving until the window follows, then settle on the end point.
+        asked = wait_for(requests.seen, what="the program's move request")
+        step = [0]
+
+        def follows():
+            step[0] ^= 1
+            xdotool("mousemove", "--sync", px + dx + step[0], py + dy)
+            return clock.geometry(window)[:2] != (left, top)
+        wait_for(follows, what="the window to follow the pointer")
+        xdotool("mousemove", "--sync", px + dx, py + dy)
+        try:
+            wait_for(lambda: clock.geometry(window)[:2] == (left + dx, top + dy), timeout=5,
+                     what="the window at the drag's end")
+        except AssertionError:
+            pass  # the caller compares the place it has
+    finally:
+        xdotool("mouseup", 1)
+    return asked
+
+
 def picture_pixels(path):
     """A picture file's pixels: (width, height, RGB bytes row by row) through ImageMagick."""
     out = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True,
