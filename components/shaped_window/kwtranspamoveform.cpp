@@ -270,12 +270,14 @@ void TKwTranspaMoveForm::BuildRegion()
     const QRegion Shape
         = OpaqueRegion(Bits, FTransparentColor, QPoint(Picture->Left(), Picture->Top()));
 
-    // The picture is drawn with the transparent colour at alpha 0, this picture and every
-    // skin loaded into it later, on a window whose background is see-through. The shape
-    // below then only decides where the window takes the mouse (and the X server's cut):
-    // where the windowing system does not cut windows to a shape (Wayland) the colour
-    // does not show either. Translucency is chosen before the native window exists.
-    Picture->SetCutAwayColor(FTransparentColor);
+    // The window is see-through and the picture is drawn inside the shape only, this
+    // picture and every skin loaded into it later (they keep the window's shape). The
+    // shape then also hides the cut-away where the windowing system does not cut windows
+    // to it (Wayland: there it only limits where the window takes the mouse); on X11 it
+    // cuts the window as before. Translucency is chosen before the native window exists.
+    if (!Shape.isEmpty()) {
+        Picture->SetShownArea(Shape.translated(-Picture->Left(), -Picture->Top()));
+    }
     if (!FForm->Widget()->testAttribute(Qt::WA_TranslucentBackground)) {
         if (FForm->Widget()->testAttribute(Qt::WA_WState_Created)) {
             qCDebug(lcShape) << "window already created, its background stays opaque";

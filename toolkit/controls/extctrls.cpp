@@ -76,36 +76,37 @@ TColor TImage::CanvasPixel(int X, int Y)
     return FPicture.Pixel(X, Y);
 }
 
-void TImage::SetCutAwayColor(TColor Value)
+void TImage::SetShownArea(const QRegion& Value)
 {
-    FCutAwayColor = Value;
+    FShownArea = Value;
     Rebuild();
 }
 
 void TImage::Rebuild()
 {
     const QImage& Source = FPicture.Image();
-    // Only the colour is compared (red, green, blue); a symbolic colour matches nothing.
-    constexpr QRgb RgbMask = 0x00FFFFFFu;
-    const bool CutAway = (FCutAwayColor >> 24) == 0;
-    if (Source.isNull() || (!FTransparent && !CutAway)) {
+    if (Source.isNull() || (!FTransparent && FShownArea.isEmpty())) {
         FFace = Source;
         Invalidate();
         return;
     }
     FFace = Source.convertToFormat(QImage::Format_ARGB32);
-    const QRgb Corner = FFace.pixel(0, FFace.height() - 1) & RgbMask;
-    const QRgb Cut = qRgb(int(FCutAwayColor & 0xFF), int((FCutAwayColor >> 8) & 0xFF),
-                         int((FCutAwayColor >> 16) & 0xFF))
-        & RgbMask;
-    for (int y = 0; y < FFace.height(); ++y) {
-        auto* Line = reinterpret_cast<QRgb*>(FFace.scanLine(y));
-        for (int x = 0; x < FFace.width(); ++x) {
-            const QRgb Colour = Line[x] & RgbMask;
-            if ((FTransparent && Colour == Corner) || (CutAway && Colour == Cut)) {
-                Line[x] = 0;
+    if (FTransparent) {
+        const QRgb Key = FFace.pixel(0, FFace.height() - 1) | 0xFF000000u;
+        for (int y = 0; y < FFace.height(); ++y) {
+            auto* Line = reinterpret_cast<QRgb*>(FFace.scanLine(y));
+            for (int x = 0; x < FFace.width(); ++x) {
+                if ((Line[x] | 0xFF000000u) == Key) {
+                    Line[x] = 0;
+                }
             }
         }
+    }
+    if (!FShownArea.isEmpty()) {
+        QPainter P(&FFace);
+        P.setCompositionMode(QPainter::CompositionMode_Clear);
+        P.setClipRegion(QRegion(FFace.rect()).subtracted(FShownArea));
+        P.fillRect(FFace.rect(), Qt::transparent);
     }
     Invalidate();
 }

@@ -4,13 +4,14 @@
 #include "toolkit/graphics/picture.h"
 
 #include <QImage>
+#include <QRegion>
 
 class QTimer;
 
 // A picture drawn at its top-left corner, one pixel per pixel. Auto-sized pictures take
 // the size of what they hold; transparent ones leave out the colour of their bottom-left
-// pixel (the white of our icons). A cut-away colour is left out of every picture held,
-// whatever its corners.
+// pixel (the white of our icons). Where a shown area is set, every picture held is drawn
+// inside it only.
 class TImage : public TGraphicControl {
 public:
     explicit TImage(TComponent* AOwner);
@@ -28,17 +29,18 @@ public:
     void SetAutoSize(bool Value);
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool Value);
-    // Drawn at alpha 0 in this picture and in every one loaded later. A colour with a
-    // high byte other than 0 (clNone, system colours) leaves nothing out.
-    TColor CutAwayColor() const { return FCutAwayColor; }
-    void SetCutAwayColor(TColor Value);
+    // The part of the control where pictures are drawn, in its own coordinates; pixels
+    // outside it are drawn at alpha 0, in this picture and in every one loaded later. An
+    // empty area shows the whole picture.
+    const QRegion& ShownArea() const { return FShownArea; }
+    void SetShownArea(const QRegion& Value);
 
     // The colour of a pixel read through the drawing surface: a picture without an image
     // first gets a blank bitmap of the control's size; a picture holding another kind of
     // image cannot be drawn on and raises. Outside the bitmap: clInvalid.
     TColor CanvasPixel(int X, int Y);
 
-    // What is drawn on screen: the picture, with the left-out colours at alpha 0.
+    // What is drawn on screen: the picture, with what is left out at alpha 0.
     const QImage& Face() const { return FFace; }
 
 private:
@@ -47,7 +49,7 @@ private:
     QImage FFace;
     bool FAutoSize = false;
     bool FTransparent = false;
-    TColor FCutAwayColor = clNone;
+    QRegion FShownArea;
 };
 
 // Ticks on the window thread every Interval milliseconds while Enabled. Changing the
