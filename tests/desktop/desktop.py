@@ -220,8 +220,9 @@ class Clock:
         """The PNG's pixels as a dict-like (x, y) -> (r, g, b) through ImageMagick."""
         return picture_pixels(path)
 
-    def tray_icon(self):
-        """Our XEmbed tray icon window (it carries _XEMBED_INFO) when it is shown."""
+    def tray_icon(self, shown=True):
+        """Our XEmbed tray icon window (it carries _XEMBED_INFO) when it is shown, or
+        wherever it is with shown=False."""
         xembed = self.x.intern_atom("_XEMBED_INFO")
         pid_atom = self.x.intern_atom("_NET_WM_PID")
         pending = [self.x.screen().root]
@@ -236,7 +237,8 @@ class Clock:
                     pid = child.get_full_property(pid_atom, X.AnyPropertyType)
                     if (pid and pid.value[0] == self.proc.pid
                             and child.get_full_property(xembed, X.AnyPropertyType)
-                            and child.get_attributes().map_state == X.IsViewable):
+                            and (not shown
+                                 or child.get_attributes().map_state == X.IsViewable)):
                         return child
                 except Exception:
                     pass

@@ -26,6 +26,9 @@ import gi
 gi.require_version("Gio", "2.0")
 from gi.repository import Gio, GLib  # noqa: E402
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop import wait_for  # noqa: E402
+
 WATCHER = "org.kde.StatusNotifierWatcher"
 WATCHER_PATH = "/StatusNotifierWatcher"
 WATCHER_XML = """
@@ -43,17 +46,6 @@ WATCHER_XML = """
   </interface>
 </node>
 """
-
-
-def wait_for(condition, timeout=15.0, what="condition"):
-    deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise AssertionError("timed out waiting for " + what)
-        time.sleep(0.05)
 
 
 class SessionBus:

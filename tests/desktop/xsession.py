@@ -13,10 +13,11 @@ import os
 import shutil
 import subprocess
 import tempfile
-import time
 import unittest
 
 from Xlib import X, Xatom, Xutil, display as xdisplay
+
+from desktop import wait_for
 
 MONITOR = (1920, 1080)
 
@@ -48,14 +49,6 @@ Section "ServerFlags"
   Option "AutoAddGPU" "false"
 EndSection
 """
-
-
-def _wait(condition, timeout, what):
-    deadline = time.monotonic() + timeout
-    while not condition():
-        if time.monotonic() > deadline:
-            raise AssertionError("timed out waiting for " + what)
-        time.sleep(0.05)
 
 
 def _free_display():
@@ -113,7 +106,7 @@ class XSession:
             cmd = ["Xvfb", self.display, "-screen", "0", "%dx%d" % MONITOR + "x24",
                    "-nolisten", "tcp", "-noreset"]
         self.procs.append(subprocess.Popen(cmd, stdout=log, stderr=subprocess.STDOUT))
-        _wait(lambda: _quiet("xdpyinfo", env=env) == 0, 15, "the X server")
+        wait_for(lambda: _quiet("xdpyinfo", env=env) == 0, what="the X server")
         if self.monitors:
             self._lay_out_monitors(env)
         self.saved_display = os.environ.get("DISPLAY")
@@ -122,9 +115,11 @@ class XSession:
         self.procs.append(subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=log,
                                            stderr=subprocess.STDOUT))
         root = self.x.screen().root
-        # Openbox names itself first and publishes the work area once it manages windows.
-        area = self.x.intern_atom("_NET_WORKAREA")
-        _wait(lambda: root.get_full_property(area, X.AnyPropertyType), 15, "openbox")
+        # Openbox names itself first and lists its clients once it manages windows; a
+        # window mapped before that may stay unmanaged.
+        clients = self.x.intern_atom("_NET_CLIENT_LIST")
+        wait_for(lambda: root.get_full_property(clients, X.AnyPropertyType) is not None,
+                 what="openbox")
         if self.tray:
             self.start_trayer()
         if self.panel:
@@ -191,7 +186,7 @@ class XSession:
              "--transparent", "false", "--tint", "0x202020"],
             env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         owner = self.x.intern_atom("_NET_SYSTEM_TRAY_S0")
-        _wait(lambda: self.x.get_selection_owner(owner) != X.NONE, 15, "trayer")
+        wait_for(lambda: self.x.get_selection_owner(owner) != X.NONE, what="trayer")
 
     def primary(self):
         """(left, top, width, height) of the primary monitor."""
@@ -216,11 +211,19 @@ class XSession:
         win.change_property(atom("_NET_WM_STRUT_PARTIAL"), Xatom.CARDINAL, 32,
                             [0, 0, 0, height, 0, 0, 0, 0, 0, 0, left, left + width - 1])
         win.change_property(atom("_NET_WM_STRUT"), Xatom.CARDINAL, 32, [0, 0, 0, height])
-        win.map()
-        self.x.sync()
         clients = atom("_NET_CLIENT_LIST")
 
         def managed():
             prop = root.get_full_property(clients, Xatom.WINDOW)
             return prop is not None and win.id in prop.value
-        _wait(managed, 15, "the panel to be managed")
+        # Openbox may leave a window mapped in its first moments unmanaged: map it anew.
+        for attempt in range(4):
+            win.unmap()
+            win.map()
+            self.x.sync()
+            try:
+                wait_for(managed, timeout=3, what="the panel to be managed")
+                return
+            except AssertionError:
+                if attempt == 3:
+                    raise
