@@ -1,4 +1,5 @@
 #include "toolkit/platform/linux/sni_item.h"
+#include "toolkit/platform/linux/x11.h"
 #include "toolkit/platform/mousemessages.h"
 #include "toolkit/platform/notifyarea.h"
 #include "toolkit/platform/serviceslot.h"
@@ -28,16 +29,6 @@ Q_LOGGING_CATEGORY(lcTray, "veludor.tray", QtInfoMsg)
 namespace {
 
 const QString WatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
-
-xcb_atom_t InternAtom(xcb_connection_t* Connection, const QByteArray& Name)
-{
-    const xcb_intern_atom_cookie_t Cookie
-        = xcb_intern_atom(Connection, 0, quint16(Name.size()), Name.constData());
-    xcb_intern_atom_reply_t* Reply = xcb_intern_atom_reply(Connection, Cookie, nullptr);
-    const xcb_atom_t Atom = Reply ? Reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(Reply);
-    return Atom;
-}
 
 // Without an address libdbus would start a bus of its own for the display, where no
 // StatusNotifierWatcher can be: only a session bus that exists counts.
@@ -96,16 +87,16 @@ public:
 private:
     void WatchX11()
     {
-        auto* X11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-        xcb_connection_t* Connection = X11 ? X11->connection() : nullptr;
+        xcb_connection_t* Connection = X11::Connection();
         if (!Connection) {
             return;
         }
-        FManager = InternAtom(Connection, "MANAGER");
+        FManager = X11::Atom(Connection, "MANAGER");
         int Number = 0;
         for (auto It = xcb_setup_roots_iterator(xcb_get_setup(Connection)); It.rem;
              xcb_screen_next(&It), ++Number) {
-            FSelections.push_back(InternAtom(Connection, "_NET_SYSTEM_TRAY_S" + QByteArray::number(Number)));
+            const QByteArray Selection = "_NET_SYSTEM_TRAY_S" + QByteArray::number(Number);
+            FSelections.push_back(X11::Atom(Connection, Selection.constData()));
             // MANAGER is sent to the root with the structure-notify mask. Qt selects it on
             // the root already; an event mask is per client, so add to ours, never replace.
             const xcb_window_t Root = It.data->root;
