@@ -114,12 +114,13 @@ class XSession:
         self.x = xdisplay.Display(self.display)
         self.procs.append(subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=log,
                                            stderr=subprocess.STDOUT))
-        root = self.x.screen().root
-        # Openbox names itself first and lists its clients once it manages windows; a
-        # window mapped before that may stay unmanaged.
-        clients = self.x.intern_atom("_NET_CLIENT_LIST")
-        wait_for(lambda: root.get_full_property(clients, X.AnyPropertyType) is not None,
-                 what="openbox")
+        # Openbox publishes its hints before it takes windows over: a window mapped in
+        # its first moments may stay unmanaged. A probe window tells when it manages.
+        screen = self.x.screen()
+        probe = screen.root.create_window(0, 0, 10, 10, 0, screen.root_depth)
+        self._map_managed(probe, "openbox to manage windows")
+        probe.destroy()
+        self.x.sync()
         if self.tray:
             self.start_trayer()
         if self.panel:
@@ -211,19 +212,24 @@ class XSession:
         win.change_property(atom("_NET_WM_STRUT_PARTIAL"), Xatom.CARDINAL, 32,
                             [0, 0, 0, height, 0, 0, 0, 0, 0, 0, left, left + width - 1])
         win.change_property(atom("_NET_WM_STRUT"), Xatom.CARDINAL, 32, [0, 0, 0, height])
-        clients = atom("_NET_CLIENT_LIST")
+        self._map_managed(win, "the panel to be managed")
+
+    def _map_managed(self, win, what):
+        """Maps win and waits until the window manager lists it, mapping it anew where
+        the window manager let it by."""
+        root = self.x.screen().root
+        clients = self.x.intern_atom("_NET_CLIENT_LIST")
 
         def managed():
             prop = root.get_full_property(clients, Xatom.WINDOW)
             return prop is not None and win.id in prop.value
-        # Openbox may leave a window mapped in its first moments unmanaged: map it anew.
-        for attempt in range(4):
+        for attempt in range(5):
             win.unmap()
             win.map()
             self.x.sync()
             try:
-                wait_for(managed, timeout=3, what="the panel to be managed")
+                wait_for(managed, timeout=3, what=what)
                 return
             except AssertionError:
-                if attempt == 3:
+                if attempt == 4:
                     raise
