@@ -104,7 +104,6 @@ struct TMsg {
 };
 
 constexpr quint32 WM_NULL = 0x0000;
-constexpr quint32 WM_WINDOWPOSCHANGING = 0x0046;
 constexpr quint32 WM_USER = 0x0400;
 
 using TMessageEvent = std::function<void(TMsg& Msg, bool& Handled)>;
