@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit/core/thread.h"
+#include "toolkit/threads/thread.h"
 #include "toolkit/text/datetime.h"
 
 #include <QString>

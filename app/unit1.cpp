@@ -263,6 +263,8 @@ void TForm1::GenericMenuItemClick(TObject* Sender)
         return;
     }
     const QString Folder = ProgramFolder();
+    // Only the picture changes: the window keeps the size and shape built at start from
+    // the built-in picture, as a skin chosen from the menu always has.
     Image1->LoadFromFile(Folder + QStringLiteral("skin/") + Item->Caption());
     // Saved only once the picture has loaded.
     const QString Settings = Folder + SettingsFile;

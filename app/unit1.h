@@ -87,6 +87,14 @@ public:
 
 private:
     void CreateLayout();
+    void LayoutWindow();
+    void LayoutFace();
+    void LayoutAlarmTime();
+    void LayoutAlarmAction();
+    void LayoutButtons();
+    void LayoutServices();
+    void LayoutMenu();
+    void LayoutTrayIcon();
 };
 
 extern TForm1* Form1;

@@ -55,7 +55,8 @@ TMenuItem* MakeItem(TPopupMenu* Menu, const char* Name, const QString& Caption)
 }
 }
 
-void TForm1::CreateLayout()
+// The window itself: no frame, its place and its handlers.
+void TForm1::LayoutWindow()
 {
     SetName(QStringLiteral("Form1"));
     SetBorderStyle(TBorderStyle::bsNone);
@@ -66,7 +67,12 @@ void TForm1::CreateLayout()
     OnCreate = [this](TObject* S) { FormCreate(S); };
     OnCloseQuery = [this](TObject* S, bool& CanClose) { FormCloseQuery(S, CanClose); };
     OnClose = [this](TObject* S, TCloseAction& A) { FormClose(S, A); };
+}
 
+// The face: the skin picture, the time, alarm and stopwatch read-outs and the two alarm
+// icons.
+void TForm1::LayoutFace()
+{
     Image1 = Place<TImage>(this, "Image1", 0, 0, 220, 100);
     Image1->SetAutoSize(true);
     Image1->SetImage(QImage(QStringLiteral(":/builtin/image1.bmp")));
@@ -87,7 +93,11 @@ void TForm1::CreateLayout()
     Label7 = MakeLabel(this, "Label7", 240, 18, QStringLiteral("00:00"), FontOf(QStringLiteral("DS-Digital"), 61, clWhite, true), false);
     Label10 = MakeLabel(this, "Label10", 415, 37, QStringLiteral("00"), FontOf(QStringLiteral("DS-Digital"), 40, clWhite), false);
     Label11 = MakeLabel(this, "Label11", 424, 20, QStringLiteral("000"), FontOf(QStringLiteral("DS-Digital"), 16, clWhite), false);
+}
 
+// The alarm time's hour and minute fields.
+void TForm1::LayoutAlarmTime()
+{
     SpinEdit1 = Place<TSpinEdit>(this, "SpinEdit1", 68, 19, 41, 22);
     SpinEdit1->SetMinValue(-1);
     SpinEdit1->SetMaxValue(24);
@@ -100,7 +110,12 @@ void TForm1::CreateLayout()
     SpinEdit2->SetValue(0);
     SpinEdit2->SetVisible(false);
     SpinEdit2->OnChange = [this](TObject* S) { SpinEdit2Change(S); };
+}
 
+// What the alarm does: the sound player, its file field and the choice between the sound
+// and powering off.
+void TForm1::LayoutAlarmAction()
+{
     MediaPlayer1 = new TMediaPlayer(this);
     MediaPlayer1->SetName(QStringLiteral("MediaPlayer1"));
     MediaPlayer1->SetBounds(280, 48, 253, 30);
@@ -122,7 +137,11 @@ void TForm1::CreateLayout()
     VqTrRadioButton1->SetCaption(QStringLiteral("Alerte Sonnore"));
     VqTrRadioButton1->SetChecked(true);
     VqTrRadioButton2->SetCaption(QStringLiteral("Extinction  du PC"));
+}
 
+// The buttons of the alarm setting and of the stopwatch, and the combo box.
+void TForm1::LayoutButtons()
+{
     Button2 = Place<TButton>(this, "Button2", 96, 71, 59, 15);
     Button2->SetCaption(QStringLiteral("Valider"));
     Button2->SetVisible(false);
@@ -139,7 +158,12 @@ void TForm1::CreateLayout()
 
     ComboBox1 = Place<TComboBox>(this, "ComboBox1", 112, 104, 145, 21);
     ComboBox1->SetText(QStringLiteral("ComboBox1"));
+}
 
+// The non-visual components: the window's shape and drag, the timers and the sound file
+// dialog.
+void TForm1::LayoutServices()
+{
     KwTranspaMoveForm1 = new TKwTranspaMoveForm(this);
     KwTranspaMoveForm1->SetName(QStringLiteral("KwTranspaMoveForm1"));
     KwTranspaMoveForm1->SetImageLinked(Image1);
@@ -164,7 +188,11 @@ void TForm1::CreateLayout()
     OpenDialog1->SetName(QStringLiteral("OpenDialog1"));
     OpenDialog1->Filter = QStringLiteral("mp3|*.mp3|wav|*.wav|mid|*.mid|mp3,wav,mid|*.mp3;*.wav;*.mid");
     OpenDialog1->FilterIndex = 4;
+}
 
+// The pop-up menu; the skin items go under "&Couleur" at start.
+void TForm1::LayoutMenu()
+{
     PopupMenu1 = new TPopupMenu(this);
     PopupMenu1->SetName(QStringLiteral("PopupMenu1"));
     PopupMenu1->AutoHotkeys = false;
@@ -180,7 +208,11 @@ void TForm1::CreateLayout()
     A1->OnClick = [this](TObject* S) { A1Click(S); };
     exit1 = MakeItem(PopupMenu1, "exit1", QStringLiteral("&Quitter"));
     exit1->OnClick = [this](TObject* S) { exit1Click(S); };
+}
 
+// The notification area icon.
+void TForm1::LayoutTrayIcon()
+{
     PiconeBarreTache1 = new TPiconeBarreTache(this);
     PiconeBarreTache1->SetName(QStringLiteral("PiconeBarreTache1"));
     PiconeBarreTache1->SetReduireSiFin(false);
@@ -197,6 +229,19 @@ void TForm1::CreateLayout()
     PiconeBarreTache1->SetOuvreSiDblClick(false);
     PiconeBarreTache1->SetMenuSiClicDroit(true);
     PiconeBarreTache1->SetMenuSiClicGauche(false);
+}
+
+// The components in the stored layout's order, which is also their order in the form.
+void TForm1::CreateLayout()
+{
+    LayoutWindow();
+    LayoutFace();
+    LayoutAlarmTime();
+    LayoutAlarmAction();
+    LayoutButtons();
+    LayoutServices();
+    LayoutMenu();
+    LayoutTrayIcon();
 
     // References to other components are put in place once the whole layout is read.
     SetPopupMenu(PopupMenu1);

@@ -39,7 +39,9 @@ public:
     TImage* ImageLinked() const { return FImageLinked; }
     // Records the link and asks for the picture's removal notice. Outside loading also
     // takes the transparent colour from the picture's top-left pixel and, once loaded,
-    // re-shapes the window from the picture's present content.
+    // re-shapes the window from the picture's present content. That is the only time:
+    // loading another picture into the linked control later leaves the window's size and
+    // shape as they are.
     void SetImageLinked(TImage* Value);
     bool Transparent() const { return FTransparent; }
     // Read at the next build only; writing false does not restore a rectangular window.

@@ -209,7 +209,6 @@ void TPiconeBarreTache::AjouterIcone()
 void TPiconeBarreTache::Loaded()
 {
     TComponent::Loaded();
-    FStyleFicheMemorise = FFicheProprietaire->FormStyle();
     AjouterIcone();
     FChargementFini = true;
     ChoisirImage(FNumIconeImageList);
@@ -441,26 +440,15 @@ void TPiconeBarreTache::SurMinimisationApplication(TObject* Sender)
     }
 }
 
-// A change of the owner window's FormStyle re-creates its child windows, the message
-// window among them: the record is removed under the old window and added again under
-// the new one around the previous procedure's handling.
+// The tray host's return (TaskbarCreated) puts the icon back; every message then goes on
+// to the previous procedure.
 qintptr TPiconeBarreTache::ProcFenetreApplication(quint32 Msg, quintptr WParam, qintptr LParam)
 {
     const std::shared_ptr<TCrochets> Crochets = FCrochets; // we may be destroyed below
     if (Msg == FMessageTaskbarCreated) {
         AjouterIcone();
     }
-    if (Msg == WM_WINDOWPOSCHANGING && FIconeAjoutee && FFicheProprietaire->FormStyle() != FStyleFicheMemorise) {
-        Envoyer(NIM_DELETE);
-    }
-    const qintptr Result
-        = Crochets->AncienneProcFenetre ? Crochets->AncienneProcFenetre(Msg, WParam, LParam) : 0;
-    if (Crochets->Composant == this && Msg == WM_WINDOWPOSCHANGING && FIconeAjoutee
-        && FFicheProprietaire->FormStyle() != FStyleFicheMemorise) {
-        AjouterIcone();
-        FStyleFicheMemorise = FFicheProprietaire->FormStyle();
-    }
-    return Result;
+    return Crochets->AncienneProcFenetre ? Crochets->AncienneProcFenetre(Msg, WParam, LParam) : 0;
 }
 
 // ---------------------------------------------------------------------------

@@ -140,7 +140,6 @@ public:
     bool IconeAjoutee() const { return FIconeAjoutee; }
     bool ChargementFini() const { return FChargementFini; }
     quint32 MessageTaskbarCreated() const { return FMessageTaskbarCreated; }
-    TFormStyle StyleFicheMemorise() const { return FStyleFicheMemorise; }
     TPourHandle* FenetreMessages() const { return FFenetreMessages; }
     TTimer* MinuteurAnimation() const { return FMinuteurAnimation; }
     TTimer* MinuteurClignotement() const { return FMinuteurClignotement; }
@@ -189,7 +188,6 @@ private:
     bool FChargementFini = false;
     quint32 FMessageTaskbarCreated = 0;
     TCustomForm* FFicheProprietaire = nullptr;
-    TFormStyle FStyleFicheMemorise = TFormStyle::fsNormal;
     // The saved handlers and the entry our installed handlers go through; shared with
     // them so that they can outlive us safely.
     std::shared_ptr<TCrochets> FCrochets;

@@ -96,42 +96,56 @@ struct THeader {
     TChannel Red, Green, Blue;
 };
 
-THeader ReadHeader(const TBytes& D)
+// What the info header says beyond the picture's own fields, for the checks that follow.
+struct TInfo {
+    quint32 Size = 0;
+    qint64 Planes = 0;
+    qint64 ColorsUsed = 0;
+    qint64 PaletteEntry = 4; // bytes per palette entry: 3 in the oldest header
+    qint64 End = 0; // where the palette (or the bit fields after a 40-byte header) begins
+};
+
+// The file header's magic and pixel offset, and the info header in either of its forms.
+TInfo ReadInfo(const TBytes& D, THeader& H)
 {
-    THeader H;
     const uchar* Magic = D.At(0, 2);
     if (Magic[0] != 'B' || Magic[1] != 'M') {
         Invalid();
     }
     H.PixelOffset = D.U32(10);
-    const quint32 InfoSize = D.U32(FileHeaderSize);
-    if (InfoSize != 12 && InfoSize != 40 && InfoSize != 52 && InfoSize != 56 && InfoSize != 108
-        && InfoSize != 124) {
+    TInfo I;
+    I.Size = D.U32(FileHeaderSize);
+    if (I.Size != 12 && I.Size != 40 && I.Size != 52 && I.Size != 56 && I.Size != 108
+        && I.Size != 124) {
         Invalid();
     }
-    D.At(FileHeaderSize, InfoSize); // the whole header is inside the file
+    D.At(FileHeaderSize, I.Size); // the whole header is inside the file
     const qint64 Info = FileHeaderSize;
-    qint64 Planes = 0, ColorsUsed = 0, PaletteEntry = 4;
-    qint64 HeaderEnd = Info + InfoSize;
-    if (InfoSize == 12) {
+    I.End = Info + I.Size;
+    if (I.Size == 12) {
         H.Width = D.U16(Info + 4);
         H.Height = D.U16(Info + 6);
-        Planes = D.U16(Info + 8);
+        I.Planes = D.U16(Info + 8);
         H.Bits = D.U16(Info + 10);
-        PaletteEntry = 3;
+        I.PaletteEntry = 3;
         if (H.Bits != 1 && H.Bits != 4 && H.Bits != 8 && H.Bits != 24) {
             Invalid();
         }
     } else {
         H.Width = D.I32(Info + 4);
         H.Height = D.I32(Info + 8);
-        Planes = D.U16(Info + 12);
+        I.Planes = D.U16(Info + 12);
         H.Bits = D.U16(Info + 14);
         H.Compression = D.U32(Info + 16);
-        ColorsUsed = D.U32(Info + 32);
+        I.ColorsUsed = D.U32(Info + 32);
     }
+    return I;
+}
 
-    if (Planes != 1) {
+// One plane, and a bit depth that the compression allows.
+void CheckFormat(const THeader& H, const TInfo& I)
+{
+    if (I.Planes != 1) {
         Invalid();
     }
     switch (H.Compression) {
@@ -158,7 +172,11 @@ THeader ReadHeader(const TBytes& D)
     default:
         Invalid();
     }
+}
 
+// A negative height means rows stored top first; the extent stays within the limits.
+void CheckExtent(THeader& H)
+{
     if (H.Height < 0) {
         H.TopDown = true;
         H.Height = -H.Height; // a 64-bit negation: INT_MIN cannot overflow
@@ -168,12 +186,15 @@ THeader ReadHeader(const TBytes& D)
         || H.Width * H.Height >= MaxPicturePixels || (H.TopDown && Rle)) {
         Invalid();
     }
+}
 
-    // Bit fields: in the V2 and later headers, or as three masks after the info header.
+// Bit fields: in the V2 and later headers, or as three masks after the info header.
+void ReadChannels(const TBytes& D, THeader& H, TInfo& I)
+{
     if (H.Compression == BI_BITFIELDS) {
-        qint64 Masks = Info + 40;
-        if (InfoSize == 40) {
-            HeaderEnd += 12;
+        qint64 Masks = FileHeaderSize + 40;
+        if (I.Size == 40) {
+            I.End += 12;
         }
         const quint32 Limit = H.Bits == 16 ? 0xFFFFu : 0xFFFFFFFFu;
         const quint32 R = D.U32(Masks), G = D.U32(Masks + 4), B = D.U32(Masks + 8);
@@ -188,22 +209,35 @@ THeader ReadHeader(const TBytes& D)
         H.Green = TChannel::FromMask(0x03E0);
         H.Blue = TChannel::FromMask(0x001F);
     }
+}
 
-    if (H.Bits <= 8) {
-        const qint64 MaxColors = qint64(1) << H.Bits;
-        const qint64 Count = ColorsUsed == 0 ? MaxColors : ColorsUsed;
-        if (Count > MaxColors) {
-            Invalid();
-        }
-        const uchar* Entries = D.At(HeaderEnd, Count * PaletteEntry);
-        H.Palette.fill(qRgb(0, 0, 0)); // indices past the palette read as black
-        for (qint64 i = 0; i < Count; ++i) {
-            const uchar* E = Entries + i * PaletteEntry;
-            H.Palette[size_t(i)] = qRgb(E[2], E[1], E[0]);
-        }
+void ReadPalette(const TBytes& D, THeader& H, const TInfo& I)
+{
+    if (H.Bits > 8) {
+        return;
     }
+    const qint64 MaxColors = qint64(1) << H.Bits;
+    const qint64 Count = I.ColorsUsed == 0 ? MaxColors : I.ColorsUsed;
+    if (Count > MaxColors) {
+        Invalid();
+    }
+    const uchar* Entries = D.At(I.End, Count * I.PaletteEntry);
+    H.Palette.fill(qRgb(0, 0, 0)); // indices past the palette read as black
+    for (qint64 i = 0; i < Count; ++i) {
+        const uchar* E = Entries + i * I.PaletteEntry;
+        H.Palette[size_t(i)] = qRgb(E[2], E[1], E[0]);
+    }
+}
 
-    if (H.PixelOffset < HeaderEnd || H.PixelOffset > D.Size()) {
+THeader ReadHeader(const TBytes& D)
+{
+    THeader H;
+    TInfo I = ReadInfo(D, H);
+    CheckFormat(H, I);
+    CheckExtent(H);
+    ReadChannels(D, H, I);
+    ReadPalette(D, H, I);
+    if (H.PixelOffset < I.End || H.PixelOffset > D.Size()) {
         Invalid();
     }
     return H;

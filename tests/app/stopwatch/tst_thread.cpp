@@ -1,6 +1,6 @@
 // The thread facility: start gate, stop flag, self-disposal on the thread's own thread,
 // the synchronous hand-over to the window thread and its failures, creation failure.
-#include "toolkit/core/thread.h"
+#include "toolkit/threads/thread.h"
 
 #include "tests/app/stopwatch/pump.h"
 

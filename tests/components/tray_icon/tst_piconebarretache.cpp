@@ -179,7 +179,6 @@ private slots:
     void iconFile();
     void taskbarCreated_data();
     void taskbarCreated();
-    void formStyleChangeRegistersAgain();
     void destructionRemovesIconAndRestoresHandlers();
     void destructionAfterTheMessageWindowIsGone();
     void handlersOfOursPutBackLaterPassThrough();
@@ -363,7 +362,6 @@ void tst_PiconeBarreTache::loadingVersusLoaded()
     QCOMPARE(ImageOf(D.hIcon), 7);
     QCOMPARE(D.Tip(), QStringLiteral("Veludor"));
     QVERIFY(T->IconeAjoutee() && T->ChargementFini());
-    QCOMPARE(T->StyleFicheMemorise(), TFormStyle::fsNormal);
     QCOMPARE(T->MenuPop(), F->Menu);
     // The main window is not known while its own layout is applied.
     QCOMPARE(Application->MainForm(), F);
@@ -591,42 +589,6 @@ void tst_PiconeBarreTache::taskbarCreated()
     } else {
         QVERIFY(FArea->Calls.empty());
     }
-}
-
-void tst_PiconeBarreTache::formStyleChangeRegistersAgain()
-{
-    QStringList SeenByPrevious;
-    Application->Handle().WindowProc = [&](quint32 Msg, quintptr, qintptr) -> qintptr {
-        if (Msg == WM_WINDOWPOSCHANGING) {
-            SeenByPrevious = FArea->Commands();
-        }
-        return 0;
-    };
-    TTrayForm* F = MainWindow();
-    TPiconeBarreTache* T = F->Tray;
-    FArea->Clear();
-
-    Application->Handle().Perform(WM_WINDOWPOSCHANGING);
-    QVERIFY(FArea->Calls.empty());
-
-    F->SetFormStyle(TFormStyle::fsStayOnTop);
-    Application->Handle().Perform(WM_WINDOWPOSCHANGING);
-    // Removed before the previous procedure runs, added again after it.
-    QCOMPARE(SeenByPrevious, QStringList { "delete" });
-    QCOMPARE(FArea->Commands(), (QStringList { "delete", "add" }));
-    QCOMPARE(FArea->Last().Data.hWnd, T->FenetreMessages()->Handle());
-    QCOMPARE(T->StyleFicheMemorise(), TFormStyle::fsStayOnTop);
-
-    Application->Handle().Perform(WM_WINDOWPOSCHANGING);
-    QCOMPARE(FArea->Calls.size(), size_t(2));
-
-    // An icon not in the area is left alone, and the style stays as last seen.
-    T->SetPetiteIconeVisible(false);
-    FArea->Clear();
-    F->SetFormStyle(TFormStyle::fsNormal);
-    Application->Handle().Perform(WM_WINDOWPOSCHANGING);
-    QVERIFY(FArea->Calls.empty());
-    QCOMPARE(T->StyleFicheMemorise(), TFormStyle::fsStayOnTop);
 }
 
 void tst_PiconeBarreTache::destructionRemovesIconAndRestoresHandlers()

@@ -1,4 +1,6 @@
-#include "toolkit/core/thread.h"
+#include "toolkit/threads/thread.h"
+
+#include "toolkit/platform/wakecounter.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -14,7 +16,6 @@
 #include <system_error>
 #include <vector>
 
-#include <sys/eventfd.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -92,9 +93,9 @@ struct TSyncRecord {
 struct TSyncState {
     std::mutex Lock;
     std::vector<TSyncRecord*> Queue;
-    // The wake-up: an event counter that the window thread's loop watches. Valid from
-    // the first thread created on the window thread until the hand-overs are closed.
-    int WakeFd = -1;
+    // The wake-up: an event counter that the window thread's loop watches. Set from the
+    // first thread created on the window thread until the hand-overs are closed.
+    std::unique_ptr<IWakeCounter> Wake;
     std::thread::id WindowThread;
     bool Closed = false;
 };
@@ -116,10 +117,7 @@ void CloseSynchronize()
         return;
     }
     S.Closed = true;
-    if (S.WakeFd >= 0) {
-        ::close(S.WakeFd);
-        S.WakeFd = -1;
-    }
+    S.Wake.reset();
     for (TSyncRecord* R : S.Queue) {
         R->Error = std::make_exception_ptr(EThread(LoopEndedText()));
         R->Done = true;
@@ -138,20 +136,18 @@ void CloseSynchronize()
 // threads in a way ThreadSanitizer can check.
 class TSyncWaker : public QObject {
 public:
-    TSyncWaker(QObject* Parent, int Fd)
+    TSyncWaker(QObject* Parent, IWakeCounter* Counter)
         : QObject(Parent)
-        , FNotifier(qintptr(Fd), QSocketNotifier::Read, this)
+        , FNotifier(Counter->Handle(), QSocketNotifier::Read, this)
     {
-        QObject::connect(&FNotifier, &QSocketNotifier::activated, this, [Fd] {
+        QObject::connect(&FNotifier, &QSocketNotifier::activated, this, [Counter] {
             // Drained before the queue is read: a wake-up written after this point
             // leaves the counter readable, so no queued call is ever missed.
             {
                 TSyncState& S = Sync();
                 const std::lock_guard Guard(S.Lock);
-                if (S.WakeFd == Fd) {
-                    quint64 Count = 0;
-                    const ssize_t Ignored = ::read(Fd, &Count, sizeof Count);
-                    Q_UNUSED(Ignored);
+                if (S.Wake.get() == Counter) {
+                    Counter->Drain();
                 }
             }
             CheckSynchronize();
@@ -159,7 +155,7 @@ public:
     }
     ~TSyncWaker() override { Close(); }
 
-    // The notifier stops watching before the counter is closed (its number may be
+    // The notifier stops watching before the counter is closed (its handle may be
     // reused at once).
     void Close()
     {
@@ -181,17 +177,17 @@ void InstallWaker()
     TSyncState& S = Sync();
     {
         const std::lock_guard Guard(S.Lock);
-        if (S.WakeFd >= 0 || S.Closed) {
+        if (S.Wake || S.Closed) {
             return;
         }
     }
-    const int Fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (Fd < 0) {
-        qCWarning(lcThread) << "no wake-up for the window thread:"
-                            << std::error_code(errno, std::generic_category()).message().c_str();
+    QString Error;
+    std::unique_ptr<IWakeCounter> Counter = CreateWakeCounter(Error);
+    if (!Counter) {
+        qCWarning(lcThread) << "no wake-up for the window thread:" << qUtf8Printable(Error);
         return;
     }
-    auto* Waker = new TSyncWaker(App, Fd);
+    auto* Waker = new TSyncWaker(App, Counter.get());
     // "The loop has ended" is the application's exec returning; nested loops (modal
     // boxes) keep running the queued calls.
     QObject::connect(App, &QCoreApplication::aboutToQuit, Waker, [Waker] { Waker->Close(); });
@@ -200,7 +196,7 @@ void InstallWaker()
             Dispatcher, &QAbstractEventDispatcher::aboutToBlock, Waker, [] { CheckSynchronize(); });
     }
     const std::lock_guard Guard(S.Lock);
-    S.WakeFd = Fd;
+    S.Wake = std::move(Counter);
     S.WindowThread = std::this_thread::get_id();
 }
 
@@ -393,17 +389,14 @@ void TThread::Synchronize(const std::function<void()>& Method)
         Method();
         return;
     }
-    if (S.WakeFd < 0) {
+    if (!S.Wake) {
         throw EThread(S.Closed
                 ? LoopEndedText()
                 : QStringLiteral("Aucune boucle de messages ne peut exécuter l'appel"));
     }
     TSyncRecord Record { &Method, {}, false, {} };
     S.Queue.push_back(&Record);
-    const quint64 One = 1;
-    const ssize_t Ignored
-        = ::write(S.WakeFd, &One, sizeof One); // only fails when the counter is full
-    Q_UNUSED(Ignored);
+    S.Wake->Signal(); // only fails when the counter is full
     Record.Event.wait(Lock, [&] { return Record.Done; });
     Lock.unlock();
     if (Record.Error) {

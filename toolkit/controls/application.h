@@ -1,0 +1,134 @@
+#pragma once
+
+#include "toolkit/controls/controls.h"
+#include "toolkit/core/sysutils.h"
+#include "toolkit/platform/mousemessages.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QPoint>
+
+#include <functional>
+#include <memory>
+
+class QEvent;
+class TCustomForm;
+class TApplicationFilter;
+
+// The application's message record: what the single application-wide hook receives for
+// every queued mouse press, before the press is delivered.
+struct TMsg {
+    QWidget* hwnd = nullptr; // the window the press is addressed to
+    quint32 message = 0;
+    quintptr wParam = 0;
+    qintptr lParam = 0;
+    QPoint pt; // cursor in screen coordinates when the press was queued
+};
+
+constexpr quint32 WM_NULL = 0x0000;
+constexpr quint32 WM_USER = 0x0400;
+
+using TMessageEvent = std::function<void(TMsg& Msg, bool& Handled)>;
+
+// The application's hidden window: it carries the taskbar button. Showing or hiding it
+// shows or hides the button of every top-level window of the program. Its window
+// procedure can be replaced (and the previous one called) by components that need its
+// messages, such as the tray icon's "TaskbarCreated".
+class TApplicationWindow {
+public:
+    using TWndProc = std::function<qintptr(quint32 Msg, quintptr WParam, qintptr LParam)>;
+
+    TApplicationWindow();
+    TWndProc WindowProc;
+    qintptr Perform(quint32 Msg, quintptr WParam = 0, qintptr LParam = 0);
+
+    void SetVisible(bool Value);
+    bool Visible() const { return FVisible; }
+    // Applies the current state to a window that has just appeared.
+    void ApplyTo(QWidget* TopLevel) const;
+    // Flashing of the taskbar button (the urgency hint).
+    void Flash(bool Invert);
+    void StopFlashing();
+    bool Flashing() const { return FFlashing; }
+
+private:
+    bool FVisible = true;
+    bool FFlashing = false;
+};
+
+class TApplication : public TComponent {
+public:
+    TApplication();
+    ~TApplication() override;
+
+    const QString& Title() const { return FTitle; }
+    void SetTitle(const QString& Value) { FTitle = Value; }
+    const QIcon& Icon() const { return FIcon; }
+    void SetIcon(const QIcon& Value) { FIcon = Value; }
+
+    TCustomForm* MainForm() const { return FMainForm; }
+    bool ShowMainForm = true;
+    TApplicationWindow& Handle() { return FWindow; }
+
+    // Creates a form; the first form created becomes the main window.
+    template <class T>
+    void CreateForm(T*& Reference)
+    {
+        FCreatingMainForm = FMainForm == nullptr;
+        Reference = nullptr;
+        T* Form = new T(this);
+        Reference = Form;
+        if (FCreatingMainForm && !FMainForm) {
+            FMainForm = Form;
+        }
+        FCreatingMainForm = false;
+    }
+    // Shows the main window (when ShowMainForm) and runs the message loop until the main
+    // window closes.
+    int Run();
+    void Terminate();
+    bool Terminated() const { return FTerminated; }
+
+    void ProcessMessages();
+    void Restore();
+    void Minimize();
+    bool Minimized() const;
+
+    // Runs a handler; a failure is shown in the standard error box and the program goes on.
+    bool Guard(const std::function<void()>& Handler);
+    void CallEvent(const TNotifyEvent& Event, TObject* Sender);
+    void HandleException(const QString& Message);
+
+    // The single application-wide hook on queued mouse presses.
+    TMessageEvent OnMessage;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnMinimize;
+
+    // A process-wide message number for a name, the same for every caller.
+    quint32 RegisterWindowMessage(const QString& Name);
+
+    // Called by forms.
+    void FormShown(TCustomForm* Form);
+    void FormClosed(TCustomForm* Form);
+    void Activated();
+    void FormMinimized(TCustomForm* Form);
+
+private:
+    friend class TApplicationFilter;
+    bool DispatchHook(QWidget* Receiver, QEvent* Event);
+
+    QString FTitle;
+    QIcon FIcon;
+    TCustomForm* FMainForm = nullptr;
+    bool FCreatingMainForm = false;
+    bool FTerminated = false;
+    TApplicationWindow FWindow;
+    std::unique_ptr<TApplicationFilter> FFilter;
+    QHash<QString, quint32> FMessages;
+    quint32 FNextMessage = 0xC000;
+    qint64 FLastPressTime = -1;
+    QPoint FLastPressPos;
+};
+
+// The program's application object; created by the program entry (or a test).
+extern TApplication* Application;
