@@ -1,7 +1,7 @@
 #pragma once
 
-#include "toolkit/threads/thread.h"
 #include "toolkit/text/datetime.h"
+#include "toolkit/threads/thread.h"
 
 #include <QString>
 

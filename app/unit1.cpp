@@ -55,7 +55,9 @@ QString ProgramFolder()
 
 void SetProgramFolder(const QString& Folder)
 {
-    ProgramFolderOverride = Folder.isEmpty() || Folder.endsWith(QLatin1Char('/')) ? Folder : Folder + QLatin1Char('/');
+    ProgramFolderOverride = Folder.isEmpty() || Folder.endsWith(QLatin1Char('/'))
+        ? Folder
+        : Folder + QLatin1Char('/');
 }
 
 QString GetFontsFolder()
@@ -101,8 +103,8 @@ void TForm1::FormCreate(TObject*)
 
     // 2. Settings.
     const QString Folder = ProgramFolder();
-    const QString Skin = GetPrivateProfileString(QStringLiteral("form"), QStringLiteral("couleur"),
-        DefaultSkin, Folder + SettingsFile);
+    const QString Skin = GetPrivateProfileString(
+        QStringLiteral("form"), QStringLiteral("couleur"), DefaultSkin, Folder + SettingsFile);
 
     // 3. Skin: the window keeps the size and shape given by the built-in picture.
     Image1->LoadFromFile(Folder + QStringLiteral("skin/") + Skin);
@@ -127,7 +129,8 @@ void TForm1::FormCreate(TObject*)
     PopupMenu1->AutoHotkeys = false;
 
     // 6. Skin list, one item per picture under "&Couleur" (found by position).
-    for (const QString& Name : FileSearch().FindFiles(Folder + QStringLiteral("skin"), QStringLiteral("*.bmp"))) {
+    for (const QString& Name :
+        FileSearch().FindFiles(Folder + QStringLiteral("skin"), QStringLiteral("*.bmp"))) {
         ComboBox1->AddItem(Name);
     }
     TMenuItem* Colours = PopupMenu1->Items()->Items(3);
@@ -170,7 +173,8 @@ void TForm1::Timer1Timer(TObject*)
 namespace {
 std::array<TControl*, 6> ClockControls()
 {
-    return { Form1->Label1, Form1->Label2, Form1->Label3, Form1->Label4, Form1->Label8, Form1->Label9 };
+    return { Form1->Label1, Form1->Label2, Form1->Label3, Form1->Label4, Form1->Label8,
+        Form1->Label9 };
 }
 
 std::array<TControl*, 9> AlarmControls()
@@ -216,10 +220,15 @@ namespace {
 void PlaceStopwatchControls(bool Shown)
 {
     Form1->Label7->SetBounds(Shown ? 22 : 240, 10, Form1->Label7->Width(), Form1->Label7->Height());
-    Form1->Label10->SetBounds(Shown ? 160 : 240, 37, Form1->Label10->Width(), Form1->Label10->Height());
-    Form1->Label11->SetBounds(Shown ? 168 : 240, 20, Form1->Label11->Width(), Form1->Label11->Height());
-    Form1->Button3->SetBounds(Shown ? 27 : 240, 63, Form1->Button3->Width(), Form1->Button3->Height());
-    SetVisible(std::array<TControl*, 4> { Form1->Label7, Form1->Label10, Form1->Label11, Form1->Button3 }, Shown);
+    Form1->Label10->SetBounds(
+        Shown ? 160 : 240, 37, Form1->Label10->Width(), Form1->Label10->Height());
+    Form1->Label11->SetBounds(
+        Shown ? 168 : 240, 20, Form1->Label11->Width(), Form1->Label11->Height());
+    Form1->Button3->SetBounds(
+        Shown ? 27 : 240, 63, Form1->Button3->Width(), Form1->Button3->Height());
+    SetVisible(
+        std::array<TControl*, 4> { Form1->Label7, Form1->Label10, Form1->Label11, Form1->Button3 },
+        Shown);
 }
 }
 
@@ -268,8 +277,10 @@ void TForm1::GenericMenuItemClick(TObject* Sender)
     Image1->LoadFromFile(Folder + QStringLiteral("skin/") + Item->Caption());
     // Saved only once the picture has loaded.
     const QString Settings = Folder + SettingsFile;
-    if (!WritePrivateProfileString(QStringLiteral("form"), QStringLiteral("couleur"), Item->Caption(), Settings)) {
-        throw EInOutError(FormatMessage(QStringLiteral("Impossible d'écrire dans %s"), { Settings }));
+    if (!WritePrivateProfileString(
+            QStringLiteral("form"), QStringLiteral("couleur"), Item->Caption(), Settings)) {
+        throw EInOutError(
+            FormatMessage(QStringLiteral("Impossible d'écrire dans %s"), { Settings }));
     }
 }
 

@@ -44,9 +44,15 @@ void PlaySoundFile(TMediaPlayer* Player)
 }
 }
 
-void TForm1::SpinEdit1Change(TObject*) { WrapSpinEdit(SpinEdit1, 23); }
+void TForm1::SpinEdit1Change(TObject*)
+{
+    WrapSpinEdit(SpinEdit1, 23);
+}
 
-void TForm1::SpinEdit2Change(TObject*) { WrapSpinEdit(SpinEdit2, 59); }
+void TForm1::SpinEdit2Change(TObject*)
+{
+    WrapSpinEdit(SpinEdit2, 59);
+}
 
 void TForm1::Button2Click(TObject*)
 {
@@ -95,4 +101,7 @@ void TForm1::Image4Click(TObject*)
     }
 }
 
-void TForm1::Image5Click(TObject*) { PlaySoundFile(MediaPlayer1); }
+void TForm1::Image5Click(TObject*)
+{
+    PlaySoundFile(MediaPlayer1);
+}

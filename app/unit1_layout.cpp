@@ -79,20 +79,27 @@ void TForm1::LayoutFace()
     Image1->SetCursor(TCursor::crSizeAll);
 
     const TFont Digits63 = FontOf(QStringLiteral("DS-Digital"), 63, clWhite, true);
-    Label1 = MakeLabel(this, "Label1", 25, 21, QStringLiteral("000"), FontOf(QStringLiteral("Felix Titling"), 11, clWhite), true);
+    Label1 = MakeLabel(this, "Label1", 25, 21, QStringLiteral("000"),
+        FontOf(QStringLiteral("Felix Titling"), 11, clWhite), true);
     Label2 = MakeLabel(this, "Label2", 20, 25, QStringLiteral("00"), Digits63, true);
     Label3 = MakeLabel(this, "Label3", 81, 25, QStringLiteral(":"), Digits63, true);
     Label4 = MakeLabel(this, "Label4", 92, 25, QStringLiteral("00"), Digits63, true);
-    Label5 = MakeLabel(this, "Label5", 28, 20, QStringLiteral("Heure :"), FontOf(QStringLiteral("MS Sans Serif"), 11, clWhite), false);
+    Label5 = MakeLabel(this, "Label5", 28, 20, QStringLiteral("Heure :"),
+        FontOf(QStringLiteral("MS Sans Serif"), 11, clWhite), false);
     Image4 = MakeIcon(this, "Image4", 111, 42, ":/builtin/image4.bmp");
     Image4->OnClick = [this](TObject* S) { Image4Click(S); };
     Image5 = MakeIcon(this, "Image5", 132, 41, ":/builtin/image5.bmp");
     Image5->OnClick = [this](TObject* S) { Image5Click(S); };
-    Label8 = MakeLabel(this, "Label8", 163, 45, QStringLiteral("ALARME"), FontOf(QStringLiteral("Arial"), 9, clWhite), true);
-    Label9 = MakeLabel(this, "Label9", 166, 58, QStringLiteral("-- : --"), FontOf(QStringLiteral("DS-Digital"), 12, clWhite), true);
-    Label7 = MakeLabel(this, "Label7", 240, 18, QStringLiteral("00:00"), FontOf(QStringLiteral("DS-Digital"), 61, clWhite, true), false);
-    Label10 = MakeLabel(this, "Label10", 415, 37, QStringLiteral("00"), FontOf(QStringLiteral("DS-Digital"), 40, clWhite), false);
-    Label11 = MakeLabel(this, "Label11", 424, 20, QStringLiteral("000"), FontOf(QStringLiteral("DS-Digital"), 16, clWhite), false);
+    Label8 = MakeLabel(this, "Label8", 163, 45, QStringLiteral("ALARME"),
+        FontOf(QStringLiteral("Arial"), 9, clWhite), true);
+    Label9 = MakeLabel(this, "Label9", 166, 58, QStringLiteral("-- : --"),
+        FontOf(QStringLiteral("DS-Digital"), 12, clWhite), true);
+    Label7 = MakeLabel(this, "Label7", 240, 18, QStringLiteral("00:00"),
+        FontOf(QStringLiteral("DS-Digital"), 61, clWhite, true), false);
+    Label10 = MakeLabel(this, "Label10", 415, 37, QStringLiteral("00"),
+        FontOf(QStringLiteral("DS-Digital"), 40, clWhite), false);
+    Label11 = MakeLabel(this, "Label11", 424, 20, QStringLiteral("000"),
+        FontOf(QStringLiteral("DS-Digital"), 16, clWhite), false);
 }
 
 // The alarm time's hour and minute fields.
@@ -186,7 +193,8 @@ void TForm1::LayoutServices()
 
     OpenDialog1 = new TOpenDialog(this);
     OpenDialog1->SetName(QStringLiteral("OpenDialog1"));
-    OpenDialog1->Filter = QStringLiteral("mp3|*.mp3|wav|*.wav|mid|*.mid|mp3,wav,mid|*.mp3;*.wav;*.mid");
+    OpenDialog1->Filter
+        = QStringLiteral("mp3|*.mp3|wav|*.wav|mid|*.mid|mp3,wav,mid|*.mp3;*.wav;*.mid");
     OpenDialog1->FilterIndex = 4;
 }
 

@@ -41,9 +41,10 @@ TForm2::TForm2(TComponent* AOwner)
 
     Label1 = MakeLabel(this, "Label1", 8, 16, QStringLiteral("Extinction du PC dans"),
         FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
-    Label2 = MakeLabel(this, "Label2", 144, 0, CountdownStart, FontOf(QStringLiteral("DS-Digital"), 37, clRed, true));
-    Label3 = MakeLabel(
-        this, "Label3", 192, 12, QStringLiteral("s"), FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
+    Label2 = MakeLabel(this, "Label2", 144, 0, CountdownStart,
+        FontOf(QStringLiteral("DS-Digital"), 37, clRed, true));
+    Label3 = MakeLabel(this, "Label3", 192, 12, QStringLiteral("s"),
+        FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
 
     Button1 = new TButton(this);
     Button1->SetName(QStringLiteral("Button1"));
@@ -109,4 +110,7 @@ void TForm2::FormClose(TObject*, TCloseAction&)
     CancelCountdown();
 }
 
-void ShutdownComputer() { PowerService().PowerOff(); }
+void ShutdownComputer()
+{
+    PowerService().PowerOff();
+}

@@ -25,7 +25,6 @@ public:
     void Timer1Timer(TObject* Sender);
     void Button1Click(TObject* Sender);
 
-
 private:
     void CancelCountdown();
 };

@@ -81,4 +81,7 @@ void TForm4::Button1Click(TObject*)
     Close();
 }
 
-void TForm4::FormClose(TObject*, TCloseAction&) { StopRinging(); }
+void TForm4::FormClose(TObject*, TCloseAction&)
+{
+    StopRinging();
+}

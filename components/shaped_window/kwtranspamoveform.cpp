@@ -138,7 +138,10 @@ TKwTranspaMoveForm::~TKwTranspaMoveForm()
     FXYTransparentColor = nullptr;
 }
 
-bool TKwTranspaMoveForm::Dragging() const { return FDrag && FDrag->Active(); }
+bool TKwTranspaMoveForm::Dragging() const
+{
+    return FDrag && FDrag->Active();
+}
 
 void TKwTranspaMoveForm::SetImageLinked(TImage* Value)
 {

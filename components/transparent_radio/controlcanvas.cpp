@@ -27,7 +27,8 @@ void TControlCanvas::TextOut(int X, int Y, const QString& Text)
     const QFont F = Font.ToQFont();
     const QFontMetrics M(F);
     if (Brush.Style != TBrushStyle::bsClear) {
-        FPainter->fillRect(QRect(X, Y, M.horizontalAdvance(Text), M.height()), ToQColor(Brush.Color));
+        FPainter->fillRect(
+            QRect(X, Y, M.horizontalAdvance(Text), M.height()), ToQColor(Brush.Color));
     }
     FPainter->save();
     FPainter->setLayoutDirection(FRightToLeftReading ? Qt::RightToLeft : Qt::LeftToRight);

@@ -35,7 +35,10 @@ public:
     TVqTrRadioButton* FControl = nullptr;
 
 protected:
-    bool event(QEvent* E) override { return FControl ? FControl->WndProc(E) : QRadioButton::event(E); }
+    bool event(QEvent* E) override
+    {
+        return FControl ? FControl->WndProc(E) : QRadioButton::event(E);
+    }
 
 private:
     void RefreshControl()
@@ -62,12 +65,14 @@ int BottomOf(const QRect& R)
 
 int ClampToInt(qint64 Value)
 {
-    return int(std::clamp<qint64>(Value, std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::max() / 2));
+    return int(std::clamp<qint64>(
+        Value, std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::max() / 2));
 }
 
 bool HasMarlett()
 {
-    static const bool Has = QFontDatabase::families().contains(QStringLiteral("Marlett"), Qt::CaseInsensitive);
+    static const bool Has
+        = QFontDatabase::families().contains(QStringLiteral("Marlett"), Qt::CaseInsensitive);
     return Has;
 }
 
@@ -102,7 +107,8 @@ void ReportLater(const QString& Message)
 {
     qCWarning(lcRadio) << "painting failed:" << Message;
     QMetaObject::invokeMethod(
-        qApp, [Message] {
+        qApp,
+        [Message] {
             if (Application) {
                 Application->HandleException(Message);
             }
@@ -454,7 +460,8 @@ void TVqTrRadioButton::DrawCaption(const QRect& Area)
     while (Columns > 0 && Metrics.horizontalAdvance(Text.left(Columns)) >= R) {
         --Columns;
     }
-    const QStringList Lines = WrapCaption(Text, int(std::min<qsizetype>(Columns, std::numeric_limits<int>::max())));
+    const QStringList Lines
+        = WrapCaption(Text, int(std::min<qsizetype>(Columns, std::numeric_limits<int>::max())));
     const qint64 LineCount = qint64(Lines.size()) + Text.count(ExtraLineMark);
 
     FCanvas.Font = FFont;
@@ -506,7 +513,8 @@ void TVqTrRadioButton::DrawCheckGlyph(const QRect& Box)
         const struct {
             const char* Glyph;
             TColor Color;
-        } Frame[] = { { "j", clBtnShadow }, { "k", clBtnHighlight }, { "l", cl3DDkShadow }, { "m", cl3DLight } };
+        } Frame[] = { { "j", clBtnShadow }, { "k", clBtnHighlight }, { "l", cl3DDkShadow },
+            { "m", cl3DLight } };
         for (const auto& Part : Frame) {
             FCanvas.Font = MarlettFont(13, Part.Color);
             FCanvas.TextOut(X, Y, QString::fromLatin1(Part.Glyph));

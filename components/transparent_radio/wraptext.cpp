@@ -14,7 +14,8 @@ bool BreakStrAt(const QString& Line, qsizetype Pos, const QString& BreakStr)
 }
 }
 
-QString WrapText(const QString& Line, const QString& BreakStr, const QString& BreakChars, int MaxCol)
+QString WrapText(
+    const QString& Line, const QString& BreakStr, const QString& BreakChars, int MaxCol)
 {
     // Positions are 0-based here; "the line's first character" is LineStart.
     const qsizetype Len = Line.size();

@@ -22,7 +22,8 @@
 // So a text shorter than MaxCol comes back unchanged, and a rest of one character joins
 // the line before it. The result is never shorter than Line; the work is linear in its
 // length.
-QString WrapText(const QString& Line, const QString& BreakStr, const QString& BreakChars, int MaxCol);
+QString WrapText(
+    const QString& Line, const QString& BreakStr, const QString& BreakChars, int MaxCol);
 
 // The caption's lines as the radio button draws them with word wrapping: every "'"
 // becomes "|" before wrapping at MaxCol (CR LF breaks; tab, space, "-" and "." as break

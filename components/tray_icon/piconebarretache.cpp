@@ -23,7 +23,8 @@ QIcon ChargerIcone(const QString& FileName)
 {
     QFile File(FileName);
     if (!File.open(QIODevice::ReadOnly)) {
-        throw EInOutError(FormatMessage(QStringLiteral("Impossible d'ouvrir le fichier %s"), { FileName }));
+        throw EInOutError(
+            FormatMessage(QStringLiteral("Impossible d'ouvrir le fichier %s"), { FileName }));
     }
     const QByteArray Data = File.read(MaxIconFileSize + 1);
     if (Data.size() > MaxIconFileSize) {
@@ -144,7 +145,8 @@ void TPiconeBarreTache::InstallerCrochets()
         if (Crochets->Composant) {
             return Crochets->Composant->ProcFenetreApplication(Msg, WParam, LParam);
         }
-        return Crochets->AncienneProcFenetre ? Crochets->AncienneProcFenetre(Msg, WParam, LParam) : 0;
+        return Crochets->AncienneProcFenetre ? Crochets->AncienneProcFenetre(Msg, WParam, LParam)
+                                             : 0;
     };
 }
 
@@ -321,7 +323,8 @@ void TPiconeBarreTache::SetOrdreImageListAffiche(const QString& Value)
 {
     for (const QChar C : Value) {
         if (C != QLatin1Char(',') && (C < QLatin1Char('0') || C > QLatin1Char('9'))) {
-            throw ExceptionNumsImageLIstAffiche(ExceptionNumsImageLIstAffiche::MessageMauvaiseEntree());
+            throw ExceptionNumsImageLIstAffiche(
+                ExceptionNumsImageLIstAffiche::MessageMauvaiseEntree());
         }
     }
     FNombreEntrees = Value.isEmpty() ? 0 : CompterSeparateurs(QStringLiteral(","), Value) + 1;
@@ -514,7 +517,8 @@ void TPiconeBarreTache::TraiterMessageIcone(TMessage& Message)
             return;
         }
 
-        if ((Souris == WM_LBUTTONDOWN && FOuvreSiClicGauche) || (Souris == WM_LBUTTONDBLCLK && FOuvreSiDblClick)) {
+        if ((Souris == WM_LBUTTONDOWN && FOuvreSiClicGauche)
+            || (Souris == WM_LBUTTONDBLCLK && FOuvreSiDblClick)) {
             SetApplicationCachee(false);
             if (!Vit()) {
                 return;
@@ -522,7 +526,8 @@ void TPiconeBarreTache::TraiterMessageIcone(TMessage& Message)
         }
 
         if (FMenuPop
-            && ((Souris == WM_RBUTTONDOWN && FMenuSiClicDroit) || (Souris == WM_LBUTTONDOWN && FMenuSiClicGauche))) {
+            && ((Souris == WM_RBUTTONDOWN && FMenuSiClicDroit)
+                || (Souris == WM_LBUTTONDOWN && FMenuSiClicGauche))) {
             // No window has to be brought forward first: an X11 pop-up menu grabs the
             // pointer and closes on a click outside it by itself.
             Application->ProcessMessages();
@@ -564,7 +569,8 @@ void TPiconeBarreTache::EtapeAnimation()
         FPositionOrdre = 0;
     }
     bool Ok = false;
-    const int Numero = ChampNumero(QStringLiteral(","), FOrdreImageListAffiche, FPositionOrdre).toInt(&Ok);
+    const int Numero
+        = ChampNumero(QStringLiteral(","), FOrdreImageListAffiche, FPositionOrdre).toInt(&Ok);
     ChoisirImage(Ok ? Numero : 0);
     if (FImageCourante >= Count - 1) {
         ChoisirImage(Count - 1);

@@ -30,7 +30,8 @@ enum TShiftStateFlag : unsigned {
 };
 using TShiftState = unsigned;
 
-using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseEvent
+    = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 
 // Puts one icon, with an optional tip, into the desktop's notification area for as long

@@ -31,7 +31,8 @@ bool TOpenDialog::Execute()
         Chosen = Runner(*this);
     } else {
         // Built only when asked for: nothing of the dialog is loaded at start.
-        QFileDialog Dialog(Application && Application->MainForm() ? Application->MainForm()->Widget() : nullptr,
+        QFileDialog Dialog(
+            Application && Application->MainForm() ? Application->MainForm()->Widget() : nullptr,
             Title);
         Dialog.setFileMode(QFileDialog::AnyFile);
         Dialog.setAcceptMode(QFileDialog::AcceptOpen);

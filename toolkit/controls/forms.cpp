@@ -142,8 +142,8 @@ void TCustomForm::ApplyWindowFlags()
         break;
     case TBorderStyle::bsDialog:
     case TBorderStyle::bsSingle:
-        Flags |= Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-            | Qt::MSWindowsFixedSizeDialogHint;
+        Flags |= Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
         break;
     case TBorderStyle::bsSizeable:
         break;
@@ -244,10 +244,12 @@ void TCustomForm::SetVisible(bool Value)
 
 void TCustomForm::CentreOnScreen()
 {
-    const QSize Area = FPosition == TPosition::poScreenCenter ? ScreenMetrics().PrimaryScreenSize()
-                                                              : ScreenMetrics().VirtualScreen().size();
+    const QSize Area = FPosition == TPosition::poScreenCenter
+        ? ScreenMetrics().PrimaryScreenSize()
+        : ScreenMetrics().VirtualScreen().size();
     const QSize Outer = OuterSize();
-    SetBounds((Area.width() - Outer.width()) / 2, (Area.height() - Outer.height()) / 2, Width(), Height());
+    SetBounds((Area.width() - Outer.width()) / 2, (Area.height() - Outer.height()) / 2, Width(),
+        Height());
 }
 
 void TCustomForm::Close()

@@ -17,7 +17,8 @@ public:
         setKeyboardTracking(true);
         setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
         lineEdit()->setText(QStringLiteral("0"));
-        QObject::connect(lineEdit(), &QLineEdit::textChanged, this, [this] { FSpin->TextChanged(); });
+        QObject::connect(
+            lineEdit(), &QLineEdit::textChanged, this, [this] { FSpin->TextChanged(); });
     }
 
     void stepBy(int Steps) override { FSpin->StepBy(Steps); }

@@ -71,8 +71,8 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent)
     if (!AComponent) {
         return;
     }
-    FFreeNotifies.erase(std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent),
-        FFreeNotifies.end());
+    FFreeNotifies.erase(
+        std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent), FFreeNotifies.end());
     auto& Other = AComponent->FFreeNotifies;
     Other.erase(std::remove(Other.begin(), Other.end(), this), Other.end());
 }

@@ -8,8 +8,7 @@
 
 // Small owned sub-objects whose fields are stored under their owner's property name
 // (for instance RGVTransparentColor.R).
-class TPersistent : public TObject {
-};
+class TPersistent : public TObject { };
 
 enum class TOperation { opInsert, opRemove };
 

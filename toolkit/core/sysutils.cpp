@@ -21,7 +21,8 @@ QString FormatMessage(const QString& Pattern, const QStringList& Args)
     QString Result;
     int Next = 0;
     for (int i = 0; i < Pattern.size(); ++i) {
-        if (Pattern[i] == QLatin1Char('%') && i + 1 < Pattern.size() && Pattern[i + 1] == QLatin1Char('s')) {
+        if (Pattern[i] == QLatin1Char('%') && i + 1 < Pattern.size()
+            && Pattern[i + 1] == QLatin1Char('s')) {
             Result += Next < Args.size() ? Args[Next] : QString();
             ++Next;
             ++i;

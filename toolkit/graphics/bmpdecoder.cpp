@@ -150,7 +150,8 @@ void CheckFormat(const THeader& H, const TInfo& I)
     }
     switch (H.Compression) {
     case BI_RGB:
-        if (H.Bits != 1 && H.Bits != 4 && H.Bits != 8 && H.Bits != 16 && H.Bits != 24 && H.Bits != 32) {
+        if (H.Bits != 1 && H.Bits != 4 && H.Bits != 8 && H.Bits != 16 && H.Bits != 24
+            && H.Bits != 32) {
             Invalid();
         }
         break;
@@ -249,7 +250,8 @@ void DecodeRows(const TBytes& D, const THeader& H, QImage& Image)
     const uchar* Rows = D.At(H.PixelOffset, Stride * H.Height);
     for (qint64 Row = 0; Row < H.Height; ++Row) {
         const uchar* S = Rows + Row * Stride;
-        auto* Out = reinterpret_cast<QRgb*>(Image.scanLine(int(H.TopDown ? Row : H.Height - 1 - Row)));
+        auto* Out
+            = reinterpret_cast<QRgb*>(Image.scanLine(int(H.TopDown ? Row : H.Height - 1 - Row)));
         for (qint64 X = 0; X < H.Width; ++X) {
             switch (H.Bits) {
             case 1:
@@ -295,7 +297,8 @@ void DecodeRle(const TBytes& D, const THeader& H, QImage& Image)
     Image.fill(H.Palette[0]);
     auto Put = [&](int Index) {
         if (X < H.Width) {
-            reinterpret_cast<QRgb*>(Image.scanLine(int(H.Height - 1 - Row)))[X] = H.Palette[size_t(Index)];
+            reinterpret_cast<QRgb*>(Image.scanLine(int(H.Height - 1 - Row)))[X]
+                = H.Palette[size_t(Index)];
             ++X;
         }
     };
@@ -324,7 +327,8 @@ void DecodeRle(const TBytes& D, const THeader& H, QImage& Image)
                 return;
             }
             for (int i = 0; i < Code && X < H.Width; ++i) {
-                Put(Four ? ((i & 1) ? Data[Pos + i / 2] & 0xF : Data[Pos + i / 2] >> 4) : Data[Pos + i]);
+                Put(Four ? ((i & 1) ? Data[Pos + i / 2] & 0xF : Data[Pos + i / 2] >> 4)
+                         : Data[Pos + i]);
             }
             Pos += (Bytes + 1) & ~qint64(1);
         }

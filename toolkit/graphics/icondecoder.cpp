@@ -18,9 +18,18 @@ constexpr int MaxIconImages = 256;
     throw EInvalidGraphic(QStringLiteral("Icône incorrecte"));
 }
 
-quint32 U16(const uchar* P) { return quint32(P[0] | P[1] << 8); }
-quint32 U32(const uchar* P) { return U16(P) | U16(P + 2) << 16; }
-quint32 BigU32(const uchar* P) { return quint32(P[0]) << 24 | quint32(P[1]) << 16 | quint32(P[2]) << 8 | P[3]; }
+quint32 U16(const uchar* P)
+{
+    return quint32(P[0] | P[1] << 8);
+}
+quint32 U32(const uchar* P)
+{
+    return U16(P) | U16(P + 2) << 16;
+}
+quint32 BigU32(const uchar* P)
+{
+    return quint32(P[0]) << 24 | quint32(P[1]) << 16 | quint32(P[2]) << 8 | P[3];
+}
 
 // Checks the directory and the header of every image, so that Qt's reader only ever
 // sees images of bounded size lying inside the file.
@@ -50,7 +59,8 @@ void Validate(const QByteArray& Data)
         } else {
             const quint32 Bits = U16(Image + 14);
             if (U32(Image) < 40 || U16(Image + 12) != 1
-                || (Bits != 1 && Bits != 4 && Bits != 8 && Bits != 16 && Bits != 24 && Bits != 32)) {
+                || (Bits != 1 && Bits != 4 && Bits != 8 && Bits != 16 && Bits != 24
+                    && Bits != 32)) {
                 Invalid();
             }
             Width = qint32(U32(Image + 4));
@@ -78,7 +88,8 @@ QImage DecodeIcon(const QByteArray& Data)
             break;
         }
         const QImage Image = Reader.read();
-        if (!Image.isNull() && qint64(Image.width()) * Image.height() > qint64(Best.width()) * Best.height()) {
+        if (!Image.isNull()
+            && qint64(Image.width()) * Image.height() > qint64(Best.width()) * Best.height()) {
             Best = Image;
         }
     }

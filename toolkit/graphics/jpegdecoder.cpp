@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace {
 
@@ -49,7 +49,9 @@ void EmitMessage(j_common_ptr Info, int Level)
     }
 }
 
-void OutputMessage(j_common_ptr) { }
+void OutputMessage(j_common_ptr)
+{
+}
 
 void ProgressMonitor(j_common_ptr Info)
 {
@@ -93,7 +95,8 @@ QImage DecodeJpeg(QByteArrayView Data)
     Info->mem->max_memory_to_use = MaxDecoderMemory;
     D->Progress.progress_monitor = ProgressMonitor;
     Info->progress = &D->Progress;
-    jpeg_mem_src(Info, reinterpret_cast<const unsigned char*>(Data.data()), static_cast<unsigned long>(Data.size()));
+    jpeg_mem_src(Info, reinterpret_cast<const unsigned char*>(Data.data()),
+        static_cast<unsigned long>(Data.size()));
     jpeg_read_header(Info, TRUE);
 
     if (Info->image_width > MaxPictureSide || Info->image_height > MaxPictureSide

@@ -26,7 +26,8 @@ QString ExtractExtension(const QString& FileName)
 void Open(QFile& File)
 {
     if (!QFileInfo(File.fileName()).isFile() || !File.open(QIODevice::ReadOnly)) {
-        throw EInOutError(FormatMessage(QStringLiteral("Impossible d'ouvrir le fichier %s"), { File.fileName() }));
+        throw EInOutError(FormatMessage(
+            QStringLiteral("Impossible d'ouvrir le fichier %s"), { File.fileName() }));
     }
 }
 
@@ -45,7 +46,8 @@ QByteArray ReadPictureFile(const QString& FileName, const QString& TooLarge)
     for (;;) {
         const qint64 Count = File.read(Buffer.data(), Buffer.size());
         if (Count < 0) {
-            throw EInOutError(FormatMessage(QStringLiteral("Impossible de lire le fichier %s"), { FileName }));
+            throw EInOutError(
+                FormatMessage(QStringLiteral("Impossible de lire le fichier %s"), { FileName }));
         }
         if (Count == 0) {
             return Data;
@@ -67,7 +69,8 @@ void TPicture::LoadFromFile(const QString& FileName)
         Assign(DecodeBitmap(ReadPictureFile(FileName, QStringLiteral("Image bitmap incorrecte"))),
             TGraphicKind::Bitmap);
     } else if (Lower == QLatin1String("ico")) {
-        Assign(DecodeIcon(ReadPictureFile(FileName, QStringLiteral("Icône incorrecte"))), TGraphicKind::Icon);
+        Assign(DecodeIcon(ReadPictureFile(FileName, QStringLiteral("Icône incorrecte"))),
+            TGraphicKind::Icon);
     } else if (Lower == QLatin1String("jpg") || Lower == QLatin1String("jpeg")) {
         Assign(DecodeJpeg(ReadPictureFile(FileName, QStringLiteral("Image JPEG incorrecte"))),
             TGraphicKind::Jpeg);
@@ -77,11 +80,11 @@ void TPicture::LoadFromFile(const QString& FileName)
         // faults, so they are refused with a clear message, after the usual open check.
         QFile File(FileName);
         Open(File);
-        throw EInvalidGraphic(
-            FormatMessage(QStringLiteral("Format de métafichier non pris en charge (.%s)"), { Extension }));
+        throw EInvalidGraphic(FormatMessage(
+            QStringLiteral("Format de métafichier non pris en charge (.%s)"), { Extension }));
     } else {
-        throw EInvalidGraphic(
-            FormatMessage(QStringLiteral("Extension de fichier image inconnue (.%s)"), { Extension }));
+        throw EInvalidGraphic(FormatMessage(
+            QStringLiteral("Extension de fichier image inconnue (.%s)"), { Extension }));
     }
 }
 
@@ -91,7 +94,8 @@ void TPicture::Assign(const QImage& Image, TGraphicKind Kind)
         Clear();
         return;
     }
-    FImage = Image.convertToFormat(Image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    FImage = Image.convertToFormat(
+        Image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     FKind = Kind;
 }
 

@@ -35,7 +35,10 @@ void TMediaPlayer::Open()
     ClearError();
 }
 
-void TMediaPlayer::Close() { FSound.reset(); }
+void TMediaPlayer::Close()
+{
+    FSound.reset();
+}
 
 void TMediaPlayer::Play()
 {
@@ -64,7 +67,10 @@ void TMediaPlayer::Stop()
     }
 }
 
-qint64 TMediaPlayer::Position() const { return FSound ? FSound->Position() : 0; }
+qint64 TMediaPlayer::Position() const
+{
+    return FSound ? FSound->Position() : 0;
+}
 
 qint64 TMediaPlayer::Length() const
 {

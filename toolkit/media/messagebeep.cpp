@@ -2,4 +2,7 @@
 
 #include "toolkit/platform/audio.h"
 
-void MessageBeep(unsigned) { AudioService().Beep(); }
+void MessageBeep(unsigned)
+{
+    AudioService().Beep();
+}

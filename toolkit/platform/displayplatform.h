@@ -10,10 +10,10 @@
 
 // The variables the choice reads, as the process environment has them (empty: unset).
 struct TDisplayEnvironment {
-    QByteArray QpaPlatform;    // QT_QPA_PLATFORM: the user's own choice
-    QByteArray Display;        // DISPLAY: an X server
+    QByteArray QpaPlatform; // QT_QPA_PLATFORM: the user's own choice
+    QByteArray Display; // DISPLAY: an X server
     QByteArray WaylandDisplay; // WAYLAND_DISPLAY: a Wayland compositor
-    QByteArray SessionType;    // XDG_SESSION_TYPE: "wayland", "x11", ...
+    QByteArray SessionType; // XDG_SESSION_TYPE: "wayland", "x11", ...
 
     static TDisplayEnvironment FromProcess();
 };

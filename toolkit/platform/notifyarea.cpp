@@ -10,8 +10,14 @@ TNotifyAreaClient& Client()
 }
 }
 
-void SetNotifyAreaClient(const TNotifyAreaClient& Value) { Client() = Value; }
-const TNotifyAreaClient& NotifyAreaClient() { return Client(); }
+void SetNotifyAreaClient(const TNotifyAreaClient& Value)
+{
+    Client() = Value;
+}
+const TNotifyAreaClient& NotifyAreaClient()
+{
+    return Client();
+}
 
 QString TNotifyIconData::Tip() const
 {
@@ -36,7 +42,8 @@ void TNotifyIconData::SetTip(const QString& Text)
     szTip[size_t(Length)] = 0;
 }
 
-TNotifyIconMessage::TNotifyIconMessage(quint32 AMsg, quintptr AWParam, qintptr ALParam, const QPoint& APt)
+TNotifyIconMessage::TNotifyIconMessage(
+    quint32 AMsg, quintptr AWParam, qintptr ALParam, const QPoint& APt)
     : QEvent(EventType())
     , Msg(AMsg)
     , WParam(AWParam)

@@ -59,7 +59,8 @@ QChar TimeSeparatorOf(const QLocale& Locale)
     }
     const qsizetype End = Format.indexOf(QLatin1Char('m'), Begin);
     const QString Between = Format.mid(Begin, End - Begin).trimmed();
-    if (End < 0 || Between.size() != 1 || Between[0].isLetterOrNumber() || Between[0] == QLatin1Char('\'')) {
+    if (End < 0 || Between.size() != 1 || Between[0].isLetterOrNumber()
+        || Between[0] == QLatin1Char('\'')) {
         return QLatin1Char(':');
     }
     return Between[0];
@@ -258,7 +259,8 @@ TDateTime StrToTime(const QString& S)
     }
     SkipBlanks();
     if (!Ok || Pos != S.size() || Hour > 23 || Min > 59 || Sec > 59) {
-        throw EConvertError(FormatMessage(QStringLiteral("'%s' n'est pas une heure correcte"), { S }));
+        throw EConvertError(
+            FormatMessage(QStringLiteral("'%s' n'est pas une heure correcte"), { S }));
     }
     return EncodeTime(Hour, Min, Sec, 0);
 }

@@ -100,7 +100,8 @@ public:
     QString Value(const TLine& Line) const
     {
         QString Text = Decode(Line.ValueBegin, Line.ValueEnd);
-        if (Text.size() >= 2 && (Text.front() == QLatin1Char('"') || Text.front() == QLatin1Char('\''))
+        if (Text.size() >= 2
+            && (Text.front() == QLatin1Char('"') || Text.front() == QLatin1Char('\''))
             && Text.back() == Text.front()) {
             Text = Text.mid(1, Text.size() - 2);
         }
@@ -112,7 +113,8 @@ public:
     {
         const QByteArrayView Bytes
             = QByteArrayView(FData).sliced(Line.NameBegin, Line.NameEnd - Line.NameBegin);
-        const bool Ascii = std::all_of(Bytes.begin(), Bytes.end(), [](char C) { return uchar(C) < 0x80; });
+        const bool Ascii
+            = std::all_of(Bytes.begin(), Bytes.end(), [](char C) { return uchar(C) < 0x80; });
         if (FLatin1 || Ascii) {
             return Name.compare(QLatin1StringView(Bytes), Qt::CaseInsensitive) == 0;
         }
@@ -129,7 +131,8 @@ public:
         if (FData[At] == '\n') {
             return QByteArrayLiteral("\n");
         }
-        return At + 1 < FData.size() && FData[At + 1] == '\n' ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\r");
+        return At + 1 < FData.size() && FData[At + 1] == '\n' ? QByteArrayLiteral("\r\n")
+                                                              : QByteArrayLiteral("\r");
     }
 
     // Calls Visit with each line in turn while it returns true.
@@ -250,7 +253,8 @@ TFound Find(const TProfileText& Text, const QString& Section, const QString& Key
 std::optional<QByteArray> ReadFile(const QString& FileName)
 {
     QFile File(FileName);
-    if (!QFileInfo(FileName).isFile() || !File.open(QIODevice::ReadOnly) || File.size() > ProfileMaxSize) {
+    if (!QFileInfo(FileName).isFile() || !File.open(QIODevice::ReadOnly)
+        || File.size() > ProfileMaxSize) {
         return std::nullopt;
     }
     QByteArray Data;
@@ -294,8 +298,8 @@ bool FitsLatin1(const QString& S)
 }
 
 // The file's bytes with the entry set; nullopt when the new text cannot be stored.
-std::optional<QByteArray> Edited(const TProfileText& Text, const QString& Section,
-    const QString& Key, const QString& Value)
+std::optional<QByteArray> Edited(
+    const TProfileText& Text, const QString& Section, const QString& Key, const QString& Value)
 {
     if (Text.Latin1() && !(FitsLatin1(Section) && FitsLatin1(Key) && FitsLatin1(Value))) {
         return std::nullopt;
@@ -313,7 +317,8 @@ std::optional<QByteArray> Edited(const TProfileText& Text, const QString& Sectio
     }
     if (Found.Key) {
         const TLine& Line = *Found.Key;
-        const QByteArray NewValue = (Line.HasEquals ? QByteArray() : QByteArray("=")) + Encode(Value);
+        const QByteArray NewValue
+            = (Line.HasEquals ? QByteArray() : QByteArray("=")) + Encode(Value);
         return Data.replace(Line.ValueBegin, Line.End - Line.ValueBegin, NewValue);
     }
     // After the section's last line that is not blank, so that blank lines keep
@@ -330,14 +335,15 @@ std::optional<QByteArray> Edited(const TProfileText& Text, const QString& Sectio
 // Edited, refused when a Latin-1 file would read as UTF-8 afterwards: once valid UTF-8,
 // its non-ASCII bytes (the new value's, or other text whose bytes happen to form UTF-8)
 // would read back as other characters than were written.
-std::optional<QByteArray> Edit(const TProfileText& Text, const QString& Section,
-    const QString& Key, const QString& Value)
+std::optional<QByteArray> Edit(
+    const TProfileText& Text, const QString& Section, const QString& Key, const QString& Value)
 {
     std::optional<QByteArray> New = Edited(Text, Section, Key, Value);
     if (New && Text.Latin1()) {
         const QByteArrayView Body
             = QByteArrayView(*New).sliced(New->startsWith(Utf8Bom) ? Utf8Bom.size() : 0);
-        const bool Ascii = std::all_of(Body.begin(), Body.end(), [](char C) { return uchar(C) < 0x80; });
+        const bool Ascii
+            = std::all_of(Body.begin(), Body.end(), [](char C) { return uchar(C) < 0x80; });
         if (!Ascii && Body.isValidUtf8()) {
             return std::nullopt;
         }
@@ -347,11 +353,12 @@ std::optional<QByteArray> Edit(const TProfileText& Text, const QString& Section,
 
 } // namespace
 
-QString GetPrivateProfileString(const QString& Section, const QString& Key,
-    const QString& Default, const QString& FileName, int BufferSize)
+QString GetPrivateProfileString(const QString& Section, const QString& Key, const QString& Default,
+    const QString& FileName, int BufferSize)
 {
     QString Result = Default;
-    while (!Result.isEmpty() && (Result.back() == QLatin1Char(' ') || Result.back() == QLatin1Char('\t'))) {
+    while (!Result.isEmpty()
+        && (Result.back() == QLatin1Char(' ') || Result.back() == QLatin1Char('\t'))) {
         Result.chop(1);
     }
     if (const std::optional<QByteArray> Data = ReadFile(FileName)) {
@@ -370,8 +377,8 @@ QString GetPrivateProfileString(const QString& Section, const QString& Key,
     return Result;
 }
 
-bool WritePrivateProfileString(const QString& Section, const QString& Key,
-    const QString& Value, const QString& FileName)
+bool WritePrivateProfileString(
+    const QString& Section, const QString& Key, const QString& Value, const QString& FileName)
 {
     const QString SectionName = TrimBlanks(Section);
     const QString KeyName = TrimBlanks(Key);

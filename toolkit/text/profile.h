@@ -23,8 +23,8 @@ constexpr qint64 ProfileMaxSize = 16 * 1024 * 1024;
 // The value of Key in Section, or Default (trailing blanks removed, as Windows does)
 // when the file, section or key is missing or unreadable. The result holds at most
 // BufferSize - 1 characters.
-QString GetPrivateProfileString(const QString& Section, const QString& Key,
-    const QString& Default, const QString& FileName, int BufferSize = 2048);
+QString GetPrivateProfileString(const QString& Section, const QString& Key, const QString& Default,
+    const QString& FileName, int BufferSize = 2048);
 
 // Sets Key in Section to Value. The first entry of the key gets the new value in
 // place; a missing key is added after the last line of its section that is not blank;
@@ -41,5 +41,5 @@ QString GetPrivateProfileString(const QString& Section, const QString& Key,
 // blank, holds "=" or starts with "[" or ";", the section name holds "]", or the file
 // is Latin-1 and the new text has characters Latin-1 cannot store or the changed file
 // would read as UTF-8 (and so read back other characters than were written).
-bool WritePrivateProfileString(const QString& Section, const QString& Key,
-    const QString& Value, const QString& FileName);
+bool WritePrivateProfileString(
+    const QString& Section, const QString& Key, const QString& Value, const QString& FileName);

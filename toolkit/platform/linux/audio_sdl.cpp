@@ -355,7 +355,10 @@ void TSdlAudio::Beep()
     }
 }
 
-TSdlSound::~TSdlSound() { Stop(); }
+TSdlSound::~TSdlSound()
+{
+    Stop();
+}
 
 qint64 TSdlSound::PlayedMs() const
 {
@@ -478,5 +481,11 @@ void WakeWindowThread()
 }
 }
 
-IAudioService& AudioService() { return Slot.Get(); }
-void SetAudioService(IAudioService* Service) { Slot.Set(Service); }
+IAudioService& AudioService()
+{
+    return Slot.Get();
+}
+void SetAudioService(IAudioService* Service)
+{
+    Slot.Set(Service);
+}

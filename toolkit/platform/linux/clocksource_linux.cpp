@@ -10,5 +10,11 @@ TSystemClock SystemClock;
 TServiceSlot<IClockSource> Slot(SystemClock);
 }
 
-IClockSource& ClockSource() { return Slot.Get(); }
-void SetClockSource(IClockSource* Source) { Slot.Set(Source); }
+IClockSource& ClockSource()
+{
+    return Slot.Get();
+}
+void SetClockSource(IClockSource* Source)
+{
+    Slot.Set(Source);
+}

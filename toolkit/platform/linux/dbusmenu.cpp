@@ -140,7 +140,7 @@ TDBusMenuExporter::TDBusMenuExporter(TMenuProvider Provider, QObject* Parent)
 QString TDBusMenuExporter::TextDirection() const
 {
     return QGuiApplication::layoutDirection() == Qt::RightToLeft ? QStringLiteral("rtl")
-                                                                  : QStringLiteral("ltr");
+                                                                 : QStringLiteral("ltr");
 }
 
 QMenu* TDBusMenuExporter::Root()
@@ -238,7 +238,8 @@ QVariantMap TDBusMenuExporter::Properties(int Id, QAction* Action, const QString
     return Named;
 }
 
-void TDBusMenuExporter::Fill(TDBusMenuLayoutItem& Item, QMenu* Menu, int Depth, const QStringList& Names)
+void TDBusMenuExporter::Fill(
+    TDBusMenuLayoutItem& Item, QMenu* Menu, int Depth, const QStringList& Names)
 {
     if (!Menu || Depth == 0) {
         return;
@@ -254,7 +255,8 @@ void TDBusMenuExporter::Fill(TDBusMenuLayoutItem& Item, QMenu* Menu, int Depth, 
     }
 }
 
-bool TDBusMenuExporter::Layout(int ParentId, int Depth, const QStringList& Names, TDBusMenuLayoutItem& Result)
+bool TDBusMenuExporter::Layout(
+    int ParentId, int Depth, const QStringList& Names, TDBusMenuLayoutItem& Result)
 {
     Result = TDBusMenuLayoutItem();
     Result.Id = ParentId;
@@ -267,8 +269,8 @@ bool TDBusMenuExporter::Layout(int ParentId, int Depth, const QStringList& Names
     return true;
 }
 
-uint TDBusMenuExporter::GetLayout(int ParentId, int RecursionDepth, const QStringList& PropertyNames,
-    TDBusMenuLayoutItem& Layout)
+uint TDBusMenuExporter::GetLayout(
+    int ParentId, int RecursionDepth, const QStringList& PropertyNames, TDBusMenuLayoutItem& Layout)
 {
     if (!this->Layout(ParentId, RecursionDepth, PropertyNames, Layout) && calledFromDBus()) {
         sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("Unknown item %1").arg(ParentId));
@@ -276,8 +278,8 @@ uint TDBusMenuExporter::GetLayout(int ParentId, int RecursionDepth, const QStrin
     return FRevision;
 }
 
-TDBusMenuItemPropertiesList TDBusMenuExporter::GetGroupProperties(const QList<int>& Ids,
-    const QStringList& PropertyNames)
+TDBusMenuItemPropertiesList TDBusMenuExporter::GetGroupProperties(
+    const QList<int>& Ids, const QStringList& PropertyNames)
 {
     TDBusMenuItemPropertiesList Result;
     for (int Id : Ids) {

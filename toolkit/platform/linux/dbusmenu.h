@@ -113,8 +113,8 @@ public slots:
     QList<int> AboutToShowGroup(const QList<int>& Ids, QList<int>& IdErrors);
 
 signals:
-    void ItemsPropertiesUpdated(const TDBusMenuItemPropertiesList& UpdatedProps,
-        const TDBusMenuItemKeysList& RemovedProps);
+    void ItemsPropertiesUpdated(
+        const TDBusMenuItemPropertiesList& UpdatedProps, const TDBusMenuItemKeysList& RemovedProps);
     void LayoutUpdated(uint Revision, int Parent);
     void ItemActivationRequested(int Id, uint Timestamp);
 

@@ -16,5 +16,11 @@ TMessageErrorBox MessageErrorBox;
 TServiceSlot<IErrorBox> Slot(MessageErrorBox);
 }
 
-IErrorBox& ErrorBox() { return Slot.Get(); }
-void SetErrorBox(IErrorBox* Box) { Slot.Set(Box); }
+IErrorBox& ErrorBox()
+{
+    return Slot.Get();
+}
+void SetErrorBox(IErrorBox* Box)
+{
+    Slot.Set(Box);
+}

@@ -19,7 +19,8 @@ bool Matches(QStringView Name, QStringView Pattern)
             Star = P++;
             Resume = N;
         } else if (P < Pattern.size()
-            && (Pattern[P] == QLatin1Char('?') || Pattern[P].toCaseFolded() == Name[N].toCaseFolded())) {
+            && (Pattern[P] == QLatin1Char('?')
+                || Pattern[P].toCaseFolded() == Name[N].toCaseFolded())) {
             ++P;
             ++N;
         } else if (Star >= 0) {
@@ -45,8 +46,9 @@ public:
         }
         // Every kind of entry (hidden, system, folders) whose name matches, case-insensitive,
         // in name order so that the list reads the same on every file system.
-        QStringList Names = Dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-            QDir::Name | QDir::IgnoreCase);
+        QStringList Names
+            = Dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                QDir::Name | QDir::IgnoreCase);
         Names.removeIf([&](const QString& Name) { return !Matches(Name, Pattern); });
         return Names;
     }
@@ -55,5 +57,11 @@ TDirSearch DirSearch;
 TServiceSlot<IFileSearch> Slot(DirSearch);
 }
 
-IFileSearch& FileSearch() { return Slot.Get(); }
-void SetFileSearch(IFileSearch* Search) { Slot.Set(Search); }
+IFileSearch& FileSearch()
+{
+    return Slot.Get();
+}
+void SetFileSearch(IFileSearch* Search)
+{
+    Slot.Set(Search);
+}

@@ -59,5 +59,11 @@ TUserFonts UserFonts;
 TServiceSlot<IFontService> Slot(UserFonts);
 }
 
-IFontService& FontService() { return Slot.Get(); }
-void SetFontService(IFontService* Service) { Slot.Set(Service); }
+IFontService& FontService()
+{
+    return Slot.Get();
+}
+void SetFontService(IFontService* Service)
+{
+    Slot.Set(Service);
+}

@@ -79,7 +79,8 @@ public:
                 != FSelections.end()) {
             qCDebug(lcTray) << "an X11 tray host took the selection";
             // Queued, as the system's broadcast is: Qt's tray code handles the event first.
-            QMetaObject::invokeMethod(this, [this] { FX11Host(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { FX11Host(); }, Qt::QueuedConnection);
         }
         return false; // Qt's own tray code wants the message too
     }
@@ -164,8 +165,10 @@ public:
             return false;
         }
         Start();
-        auto It = std::find_if(FRecords.begin(), FRecords.end(),
-            [&](const std::unique_ptr<TRecord>& R) { return R->Key == Data.hWnd && R->uID == Data.uID; });
+        auto It = std::find_if(
+            FRecords.begin(), FRecords.end(), [&](const std::unique_ptr<TRecord>& R) {
+                return R->Key == Data.hWnd && R->uID == Data.uID;
+            });
         switch (Message) {
         case NIM_ADD: {
             if (It == FRecords.end()) {
@@ -240,9 +243,8 @@ private:
             delete Record.XEmbed.data();
             if (!Record.Sni) {
                 Record.Sni = new TStatusNotifierItem(
-                    [this](QObject* Item, QSystemTrayIcon::ActivationReason Reason, const QPoint& Pt) {
-                        Activated(Item, Reason, Pt);
-                    },
+                    [this](QObject* Item, QSystemTrayIcon::ActivationReason Reason,
+                        const QPoint& Pt) { Activated(Item, Reason, Pt); },
                     FWatcher);
                 Show(Record);
             } else if (Again) {
@@ -302,11 +304,13 @@ private:
 
     // A host reports an action once; the window receives it as the press and release
     // that it stands for.
-    void Activated(const QObject* Source, QSystemTrayIcon::ActivationReason Reason, const QPoint& Pt)
+    void Activated(
+        const QObject* Source, QSystemTrayIcon::ActivationReason Reason, const QPoint& Pt)
     {
-        auto It = std::find_if(FRecords.begin(), FRecords.end(), [&](const std::unique_ptr<TRecord>& R) {
-            return R->XEmbed == Source || R->Sni == Source;
-        });
+        auto It = std::find_if(
+            FRecords.begin(), FRecords.end(), [&](const std::unique_ptr<TRecord>& R) {
+                return R->XEmbed == Source || R->Sni == Source;
+            });
         if (It == FRecords.end() || !(*It)->Window || (*It)->CallbackMessage == 0) {
             return;
         }
@@ -347,5 +351,11 @@ TQtNotifyArea QtNotifyArea;
 TServiceSlot<INotifyArea> Slot(QtNotifyArea);
 }
 
-INotifyArea& NotifyArea() { return Slot.Get(); }
-void SetNotifyArea(INotifyArea* Area) { Slot.Set(Area); }
+INotifyArea& NotifyArea()
+{
+    return Slot.Get();
+}
+void SetNotifyArea(INotifyArea* Area)
+{
+    Slot.Set(Area);
+}

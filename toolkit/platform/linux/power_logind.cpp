@@ -112,5 +112,11 @@ void TLogindPower::Start()
 }
 }
 
-IPowerService& PowerService() { return Slot.Get(); }
-void SetPowerService(IPowerService* Service) { Slot.Set(Service); }
+IPowerService& PowerService()
+{
+    return Slot.Get();
+}
+void SetPowerService(IPowerService* Service)
+{
+    Slot.Set(Service);
+}

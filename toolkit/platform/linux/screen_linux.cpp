@@ -38,7 +38,8 @@ std::vector<TStrut> ReadStruts(xcb_connection_t* C, xcb_window_t Root, const QRe
             // Whole edges: left, right, top, bottom, each over the desktop's full side.
             const int H = Desktop.bottom();
             const int W = Desktop.right();
-            V = { V[0], V[1], V[2], V[3], 0, quint32(H), 0, quint32(H), 0, quint32(W), 0, quint32(W) };
+            V = { V[0], V[1], V[2], V[3], 0, quint32(H), 0, quint32(H), 0, quint32(W), 0,
+                quint32(W) };
         }
         // left, right, top, bottom, then start and end of each in that order.
         Struts.push_back({ TStrut::Left, int(V[0]), int(V[4]), int(V[5]) });
@@ -105,7 +106,8 @@ public:
         const QRect Native(Origin, (QSizeF(Logical.size()) * Ratio).toSize());
         const QRect Area = X11PrimaryWorkArea(C, Native);
         const QPointF TopLeft = Origin + QPointF(Area.topLeft() - Origin) / Ratio;
-        const QPointF BottomRight = Origin + QPointF(Area.bottomRight() + QPoint(1, 1) - Origin) / Ratio;
+        const QPointF BottomRight
+            = Origin + QPointF(Area.bottomRight() + QPoint(1, 1) - Origin) / Ratio;
         return QRect(TopLeft.toPoint(), BottomRight.toPoint() - QPoint(1, 1));
     }
 };
@@ -113,5 +115,11 @@ TQtScreenMetrics QtScreenMetrics;
 TServiceSlot<IScreenMetrics> Slot(QtScreenMetrics);
 }
 
-IScreenMetrics& ScreenMetrics() { return Slot.Get(); }
-void SetScreenMetrics(IScreenMetrics* Metrics) { Slot.Set(Metrics); }
+IScreenMetrics& ScreenMetrics()
+{
+    return Slot.Get();
+}
+void SetScreenMetrics(IScreenMetrics* Metrics)
+{
+    Slot.Set(Metrics);
+}

@@ -33,7 +33,8 @@ const TLibrary& Library()
         L.Handle = dlopen(MixerLibrary, RTLD_NOW | RTLD_LOCAL);
         if (!L.Handle) {
             const char* Reason = dlerror();
-            L.Error = std::string("bibliothèque audio introuvable (") + (Reason ? Reason : MixerLibrary) + ")";
+            L.Error = std::string("bibliothèque audio introuvable (")
+                + (Reason ? Reason : MixerLibrary) + ")";
         }
         return L;
     }();

@@ -1,5 +1,5 @@
-#include "toolkit/platform/shell.h"
 #include "toolkit/platform/serviceslot.h"
+#include "toolkit/platform/shell.h"
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -13,5 +13,11 @@ TDesktopShell DesktopShell;
 TServiceSlot<IShell> Slot(DesktopShell);
 }
 
-IShell& Shell() { return Slot.Get(); }
-void SetShell(IShell* Shell) { Slot.Set(Shell); }
+IShell& Shell()
+{
+    return Slot.Get();
+}
+void SetShell(IShell* Shell)
+{
+    Slot.Set(Shell);
+}

@@ -115,7 +115,8 @@ TStatusNotifierItem::TStatusNotifierItem(TClick Click, QObject* Parent)
         qCWarning(lcSni) << "no session bus for the tray icon:" << FBus.lastError().message();
         return;
     }
-    FMenu = new TDBusMenuExporter([this] { return FMenuProvider ? FMenuProvider() : nullptr; }, this);
+    FMenu
+        = new TDBusMenuExporter([this] { return FMenuProvider ? FMenuProvider() : nullptr; }, this);
     FBus.registerObject(ItemPath, this, QDBusConnection::ExportAllContents);
     FBus.registerObject(MenuPath, FMenu, QDBusConnection::ExportAllContents);
     const QString Name = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
@@ -126,8 +127,8 @@ TStatusNotifierItem::TStatusNotifierItem(TClick Click, QObject* Parent)
     } else {
         FService = FBus.baseService(); // hosts accept the unique name as well
     }
-    auto* Watcher
-        = new QDBusServiceWatcher(WatcherService, FBus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    auto* Watcher = new QDBusServiceWatcher(
+        WatcherService, FBus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(Watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
         [this](const QString&, const QString&, const QString& NewOwner) {
             if (!NewOwner.isEmpty()) {
@@ -155,18 +156,20 @@ void TStatusNotifierItem::Register()
     if (FService.isEmpty()) {
         return;
     }
-    QDBusMessage Call = QDBusMessage::createMethodCall(WatcherService,
-        QStringLiteral("/StatusNotifierWatcher"), WatcherService, QStringLiteral("RegisterStatusNotifierItem"));
+    QDBusMessage Call
+        = QDBusMessage::createMethodCall(WatcherService, QStringLiteral("/StatusNotifierWatcher"),
+            WatcherService, QStringLiteral("RegisterStatusNotifierItem"));
     Call << FService;
     auto* Pending = new QDBusPendingCallWatcher(FBus.asyncCall(Call), this);
-    connect(Pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* Reply) {
-        if (Reply->isError()) {
-            qCDebug(lcSni) << "not registered:" << Reply->error().message();
-        } else {
-            qCDebug(lcSni) << "registered as" << FService;
-        }
-        Reply->deleteLater();
-    });
+    connect(
+        Pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* Reply) {
+            if (Reply->isError()) {
+                qCDebug(lcSni) << "not registered:" << Reply->error().message();
+            } else {
+                qCDebug(lcSni) << "registered as" << FService;
+            }
+            Reply->deleteLater();
+        });
 }
 
 QString TStatusNotifierItem::Id() const
@@ -242,4 +245,6 @@ void TStatusNotifierItem::ContextMenu(int X, int Y)
     }
 }
 
-void TStatusNotifierItem::Scroll(int, const QString&) { }
+void TStatusNotifierItem::Scroll(int, const QString&)
+{
+}

@@ -70,7 +70,8 @@ public:
         constexpr quint32 HintsLength = 9;
         quint32 Hints[HintsLength] = {};
         xcb_get_property_reply_t* Reply = xcb_get_property_reply(C,
-            xcb_get_property(C, 0, Window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, HintsLength), nullptr);
+            xcb_get_property(C, 0, Window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, HintsLength),
+            nullptr);
         if (Reply && Reply->format == 32) {
             const int Length = std::min<int>(xcb_get_property_value_length(Reply) / 4, HintsLength);
             std::copy_n(static_cast<const quint32*>(xcb_get_property_value(Reply)), Length, Hints);
@@ -81,8 +82,8 @@ public:
             return;
         }
         Hints[0] = Flags;
-        xcb_change_property(C, XCB_PROP_MODE_REPLACE, Window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
-            HintsLength, Hints);
+        xcb_change_property(C, XCB_PROP_MODE_REPLACE, Window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS,
+            32, HintsLength, Hints);
         xcb_flush(C);
     }
 
@@ -92,7 +93,8 @@ private:
     static xcb_window_t ClientWindow(QWidget* TopLevel)
     {
         if (!TopLevel || !TopLevel->isWindow()
-            || (TopLevel->windowFlags() & (Qt::BypassWindowManagerHint | Qt::X11BypassWindowManagerHint))) {
+            || (TopLevel->windowFlags()
+                & (Qt::BypassWindowManagerHint | Qt::X11BypassWindowManagerHint))) {
             return 0;
         }
         return xcb_window_t(TopLevel->internalWinId());
@@ -109,7 +111,8 @@ private:
 
     static xcb_window_t RootOf(xcb_connection_t* C, xcb_window_t Window)
     {
-        xcb_get_geometry_reply_t* Reply = xcb_get_geometry_reply(C, xcb_get_geometry(C, Window), nullptr);
+        xcb_get_geometry_reply_t* Reply
+            = xcb_get_geometry_reply(C, xcb_get_geometry(C, Window), nullptr);
         xcb_window_t Root = Reply ? Reply->root : 0;
         std::free(Reply);
         if (!Root) {
@@ -123,5 +126,11 @@ TX11Taskbar X11Taskbar;
 TServiceSlot<ITaskbar> Slot(X11Taskbar);
 }
 
-ITaskbar& Taskbar() { return Slot.Get(); }
-void SetTaskbar(ITaskbar* Taskbar) { Slot.Set(Taskbar); }
+ITaskbar& Taskbar()
+{
+    return Slot.Get();
+}
+void SetTaskbar(ITaskbar* Taskbar)
+{
+    Slot.Set(Taskbar);
+}

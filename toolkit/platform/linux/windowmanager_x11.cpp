@@ -160,5 +160,11 @@ TLinuxWindowManager LinuxWindowManager;
 TServiceSlot<IWindowManager> Slot(LinuxWindowManager);
 }
 
-IWindowManager& WindowManager() { return Slot.Get(); }
-void SetWindowManager(IWindowManager* Manager) { Slot.Set(Manager); }
+IWindowManager& WindowManager()
+{
+    return Slot.Get();
+}
+void SetWindowManager(IWindowManager* Manager)
+{
+    Slot.Set(Manager);
+}
