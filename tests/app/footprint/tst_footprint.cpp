@@ -5,7 +5,7 @@
 #include "app/chronothread.h"
 #include "app/programentry.h"
 #include "app/unit1.h"
-#include "tests/app/stopwatch/pump.h"
+#include "tests/fakes/pump.h"
 #include "tests/fakes/fakeclock.h"
 #include "tests/fakes/recordingerrorbox.h"
 #include "toolkit/controls/extctrls.h"

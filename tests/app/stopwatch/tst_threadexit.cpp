@@ -4,7 +4,7 @@
 // the loop is final for the process, so this is a test program of its own.
 #include "app/chronothread.h"
 #include "app/unit1.h"
-#include "tests/app/stopwatch/pump.h"
+#include "tests/fakes/pump.h"
 #include "tests/fakes/recordingerrorbox.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/stdctrls.h"

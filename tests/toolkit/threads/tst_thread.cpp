@@ -2,7 +2,7 @@
 // the synchronous hand-over to the window thread and its failures, creation failure.
 #include "toolkit/threads/thread.h"
 
-#include "tests/app/stopwatch/pump.h"
+#include "tests/fakes/pump.h"
 
 #include <QTest>
 
