@@ -236,7 +236,8 @@ private:
     }
 
     // Shows the record through the kind of tray there is now. Again (after a restart of
-    // the host) registers the item anew, or makes Qt look for the X11 tray and dock anew.
+    // the host) makes Qt look for the X11 tray and dock anew; an item registers itself
+    // again whenever the StatusNotifierWatcher changes owner.
     void PutUp(TRecord& Record, bool Again)
     {
         if (FWatcher->SniWatcherPresent()) {
@@ -247,8 +248,6 @@ private:
                         const QPoint& Pt) { Activated(Item, Reason, Pt); },
                     FWatcher);
                 Show(Record);
-            } else if (Again) {
-                Record.Sni->Register();
             }
             return;
         }

@@ -78,9 +78,6 @@ public:
 
     // The name the item owns; empty when there is no session bus.
     QString Service() const { return FService; }
-    // Asks the watcher to list the item (again); a missing watcher is no failure.
-    void Register();
-
     void SetTitle(const QString& Value);
     void SetIcon(const QIcon& Value);
     void SetToolTip(const QString& Value);
@@ -115,6 +112,9 @@ signals:
     void NewStatus(const QString& Status);
 
 private:
+    // Asks the watcher to list the item (again); a missing watcher is no failure.
+    void Register();
+
     QString FConnectionName;
     QString FService;
     QDBusConnection FBus;
