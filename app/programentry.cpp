@@ -5,13 +5,15 @@
 #include "app/unit3.h"
 #include "app/unit4.h"
 #include "toolkit/controls/graphics.h"
+#include "toolkit/graphics/icondecoder.h"
 #include "toolkit/platform/displayplatform.h"
+#include "toolkit/platform/qttranslation.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QLoggingCategory>
-#include <QTranslator>
+#include <QPixmap>
+#include <QResource>
 
 #include <memory>
 
@@ -24,9 +26,23 @@ static void InitBuiltinResources()
     Q_INIT_RESOURCE(resources);
 }
 
+// The program's icon, every size of it, decoded by the toolkit (Qt's reader would load
+// its icon plugin and convert colours through a gamma table).
+static QIcon BuiltinIcon(const QString& Name)
+{
+    InitBuiltinResources();
+    QIcon Icon;
+    const QResource Resource(Name);
+    for (const QImage& Image : DecodeIconImages(Resource.uncompressedData())) {
+        Icon.addPixmap(QPixmap::fromImage(Image));
+    }
+    return Icon;
+}
+
 void CreateVeludorForms()
 {
     InitBuiltinResources();
+    InstallDigitFont();
     Application->CreateForm(Form1);
     Application->CreateForm(Form2);
     Application->CreateForm(Form3);
@@ -45,16 +61,12 @@ int RunVeludor(int argc, char** argv)
     QApplication::setDesktopFileName(QStringLiteral("veludor"));
 
     // Qt's own dialog texts (file dialog, message box buttons) in French.
-    QTranslator QtFrench;
-    if (QtFrench.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&QtFrench);
-    }
+    SetQtTranslationLocale(QLocale(QLocale::French));
     InstallFontSubstitutions();
 
     TApplication Veludor;
     Veludor.SetTitle(QStringLiteral("Veludor"));
-    Veludor.SetIcon(QIcon(QStringLiteral(":/builtin/veludor.ico")));
+    Veludor.SetIcon(BuiltinIcon(QStringLiteral(":/builtin/veludor.ico")));
     QApplication::setWindowIcon(Veludor.Icon());
     CreateVeludorForms();
     return Veludor.Run();

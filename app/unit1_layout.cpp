@@ -10,9 +10,21 @@
 #include "toolkit/controls/menus.h"
 #include "toolkit/controls/spin.h"
 #include "toolkit/controls/stdctrls.h"
+#include "toolkit/graphics/bmpdecoder.h"
 #include "toolkit/media/mediaplayer.h"
 
+#include <QResource>
+
 namespace {
+// The built-in pictures are bitmaps among the program's resources, decoded by the
+// toolkit's own decoder: Qt's image reader would load every image plugin to sniff them.
+QImage BuiltinBitmap(const QString& Name)
+{
+    const QResource Resource(Name);
+    // Without the resources registered (a window made on its own) there is no picture.
+    return Resource.isValid() ? DecodeBitmap(Resource.uncompressedData()) : QImage();
+}
+
 template <class T>
 T* Place(TForm1* Form, const char* Name, int Left, int Top, int Width, int Height)
 {
@@ -38,7 +50,7 @@ TImage* MakeIcon(TForm1* Form, const char* Name, int Left, int Top, const char* 
 {
     TImage* I = Place<TImage>(Form, Name, Left, Top, 0, 0);
     I->SetAutoSize(true);
-    I->SetImage(QImage(QString::fromLatin1(Resource)));
+    I->SetImage(BuiltinBitmap(QString::fromLatin1(Resource)));
     I->SetCursor(TCursor::crHandPoint);
     I->SetTransparent(true);
     I->SetVisible(false);
@@ -75,7 +87,7 @@ void TForm1::LayoutFace()
 {
     Image1 = Place<TImage>(this, "Image1", 0, 0, 220, 100);
     Image1->SetAutoSize(true);
-    Image1->SetImage(QImage(QStringLiteral(":/builtin/image1.bmp")));
+    Image1->SetImage(BuiltinBitmap(QStringLiteral(":/builtin/image1.bmp")));
     Image1->SetCursor(TCursor::crSizeAll);
 
     const TFont Digits63 = FontOf(QStringLiteral("DS-Digital"), 63, clWhite, true);

@@ -3,6 +3,7 @@
 #include "toolkit/controls/forms.h"
 #include "toolkit/platform/errorbox.h"
 #include "toolkit/platform/notifyarea.h"
+#include "toolkit/platform/qttranslation.h"
 #include "toolkit/platform/taskbar.h"
 #include "toolkit/platform/windowmanager.h"
 
@@ -61,7 +62,8 @@ void TApplicationWindow::StopFlashing()
 // ---------------------------------------------------------------------------
 // The application object
 
-// Presents each queued mouse press to the application's hook before it is delivered.
+// Presents each queued mouse press to the application's hook before it is delivered,
+// and has Qt's translation read before a context menu of Qt's own is built.
 class TApplicationFilter : public QObject {
 public:
     bool eventFilter(QObject* Watched, QEvent* Event) override
@@ -72,6 +74,10 @@ public:
             if (Watched->isWidgetType() && Application) {
                 return Application->DispatchHook(static_cast<QWidget*>(Watched), Event);
             }
+            break;
+        case QEvent::ContextMenu:
+            // An edit field builds its context menu from Qt's own texts.
+            LoadQtTranslation();
             break;
         default:
             break;

@@ -1,6 +1,7 @@
 #include "toolkit/controls/dialogs.h"
 
 #include "toolkit/controls/forms.h"
+#include "toolkit/platform/qttranslation.h"
 
 #include <QFileDialog>
 #include <QStringList>
@@ -31,6 +32,7 @@ bool TOpenDialog::Execute()
         Chosen = Runner(*this);
     } else {
         // Built only when asked for: nothing of the dialog is loaded at start.
+        LoadQtTranslation();
         QFileDialog Dialog(
             Application && Application->MainForm() ? Application->MainForm()->Widget() : nullptr,
             Title);

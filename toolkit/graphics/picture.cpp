@@ -42,7 +42,7 @@ QByteArray ReadPictureFile(const QString& FileName, const QString& TooLarge)
     }
     QByteArray Data;
     Data.reserve(File.size());
-    QByteArray Buffer(1 << 20, Qt::Uninitialized);
+    QByteArray Buffer(64 * 1024, Qt::Uninitialized);
     for (;;) {
         const qint64 Count = File.read(Buffer.data(), Buffer.size());
         if (Count < 0) {

@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -205,13 +206,66 @@ QByteArray IconDib(int Width, int Height, TColor Color, int DeclaredWidth = 0)
     return D.B;
 }
 
-QByteArray IconFile(const QList<QByteArray>& Images, const QList<int>& Sides, int Type = 1)
+// An image of an icon file with Bits bits a pixel: a palette below 16 bits, colours
+// that vary over the image, a mask that leaves every third pixel transparent and, at 32
+// bits, alpha ramping down the rows, or all of it Alpha when one is given (0: the mask
+// counts).
+QByteArray IconDibBits(int Bits, int Width, int Height, int Alpha = -1)
+{
+    TOut D;
+    const int Colours = Bits <= 8 ? 1 << Bits : 0;
+    D.U32(40).U32(quint32(Width)).U32(quint32(2 * Height)).U16(1).U16(quint32(Bits));
+    D.U32(0).U32(0).U32(0).U32(0).U32(quint32(Colours)).U32(0);
+    for (int i = 0; i < Colours; ++i) {
+        D.U8(i * 37 & 0xFF).U8(i * 91 & 0xFF).U8(255 - i * 13 & 0xFF).U8(0);
+    }
+    for (int y = 0; y < Height; ++y) {
+        TOut Row;
+        quint32 Acc = 0;
+        int Filled = 0;
+        for (int x = 0; x < Width; ++x) {
+            const int V = x * 7 + y * 3;
+            if (Bits >= 24) {
+                Row.U8(V & 0xFF).U8(V * 5 & 0xFF).U8(V * 11 & 0xFF);
+                if (Bits == 32) {
+                    Row.U8(Alpha >= 0 ? Alpha : 255 - y * 9);
+                }
+                continue;
+            }
+            Acc = Acc << Bits | quint32(V % Colours);
+            if ((Filled += Bits) == 8) {
+                Row.U8(int(Acc));
+                Acc = 0;
+                Filled = 0;
+            }
+        }
+        if (Filled) {
+            Row.U8(int(Acc << (8 - Filled)));
+        }
+        Row.B.append((4 - Row.B.size() % 4) % 4, '\0');
+        D.Raw(Row.B);
+    }
+    for (int y = 0; y < Height; ++y) {
+        QByteArray Row(((Width + 31) / 32) * 4, '\0');
+        for (int x = 0; x < Width; ++x) {
+            if ((x + y) % 3 == 0) {
+                Row[x / 8] = char(Row[x / 8] | 0x80 >> x % 8);
+            }
+        }
+        D.Raw(Row);
+    }
+    return D.B;
+}
+
+QByteArray IconFile(
+    const QList<QByteArray>& Images, const QList<int>& Sides, int Type = 1, int Bits = 32)
 {
     TOut F;
     F.U16(0).U16(quint32(Type)).U16(quint32(Images.size()));
     quint32 Offset = quint32(6 + 16 * Images.size());
     for (int i = 0; i < Images.size(); ++i) {
-        F.U8(Sides[i] & 0xFF).U8(Sides[i] & 0xFF).U8(0).U8(0).U16(1).U16(32);
+        F.U8(Sides[i] & 0xFF).U8(Sides[i] & 0xFF).U8(Bits < 8 ? 1 << Bits : 0).U8(0);
+        F.U16(1).U16(quint32(Bits));
         F.U32(quint32(Images[i].size())).U32(Offset);
         Offset += quint32(Images[i].size());
     }
@@ -261,6 +315,8 @@ private slots:
     void brokenJpegs_data();
     void brokenJpegs();
     void iconTakesTheLargestImage();
+    void iconsAsQtReadsThem_data();
+    void iconsAsQtReadsThem();
     void brokenIcons_data();
     void brokenIcons();
     void decodersSurviveDamagedFiles_data();
@@ -602,6 +658,63 @@ void tst_Picture::iconTakesTheLargestImage()
     Picture.LoadFromFile(Write("qt.ICO", Encoded(TwoColours().scaled(32, 32), "ICO")));
     QCOMPARE(Picture.Width(), 32);
     QCOMPARE(Picture.Pixel(31, 31), B);
+}
+
+// Qt's icon reader is the reference for each image of an icon, except where it ignores
+// the mask (24 bits, and 32 bits whose alpha is all zero, where the system draws through
+// the mask): there the mask decides, over the colours Qt reads from Reference.
+void tst_Picture::iconsAsQtReadsThem_data()
+{
+    QTest::addColumn<QByteArray>("File");
+    QTest::addColumn<QByteArray>("Reference");
+    QFile BuiltIn(QStringLiteral(VELUDOR_ASSETS "/builtin/veludor.ico"));
+    QVERIFY(BuiltIn.open(QIODevice::ReadOnly));
+    const QByteArray Icon = BuiltIn.readAll();
+    QTest::newRow("the program's icon") << Icon << Icon;
+    for (const int Bits : { 1, 4, 8, 32 }) {
+        const QByteArray File = IconFile({ IconDibBits(Bits, 13, 13) }, { 13 }, 1, Bits);
+        QTest::addRow("%d bits", Bits) << File << File;
+    }
+    QTest::newRow("24 bits: the mask")
+        << IconFile({ IconDibBits(24, 13, 13) }, { 13 }, 1, 24) << QByteArray();
+    QTest::newRow("32 bits, no alpha: the mask") << IconFile({ IconDibBits(32, 9, 9, 0) }, { 9 })
+                                                 << IconFile({ IconDibBits(32, 9, 9, 255) }, { 9 });
+}
+
+void tst_Picture::iconsAsQtReadsThem()
+{
+    QFETCH(QByteArray, File);
+    QFETCH(QByteArray, Reference);
+    const bool MaskDecides = File != Reference;
+    if (Reference.isEmpty()) {
+        Reference = File;
+    }
+    const QList<QImage> Ours = DecodeIconImages(File);
+    for (int i = 0;; ++i) {
+        QBuffer Buffer(&Reference);
+        Buffer.open(QIODevice::ReadOnly);
+        QImageReader Reader(&Buffer, "ico");
+        QImage Theirs = Reader.jumpToImage(i) ? Reader.read() : QImage();
+        if (Theirs.isNull()) {
+            QCOMPARE(Ours.size(), i);
+            break;
+        }
+        QVERIFY(i < Ours.size());
+        Theirs.convertTo(QImage::Format_ARGB32);
+        const int H = Theirs.height();
+        for (int y = 0; MaskDecides && y < H; ++y) {
+            for (int x = 0; x < Theirs.width(); ++x) {
+                // IconDibBits's mask leaves every third pixel of its rows (stored from
+                // the bottom up) transparent.
+                const bool Masked = (x + H - 1 - y) % 3 == 0;
+                Theirs.setPixel(x, y, Masked ? 0 : Theirs.pixel(x, y) | 0xFF000000u);
+            }
+        }
+        // Qt's reader goes through premultiplied pixels: semi-transparent ones may come
+        // back a unit off, so the premultiplied values are compared.
+        QCOMPARE(Ours[i].convertToFormat(QImage::Format_ARGB32_Premultiplied),
+            Theirs.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
 }
 
 void tst_Picture::brokenIcons_data()

@@ -1,4 +1,5 @@
 #include "toolkit/platform/errorbox.h"
+#include "toolkit/platform/qttranslation.h"
 #include "toolkit/platform/serviceslot.h"
 
 #include <QMessageBox>
@@ -8,6 +9,7 @@ class TMessageErrorBox : public IErrorBox {
 public:
     void ShowError(const QString& Title, const QString& Text) override
     {
+        LoadQtTranslation();
         QMessageBox Box(QMessageBox::Critical, Title, Text, QMessageBox::Ok);
         Box.exec();
     }

@@ -1,12 +1,16 @@
 #include "toolkit/platform/fonts.h"
 #include "toolkit/platform/serviceslot.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QLoggingCategory>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <utility>
+#include <vector>
 
 Q_LOGGING_CATEGORY(lcFonts, "veludor.fonts", QtWarningMsg)
 
@@ -34,6 +38,15 @@ public:
         if (In.size() > 64 * 1024 * 1024) {
             return false;
         }
+        const QByteArray Content = In.readAll();
+        // The same font already there is left alone: rewriting it at every start would
+        // have fontconfig scan the fonts folder again each time.
+        QFile Present(Target);
+        if (Present.size() == Content.size() && Present.open(QIODevice::ReadOnly)
+            && Present.readAll() == Content) {
+            return true;
+        }
+        Present.close();
         QDir().mkpath(QFileInfo(Target).absolutePath());
         // Written aside and renamed, so a program reading the folder never sees half a font.
         QSaveFile Out(Target);
@@ -41,19 +54,39 @@ public:
             qCDebug(lcFonts) << "fonts folder not writable:" << Target;
             return false;
         }
-        Out.write(In.readAll());
+        Out.write(Content);
         return Out.commit();
     }
 
+    // A file added before, unchanged since, is not added again: each addition has Qt
+    // drop its font cache and read the system's font list anew.
     QStringList AddFontResource(const QString& FileName) override
     {
+        const QFileInfo Info(FileName);
+        const TAdded Key { Info.absoluteFilePath(), Info.size(), Info.lastModified() };
+        for (const auto& [Added, Families] : FAdded) {
+            if (Added == Key) {
+                return Families;
+            }
+        }
         const int Id = QFontDatabase::addApplicationFont(FileName);
         if (Id < 0) {
             qCDebug(lcFonts) << "font not added:" << FileName;
             return {};
         }
-        return QFontDatabase::applicationFontFamilies(Id);
+        const QStringList Families = QFontDatabase::applicationFontFamilies(Id);
+        FAdded.emplace_back(Key, Families);
+        return Families;
     }
+
+private:
+    struct TAdded {
+        QString Path;
+        qint64 Size = 0;
+        QDateTime Modified;
+        bool operator==(const TAdded&) const = default;
+    };
+    std::vector<std::pair<TAdded, QStringList>> FAdded;
 };
 TUserFonts UserFonts;
 TServiceSlot<IFontService> Slot(UserFonts);
