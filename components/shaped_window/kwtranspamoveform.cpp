@@ -273,15 +273,17 @@ void TKwTranspaMoveForm::BuildRegion()
     const QRegion Shape
         = OpaqueRegion(Bits, FTransparentColor, QPoint(Picture->Left(), Picture->Top()));
 
-    // The window is see-through and the picture is drawn inside the shape only, this
-    // picture and every skin loaded into it later (they keep the window's shape). The
-    // shape then also hides the cut-away where the windowing system does not cut windows
-    // to it (Wayland: there it only limits where the window takes the mouse); on X11 it
-    // cuts the window as before. Translucency is chosen before the native window exists.
-    if (!Shape.isEmpty()) {
+    // Where the windowing system does not cut windows to their shape (Wayland: there it
+    // only limits where the window takes the mouse), the window is see-through and the
+    // picture is drawn inside the shape only, this picture and every skin loaded into it
+    // later (they keep the window's shape), so that the shape still hides the cut-away.
+    // On X11 the shape cuts the window: an opaque window costs less to draw and keep.
+    // Translucency is chosen before the native window exists.
+    const bool SeeThrough = !WindowManager().CutsToShape();
+    if (SeeThrough && !Shape.isEmpty()) {
         Picture->SetShownArea(Shape.translated(-Picture->Left(), -Picture->Top()));
     }
-    if (!FForm->Widget()->testAttribute(Qt::WA_TranslucentBackground)) {
+    if (SeeThrough && !FForm->Widget()->testAttribute(Qt::WA_TranslucentBackground)) {
         if (FForm->Widget()->testAttribute(Qt::WA_WState_Created)) {
             qCDebug(lcShape) << "window already created, its background stays opaque";
         } else {

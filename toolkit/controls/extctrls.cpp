@@ -2,7 +2,11 @@
 
 #include "toolkit/controls/forms.h"
 
+#include <algorithm>
+
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QTimer>
 
 namespace {
@@ -14,10 +18,19 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    // Drawn in bands of fewer rows than Qt hands to its thread pool (96): the pool's
+    // threads would be started for a full repaint and then idle in the process.
+    void paintEvent(QPaintEvent* Event) override
     {
+        constexpr int Band = 64;
+        const QImage& Face = FImage->Face();
+        const QRect Area = Event->rect().intersected(Face.rect());
         QPainter P(this);
-        P.drawImage(0, 0, FImage->Face());
+        for (int Top = Area.top(); Top <= Area.bottom(); Top += Band) {
+            const QRect Part(
+                Area.left(), Top, Area.width(), std::min(Band, Area.bottom() + 1 - Top));
+            P.drawImage(Part.topLeft(), Face, Part);
+        }
     }
 
 private:
@@ -103,10 +116,15 @@ void TImage::Rebuild()
         }
     }
     if (!FShownArea.isEmpty()) {
-        QPainter P(&FFace);
-        P.setCompositionMode(QPainter::CompositionMode_Clear);
-        P.setClipRegion(QRegion(FFace.rect()).subtracted(FShownArea));
-        P.fillRect(FFace.rect(), Qt::transparent);
+        // Cleared span by span rather than by a painter, for the same reason as the
+        // banded drawing above.
+        for (const QRect& R : QRegion(FFace.rect()).subtracted(FShownArea)) {
+            const QRect Span = R.intersected(FFace.rect());
+            for (int y = Span.top(); y <= Span.bottom(); ++y) {
+                auto* Line = reinterpret_cast<QRgb*>(FFace.scanLine(y));
+                std::fill(Line + Span.left(), Line + Span.left() + Span.width(), QRgb(0));
+            }
+        }
     }
     Invalidate();
 }

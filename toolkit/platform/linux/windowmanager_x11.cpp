@@ -141,6 +141,8 @@ public:
         return true;
     }
 
+    bool CutsToShape() const override { return X11::Connection() != nullptr; }
+
 private:
     // Qt's screen coordinates scale a screen by its pixel ratio about the screen's origin.
     static QPoint ToNative(const QWindow* Window, const QPoint& Point)
