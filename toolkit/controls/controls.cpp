@@ -11,6 +11,65 @@ TControl::TControl(TComponent* AOwner, QWidget* AWidget)
     FBounds = QRect(0, 0, AWidget->width(), AWidget->height());
 }
 
+TControl::TControl(TComponent* AOwner, TWidgetFactory Factory)
+    : TComponent(AOwner)
+    , FFactory(std::move(Factory))
+    // The size Qt gives a widget made without a parent, as the other constructor takes.
+    , FBounds(0, 0, 640, 480)
+{
+}
+
+QWidget* TControl::Widget() const
+{
+    if (!FWidget && FFactory) {
+        const_cast<TControl*>(this)->CreateWidget();
+    }
+    return FWidget;
+}
+
+void TControl::CreateWidgetIfShown()
+{
+    if (!FWidget && FFactory && FVisible && FParent && FParent->FWidget
+        && FParent->FWidget->isVisible() && FParent->FWidget->rect().intersects(FBounds)) {
+        CreateWidget();
+    }
+}
+
+void TControl::CreateWidget()
+{
+    const TWidgetFactory Factory = std::move(FFactory);
+    FFactory = nullptr;
+    QWidget* W = Factory();
+    FWidget = W;
+    if (FParent && FParent->FWidget) {
+        W->setParent(FParent->FWidget);
+        // Among the windowed siblings that have a widget: under the next one in layout
+        // order and after the previous one in keyboard order, as if made with them.
+        const auto& Siblings = FParent->FControls;
+        const auto Self = std::find(Siblings.begin(), Siblings.end(), this);
+        for (auto It = Self + 1; It != Siblings.end(); ++It) {
+            if ((*It)->FWidget && dynamic_cast<TWinControl*>(*It)) {
+                W->stackUnder((*It)->FWidget);
+                break;
+            }
+        }
+        for (auto It = Self; It != Siblings.begin();) {
+            --It;
+            if ((*It)->FWidget && dynamic_cast<TWinControl*>(*It)) {
+                QWidget::setTabOrder((*It)->FWidget, W);
+                break;
+            }
+        }
+    }
+    W->setGeometry(FBounds);
+    W->setEnabled(FEnabled);
+    if (FFontSet) {
+        W->setFont(FFont.ToQFont());
+    }
+    InitWidget();
+    W->setVisible(FVisible && FParent);
+}
+
 TControl::~TControl()
 {
     if (FParent) {
@@ -42,6 +101,8 @@ void TControl::SetParent(TWinControl* AParent)
         FWidget->setParent(FParent ? FParent->Widget() : nullptr);
         FWidget->setGeometry(FBounds);
         FWidget->setVisible(FVisible && FParent);
+    } else {
+        CreateWidgetIfShown();
     }
 }
 
@@ -50,6 +111,8 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
     FBounds = QRect(ALeft, ATop, std::max(0, AWidth), std::max(0, AHeight));
     if (FWidget) {
         FWidget->setGeometry(FBounds);
+    } else {
+        CreateWidgetIfShown();
     }
 }
 
@@ -58,6 +121,8 @@ void TControl::SetVisible(bool Value)
     FVisible = Value;
     if (FWidget && FParent) {
         FWidget->setVisible(Value);
+    } else if (!FWidget) {
+        CreateWidgetIfShown();
     }
 }
 
@@ -81,6 +146,7 @@ void TControl::SetCaption(const QString& Value)
 void TControl::SetFont(const TFont& Value)
 {
     FFont = Value;
+    FFontSet = true;
     FontChanged();
 }
 
@@ -92,11 +158,17 @@ void TControl::SetColor(TColor Value)
 
 QPoint TControl::ScreenToClient(const QPoint& P) const
 {
+    if (!FWidget && FParent) {
+        return FParent->ScreenToClient(P) - FBounds.topLeft();
+    }
     return FWidget ? FWidget->mapFromGlobal(P) : P;
 }
 
 QPoint TControl::ClientToScreen(const QPoint& P) const
 {
+    if (!FWidget && FParent) {
+        return FParent->ClientToScreen(P + FBounds.topLeft());
+    }
     return FWidget ? FWidget->mapToGlobal(P) : P;
 }
 
@@ -137,6 +209,22 @@ TWinControl::TWinControl(TComponent* AOwner, QWidget* AWidget)
 {
 }
 
+TWinControl::TWinControl(TComponent* AOwner, TWidgetFactory Factory)
+    : TControl(AOwner, std::move(Factory))
+{
+}
+
+void TWinControl::CreateShownChildren()
+{
+    const auto Children = FControls; // a widget's creation may run a handler
+    for (TControl* C : Children) {
+        C->CreateWidgetIfShown();
+        if (auto* W = dynamic_cast<TWinControl*>(C); W && W->FWidget && W->FVisible) {
+            W->CreateShownChildren();
+        }
+    }
+}
+
 TWinControl::~TWinControl()
 {
     // Children may be owned elsewhere: let them know their parent is gone.
@@ -153,8 +241,8 @@ bool TWinControl::Focused() const
 
 void TWinControl::SetFocus()
 {
-    if (FWidget) {
-        FWidget->setFocus(Qt::OtherFocusReason);
+    if (QWidget* W = Widget()) {
+        W->setFocus(Qt::OtherFocusReason);
     }
 }
 

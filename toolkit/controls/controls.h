@@ -7,6 +7,9 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
+#include <vector>
+
 class TWinControl;
 class TPopupMenu;
 
@@ -15,12 +18,21 @@ enum class TCursor { crDefault, crSizeAll, crHandPoint };
 // A visual control: a component with a parent, a place and a size in the parent's
 // client coordinates, a visibility, a caption and a font. Each control is carried by one
 // Qt widget, created by the control and destroyed with it.
+//
+// A control made with a widget factory creates its widget when it first shows: visible,
+// on a parent shown on the screen, within the parent's client area (or when Widget() is
+// first called). Until then it keeps its state itself, so nothing it reports differs;
+// the Qt widgets of views a session never opens then cost neither memory nor start-up
+// time. A widget created late takes its place among its windowed siblings, in stacking
+// and in keyboard order, as if it had been created with them.
 class TControl : public TComponent {
 public:
     TControl(TComponent* AOwner, QWidget* AWidget);
     ~TControl() override;
 
-    QWidget* Widget() const { return FWidget; }
+    // The Qt widget, created here by a control with a factory that has none yet.
+    QWidget* Widget() const;
+    bool WidgetCreated() const { return !FWidget.isNull(); }
 
     TWinControl* Parent() const { return FParent; }
     virtual void SetParent(TWinControl* AParent);
@@ -69,11 +81,19 @@ public:
 
 protected:
     friend class TWinControl;
+    using TWidgetFactory = std::function<QWidget*()>;
+    TControl(TComponent* AOwner, TWidgetFactory Factory);
+    // Called once a factory's widget exists and carries the control's parent, place,
+    // enabled state and font, before it is shown: subclasses give it the rest of their
+    // state and connect to it.
+    virtual void InitWidget() { }
     void ParentDestroyed();
     virtual void FontChanged();
     virtual void CaptionChanged();
 
     QPointer<QWidget> FWidget;
+    TWidgetFactory FFactory; // emptied when used: a widget is made once at most
+    bool FFontSet = false;
     TWinControl* FParent = nullptr;
     QRect FBounds;
     bool FVisible = true;
@@ -82,6 +102,10 @@ protected:
     TFont FFont;
     TColor FColor = clBtnFace;
     TCursor FCursor = TCursor::crDefault;
+
+private:
+    void CreateWidgetIfShown();
+    void CreateWidget();
 };
 
 // A control with a window of its own: it takes its own mouse input and its presses are
@@ -96,6 +120,13 @@ public:
 
     bool Focused() const;
     void SetFocus();
+
+    // Creates the widgets of the visible child controls that now show (the parent was
+    // shown or grew).
+    void CreateShownChildren();
+
+protected:
+    TWinControl(TComponent* AOwner, TWidgetFactory Factory);
 
 private:
     friend class TControl;

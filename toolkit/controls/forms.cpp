@@ -88,6 +88,7 @@ protected:
     void showEvent(QShowEvent* E) override
     {
         QWidget::showEvent(E);
+        FForm->CreateShownChildren(); // before the first paint and the form's handler
         if (!E->spontaneous()) {
             Application->FormShown(FForm);
             Application->CallEvent(FForm->OnShow, FForm);
@@ -112,6 +113,7 @@ protected:
     {
         QWidget::resizeEvent(E);
         FForm->FBounds.setSize(size());
+        FForm->CreateShownChildren();
     }
 
 private:
@@ -318,8 +320,9 @@ void TCustomForm::BeginLayout()
 void TCustomForm::EndLayout()
 {
     // Windowed controls stand above the windowless ones, whatever the creation order.
+    // (Widgets made later take the same place by themselves.)
     for (int i = 0; i < ControlCount(); ++i) {
-        if (dynamic_cast<TWinControl*>(Controls(i))) {
+        if (dynamic_cast<TWinControl*>(Controls(i)) && Controls(i)->WidgetCreated()) {
             Controls(i)->Widget()->raise();
         }
     }

@@ -16,7 +16,7 @@ public:
         setButtonSymbols(QAbstractSpinBox::UpDownArrows);
         setKeyboardTracking(true);
         setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
-        lineEdit()->setText(QStringLiteral("0"));
+        lineEdit()->setText(ASpin->FText);
         QObject::connect(
             lineEdit(), &QLineEdit::textChanged, this, [this] { FSpin->TextChanged(); });
     }
@@ -69,23 +69,29 @@ private:
 };
 
 TSpinEdit::TSpinEdit(TComponent* AOwner)
-    : TWinControl(AOwner, new TSpinEditWidget(this))
+    : TWinControl(AOwner, [this] { return new TSpinEditWidget(this); })
 {
 }
 
 TSpinEditWidget* TSpinEdit::Editor() const
 {
-    return static_cast<TSpinEditWidget*>(FWidget.data());
+    return static_cast<TSpinEditWidget*>(Widget());
 }
 
 QString TSpinEdit::Text() const
 {
-    return Editor()->Line()->text();
+    return FWidget ? Editor()->Line()->text() : FText;
 }
 
 void TSpinEdit::SetText(const QString& AText)
 {
-    Editor()->Line()->setText(AText);
+    if (FWidget) {
+        Editor()->Line()->setText(AText);
+    } else if (AText != FText) {
+        // As the widget's edit field does: only a change of the text is one.
+        FText = AText;
+        TextChanged();
+    }
 }
 
 int TSpinEdit::Value() const

@@ -37,4 +37,5 @@ private:
     void TextChanged();
     int FMinValue = 0;
     int FMaxValue = 0;
+    QString FText = QStringLiteral("0"); // until the widget exists (see TControl)
 };

@@ -137,44 +137,71 @@ void TLabel::AdjustSize()
 }
 
 TButton::TButton(TComponent* AOwner)
-    : TWinControl(AOwner, new QPushButton)
+    : TWinControl(AOwner, [] { return new QPushButton; })
 {
-    QObject::connect(Button(), &QPushButton::clicked, Button(), [this] { Click(); });
+}
+
+void TButton::InitWidget()
+{
+    QPushButton* B = Button();
+    B->setText(FCaption);
+    QObject::connect(B, &QPushButton::clicked, B, [this] { Click(); });
 }
 
 QPushButton* TButton::Button() const
 {
-    return static_cast<QPushButton*>(FWidget.data());
+    return static_cast<QPushButton*>(Widget());
 }
 
 void TButton::CaptionChanged()
 {
-    Button()->setText(FCaption);
+    if (FWidget) {
+        Button()->setText(FCaption);
+    }
 }
 
 TEdit::TEdit(TComponent* AOwner)
-    : TWinControl(AOwner, new QLineEdit)
+    : TWinControl(AOwner, [] { return new QLineEdit; })
 {
+}
+
+void TEdit::InitWidget()
+{
+    static_cast<QLineEdit*>(FWidget.data())->setText(FText);
 }
 
 QString TEdit::Text() const
 {
-    return static_cast<QLineEdit*>(FWidget.data())->text();
+    return FWidget ? static_cast<QLineEdit*>(FWidget.data())->text() : FText;
 }
 
 void TEdit::SetText(const QString& Value)
 {
-    static_cast<QLineEdit*>(FWidget.data())->setText(Value);
+    if (FWidget) {
+        static_cast<QLineEdit*>(FWidget.data())->setText(Value);
+    } else {
+        FText = Value;
+    }
 }
 
 TComboBox::TComboBox(TComponent* AOwner)
-    : TWinControl(AOwner, new QComboBox)
+    : TWinControl(AOwner, [] { return new QComboBox; })
 {
-    static_cast<QComboBox*>(FWidget.data())->setEditable(true);
+}
+
+void TComboBox::InitWidget()
+{
+    auto* Box = static_cast<QComboBox*>(FWidget.data());
+    Box->setEditable(true);
+    Box->addItems(FItems);
+    Box->setCurrentText(FText);
 }
 
 QStringList TComboBox::Items() const
 {
+    if (!FWidget) {
+        return FItems;
+    }
     auto* Box = static_cast<QComboBox*>(FWidget.data());
     QStringList Result;
     for (int i = 0; i < Box->count(); ++i) {
@@ -185,6 +212,10 @@ QStringList TComboBox::Items() const
 
 void TComboBox::AddItem(const QString& Item)
 {
+    if (!FWidget) {
+        FItems << Item; // the text stays as it is
+        return;
+    }
     auto* Box = static_cast<QComboBox*>(FWidget.data());
     const QString Current = Box->currentText();
     Box->addItem(Item);
@@ -193,12 +224,16 @@ void TComboBox::AddItem(const QString& Item)
 
 QString TComboBox::Text() const
 {
-    return static_cast<QComboBox*>(FWidget.data())->currentText();
+    return FWidget ? static_cast<QComboBox*>(FWidget.data())->currentText() : FText;
 }
 
 void TComboBox::SetText(const QString& Value)
 {
-    static_cast<QComboBox*>(FWidget.data())->setCurrentText(Value);
+    if (FWidget) {
+        static_cast<QComboBox*>(FWidget.data())->setCurrentText(Value);
+    } else {
+        FText = Value;
+    }
 }
 
 TRadioButton::TRadioButton(TComponent* AOwner)

@@ -57,12 +57,15 @@ private:
     TShapedText FPrevious;
 };
 
+// The push button, the edit field and the editable combo box make their Qt widget when
+// they first show (see TControl).
 class TButton : public TWinControl {
 public:
     explicit TButton(TComponent* AOwner);
     QPushButton* Button() const;
 
 protected:
+    void InitWidget() override;
     void CaptionChanged() override;
 };
 
@@ -71,6 +74,12 @@ public:
     explicit TEdit(TComponent* AOwner);
     QString Text() const;
     void SetText(const QString& Value);
+
+protected:
+    void InitWidget() override;
+
+private:
+    QString FText; // until the widget exists
 };
 
 class TComboBox : public TWinControl {
@@ -80,6 +89,14 @@ public:
     void AddItem(const QString& Item);
     QString Text() const;
     void SetText(const QString& Value);
+
+protected:
+    void InitWidget() override;
+
+private:
+    // Until the widget exists.
+    QStringList FItems;
+    QString FText;
 };
 
 // An ordinary radio button, one of the exclusive group formed by the radio buttons of
