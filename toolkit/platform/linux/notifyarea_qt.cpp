@@ -164,7 +164,10 @@ public:
         if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
             return false;
         }
-        Start();
+        if (FHadWatcher && !FWatcher) {
+            FRecords.clear(); // those of an application object that is gone
+            FHadWatcher = false;
+        }
         auto It = std::find_if(
             FRecords.begin(), FRecords.end(), [&](const std::unique_ptr<TRecord>& R) {
                 return R->Key == Data.hWnd && R->uID == Data.uID;
@@ -180,7 +183,8 @@ public:
                 It = FRecords.end() - 1;
             }
             Apply(**It, Data);
-            PutUp(**It, true);
+            (*It)->Pending = true;
+            PutUpLater();
             qCDebug(lcTray) << "added" << Data.uID << Data.Tip();
             return true;
         }
@@ -215,7 +219,32 @@ private:
         std::function<QMenu*()> Menu;
         QPointer<QSystemTrayIcon> XEmbed;
         QPointer<TStatusNotifierItem> Sni;
+        bool Pending = false; // added, to be put up by the next pass of the event loop
     };
+
+    // Added records are put up once the event loop runs, not at once: looking for the
+    // tray hosts takes round trips to the X server and the session bus, which the first
+    // window must not wait for.
+    void PutUpLater()
+    {
+        if (FScheduled) {
+            return;
+        }
+        FScheduled = true;
+        QMetaObject::invokeMethod(
+            qApp,
+            [this] {
+                FScheduled = false;
+                Start();
+                for (const std::unique_ptr<TRecord>& Record : FRecords) {
+                    if (Record->Pending) {
+                        Record->Pending = false;
+                        PutUp(*Record, true);
+                    }
+                }
+            },
+            Qt::QueuedConnection);
+    }
 
     // The tray objects belong to the watcher, which belongs to the application object:
     // when that goes, so do they, and the records with them.
@@ -224,7 +253,7 @@ private:
         if (FWatcher) {
             return;
         }
-        FRecords.clear();
+        FHadWatcher = true;
         FWatcher = new TTrayHostWatcher(TellHostAppeared, [this] {
             for (const std::unique_ptr<TRecord>& Record : FRecords) {
                 PutUp(*Record, false);
@@ -344,6 +373,8 @@ private:
 
     std::vector<std::unique_ptr<TRecord>> FRecords;
     QPointer<TTrayHostWatcher> FWatcher;
+    bool FHadWatcher = false;
+    bool FScheduled = false;
 };
 
 TQtNotifyArea QtNotifyArea;
