@@ -43,22 +43,14 @@ void TControl::CreateWidget()
     FWidget = W;
     if (FParent && FParent->FWidget) {
         W->setParent(FParent->FWidget);
-        // Among the windowed siblings that have a widget: under the next one in layout
-        // order and after the previous one in keyboard order, as if made with them.
+        // Under the next windowed sibling that has a widget, as if made with them (the
+        // keyboard follows the layout order by itself: see the form).
         const auto& Siblings = FParent->FControls;
         const auto Self = std::find(Siblings.begin(), Siblings.end(), this);
-        for (auto It = Self + 1; It != Siblings.end(); ++It) {
-            if ((*It)->FWidget && dynamic_cast<TWinControl*>(*It)) {
-                W->stackUnder((*It)->FWidget);
-                break;
-            }
-        }
-        for (auto It = Self; It != Siblings.begin();) {
-            --It;
-            if ((*It)->FWidget && dynamic_cast<TWinControl*>(*It)) {
-                QWidget::setTabOrder((*It)->FWidget, W);
-                break;
-            }
+        const auto Next = std::find_if(Self + 1, Siblings.end(),
+            [](TControl* C) { return C->FWidget && dynamic_cast<TWinControl*>(C) != nullptr; });
+        if (Next != Siblings.end()) {
+            W->stackUnder((*Next)->FWidget);
         }
     }
     W->setGeometry(FBounds);

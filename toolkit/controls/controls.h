@@ -23,8 +23,8 @@ enum class TCursor { crDefault, crSizeAll, crHandPoint };
 // on a parent shown on the screen, within the parent's client area (or when Widget() is
 // first called). Until then it keeps its state itself, so nothing it reports differs;
 // the Qt widgets of views a session never opens then cost neither memory nor start-up
-// time. A widget created late takes its place among its windowed siblings, in stacking
-// and in keyboard order, as if it had been created with them.
+// time. A widget created late takes its place among its windowed siblings for stacking
+// as if it had been created with them; the form moves the keyboard focus in layout order.
 class TControl : public TComponent {
 public:
     TControl(TComponent* AOwner, QWidget* AWidget);

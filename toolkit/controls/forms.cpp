@@ -85,6 +85,13 @@ protected:
         }
     }
 
+    // Tab and Shift+Tab go through the windowed controls in layout order, whenever
+    // their widgets were made.
+    bool focusNextPrevChild(bool Next) override
+    {
+        return FForm->FocusNextControl(Next) || QWidget::focusNextPrevChild(Next);
+    }
+
     void showEvent(QShowEvent* E) override
     {
         QWidget::showEvent(E);
@@ -297,6 +304,34 @@ QWidget* TCustomForm::Handle()
 {
     FWidget->winId(); // creates the native window on demand
     return FWidget;
+}
+
+bool TCustomForm::FocusNextControl(bool Forward)
+{
+    // The windowed controls that have a widget, in layout order, and the focused one.
+    std::vector<QWidget*> Widgets;
+    int Current = -1;
+    const QWidget* Focus = QApplication::focusWidget();
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* C = Controls(i);
+        if (dynamic_cast<TWinControl*>(C) && C->WidgetCreated()) {
+            QWidget* W = C->Widget();
+            if (Focus && (W == Focus || W->isAncestorOf(Focus))) {
+                Current = int(Widgets.size());
+            }
+            Widgets.push_back(W);
+        }
+    }
+    const int Count = int(Widgets.size());
+    const int From = Current >= 0 ? Current : (Forward ? -1 : Count);
+    for (int Step = 1; Step <= Count; ++Step) {
+        QWidget* W = Widgets[size_t(((From + (Forward ? Step : -Step)) % Count + Count) % Count)];
+        if (W->isVisible() && W->isEnabled() && (W->focusPolicy() & Qt::TabFocus)) {
+            W->setFocus(Forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
 }
 
 TGraphicControl* TCustomForm::GraphicControlAt(const QPoint& ClientPoint) const

@@ -63,6 +63,10 @@ public:
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
 
+    // Gives the keyboard focus to the next (or previous) windowed control in layout
+    // order that takes it by the keyboard, round the end; false when there is none.
+    bool FocusNextControl(bool Forward);
+
     // Hands a click of the left button at a client point to the topmost visible
     // windowless control there; used by the window's mouse handling.
     TGraphicControl* GraphicControlAt(const QPoint& ClientPoint) const;
