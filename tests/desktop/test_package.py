@@ -281,6 +281,14 @@ def read(path):
         return f.read()
 
 
+def process_ended(pid):
+    """Gone, or a zombie; the process may go between the two looks."""
+    try:
+        return read("/proc/%d/stat" % pid).split()[2] == "Z"
+    except FileNotFoundError:
+        return True
+
+
 class InstalledProgram(unittest.TestCase):
     def setUp(self):
         self.run_dir = os.path.realpath(installed(RUN_DIR))
@@ -550,8 +558,7 @@ class MenuEntry(unittest.TestCase):
             xdotool("key", "Escape", "Escape")
             wait_for(lambda: not self.menus(), what="menu closed")
             os.kill(pid, 15)
-            wait_for(lambda: not os.path.exists("/proc/%d" % pid)
-                     or read("/proc/%d/stat" % pid).split()[2] == "Z", what="clock ended")
+            wait_for(lambda: process_ended(pid), what="clock ended")
         finally:
             user.stop()
 
