@@ -39,9 +39,13 @@ public:
 
     int Left() const { return FBounds.x(); }
     int Top() const { return FBounds.y(); }
-    int Width() const { return FBounds.width(); }
-    int Height() const { return FBounds.height(); }
-    QRect BoundsRect() const { return FBounds; }
+    int Width() const { return BoundsRect().width(); }
+    int Height() const { return BoundsRect().height(); }
+    QRect BoundsRect() const
+    {
+        SettleSize();
+        return FBounds;
+    }
     void SetLeft(int Value) { SetBounds(Value, Top(), Width(), Height()); }
     void SetTop(int Value) { SetBounds(Left(), Value, Width(), Height()); }
     void SetWidth(int Value) { SetBounds(Left(), Top(), Value, Height()); }
@@ -87,6 +91,9 @@ protected:
     // enabled state and font, before it is shown: subclasses give it the rest of their
     // state and connect to it.
     virtual void InitWidget() { }
+    // A control that takes its size from its content lazily settles it here: before
+    // its size is read, and when its parent is shown.
+    virtual void SettleSize() const { }
     void ParentDestroyed();
     virtual void FontChanged();
     virtual void CaptionChanged();

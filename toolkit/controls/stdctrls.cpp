@@ -38,13 +38,13 @@ private:
 TLabel::TLabel(TComponent* AOwner)
     : TGraphicControl(AOwner, new TLabelWidget(this))
 {
-    PrepareFont();
 }
 
 void TLabel::SetAutoSize(bool Value)
 {
     FAutoSize = Value;
-    AdjustSize();
+    FMeasured = false;
+    Measure();
 }
 
 void TLabel::SetTransparent(bool Value)
@@ -55,16 +55,39 @@ void TLabel::SetTransparent(bool Value)
 
 void TLabel::FontChanged()
 {
-    PrepareFont();
-    AdjustSize();
+    FFontPrepared = false;
+    FMeasured = false;
+    Measure();
     Invalidate();
 }
 
 void TLabel::CaptionChanged()
 {
-    PrepareText();
-    AdjustSize();
+    FMeasured = false;
+    Measure();
     Invalidate();
+}
+
+void TLabel::Measure()
+{
+    if (FFontPrepared || (FParent && FParent->WidgetCreated() && FParent->Widget()->isVisible())) {
+        SettleSize();
+    }
+}
+
+void TLabel::SettleSize() const
+{
+    if (FMeasured) {
+        return;
+    }
+    FMeasured = true;
+    auto* Self = const_cast<TLabel*>(this);
+    if (!FFontPrepared) {
+        Self->PrepareFont();
+    } else {
+        Self->PrepareText();
+    }
+    Self->AdjustSize();
 }
 
 void TLabel::PrepareFont()
@@ -76,6 +99,7 @@ void TLabel::PrepareFont()
     FTextHeight = FFont.IsDigitFace() ? FFont.Height : Metrics.height();
     FPrevious = TShapedText();
     FText = TShapedText();
+    FFontPrepared = true;
     PrepareText();
 }
 

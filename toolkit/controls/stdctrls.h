@@ -31,13 +31,19 @@ public:
 protected:
     void FontChanged() override;
     void CaptionChanged() override;
+    void SettleSize() const override;
 
 private:
     void AdjustSize();
     void PrepareFont();
     void PrepareText();
+    // Measures now where the label shows; otherwise when its size is first read or its
+    // window shown: the faces of windows a session never opens are then never loaded.
+    void Measure();
     bool FAutoSize = true;
     bool FTransparent = false;
+    bool FFontPrepared = false;
+    mutable bool FMeasured = false;
     // A clock repaints its labels every second, mostly with the same text: the Qt font
     // and the baseline are prepared when the font changes, the shaped text when the
     // caption changes, and a paint only draws the prepared glyphs.
