@@ -105,6 +105,29 @@ QLocale UserLocale()
     return Locale;
 }
 
+// The long date of a day in the given settings, kept for the last day asked on each
+// thread: the clock shows it at every tick, and Qt's pattern formatting of a date costs
+// more than all the rest of the tick. The text is built again when the day, the
+// pattern or the locale changes.
+const QString& LongDate(const QDate& Date, const TFormatSettings& Settings)
+{
+    struct TKept {
+        QDate Date;
+        QString Format;
+        QLocale Locale;
+        QString Text;
+    };
+    thread_local TKept Kept;
+    if (Kept.Date != Date || Kept.Format != Settings.LongDateFormat
+        || Kept.Locale != Settings.Locale || !Kept.Date.isValid()) {
+        Kept.Text = Settings.Locale.toString(Date, Settings.LongDateFormat);
+        Kept.Date = Date;
+        Kept.Format = Settings.LongDateFormat;
+        Kept.Locale = Settings.Locale;
+    }
+    return Kept.Text;
+}
+
 } // namespace
 
 TDateTime Now()
@@ -221,7 +244,7 @@ void FormatDateTime(QString& Result, const QString& Format, TDateTime Value)
             } else if (Count == 5) {
                 Result += Settings.Locale.toString(Date, QLocale::ShortFormat);
             } else {
-                Result += Settings.Locale.toString(Date, Settings.LongDateFormat);
+                Result += LongDate(Date, Settings);
             }
             break;
         case u'H':
