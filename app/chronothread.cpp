@@ -42,7 +42,16 @@ void TChronoThread::UpdateDisplay()
 
 void TChronoThread::ShowElapsed(TDateTime AStartTime)
 {
-    Form1->Label11->SetCaption(FormatDateTime(QStringLiteral("zzz"), Now() - AStartTime));
-    Form1->Label10->SetCaption(FormatDateTime(QStringLiteral("ss"), Now() - AStartTime));
-    Form1->Label7->SetCaption(FormatDateTime(QStringLiteral("hh:mm"), Now() - AStartTime));
+    // Runs thousands of times a second during a run, on the window thread only: the
+    // captions are formatted into buffers kept from one update to the next, and a label
+    // whose text has not changed does nothing more (SetCaption compares first).
+    static QString Milliseconds;
+    static QString Seconds;
+    static QString HoursMinutes;
+    FormatDateTime(Milliseconds, QStringLiteral("zzz"), Now() - AStartTime);
+    Form1->Label11->SetCaption(Milliseconds);
+    FormatDateTime(Seconds, QStringLiteral("ss"), Now() - AStartTime);
+    Form1->Label10->SetCaption(Seconds);
+    FormatDateTime(HoursMinutes, QStringLiteral("hh:mm"), Now() - AStartTime);
+    Form1->Label7->SetCaption(HoursMinutes);
 }

@@ -8,13 +8,19 @@
 //                    alone)
 //   ClockIdle        the same window for one second without a run, for comparison
 //   EmptyHandOver    the hand-over alone: a worker handing an empty call over and over
+//   ClockTick        one tick of the clock (Timer1's handler), without the paint it asks for
+//   WatchTick        one tick of the armed alarm watch (Timer2's handler) outside the
+//                    alarm minute: two clock readings and the comparison with the boxes
 //
 // Run: build/release/bench/chrono/bench_chrono (offscreen unless QT_QPA_PLATFORM is set).
 #include "app/chronothread.h"
 #include "app/unit1.h"
+#include "toolkit/controls/extctrls.h"
+#include "toolkit/controls/spin.h"
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/platform/clocksource.h"
 #include "toolkit/platform/errorbox.h"
+#include "toolkit/text/datetime.h"
 
 #include <QApplication>
 #include <QDir>
@@ -163,9 +169,28 @@ void EmptyHandOver(benchmark::State& State)
     State.counters["cpu_s_per_s"] = Process / Wall;
 }
 
+void ClockTick(benchmark::State& State)
+{
+    for (auto _ : State) {
+        Form1->Timer1->Tick();
+    }
+}
+
+void WatchTick(benchmark::State& State)
+{
+    // An alarm twelve hours away: the watch reads and compares, and never rings.
+    const int Hour = FormatDateTime(QStringLiteral("hh"), Now()).toInt();
+    Form1->SpinEdit1->SetValue((Hour + 12) % 24);
+    for (auto _ : State) {
+        Form1->Timer2->Tick();
+    }
+}
+
 BENCHMARK(StopwatchRun)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(ClockIdle)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(EmptyHandOver)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ClockTick)->Unit(benchmark::kMicrosecond);
+BENCHMARK(WatchTick)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -38,9 +39,21 @@ TDecoded Decode(TDateTime Value)
     return { Day, Ms / 3600000, Ms / 60000 % 60, Ms / 1000 % 60, Ms % 1000 };
 }
 
-QString Number(int Value, int Digits)
+// Appends a count that is never negative, with leading zeros up to Digits digits,
+// without building a string of its own: the stopwatch formats thousands of times a second.
+void AppendNumber(QString& Result, int Value, int Digits)
 {
-    return QString::number(Value).rightJustified(Digits, QLatin1Char('0'));
+    char16_t Buffer[12];
+    int Size = 0;
+    do {
+        Buffer[Size++] = char16_t(u'0' + Value % 10);
+        Value /= 10;
+    } while (Value > 0 && Size < 12);
+    while (Size < Digits && Size < 12) {
+        Buffer[Size++] = u'0';
+    }
+    std::reverse(Buffer, Buffer + Size);
+    Result.append(reinterpret_cast<const QChar*>(Buffer), Size);
 }
 
 // The locale's time separator: the one character between the hour and the minute of
@@ -92,6 +105,29 @@ QLocale UserLocale()
     return Locale;
 }
 
+// The long date of a day in the given settings, kept for the last day asked on each
+// thread: the clock shows it at every tick, and Qt's pattern formatting of a date costs
+// more than all the rest of the tick. The text is built again when the day, the
+// pattern or the locale changes.
+const QString& LongDate(const QDate& Date, const TFormatSettings& Settings)
+{
+    struct TKept {
+        QDate Date;
+        QString Format;
+        QLocale Locale;
+        QString Text;
+    };
+    thread_local TKept Kept;
+    if (Kept.Date != Date || Kept.Format != Settings.LongDateFormat
+        || Kept.Locale != Settings.Locale || !Kept.Date.isValid()) {
+        Kept.Text = Settings.Locale.toString(Date, Settings.LongDateFormat);
+        Kept.Date = Date;
+        Kept.Format = Settings.LongDateFormat;
+        Kept.Locale = Settings.Locale;
+    }
+    return Kept.Text;
+}
+
 } // namespace
 
 TDateTime Now()
@@ -138,10 +174,18 @@ TFormatSettings& FormatSettings()
 
 QString FormatDateTime(const QString& Format, TDateTime Value)
 {
+    QString Result;
+    FormatDateTime(Result, Format, Value);
+    return Result;
+}
+
+void FormatDateTime(QString& Result, const QString& Format, TDateTime Value)
+{
     const TDecoded D = Decode(Value);
     const TFormatSettings& Settings = FormatSettings();
     const QDate Date = Epoch.addDays(D.Day);
-    QString Result;
+    // Emptied, not cleared: an unshared buffer keeps its storage for the next use.
+    Result.resize(0);
     char16_t LastToken = 0;
     qsizetype i = 0;
     while (i < Format.size()) {
@@ -177,11 +221,15 @@ QString FormatDateTime(const QString& Format, TDateTime Value)
         LastToken = Token;
         switch (Token) {
         case u'Y':
-            Result += Count <= 2 ? Number(Date.year() % 100, 2) : Number(Date.year(), 4);
+            if (Count <= 2) {
+                AppendNumber(Result, Date.year() % 100, 2);
+            } else {
+                AppendNumber(Result, Date.year(), 4);
+            }
             break;
         case u'M':
             if (Count <= 2) {
-                Result += Number(Date.month(), int(Count));
+                AppendNumber(Result, Date.month(), int(Count));
             } else {
                 Result += Settings.Locale.monthName(
                     Date.month(), Count == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
@@ -189,27 +237,27 @@ QString FormatDateTime(const QString& Format, TDateTime Value)
             break;
         case u'D':
             if (Count <= 2) {
-                Result += Number(Date.day(), int(Count));
+                AppendNumber(Result, Date.day(), int(Count));
             } else if (Count <= 4) {
                 Result += Settings.Locale.dayName(
                     Date.dayOfWeek(), Count == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
             } else if (Count == 5) {
                 Result += Settings.Locale.toString(Date, QLocale::ShortFormat);
             } else {
-                Result += Settings.Locale.toString(Date, Settings.LongDateFormat);
+                Result += LongDate(Date, Settings);
             }
             break;
         case u'H':
-            Result += Number(D.Hour, Count == 1 ? 1 : 2);
+            AppendNumber(Result, D.Hour, Count == 1 ? 1 : 2);
             break;
         case u'N':
-            Result += Number(D.Min, Count == 1 ? 1 : 2);
+            AppendNumber(Result, D.Min, Count == 1 ? 1 : 2);
             break;
         case u'S':
-            Result += Number(D.Sec, Count == 1 ? 1 : 2);
+            AppendNumber(Result, D.Sec, Count == 1 ? 1 : 2);
             break;
         case u'Z':
-            Result += Number(D.MSec, Count < 3 ? 1 : 3);
+            AppendNumber(Result, D.MSec, Count < 3 ? 1 : 3);
             break;
         default:
             Result += QStringView(Format).mid(i, Count);
@@ -217,7 +265,6 @@ QString FormatDateTime(const QString& Format, TDateTime Value)
         }
         i += Count;
     }
-    return Result;
 }
 
 TDateTime StrToTime(const QString& S)

@@ -53,6 +53,9 @@ TFormatSettings& FormatSettings();
 // dropped. A negative value reads by its magnitude: when the system clock is put back
 // past a stopwatch's start, the stopwatch shows how far it is from the start.
 QString FormatDateTime(const QString& Format, TDateTime Value);
+// The same, written into Result (replacing its text). A caller that keeps Result unshared
+// between calls formats without allocating once the buffer has grown to its size.
+void FormatDateTime(QString& Result, const QString& Format, TDateTime Value);
 
 // Reads a time of day written as hour, time separator, minute and optionally another
 // separator and the second, blanks allowed around the numbers. Anything else, or an

@@ -93,6 +93,9 @@ struct TSyncRecord {
 struct TSyncState {
     std::mutex Lock;
     std::vector<TSyncRecord*> Queue;
+    // The storage of the last batch run, handed back to Queue at the next run: a worker
+    // handing over again and again then queues without allocating.
+    std::vector<TSyncRecord*> Spare;
     // The wake-up: an event counter that the window thread's loop watches. Set from the
     // first thread created on the window thread until the hand-overs are closed.
     std::unique_ptr<IWakeCounter> Wake;
@@ -413,7 +416,13 @@ bool CheckSynchronize()
         if (S.Closed || std::this_thread::get_id() != S.WindowThread) {
             return false;
         }
+        if (S.Queue.empty()) {
+            return false;
+        }
+        // The queue takes the spare storage (a run nested in one of the calls below finds
+        // none and allocates its own).
         Calls.swap(S.Queue);
+        S.Queue.swap(S.Spare);
     }
     // The calls run outside the lock: a call that opens a nested event loop (a message
     // box) comes back here from that loop, and workers may queue meanwhile.
@@ -429,5 +438,10 @@ bool CheckSynchronize()
         R->Done = true;
         R->Event.notify_one();
     }
-    return !Calls.empty();
+    Calls.clear();
+    const std::lock_guard Lock(S.Lock);
+    if (S.Spare.capacity() < Calls.capacity()) {
+        S.Spare.swap(Calls);
+    }
+    return true;
 }

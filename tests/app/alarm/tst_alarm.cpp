@@ -60,6 +60,8 @@ private slots:
     void watchFiresDuringTheMinuteOnly();
     void currentMinuteFiresAtTheNextTick();
     void disarmKeepsTheValidatedTime();
+    void viewSwitchLeavesTheFocusWithTheWindow_data();
+    void viewSwitchLeavesTheFocusWithTheWindow();
     void kindAtTheMinuteCounts_data();
     void kindAtTheMinuteCounts();
     void timeThatDoesNotParse_data();
@@ -210,6 +212,53 @@ void TestAlarm::currentMinuteFiresAtTheNextTick()
     F->Clock.AdvanceMs(1000);
     TAlarmFixture::Tick(Form1->Timer2);
     QVERIFY(Form4->Visible());
+}
+
+void TestAlarm::viewSwitchLeavesTheFocusWithTheWindow_data()
+{
+    QTest::addColumn<QString>("View"); // the view the user works in
+    QTest::addColumn<QString>("Focused"); // the control that has the keyboard focus there
+    QTest::addColumn<QString>("Leave"); // how the user leaves the view
+    QTest::newRow("hour box, Valider") << "alarm" << "SpinEdit1" << "Button2";
+    QTest::newRow("minute box, Annuler") << "alarm" << "SpinEdit2" << "Button1";
+    QTest::newRow("hour box, clock view from the menu") << "alarm" << "SpinEdit1" << "clock";
+    QTest::newRow("stopwatch button, clock view from the menu")
+        << "stopwatch" << "Button3" << "clock";
+}
+
+// Hiding the focused control would hand the keyboard focus on along the tab order, to
+// the skin list that lies outside the picture: its caret would blink unseen, waking the
+// program twice a second, and the keys typed would edit it.
+void TestAlarm::viewSwitchLeavesTheFocusWithTheWindow()
+{
+    QFETCH(QString, View);
+    QFETCH(QString, Focused);
+    QFETCH(QString, Leave);
+    QWidget* Window = Form1->Widget()->window();
+    Form1->Show();
+    Window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Window));
+    if (View == QLatin1String("alarm")) {
+        Form1->config1->Click();
+    } else {
+        Form1->Chronometre1->Click();
+    }
+    auto* Control = dynamic_cast<TWinControl*>(Form1->FindComponent(Focused));
+    QVERIFY(Control);
+    Control->SetFocus();
+    QTRY_VERIFY(Control->Focused());
+
+    if (Leave == QLatin1String("clock")) {
+        Form1->Veludor1->Click();
+    } else {
+        // A click on a button gives it the focus before it runs.
+        auto* Button = dynamic_cast<TButton*>(Form1->FindComponent(Leave));
+        QVERIFY(Button);
+        Button->SetFocus();
+        Button->Click();
+    }
+    QWidget* Focus = QApplication::focusWidget();
+    QVERIFY2(!Focus || Focus == Form1->Widget(), Focus ? Focus->metaObject()->className() : "");
 }
 
 void TestAlarm::disarmKeepsTheValidatedTime()

@@ -20,6 +20,7 @@ private slots:
     void userSettings();
     void format_data();
     void format();
+    void longDateFollowsDayPatternAndLocale();
     void formatRefusesValuesOutOfRange_data();
     void formatRefusesValuesOutOfRange();
     void nowReadsTheClockWithMilliseconds();
@@ -153,6 +154,24 @@ void tst_DateTime::format()
     QFETCH(QString, Expected);
     FormatSettings().TimeSeparator = Separator;
     QCOMPARE(FormatDateTime(Format, Value), Expected);
+    // Into a kept buffer: the text replaces whatever the buffer held.
+    QString Buffer = QStringLiteral("a previous text, longer than any of the results");
+    FormatDateTime(Buffer, Format, Value);
+    QCOMPARE(Buffer, Expected);
+}
+
+// The long date is kept from one call to the next: it must follow the day, the pattern
+// and the locale all the same.
+void tst_DateTime::longDateFollowsDayPatternAndLocale()
+{
+    const QString Long = QStringLiteral("dddddd");
+    QCOMPARE(FormatDateTime(Long, At(2026, 12, 7, 23, 59, 59, 999)),
+        QStringLiteral("lundi 7 décembre 2026"));
+    QCOMPARE(FormatDateTime(Long, At(2026, 12, 8, 0, 0, 0, 0)), QStringLiteral("mardi 8 décembre 2026"));
+    FormatSettings().LongDateFormat = QStringLiteral("d MMMM yyyy");
+    QCOMPARE(FormatDateTime(Long, At(2026, 12, 8, 7, 0, 0, 0)), QStringLiteral("8 décembre 2026"));
+    FormatSettings().Locale = QLocale(QLocale::German, QLocale::Germany);
+    QCOMPARE(FormatDateTime(Long, At(2026, 12, 8, 7, 0, 0, 0)), QStringLiteral("8 Dezember 2026"));
 }
 
 void tst_DateTime::formatRefusesValuesOutOfRange_data()
