@@ -18,19 +18,12 @@ public:
     }
 
 protected:
-    // Drawn in bands of fewer rows than Qt hands to its thread pool (96): the pool's
-    // threads would be started for a full repaint and then idle in the process.
     void paintEvent(QPaintEvent* Event) override
     {
-        constexpr int Band = 64;
         const QImage& Face = FImage->Face();
-        const QRect Area = Event->rect().intersected(Face.rect());
         QPainter P(this);
-        for (int Top = Area.top(); Top <= Area.bottom(); Top += Band) {
-            const QRect Part(
-                Area.left(), Top, Area.width(), std::min(Band, Area.bottom() + 1 - Top));
-            P.drawImage(Part.topLeft(), Face, Part);
-        }
+        PaintInBands(Event->region().intersected(Face.rect()),
+            [&](const QRect& Part) { P.drawImage(Part.topLeft(), Face, Part); });
     }
 
 private:
@@ -116,8 +109,8 @@ void TImage::Rebuild()
         }
     }
     if (!FShownArea.isEmpty()) {
-        // Cleared span by span rather than by a painter, for the same reason as the
-        // banded drawing above.
+        // Cleared span by span rather than by a painter, which would hand a fill of this
+        // size to Qt's thread pool (see PaintInBands).
         for (const QRect& R : QRegion(FFace.rect()).subtracted(FShownArea)) {
             const QRect Span = R.intersected(FFace.rect());
             for (int y = Span.top(); y <= Span.bottom(); ++y) {

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWindow>
 
@@ -23,14 +24,15 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* E) override
     {
         // A see-through window shows only what its controls draw.
         if (testAttribute(Qt::WA_TranslucentBackground)) {
             return;
         }
         QPainter P(this);
-        P.fillRect(rect(), ToQColor(FForm->Color()));
+        const QColor Colour = ToQColor(FForm->Color());
+        PaintInBands(E->region(), [&](const QRect& Part) { P.fillRect(Part, Colour); });
     }
 
     void mousePressEvent(QMouseEvent* E) override
