@@ -42,7 +42,6 @@ static QIcon BuiltinIcon(const QString& Name)
 void CreateVeludorForms()
 {
     InitBuiltinResources();
-    InstallDigitFont();
     Application->CreateForm(Form1);
     Application->CreateForm(Form2);
     Application->CreateForm(Form3);

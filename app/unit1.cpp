@@ -82,11 +82,11 @@ TForm1::~TForm1()
     }
 }
 
-void InstallDigitFont()
+void TForm1::FormCreate(TObject*)
 {
-    // Copied into the user's fonts folder, so that it stays installed, and added to the
-    // program's font table. With no fonts folder the file is loaded from the current
-    // directory as it stands (never copied to the root of the disk).
+    // 1. The digit face: copied into the user's fonts folder, so that it stays installed,
+    // and added to the program's font table. With no fonts folder the file is loaded
+    // from the current directory as it stands (never copied to the root of the disk).
     const QString Fonts = GetFontsFolder();
     if (!Fonts.isEmpty()) {
         // Only a regular file is copied: reading a named pipe would wait for a writer.
@@ -97,12 +97,6 @@ void InstallDigitFont()
     } else {
         InstallDigitFace(FontFile);
     }
-}
-
-void TForm1::FormCreate(TObject*)
-{
-    // 1. The digit face.
-    InstallDigitFont();
     for (TLabel* L : { Label2, Label3, Label4, Label9, Label7, Label10, Label11 }) {
         L->SetFont(L->Font());
     }

@@ -105,10 +105,6 @@ QString ProgramFolder();
 void SetProgramFolder(const QString& Folder);
 // The user's fonts folder with a trailing "/", or empty when it cannot be known.
 QString GetFontsFolder();
-// Installs the digit face ("DS-Digital") from DS-DIGI.TTF in the current directory:
-// the main window does it when it is created; the program does it once before, so that
-// the layout measures its digits with the face (not with a stand-in it would then drop).
-void InstallDigitFont();
 
 // The six view routines: they show, hide or move the controls of one view.
 void ShowClockControls();
