@@ -210,7 +210,9 @@ void TWinControl::CreateShownChildren()
 {
     const auto Children = FControls; // a widget's creation may run a handler
     for (TControl* C : Children) {
-        C->SettleSize();
+        if (C->FVisible) {
+            C->SettleSize();
+        }
         C->CreateWidgetIfShown();
         if (auto* W = dynamic_cast<TWinControl*>(C); W && W->FWidget && W->FVisible) {
             W->CreateShownChildren();

@@ -92,7 +92,7 @@ protected:
     // state and connect to it.
     virtual void InitWidget() { }
     // A control that takes its size from its content lazily settles it here: before
-    // its size is read, and when its parent is shown.
+    // its size is read, and when it shows (visible, on a parent shown).
     virtual void SettleSize() const { }
     void ParentDestroyed();
     virtual void FontChanged();

@@ -68,9 +68,16 @@ void TLabel::CaptionChanged()
     Invalidate();
 }
 
+void TLabel::SetVisible(bool Value)
+{
+    TGraphicControl::SetVisible(Value);
+    Measure();
+}
+
 void TLabel::Measure()
 {
-    if (FFontPrepared || (FParent && FParent->WidgetCreated() && FParent->Widget()->isVisible())) {
+    if (FFontPrepared
+        || (FVisible && FParent && FParent->WidgetCreated() && FParent->Widget()->isVisible())) {
         SettleSize();
     }
 }

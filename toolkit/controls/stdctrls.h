@@ -28,6 +28,8 @@ public:
     // widget paints through it.
     void DrawCaption(QPainter& Painter) const;
 
+    void SetVisible(bool Value) override;
+
 protected:
     void FontChanged() override;
     void CaptionChanged() override;
@@ -37,8 +39,8 @@ private:
     void AdjustSize();
     void PrepareFont();
     void PrepareText();
-    // Measures now where the label shows; otherwise when its size is first read or its
-    // window shown: the faces of windows a session never opens are then never loaded.
+    // Measures now where the label shows; otherwise when its size is first read or it
+    // shows: the faces of views and windows a session never opens are never loaded.
     void Measure();
     bool FAutoSize = true;
     bool FTransparent = false;
