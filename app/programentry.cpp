@@ -23,7 +23,11 @@ Q_LOGGING_CATEGORY(lcPlatform, "veludor.platform", QtWarningMsg)
 // are registered by hand.
 static void InitBuiltinResources()
 {
-    Q_INIT_RESOURCE(resources);
+    static bool Done = false;
+    if (!Done) {
+        Done = true;
+        Q_INIT_RESOURCE(resources);
+    }
 }
 
 // The program's icon, every size of it, decoded by the toolkit (Qt's reader would load

@@ -183,19 +183,10 @@ std::array<TControl*, 9> AlarmControls()
         Form1->Button1, Form1->Button2, Form1->VqTrRadioButton1, Form1->VqTrRadioButton2 };
 }
 
-// Hiding the control that has the keyboard focus would hand the focus on along the tab
-// order, to the skin list that lies outside the picture: its caret would blink unseen,
-// waking the program twice a second, and the keys typed would edit it. The window
-// itself takes the focus instead.
 template <size_t N>
 void SetVisible(const std::array<TControl*, N>& Controls, bool Visible)
 {
     for (TControl* C : Controls) {
-        if (!Visible) {
-            if (auto* W = dynamic_cast<TWinControl*>(C); W && W->Focused()) {
-                Form1->SetFocus();
-            }
-        }
         C->SetVisible(Visible);
     }
 }

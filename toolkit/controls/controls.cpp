@@ -27,10 +27,15 @@ QWidget* TControl::Widget() const
     return FWidget;
 }
 
+bool TControl::ParentShown() const
+{
+    return FParent && FParent->FWidget && FParent->FWidget->isVisible();
+}
+
 void TControl::CreateWidgetIfShown()
 {
-    if (!FWidget && FFactory && FVisible && FParent && FParent->FWidget
-        && FParent->FWidget->isVisible() && FParent->FWidget->rect().intersects(FBounds)) {
+    if (!FWidget && FFactory && FVisible && ParentShown()
+        && FParent->FWidget->rect().intersects(FBounds)) {
         CreateWidget();
     }
 }
@@ -112,6 +117,12 @@ void TControl::SetVisible(bool Value)
 {
     FVisible = Value;
     if (FWidget && FParent) {
+        // Hidden with the keyboard focus, the control leaves it with its window: Qt would
+        // hand it on along the tab order, to a control that may be out of sight (a caret
+        // blinking unseen, waking the program twice a second, keys typed into it).
+        if (!Value && FWidget->hasFocus()) {
+            FWidget->window()->setFocus(Qt::OtherFocusReason);
+        }
         FWidget->setVisible(Value);
     } else if (!FWidget) {
         CreateWidgetIfShown();

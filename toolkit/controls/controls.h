@@ -94,6 +94,8 @@ protected:
     // A control that takes its size from its content lazily settles it here: before
     // its size is read, and when it shows (visible, on a parent shown).
     virtual void SettleSize() const { }
+    // Whether the parent is shown on the screen.
+    bool ParentShown() const;
     void ParentDestroyed();
     virtual void FontChanged();
     virtual void CaptionChanged();

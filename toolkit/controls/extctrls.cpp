@@ -112,10 +112,9 @@ void TImage::Rebuild()
         // Cleared span by span rather than by a painter, which would hand a fill of this
         // size to Qt's thread pool (see PaintInBands).
         for (const QRect& R : QRegion(FFace.rect()).subtracted(FShownArea)) {
-            const QRect Span = R.intersected(FFace.rect());
-            for (int y = Span.top(); y <= Span.bottom(); ++y) {
+            for (int y = R.top(); y <= R.bottom(); ++y) {
                 auto* Line = reinterpret_cast<QRgb*>(FFace.scanLine(y));
-                std::fill(Line + Span.left(), Line + Span.left() + Span.width(), QRgb(0));
+                std::fill(Line + R.left(), Line + R.left() + R.width(), QRgb(0));
             }
         }
     }

@@ -76,8 +76,7 @@ void TLabel::SetVisible(bool Value)
 
 void TLabel::Measure()
 {
-    if (FFontPrepared
-        || (FVisible && FParent && FParent->WidgetCreated() && FParent->Widget()->isVisible())) {
+    if (FFontPrepared || (FVisible && ParentShown())) {
         SettleSize();
     }
 }

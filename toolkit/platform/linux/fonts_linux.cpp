@@ -1,16 +1,12 @@
 #include "toolkit/platform/fonts.h"
 #include "toolkit/platform/serviceslot.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QLoggingCategory>
 #include <QSaveFile>
 #include <QStandardPaths>
-
-#include <utility>
-#include <vector>
 
 Q_LOGGING_CATEGORY(lcFonts, "veludor.fonts", QtWarningMsg)
 
@@ -58,35 +54,15 @@ public:
         return Out.commit();
     }
 
-    // A file added before, unchanged since, is not added again: each addition has Qt
-    // drop its font cache and read the system's font list anew.
     QStringList AddFontResource(const QString& FileName) override
     {
-        const QFileInfo Info(FileName);
-        const TAdded Key { Info.absoluteFilePath(), Info.size(), Info.lastModified() };
-        for (const auto& [Added, Families] : FAdded) {
-            if (Added == Key) {
-                return Families;
-            }
-        }
         const int Id = QFontDatabase::addApplicationFont(FileName);
         if (Id < 0) {
             qCDebug(lcFonts) << "font not added:" << FileName;
             return {};
         }
-        const QStringList Families = QFontDatabase::applicationFontFamilies(Id);
-        FAdded.emplace_back(Key, Families);
-        return Families;
+        return QFontDatabase::applicationFontFamilies(Id);
     }
-
-private:
-    struct TAdded {
-        QString Path;
-        qint64 Size = 0;
-        QDateTime Modified;
-        bool operator==(const TAdded&) const = default;
-    };
-    std::vector<std::pair<TAdded, QStringList>> FAdded;
 };
 TUserFonts UserFonts;
 TServiceSlot<IFontService> Slot(UserFonts);
