@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QFont>
 
+#include <algorithm>
 #include <array>
 
 TForm1* Form1 = nullptr;
@@ -115,8 +116,13 @@ void TForm1::FormCreate(TObject*)
     const QRect Virtual = ScreenMetrics().VirtualScreen();
     const int W = Width();
     const int H = Height();
+    // The height the panels take from the screen stands for the space below the work
+    // area only when the work area starts at the screen's top: a panel along the top
+    // would lift the window by its height. It is given back, so the window stands 20
+    // pixels above the bottom of the work area whatever panels stand above it.
+    const int TopPanels = Work.isEmpty() ? 0 : std::max(0, Work.top() - Virtual.top());
     QRect Place(Screen.width() - W - 20,
-        Screen.height() - H - (Virtual.height() - Work.height()) - 20, W, H);
+        Screen.height() - H - (Virtual.height() - Work.height()) - 20 + TopPanels, W, H);
     // With monitors stacked or side by side the formula can leave the primary work area
     // (a negative top, say); the window then stands 20 pixels inside its bottom-right
     // corner instead, where the user will find it.

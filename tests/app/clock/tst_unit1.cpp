@@ -254,8 +254,12 @@ void TstUnit1::placement_data()
         << QSize(1920, 1080) << QRect(0, 0, 1920, 1080) << QRect(0, 0, 1920, 1040) << QPoint(1680, 920);
     QTest::newRow("no panel -> 20 pixels above the bottom edge")
         << QSize(1920, 1080) << QRect(0, 0, 1920, 1080) << QRect(0, 0, 1920, 1080) << QPoint(1680, 960);
-    QTest::newRow("panel at the top: the work area's height counts")
-        << QSize(1280, 1024) << QRect(0, 0, 1280, 1024) << QRect(0, 30, 1280, 994) << QPoint(1040, 874);
+    QTest::newRow("30-pixel panel at the top: still 20 above the bottom edge")
+        << QSize(1280, 1024) << QRect(0, 0, 1280, 1024) << QRect(0, 30, 1280, 994) << QPoint(1040, 904);
+    QTest::newRow("panels at the top (25) and the bottom (24) -> 20 above the bottom one")
+        << QSize(1920, 1080) << QRect(0, 0, 1920, 1080) << QRect(0, 25, 1920, 1031) << QPoint(1680, 936);
+    QTest::newRow("stacked, primary below with a top panel: inside the work area's corner")
+        << QSize(1920, 1080) << QRect(0, 0, 1920, 2160) << QRect(0, 1110, 1920, 1050) << QPoint(1680, 2040);
     QTest::newRow("two monitors side by side, same height")
         << QSize(1920, 1080) << QRect(0, 0, 3840, 1080) << QRect(0, 0, 1920, 1040) << QPoint(1680, 920);
     QTest::newRow("stacked monitors would give -160: inside the work area's corner instead")
