@@ -153,9 +153,21 @@ void TControl::SetFont(const TFont& Value)
     FontChanged();
 }
 
+TColor TControl::Color() const
+{
+    return FParentColor && FParent ? FParent->Color() : FColor;
+}
+
 void TControl::SetColor(TColor Value)
 {
     FColor = Value;
+    FParentColor = false;
+    Invalidate();
+}
+
+void TControl::SetParentColor(bool Value)
+{
+    FParentColor = Value;
     Invalidate();
 }
 
@@ -237,6 +249,16 @@ TWinControl::~TWinControl()
     const auto Children = FControls;
     for (TControl* C : Children) {
         C->ParentDestroyed();
+    }
+}
+
+void TWinControl::SetColor(TColor Value)
+{
+    TControl::SetColor(Value);
+    for (TControl* C : FControls) {
+        if (C->ParentColor()) {
+            C->Invalidate();
+        }
     }
 }
 

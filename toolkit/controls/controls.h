@@ -66,8 +66,12 @@ public:
     const TFont& Font() const { return FFont; }
     virtual void SetFont(const TFont& Value);
 
-    TColor Color() const { return FColor; }
+    // A control takes its parent's colour until it is given one of its own (ParentColor
+    // then turns off), as a label on a dark dialog is dark behind its text.
+    TColor Color() const;
     virtual void SetColor(TColor Value);
+    bool ParentColor() const { return FParentColor; }
+    void SetParentColor(bool Value);
 
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor Value) { FCursor = Value; }
@@ -110,6 +114,7 @@ protected:
     QString FCaption;
     TFont FFont;
     TColor FColor = clBtnFace;
+    bool FParentColor = true;
     TCursor FCursor = TCursor::crDefault;
 
 private:
@@ -129,6 +134,9 @@ public:
 
     bool Focused() const;
     void SetFocus();
+
+    // Children that follow the parent's colour repaint with it.
+    void SetColor(TColor Value) override;
 
     // Creates the widgets of the visible child controls that now show (the parent was
     // shown or grew).

@@ -384,6 +384,11 @@ void TstUnit1::aboutDialogShownOnce()
         Shown += W->isVisible() && W->windowTitle() == Form3->Caption();
     }
     QCOMPARE(Shown, 1);
+    // The labels stand on the dialog's black: their own background is black too.
+    const QImage Shot = Form3->Widget()->grab().toImage();
+    for (const TLabel* L : { Form3->Label1, Form3->Label2 }) {
+        QCOMPARE(Shot.pixelColor(L->Left(), L->Top()), QColor(Qt::black));
+    }
     Form3->Button1->Click();
     QVERIFY(!Form3->Visible());
     Form1->A1->Click();
