@@ -164,7 +164,7 @@ void TCustomForm::ApplyWindowFlags()
     }
     const bool WasVisible = FWidget->isVisible();
     FWidget->setWindowFlags(Flags);
-    if (FBorderStyle == TBorderStyle::bsDialog || FBorderStyle == TBorderStyle::bsSingle) {
+    if (FixedSize()) {
         FWidget->setFixedSize(FBounds.size());
     } else {
         FWidget->setMinimumSize(0, 0);
@@ -173,6 +173,14 @@ void TCustomForm::ApplyWindowFlags()
     if (WasVisible) {
         FWidget->show();
     }
+}
+
+bool TCustomForm::FixedSize() const
+{
+    // Only a sizeable border lets the user resize a window. A window without a border
+    // says so too (its minimum size is its maximum): tiling window managers then float
+    // it at its own size instead of stretching it over the screen.
+    return FBorderStyle != TBorderStyle::bsSizeable;
 }
 
 void TCustomForm::SetBorderStyle(TBorderStyle Value)
@@ -213,7 +221,7 @@ QSize TCustomForm::OuterSize() const
 void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
     FBounds = QRect(ALeft, ATop, std::max(0, AWidth), std::max(0, AHeight));
-    if (FBorderStyle == TBorderStyle::bsDialog || FBorderStyle == TBorderStyle::bsSingle) {
+    if (FixedSize()) {
         FWidget->setFixedSize(FBounds.size());
     } else {
         FWidget->resize(FBounds.size());

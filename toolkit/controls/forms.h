@@ -78,6 +78,7 @@ protected:
 private:
     friend class TFormWidget;
     void ApplyWindowFlags();
+    bool FixedSize() const;
     void CentreOnScreen();
     bool CloseRequested(); // true when the window may close
 

@@ -15,8 +15,9 @@ public:
     // stays down, from PressPoint (the press, in screen coordinates). False where no
     // window manager takes such requests; the caller then moves the window itself.
     virtual bool StartSystemMove(QWidget* TopLevel, const QPoint& PressPoint) = 0;
-    // True where the windowing system cuts a window to its shape (X11): nothing outside
-    // the shape shows, so a shaped window need not be see-through.
+    // True where the windowing system cuts a window to its shape (X11 with no
+    // compositing manager): nothing outside the shape shows, so a shaped window need not
+    // be see-through.
     virtual bool CutsToShape() const = 0;
 };
 

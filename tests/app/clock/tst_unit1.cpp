@@ -278,6 +278,9 @@ void TstUnit1::placement()
     Start();
     QVERIFY(FErrors->Texts.isEmpty());
     QCOMPARE(QPoint(Form1->Left(), Form1->Top()), expected);
+    // One size, so that tiling window managers float the clock rather than stretch it.
+    QCOMPARE(Form1->Widget()->minimumSize(), QSize(220, 100));
+    QCOMPARE(Form1->Widget()->maximumSize(), QSize(220, 100));
 }
 
 void TstUnit1::firstTimeDisplay()

@@ -141,7 +141,22 @@ public:
         return true;
     }
 
-    bool CutsToShape() const override { return X11::Connection() != nullptr; }
+    bool CutsToShape() const override
+    {
+        // A compositing manager may draw a window's whole rectangle whatever its X shape
+        // (sway's Xwayland shows the cut-away as black): where one runs, the window is
+        // see-through as well, and the shape still takes the mouse. Where none runs, the
+        // X server itself cuts the window.
+        xcb_connection_t* C = X11::Connection();
+        if (!C) {
+            return false;
+        }
+        xcb_get_selection_owner_reply_t* Owner = xcb_get_selection_owner_reply(
+            C, xcb_get_selection_owner(C, X11::Atom(C, "_NET_WM_CM_S0")), nullptr);
+        const bool Compositing = Owner && Owner->owner != XCB_NONE;
+        std::free(Owner);
+        return !Compositing;
+    }
 
 private:
     // Qt's screen coordinates scale a screen by its pixel ratio about the screen's origin.
