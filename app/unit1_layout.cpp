@@ -198,10 +198,15 @@ void TForm1::LayoutServices()
     Timer1 = new TTimer(this);
     Timer1->SetName(QStringLiteral("Timer1"));
     Timer1->OnTimer = [this](TObject* S) { Timer1Timer(S); };
+    // The clock tick and the alarm watch come just after each second of the local clock,
+    // in this order and in one wake-up: the face changes with the time, and the watch
+    // sees the new minute in the tick that shows it.
+    Timer1->SetAlignedToSecond(true);
     Timer2 = new TTimer(this);
     Timer2->SetName(QStringLiteral("Timer2"));
     Timer2->SetEnabled(false);
     Timer2->OnTimer = [this](TObject* S) { Timer2Timer(S); };
+    Timer2->SetAlignedToSecond(true);
 
     OpenDialog1 = new TOpenDialog(this);
     OpenDialog1->SetName(QStringLiteral("OpenDialog1"));

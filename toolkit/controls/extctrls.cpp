@@ -1,6 +1,7 @@
 #include "toolkit/controls/extctrls.h"
 
 #include "toolkit/controls/forms.h"
+#include "toolkit/controls/secondbeat.h"
 
 #include <algorithm>
 
@@ -131,7 +132,29 @@ TTimer::TTimer(TComponent* AOwner)
 
 TTimer::~TTimer()
 {
+    if (FAlignedToSecond) {
+        TSecondBeat::Leave(this);
+    }
     delete FTimer;
+}
+
+void TTimer::SetAlignedToSecond(bool Value)
+{
+    if (Value == FAlignedToSecond) {
+        return;
+    }
+    FAlignedToSecond = Value;
+    if (Value) {
+        TSecondBeat::Join(this);
+    } else {
+        TSecondBeat::Leave(this);
+    }
+    Update();
+}
+
+bool TTimer::Ticking() const
+{
+    return FEnabled && FInterval > 0 && !IsLoading() && !IsDesigning();
 }
 
 void TTimer::SetInterval(int Value)
@@ -159,8 +182,11 @@ void TTimer::Loaded()
 
 void TTimer::Update()
 {
+    if (FAlignedToSecond) {
+        TSecondBeat::Changed();
+    }
     // A stored timer starts once its form is loaded; an interval of 0 gives no ticks.
-    if (FEnabled && FInterval > 0 && !IsLoading() && !IsDesigning()) {
+    if (Ticking() && !TicksOnBeat()) {
         // Whole-second timers share the second's beat: the clock tick and the alarm watch
         // then wake the program once a second, not twice.
         FTimer->setTimerType(FInterval % 1000 == 0 ? Qt::VeryCoarseTimer : Qt::CoarseTimer);

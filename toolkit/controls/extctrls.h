@@ -54,6 +54,11 @@ private:
 
 // Ticks on the window thread every Interval milliseconds while Enabled. Changing the
 // interval or Enabled restarts the count. Each tick runs OnTimer through the error box.
+//
+// A timer aligned to the second with an interval of 1000 ms ticks just after each second
+// of the local clock instead (the first tick at the next boundary), sharing one wake-up
+// with every other such timer (see TSecondBeat): a clock's face then changes with the
+// second, not some fixed part of a second after it.
 class TTimer : public TComponent {
 public:
     explicit TTimer(TComponent* AOwner);
@@ -63,6 +68,12 @@ public:
     void SetInterval(int Value);
     bool Enabled() const { return FEnabled; }
     void SetEnabled(bool Value);
+    bool AlignedToSecond() const { return FAlignedToSecond; }
+    void SetAlignedToSecond(bool Value);
+    // Whether the timer ticks now (enabled, with an interval, not loading), and whether
+    // it does so on the second beat.
+    bool Ticking() const;
+    bool TicksOnBeat() const { return FAlignedToSecond && FInterval == 1000 && Ticking(); }
     TNotifyEvent OnTimer;
     // Runs one tick now, as the timer would (tests drive timers this way).
     void Tick();
@@ -73,4 +84,5 @@ private:
     QTimer* FTimer;
     int FInterval = 1000;
     bool FEnabled = true;
+    bool FAlignedToSecond = false;
 };

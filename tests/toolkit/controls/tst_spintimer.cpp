@@ -1,10 +1,14 @@
 // The spin box and the timer on their real Qt widgets and timers: the spin box clamps
 // its value when it loses the keyboard focus and drops refused keys, Enter among them,
 // with the default beep; a stored timer starts only once its form is loaded, starts its
-// count again when its interval or enabled flag changes, and never ticks at interval 0.
+// count again when its interval or enabled flag changes, and never ticks at interval 0;
+// timers aligned to the second tick together just after each second of the clock source,
+// whatever the wall clock did since the last wake-up.
+#include "tests/fakes/fakeclock.h"
 #include "tests/fakes/recordingaudio.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/forms.h"
+#include "toolkit/controls/secondbeat.h"
 #include "toolkit/controls/spin.h"
 #include "toolkit/controls/stdctrls.h"
 
@@ -21,6 +25,8 @@ private slots:
     void spinBoxKeysAndFocus();
     void timerTicks_data();
     void timerTicks();
+    void timerFollowsSeconds_data();
+    void timerFollowsSeconds();
 
 private:
     std::unique_ptr<TApplication> FApp;
@@ -151,6 +157,46 @@ void tst_SpinTimer::timerTicks()
     QTRY_VERIFY_WITH_TIMEOUT(!Ticks.isEmpty(), 5000);
     const qint64 Interval = Case == QLatin1String("interval") ? 400 : 300;
     QVERIFY2(Ticks.first() >= Interval * 9 / 10, qPrintable(QString::number(Ticks.first())));
+}
+
+void tst_SpinTimer::timerFollowsSeconds_data()
+{
+    const QDate Day(2026, 12, 7);
+    QTest::addColumn<QDateTime>("Wake");
+    QTest::addColumn<QString>("Ticks");
+    QTest::addColumn<int>("Next");
+    // Armed at 07:04:58.250: 751 ms, to 07:04:59.001.
+    QTest::newRow("on time: both tick, in order, and wait a second")
+        << QDateTime(Day, QTime(7, 4, 59, 1)) << "12" << 1000;
+    QTest::newRow("4 ms early: no tick, waits for the boundary")
+        << QDateTime(Day, QTime(7, 4, 58, 996)) << "" << 5;
+    QTest::newRow("clock set back 10 min: ticks, then finds the boundary")
+        << QDateTime(Day, QTime(6, 54, 59, 400)) << "12" << 601;
+    QTest::newRow("clock set forward 1 h") << QDateTime(Day, QTime(8, 4, 59, 730)) << "12" << 271;
+    QTest::newRow("time zone changed to UTC+5:30")
+        << QDateTime(Day, QTime(11, 34, 59, 3), Qt::OffsetFromUTC, 19800) << "12" << 998;
+}
+
+void tst_SpinTimer::timerFollowsSeconds()
+{
+    QFETCH(QDateTime, Wake);
+    QFETCH(QString, Ticks);
+    QFETCH(int, Next);
+    TFakeClock Clock(QDateTime(QDate(2026, 12, 7), QTime(7, 4, 58, 250)));
+    TForm Form(nullptr);
+    QString Log;
+    auto* Plain = new TTimer(&Form); // keeps its own count, off the beat
+    Plain->OnTimer = [&](TObject*) { Log += QLatin1Char('p'); };
+    for (const QChar Name : { QLatin1Char('1'), QLatin1Char('2') }) {
+        auto* Timer = new TTimer(&Form);
+        Timer->OnTimer = [&Log, Name](TObject*) { Log += Name; };
+        Timer->SetAlignedToSecond(true);
+    }
+    QCOMPARE(TSecondBeat::ArmedDelay(), 751);
+    Clock.Set(Wake);
+    TSecondBeat::WakeNow();
+    QCOMPARE(Log, Ticks);
+    QCOMPARE(TSecondBeat::ArmedDelay(), Next);
 }
 
 QTEST_MAIN(tst_SpinTimer)

@@ -1,0 +1,126 @@
+#include "toolkit/controls/secondbeat.h"
+
+#include "toolkit/controls/extctrls.h"
+#include "toolkit/platform/clocksource.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+// Where the beat aims: this long after the boundary, so that a timer that rounds its
+// deadline to the millisecond does not wake before it.
+constexpr int AfterBoundaryMs = 1;
+// A wake-up this close before a boundary belongs to it.
+constexpr int EarlyMs = 10;
+
+TSecondBeat* Beat = nullptr;
+}
+
+TSecondBeat::TSecondBeat()
+    : FTimer(new QTimer)
+{
+    // Precise: Qt's coarse timers may fire up to 5 % of the wait away from its end.
+    FTimer->setTimerType(Qt::PreciseTimer);
+    FTimer->setSingleShot(true);
+    QObject::connect(FTimer, &QTimer::timeout, FTimer, [this] { Wake(); });
+}
+
+TSecondBeat::~TSecondBeat()
+{
+    delete FTimer;
+}
+
+void TSecondBeat::Join(TTimer* Timer)
+{
+    if (!Beat) {
+        Beat = new TSecondBeat;
+    }
+    Beat->FTimers.push_back(Timer);
+    Beat->Arm();
+}
+
+void TSecondBeat::Leave(TTimer* Timer)
+{
+    if (!Beat) {
+        return;
+    }
+    std::erase(Beat->FTimers, Timer);
+    if (Beat->FTimers.empty()) {
+        delete Beat;
+        Beat = nullptr;
+    } else {
+        Beat->Arm();
+    }
+}
+
+void TSecondBeat::Changed()
+{
+    if (Beat) {
+        Beat->Arm();
+    }
+}
+
+int TSecondBeat::DelayAfter(const QDateTime& Now)
+{
+    const int Ms = Now.time().msec();
+    return 1000 - Ms + AfterBoundaryMs;
+}
+
+bool TSecondBeat::TicksAt(const QDateTime& Now)
+{
+    return Now.time().msec() < 1000 - EarlyMs;
+}
+
+int TSecondBeat::ArmedDelay()
+{
+    return Beat ? Beat->FArmed : -1;
+}
+
+void TSecondBeat::WakeNow()
+{
+    if (Beat) {
+        Beat->Wake();
+    }
+}
+
+void TSecondBeat::Arm()
+{
+    const bool Wanted = std::any_of(
+        FTimers.begin(), FTimers.end(), [](const TTimer* T) { return T->TicksOnBeat(); });
+    if (!Wanted) {
+        FTimer->stop();
+        FArmed = -1;
+        return;
+    }
+    // An enabled timer that joins a running beat ticks with it, at the next boundary.
+    if (FArmed < 0 && !FWaking) {
+        FArmed = DelayAfter(ClockSource().Now());
+        FTimer->start(FArmed);
+    }
+}
+
+void TSecondBeat::Wake()
+{
+    // The beat is armed again once every handler has returned: one that opens an error
+    // box runs a nested event loop, where the next second must not tick it again.
+    FArmed = -1;
+    FWaking = true;
+    if (TicksAt(ClockSource().Now())) {
+        // A handler may enable, disable or destroy timers (and the beat with the last):
+        // each is looked up again before it ticks.
+        const std::vector<TTimer*> Timers = FTimers;
+        for (TTimer* T : Timers) {
+            if (Beat != this) {
+                return;
+            }
+            if (std::find(FTimers.begin(), FTimers.end(), T) != FTimers.end() && T->TicksOnBeat()) {
+                T->Tick();
+            }
+        }
+    }
+    if (Beat == this) {
+        FWaking = false;
+        Arm();
+    }
+}
