@@ -6,13 +6,18 @@ a test fails. mutter and KWin start Xwayland and choose its display themselves; 
 child script of theirs writes the environment they give their session (WAYLAND_DISPLAY,
 DISPLAY, XAUTHORITY) into a file, from which client_env() hands it on. weston runs
 without X on a socket named here, and takes screenshots with weston-screenshooter.
+sway refuses to run as root: under root it runs as a system user made for the tests
+(veludor-sway, added the first time), and so do the clients given user=sway.user and
+its tools (swaymsg, grim); an exec line of its configuration writes the session file.
 
     with compositors.Mutter() as mutter:
         env = mutter.client_env()     # for the program under test
         x = mutter.x_display()        # python-xlib on its Xwayland
 """
 import glob
+import json
 import os
+import pwd
 import shutil
 import signal
 import subprocess
@@ -20,6 +25,8 @@ import tempfile
 import time
 
 from Xlib import display as xdisplay
+
+from desktop import as_user
 
 WIDTH, HEIGHT = 1920, 1080
 
@@ -35,14 +42,32 @@ def missing(*programs):
     return [p for p in programs if not shutil.which(p)]
 
 
+def unprivileged_user(name="veludor-sway"):
+    """(uid, gid) of a system user without a home, made if missing, when the tests run
+    as root; None otherwise (the tests' own user is unprivileged already)."""
+    if os.getuid() != 0:
+        return None
+    try:
+        entry = pwd.getpwnam(name)
+    except KeyError:
+        subprocess.run(["useradd", "--system", "--no-create-home", "--shell",
+                        "/usr/sbin/nologin", name], check=True, capture_output=True)
+        entry = pwd.getpwnam(name)
+    return entry.pw_uid, entry.pw_gid
+
+
 class Compositor:
     name = "compositor"
     programs = ()
+    user = None  # (uid, gid) to run as, for compositors that refuse root
 
     def __init__(self):
         self.dir = tempfile.mkdtemp(prefix="veludor-%s-" % self.name)
         self.runtime = os.path.join(self.dir, "runtime")
         os.mkdir(self.runtime, 0o700)
+        if self.user:
+            for folder in (self.dir, self.runtime):
+                os.chown(folder, *self.user)
         self.proc = None
         self.session = {}
         self._x = None
@@ -63,7 +88,8 @@ class Compositor:
         env["XDG_RUNTIME_DIR"] = self.runtime
         env.update(self.extra_env())
         self.log = open(os.path.join(self.dir, self.name + ".log"), "w")
-        self.proc = subprocess.Popen(["dbus-run-session", "--"] + self.command(), env=env,
+        self.proc = subprocess.Popen(as_user(self.user) + ["dbus-run-session", "--"]
+                                     + self.command(), env=env,
                                      cwd=self.dir, stdout=self.log, stderr=subprocess.STDOUT,
                                      start_new_session=True)
         try:
@@ -238,3 +264,55 @@ class Weston(Compositor):
         if not files:
             raise RuntimeError("weston-screenshooter wrote no file")
         return files[0]
+
+
+class Sway(Compositor):
+    """wlroots' tiling compositor with Xwayland, headless and drawn in software (no GPU),
+    on a plain background and without a bar. Its exec lines run in a session of their own,
+    outside the group that stop() ends, so the one here writes the environment and ends."""
+    name = "sway"
+    programs = ("sway", "swaymsg", "swaybg", "grim", "Xwayland", "dbus-run-session", "setpriv")
+    BACKGROUND = (0x33, 0x66, 0x99)
+
+    def __init__(self):
+        self.user = unprivileged_user()
+        super().__init__()
+
+    def command(self):
+        config = os.path.join(self.dir, "config")
+        with open(config, "w") as f:
+            f.write("output HEADLESS-1 resolution %dx%d bg #%02x%02x%02x solid_color\n"
+                    % ((WIDTH, HEIGHT) + self.BACKGROUND))
+            f.write("xwayland enable\nexec env > {0}.tmp && mv {0}.tmp {0}\n".format(self.env_file))
+        return ["sway", "--config", config]
+
+    def extra_env(self):
+        return {"HOME": self.dir, "WLR_BACKENDS": "headless", "WLR_LIBINPUT_NO_DEVICES": "1",
+                "WLR_RENDERER": "pixman"}
+
+    def run(self, *command):
+        """A tool's standard output, run as the compositor's user in its session."""
+        env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, **{
+            k: self.session[k] for k in ("WAYLAND_DISPLAY", "SWAYSOCK")})
+        return subprocess.run(as_user(self.user) + list(command), env=env, check=True,
+                              capture_output=True, timeout=20).stdout
+
+    def view(self, pid):
+        """The window of process pid as sway lays it out, with "floating" true when it is
+        among its workspace's floating windows; None while there is none."""
+        def walk(node, floating):
+            if node.get("pid") == pid:
+                return dict(node, floating=floating)
+            for key in ("nodes", "floating_nodes"):
+                for child in node.get(key, []):
+                    found = walk(child, floating or key == "floating_nodes")
+                    if found:
+                        return found
+            return None
+        return walk(json.loads(self.run("swaymsg", "--raw", "--type", "get_tree")), False)
+
+    def screenshot(self, path):
+        """The whole output as a PNG file at path."""
+        with open(path, "wb") as f:
+            f.write(self.run("grim", "-"))
+        return path

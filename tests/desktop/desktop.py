@@ -51,6 +51,14 @@ def xdotool(*args):
                           text=True).stdout
 
 
+def as_user(user):
+    """The command prefix that runs a program as user, a (uid, gid) pair; none for None.
+    setpriv replaces itself with the program, whose process id is then the child's."""
+    if user is None:
+        return []
+    return ["setpriv", "--reuid=%d" % user[0], "--regid=%d" % user[1], "--clear-groups"]
+
+
 def private_user(folder):
     """A fresh home under folder and the environment of a user living there: private
     XDG folders, sound to a file through SDL's disk driver, the X11 platform, and no
@@ -79,12 +87,16 @@ def private_user(folder):
 class Clock:
     """The program started in a private copy of its run folder."""
 
-    def __init__(self, settings=None, skins=None, env=None, keep_font=True, x=None):
+    def __init__(self, settings=None, skins=None, env=None, keep_font=True, x=None, user=None):
         """env adds to (a value of None: removes from) the private user's environment;
-        x is the X connection to inspect the windows through (by default, DISPLAY's)."""
+        x is the X connection to inspect the windows through (by default, DISPLAY's);
+        user, a (uid, gid) pair, runs the program as that user, who then owns the
+        folders and a copy of the run folder (links would hand it the build's files)."""
         self.dir = tempfile.mkdtemp(prefix="veludor-desktop-")
         self.folder = os.path.join(self.dir, "run")
-        shutil.copytree(RUN_DIR, self.folder, copy_function=self._link_or_copy)
+        self.user = user
+        shutil.copytree(RUN_DIR, self.folder,
+                        copy_function=shutil.copy2 if user else self._link_or_copy)
         if not keep_font:
             os.remove(os.path.join(self.folder, "DS-DIGI.TTF"))
         if skins is not None:
@@ -99,6 +111,10 @@ class Clock:
         if env:
             self.env.update(env)
             self.env = {k: v for k, v in self.env.items() if v is not None}
+        if user:
+            for top, folders, files in os.walk(self.dir):
+                for name in [top] + [os.path.join(top, n) for n in files]:
+                    os.chown(name, *user)
         self.proc = None
         self._x = x
 
@@ -127,7 +143,8 @@ class Clock:
         if getattr(self, "log", None):
             self.log.close()
         self.log = open(os.path.join(self.dir, "program.log"), "w")
-        self.proc = subprocess.Popen([os.path.join(self.folder, "veludor")], cwd=self.folder,
+        self.proc = subprocess.Popen(as_user(self.user) + [os.path.join(self.folder, "veludor")],
+                                     cwd=self.folder,
                                      env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
         return self
 

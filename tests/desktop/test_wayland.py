@@ -5,8 +5,12 @@
   shape and stays off the task list.
 - weston runs Wayland alone: the clock starts natively on Wayland, and around its panel
   the screenshot shows the desktop, not the picture's white surround.
-weston headless has no input device and no protocol for a test to inject one, so the
-right-click menu is not opened there.
+- sway tiles every window that may change size over the whole screen: the clock, of one
+  size, floats at 220 x 100 there, under Xwayland and natively, and nothing but the
+  picture's outline shows (its Xwayland draws an X window's whole rectangle whatever the
+  shape, so the cut-away must be see-through; the skin list below the picture never shows).
+weston and sway headless have no input device and no protocol for a test to inject one,
+so the right-click menu is not opened there.
 """
 import os
 import sys
@@ -42,6 +46,22 @@ def platform_of(clock):
             if "windowing platform" in line:
                 return line.split('"')[1]
     return None
+
+
+def drawn_box(width, raw, background):
+    """(left, top, width, height) around every pixel of a screenshot that is not the
+    background, or None where there is none."""
+    xs, ys = [], []
+    height = len(raw) // (width * 3)
+    for y in range(height):
+        row = raw[y * width * 3:(y + 1) * width * 3]
+        if row.count(bytes(background)) == width:
+            continue
+        ys.append(y)
+        xs += [x for x in range(width) if pixel_at(raw, width, x, y) != background]
+    if not ys:
+        return None
+    return min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1
 
 
 def shape_pixels(rects):
@@ -122,16 +142,8 @@ class WestonRow(unittest.TestCase):
                     corners = [(0, 0), (w - 1, 0), (0, h - 1), (w - 1, h - 1)]
                     if any(pixel_at(raw, w, x, y) != background for x, y in corners):
                         return None  # the desktop is not drawn yet
-                    xs, ys = [], []
-                    for y in range(h):
-                        row = raw[y * w * 3:(y + 1) * w * 3]
-                        if row.count(bytes(background)) == w:
-                            continue
-                        ys.append(y)
-                        xs += [x for x in range(w) if pixel_at(raw, w, x, y) != background]
-                    if not ys:
-                        return None
-                    return w, raw, (min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1)
+                    box = drawn_box(w, raw, background)
+                    return box and (w, raw, box)
                 width, raw, box = wait_for(drawn, what="the clock on the screen")
 
                 # Only the picture's opaque part differs from the desktop: a white (or any)
@@ -153,6 +165,59 @@ class WestonRow(unittest.TestCase):
                             wrong.append(((x, y), got, expected))
                 self.assertEqual(wrong[:5], [], "%d pixels differ" % len(wrong))
         print("weston row: %.1f s" % (time.monotonic() - started), flush=True)
+
+
+class SwayRows(unittest.TestCase):
+    """The clock under sway, as an X11 client of its Xwayland and natively."""
+
+    def test_floating_and_cut_to_outline(self):
+        lacking = compositors.missing(*compositors.Sway.programs)
+        if lacking:
+            self.skipTest("not installed: " + ", ".join(lacking))
+        opaque = opaque_pixels(BUILTIN)
+        inside = [(x, y) for (x, y) in opaque if label_free(x, y)]
+        cut = [(x, y) for y in range(SIZE[1]) for x in range(SIZE[0]) if (x, y) not in opaque]
+        corner = (min(p[0] for p in opaque), min(p[1] for p in opaque))
+        extent = (max(p[0] for p in opaque) - corner[0] + 1,
+                  max(p[1] for p in opaque) - corner[1] + 1)
+        _, _, skin = picture_pixels(SKIN)
+        background = compositors.Sway.BACKGROUND
+        for platform, choice in (("xcb", {}), ("wayland", {"QT_QPA_PLATFORM": "wayland"})):
+            started = time.monotonic()
+            with self.subTest(platform), compositors.Sway() as sway:
+                env = dict(sway.client_env(), **LOGGING, **choice)
+                with Clock(env=env, user=sway.user) as clock:
+                    self.assertEqual(wait_for(lambda: platform_of(clock), what="platform line"),
+                                     platform)
+                    wait_for(lambda: sway.view(clock.proc.pid), what="the window in sway")
+                    shot, seen = os.path.join(clock.dir, "screen.png"), []
+
+                    def drawn():
+                        """Whether the panel's outline shows in the skin where the window's
+                        content is; sway's layout and the screen read afresh each time."""
+                        view = sway.view(clock.proc.pid)
+                        rect, inner = view["rect"], view["window_rect"]
+                        left, top = rect["x"] + inner["x"], rect["y"] + inner["y"]
+                        width, _, raw = picture_pixels(sway.screenshot(shot))
+                        seen[:] = view, left, top, width, raw
+                        return all(pixel_at(raw, width, left + x, top + y)
+                                   == pixel_at(skin, SIZE[0], x, y) for x, y in inside)
+                    try:
+                        wait_for(drawn, what="the clock's panel on the screen")
+                    except AssertionError:
+                        pass  # the rows below tell what the screen shows instead
+                    view, left, top, width, raw = seen
+                    with self.subTest(platform, row="floating at its size"):
+                        self.assertTrue(view["floating"], "tiled at %(rect)s" % view)
+                        self.assertEqual((view["rect"]["width"], view["rect"]["height"]), SIZE)
+                    with self.subTest(platform, row="the cut-away shows the desktop"):
+                        wrong = [(p, pixel_at(raw, width, left + p[0], top + p[1])) for p in cut
+                                 if pixel_at(raw, width, left + p[0], top + p[1]) != background]
+                        self.assertEqual(wrong[:5], [], "%d of %d pixels" % (len(wrong), len(cut)))
+                    with self.subTest(platform, row="nothing but the picture shows"):
+                        self.assertEqual(drawn_box(width, raw, background),
+                                         (left + corner[0], top + corner[1]) + extent)
+            print("sway %s row: %.1f s" % (platform, time.monotonic() - started), flush=True)
 
 
 if __name__ == "__main__":
