@@ -82,7 +82,8 @@ class BusConnection:
                          "GetConnectionUnixProcessID", "s", (name,))[0]
 
     def close(self):
-        self.connection.close_sync(None)
+        if not self.connection.is_closed():  # as it is once the bus daemon went
+            self.connection.close_sync(None)
 
 
 class SessionBus(BusConnection):
