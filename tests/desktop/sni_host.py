@@ -1,6 +1,7 @@
 """A private session bus and a StatusNotifierWatcher of our own, for the tray tests.
 
     bus = SessionBus()                 # dbus-daemon on a socket in a temporary folder
+    BusConnection(address)             # the same calls on a bus that others started
     watcher = Watcher(bus)             # org.kde.StatusNotifierWatcher, in a child process
     bus.env                            # DBUS_SESSION_BUS_ADDRESS for the program
     watcher.items()                    # the registered items ("name" or "name/path")
@@ -48,19 +49,13 @@ WATCHER_XML = """
 """
 
 
-class SessionBus:
-    """A dbus-daemon of its own with the session configuration, on a socket in a
-    temporary folder; nothing of the machine's own bus is used."""
+class BusConnection:
+    """A connection of the test's own to the bus at address."""
 
-    def __init__(self):
-        self.dir = tempfile.mkdtemp(prefix="veludor-bus-")
-        self.address = "unix:path=" + os.path.join(self.dir, "bus")
-        self.proc = subprocess.Popen(
-            ["dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + self.address,
-             "--print-address"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.proc.stdout.readline()  # printed once it listens
+    def __init__(self, address):
+        self.address = address
         self.connection = Gio.DBusConnection.new_for_address_sync(
-            self.address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
+            address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
             | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
 
     @property
@@ -81,8 +76,31 @@ class SessionBus:
         return self.call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
                          "NameHasOwner", "s", (name,))[0]
 
+    def pid_of(self, name):
+        """The process that owns a bus name."""
+        return self.call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                         "GetConnectionUnixProcessID", "s", (name,))[0]
+
+    def close(self):
+        if not self.connection.is_closed():  # as it is once the bus daemon went
+            self.connection.close_sync(None)
+
+
+class SessionBus(BusConnection):
+    """A dbus-daemon of its own with the session configuration, on a socket in a
+    temporary folder; nothing of the machine's own bus is used."""
+
+    def __init__(self):
+        self.dir = tempfile.mkdtemp(prefix="veludor-bus-")
+        address = "unix:path=" + os.path.join(self.dir, "bus")
+        self.proc = subprocess.Popen(
+            ["dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + address,
+             "--print-address"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.proc.stdout.readline()  # printed once it listens
+        super().__init__(address)
+
     def stop(self):
-        self.connection.close_sync(None)
+        self.close()
         self.proc.terminate()
         self.proc.wait(10)
         self.proc.stdout.close()

@@ -119,14 +119,12 @@ TStatusNotifierItem::TStatusNotifierItem(TClick Click, QObject* Parent)
         = new TDBusMenuExporter([this] { return FMenuProvider ? FMenuProvider() : nullptr; }, this);
     FBus.registerObject(ItemPath, this, QDBusConnection::ExportAllContents);
     FBus.registerObject(MenuPath, FMenu, QDBusConnection::ExportAllContents);
-    const QString Name = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
-                             .arg(QCoreApplication::applicationPid())
-                             .arg(FConnectionName.section(QLatin1Char('-'), -1));
-    if (FBus.registerService(Name)) {
-        FService = Name;
-    } else {
-        FService = FBus.baseService(); // hosts accept the unique name as well
-    }
+    // The connection's unique name, not a well-known org.kde.StatusNotifierItem-<pid>-<n>:
+    // GNOME's AppIndicator extension watches a well-known name it is given, and when the
+    // watch's first report comes after it has read our properties it clears Id and Menu
+    // and then drops the item (about 3 starts in 10). A unique name it does not watch;
+    // every watcher accepts one, and it goes away with the connection.
+    FService = FBus.baseService();
     auto* Watcher = new QDBusServiceWatcher(
         WatcherService, FBus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(Watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
@@ -144,9 +142,6 @@ TStatusNotifierItem::~TStatusNotifierItem()
     if (FBus.isConnected()) {
         FBus.unregisterObject(MenuPath);
         FBus.unregisterObject(ItemPath);
-        if (FService != FBus.baseService()) {
-            FBus.unregisterService(FService);
-        }
     }
     QDBusConnection::disconnectFromBus(FConnectionName);
 }

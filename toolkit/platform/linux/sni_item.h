@@ -42,11 +42,11 @@ TSniPixmapList SniPixmaps(const QIcon& Icon);
 // One icon of ours in a StatusNotifierItem host (org.kde.StatusNotifierItem), with its
 // menu exported as com.canonical.dbusmenu at /MenuBar.
 //
-// Each item has a session-bus connection of its own, on which it owns the name
-// org.kde.StatusNotifierItem-<pid>-<number> and serves /StatusNotifierItem. It registers
-// that name with org.kde.StatusNotifierWatcher at once and again whenever the watcher's
-// owner changes, so a host that starts (or restarts) after us still gets the icon.
-// Destroying the item drops the name, which takes the icon out of the hosts.
+// Each item has a session-bus connection of its own, on which it serves
+// /StatusNotifierItem. It registers the connection's unique name with
+// org.kde.StatusNotifierWatcher at once and again whenever the watcher's owner changes,
+// so a host that starts (or restarts) after us still gets the icon. Destroying the item
+// closes the connection, whose name going away takes the icon out of the hosts.
 class TStatusNotifierItem : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierItem")
@@ -76,7 +76,7 @@ public:
     explicit TStatusNotifierItem(TClick Click, QObject* Parent = nullptr);
     ~TStatusNotifierItem() override;
 
-    // The name the item owns; empty when there is no session bus.
+    // The bus name the item is registered under; empty when there is no session bus.
     QString Service() const { return FService; }
     void SetTitle(const QString& Value);
     void SetIcon(const QIcon& Value);
