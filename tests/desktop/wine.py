@@ -6,8 +6,8 @@ _NET_WM_PID the process, whose id is that of the wine64 process started for it.
 
   - One WINEPREFIX per cache folder (the caller passes one in its build tree): the first
     session makes it with `wineboot -i` (8 to 10 s, 0.7 GB), every later one, in the same
-    test run or a later one, reuses it. Its name holds Wine's version and the DLL
-    overrides, so a Wine upgrade makes a new one. Wine links the prefix's Desktop and
+    test run or a later one, reuses it. Its name holds Wine's version, the DLL overrides
+    and the set-up, so a Wine upgrade makes a new one (and removes the old). Wine links the prefix's Desktop and
     Documents folders to the HOME it was made with, so that HOME is kept beside it.
   - /usr/lib/wine/wine64 is run directly: the `wine` wrapper warns on every call that
     the 32-bit part is not installed. WINEDEBUG=-all; no .NET or HTML engine to offer
@@ -116,9 +116,9 @@ def _adopt_orphans():
 
 
 def _is_wine(name):
-    """Whether a process name (as /proc shows it, 15 characters at most) is one of Wine's
-    or of a Windows program's."""
-    return name.startswith("wine") or ".exe" in name or name.endswith(".ex")
+    """Whether a process name (as /proc shows it, cut at 15 characters) is one of Wine's
+    (wineserver64, services.exe, winedevice.exe, explorer.exe…)."""
+    return name.startswith("wine") or ".ex" in name
 
 
 def _children():
