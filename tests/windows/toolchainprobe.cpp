@@ -4,7 +4,6 @@
 // resource windres compiled in. "play <file.wav>" plays the file to its end through the
 // system's sound output (PlaySound) and prints "played" or "not played": the path an
 // alarm sound takes.
-#define UNICODE
 #include <windows.h>
 
 #include <mmsystem.h>
