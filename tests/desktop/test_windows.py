@@ -5,6 +5,7 @@ its sound reaches a PulseAudio sink. On an X server, a Wine session and a sink o
 """
 import math
 import os
+import shutil
 import struct
 import sys
 import tempfile
@@ -58,6 +59,7 @@ class UnderWine(unittest.TestCase):
         cls.wine.stop()
         cls.sink.stop()
         cls.session.stop()
+        shutil.rmtree(cls.tmp, ignore_errors=True)
 
     def test_clock_shows_the_time_and_closes(self):
         proc = self.wine.run(CLOCK)
