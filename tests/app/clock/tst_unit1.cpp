@@ -14,6 +14,7 @@
 #include "toolkit/controls/spin.h"
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/platform/screen.h"
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/datetime.h"
 #include "toolkit/text/profile.h"
 

@@ -9,6 +9,7 @@
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/platform/clocksource.h"
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/datetime.h"
 
 #include <QDir>
