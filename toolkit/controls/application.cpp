@@ -3,9 +3,10 @@
 #include "toolkit/controls/forms.h"
 #include "toolkit/platform/errorbox.h"
 #include "toolkit/platform/notifyarea.h"
-#include "toolkit/platform/qttranslation.h"
 #include "toolkit/platform/taskbar.h"
 #include "toolkit/platform/windowmanager.h"
+#include "toolkit/qt/qtconvert.h"
+#include "toolkit/qt/qttranslation.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -194,7 +195,7 @@ void TApplication::CallEvent(const TNotifyEvent& Event, TObject* Sender)
 void TApplication::HandleException(const QString& Message)
 {
     qCDebug(lcForms) << "error box:" << Message;
-    ErrorBox().ShowError(FTitle, ErrorBoxText(Message));
+    ErrorBox().ShowError(FromQt(FTitle), FromQt(ErrorBoxText(Message)));
 }
 
 quint32 TApplication::RegisterWindowMessage(const QString& Name)

@@ -2,7 +2,6 @@
 
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/clocksource.h"
-#include "toolkit/qt/qtconvert.h"
 
 #include <QDateTime>
 
@@ -105,7 +104,7 @@ const QString& LongDate(const QDate& Date, const TFormatSettings& Settings)
 
 TDateTime Now()
 {
-    return DateTimeFromQt(ClockSource().Now());
+    return ClockSource().Now();
 }
 
 TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec)

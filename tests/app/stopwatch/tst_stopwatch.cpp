@@ -27,7 +27,8 @@ class TTestClock : public IClockSource {
 public:
     TTestClock() { SetClockSource(this); }
     ~TTestClock() override { SetClockSource(nullptr); }
-    QDateTime Now() const override
+    TDateTime Now() const override { return DateTimeFromQt(Read()); }
+    QDateTime Read() const
     {
         ++Reads;
         if (FailFrom > 0 && Reads >= FailFrom) {
