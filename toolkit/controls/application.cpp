@@ -41,14 +41,14 @@ void TApplicationWindow::SetVisible(bool Value)
 
 void TApplicationWindow::ApplyTo(QWidget* TopLevel) const
 {
-    Taskbar().SetSkipTaskbar(TopLevel, !FVisible);
+    Taskbar().SetSkipTaskbar(HandleOf(TopLevel), !FVisible);
 }
 
 void TApplicationWindow::Flash(bool Invert)
 {
     FFlashing = Invert ? !FFlashing : FFlashing;
     if (Application && Application->MainForm()) {
-        Taskbar().SetUrgent(Application->MainForm()->Widget(), FFlashing);
+        Taskbar().SetUrgent(HandleOf(Application->MainForm()->Widget()), FFlashing);
     }
 }
 
@@ -56,7 +56,7 @@ void TApplicationWindow::StopFlashing()
 {
     FFlashing = false;
     if (Application && Application->MainForm()) {
-        Taskbar().SetUrgent(Application->MainForm()->Widget(), false);
+        Taskbar().SetUrgent(HandleOf(Application->MainForm()->Widget()), false);
     }
 }
 

@@ -39,6 +39,12 @@ public:
 // One replaceable handler taking the sender, as the toolkit's events are.
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+// A top-level window as the platform services name it. It is opaque here: behind it
+// stands the windowing side's own window object (a QWidget on Qt's side, where
+// qtconvert.h maps between the two; a window handle on Windows). Null names no window.
+struct TWindowHandleTag;
+using TWindowHandle = TWindowHandleTag*;
+
 // A point in pixels.
 struct TPoint {
     int X = 0;

@@ -12,6 +12,8 @@
 #include <QRegion>
 #include <QString>
 
+class QWidget;
+
 // Conversions between the toolkit's value types and Qt's, for the code that talks to Qt.
 // Every one is exact: a value taken to Qt and back is the value it was.
 
@@ -23,6 +25,16 @@ inline QString ToQt(TStringView Text)
 inline TString FromQt(const QString& Text)
 {
     return TString(reinterpret_cast<const char16_t*>(Text.utf16()), size_t(Text.size()));
+}
+
+// The window behind a handle and back; the handle of a null widget is null.
+inline TWindowHandle HandleOf(QWidget* Widget)
+{
+    return reinterpret_cast<TWindowHandle>(Widget);
+}
+inline QWidget* WidgetOf(TWindowHandle Window)
+{
+    return reinterpret_cast<QWidget*>(Window);
 }
 
 inline QPoint ToQt(TPoint P)
