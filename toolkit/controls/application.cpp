@@ -93,7 +93,7 @@ TApplication::TApplication()
 {
     Application = this;
     // A tray host that appears reaches the tray components as "TaskbarCreated".
-    SetNotifyAreaClient({ [] { return Application ? Application->Title() : QString(); },
+    SetNotifyAreaClient({ [] { return Application ? FromQt(Application->Title()) : TString(); },
         [] {
             if (Application) {
                 Application->Guard([] {

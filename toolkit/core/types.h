@@ -45,6 +45,14 @@ using TNotifyEvent = std::function<void(TObject* Sender)>;
 struct TWindowHandleTag;
 using TWindowHandle = TWindowHandleTag*;
 
+// An icon and a pop-up menu as the platform services take them, opaque in the same way
+// (a QIcon and a QMenu on Qt's side). An icon handle is read during the call it is
+// passed to: the service keeps a copy of the icon, as the Windows shell does.
+struct TIconHandleTag;
+using TIconHandle = TIconHandleTag*;
+struct TMenuHandleTag;
+using TMenuHandle = TMenuHandleTag*;
+
 // A point in pixels.
 struct TPoint {
     int X = 0;

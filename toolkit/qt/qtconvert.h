@@ -7,11 +7,13 @@
 #include "toolkit/core/types.h"
 
 #include <QDateTime>
+#include <QIcon>
 #include <QImage>
 #include <QRect>
 #include <QRegion>
 #include <QString>
 
+class QMenu;
 class QWidget;
 
 // Conversions between the toolkit's value types and Qt's, for the code that talks to Qt.
@@ -35,6 +37,25 @@ inline TWindowHandle HandleOf(QWidget* Widget)
 inline QWidget* WidgetOf(TWindowHandle Window)
 {
     return reinterpret_cast<QWidget*>(Window);
+}
+
+// The icon behind a handle is the caller's: the handle is good while that icon lives.
+inline TIconHandle IconHandleOf(const QIcon& Icon)
+{
+    return reinterpret_cast<TIconHandle>(const_cast<QIcon*>(&Icon));
+}
+// A copy of the icon behind the handle; a null handle gives a null icon.
+inline QIcon IconOf(TIconHandle Icon)
+{
+    return Icon ? *reinterpret_cast<const QIcon*>(Icon) : QIcon();
+}
+inline TMenuHandle MenuHandleOf(QMenu* Menu)
+{
+    return reinterpret_cast<TMenuHandle>(Menu);
+}
+inline QMenu* MenuOf(TMenuHandle Menu)
+{
+    return reinterpret_cast<QMenu*>(Menu);
 }
 
 inline QPoint ToQt(TPoint P)
