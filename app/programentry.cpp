@@ -7,7 +7,7 @@
 #include "toolkit/controls/graphics.h"
 #include "toolkit/graphics/icondecoder.h"
 #include "toolkit/platform/displayplatform.h"
-#include "toolkit/platform/qttranslation.h"
+#include "toolkit/qt/qttranslation.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -58,7 +58,9 @@ int RunVeludor(int argc, char** argv)
     auto Choice = std::make_unique<TDisplayPlatformChoice>();
     QApplication App(argc, argv);
     qCInfo(lcPlatform) << "windowing platform" << QApplication::platformName() << "chosen"
-                       << (Choice->Platform().isEmpty() ? QByteArray("by Qt") : Choice->Platform());
+                       << (Choice->Platform().empty()
+                                  ? QByteArray("by Qt")
+                                  : QByteArray::fromStdString(Choice->Platform()));
     Choice.reset();
     QApplication::setApplicationName(QStringLiteral("veludor"));
     QApplication::setDesktopFileName(QStringLiteral("veludor"));

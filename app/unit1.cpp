@@ -9,6 +9,7 @@
 #include "toolkit/platform/filesearch.h"
 #include "toolkit/platform/fonts.h"
 #include "toolkit/platform/screen.h"
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/datetime.h"
 #include "toolkit/text/profile.h"
 
@@ -35,9 +36,9 @@ void InstallDigitFace(const QString& FileName)
     if (!QFileInfo(FileName).isFile()) {
         return; // nothing to add; a named pipe would even block the start
     }
-    const QStringList Families = FontService().AddFontResource(FileName);
-    if (!Families.isEmpty()) {
-        QFont::insertSubstitution(DigitFace, Families.first());
+    const std::vector<TString> Families = FontService().AddFontResource(FromQt(FileName));
+    if (!Families.empty()) {
+        QFont::insertSubstitution(DigitFace, ToQt(Families.front()));
     }
 }
 }
@@ -63,7 +64,7 @@ void SetProgramFolder(const QString& Folder)
 
 QString GetFontsFolder()
 {
-    return FontService().FontsFolder();
+    return ToQt(FontService().FontsFolder());
 }
 
 TForm1::TForm1(TComponent* AOwner)
@@ -92,7 +93,7 @@ void TForm1::FormCreate(TObject*)
     if (!Fonts.isEmpty()) {
         // Only a regular file is copied: reading a named pipe would wait for a writer.
         if (QFileInfo(FontFile).isFile()) {
-            FontService().CopyFontFile(FontFile, Fonts + FontFile);
+            FontService().CopyFontFile(FromQt(FontFile), FromQt(Fonts + FontFile));
         }
         InstallDigitFace(Fonts + FontFile);
     } else {
@@ -111,9 +112,9 @@ void TForm1::FormCreate(TObject*)
     Image1->LoadFromFile(Folder + QStringLiteral("skin/") + Skin);
 
     // 4. Placement near the bottom-right corner of the primary screen, above the panel.
-    const QSize Screen = ScreenMetrics().PrimaryScreenSize();
-    const QRect Work = ScreenMetrics().WorkArea();
-    const QRect Virtual = ScreenMetrics().VirtualScreen();
+    const QSize Screen = ToQt(ScreenMetrics().PrimaryScreenSize());
+    const QRect Work = ToQt(ScreenMetrics().WorkArea());
+    const QRect Virtual = ToQt(ScreenMetrics().VirtualScreen());
     const int W = Width();
     const int H = Height();
     // The height the panels take from the screen stands for the space below the work
@@ -135,9 +136,9 @@ void TForm1::FormCreate(TObject*)
     PopupMenu1->AutoHotkeys = false;
 
     // 6. Skin list, one item per picture under "&Couleur" (found by position).
-    for (const QString& Name :
-        FileSearch().FindFiles(Folder + QStringLiteral("skin"), QStringLiteral("*.bmp"))) {
-        ComboBox1->AddItem(Name);
+    for (const TString& Name :
+        FileSearch().FindFiles(FromQt(Folder + QStringLiteral("skin")), u"*.bmp")) {
+        ComboBox1->AddItem(ToQt(Name));
     }
     TMenuItem* Colours = PopupMenu1->Items()->Items(3);
     for (const QString& Name : ComboBox1->Items()) {

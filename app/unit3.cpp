@@ -2,6 +2,7 @@
 
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/platform/shell.h"
+#include "toolkit/qt/qtconvert.h"
 
 TForm3* Form3 = nullptr;
 
@@ -55,7 +56,7 @@ TForm3::TForm3(TComponent* AOwner)
 void TForm3::Label2Click(TObject*)
 {
     if (!AuthorUrl.isEmpty()) {
-        Shell().OpenUrl(AuthorUrl);
+        Shell().OpenUrl(FromQt(AuthorUrl));
     }
 }
 

@@ -20,6 +20,7 @@
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/platform/clocksource.h"
 #include "toolkit/platform/errorbox.h"
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/datetime.h"
 
 #include <QApplication>
@@ -39,10 +40,10 @@ namespace {
 // The system clock, counting its readings: an update reads it three times.
 class TCountingClock : public IClockSource {
 public:
-    QDateTime Now() const override
+    TDateTime Now() const override
     {
         ++Reads;
-        return QDateTime::currentDateTime();
+        return DateTimeFromQt(QDateTime::currentDateTime());
     }
     mutable qint64 Reads = 0;
 };
@@ -50,9 +51,9 @@ public:
 // Start-up failures are printed, never shown in a box that would wait for a click.
 class TPrintedErrors : public IErrorBox {
 public:
-    void ShowError(const QString&, const QString& Text) override
+    void ShowError(const TString&, const TString& Text) override
     {
-        std::fprintf(stderr, "error box: %s\n", qPrintable(Text));
+        std::fprintf(stderr, "error box: %s\n", StringToUtf8(Text).c_str());
     }
 };
 

@@ -4,6 +4,7 @@
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/platform/windowmanager.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QCursor>
 #include <QLoggingCategory>
@@ -350,7 +351,7 @@ void TKwTranspaMoveForm::StartMove(QPoint PressPoint)
     QWidget* Widget = FForm->Widget();
     // The window manager moves the window with the pressed button; where it cannot (or
     // there is none) the window follows the mouse through our own drag.
-    if (WindowManager().StartSystemMove(Widget, PressPoint)) {
+    if (WindowManager().StartSystemMove(HandleOf(Widget), FromQt(PressPoint))) {
         return;
     }
     qCDebug(lcShape) << "system move refused, dragging ourselves";

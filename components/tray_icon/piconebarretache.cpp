@@ -8,6 +8,7 @@
 #include "toolkit/controls/menus.h"
 #include "toolkit/graphics/graphicerror.h"
 #include "toolkit/graphics/icondecoder.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QCursor>
 #include <QFile>
@@ -96,7 +97,7 @@ TPiconeBarreTache::~TPiconeBarreTache()
         FIconeAjoutee = false;
     }
     FIcone = QIcon();
-    FDonneesIcone.hIcon = QIcon();
+    FDonneesIcone.hIcon = nullptr;
     RetirerCrochets();
     if (FMenuPop) {
         RemoveFreeNotification(FMenuPop);
@@ -176,16 +177,16 @@ void TPiconeBarreTache::RetirerCrochets()
 void TPiconeBarreTache::RemplirDonnees()
 {
     FDonneesIcone.cbSize = NotifyIconDataV1Size;
-    FDonneesIcone.hWnd = FFenetreMessages->Handle();
+    FDonneesIcone.hWnd = HandleOf(FFenetreMessages->Handle());
     FDonneesIcone.uID = NumeroIcone;
     FDonneesIcone.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     FDonneesIcone.uCallbackMessage = MessageIcone;
-    FDonneesIcone.hIcon = FIcone;
+    FDonneesIcone.hIcon = IconHandleOf(FIcone);
     // The menu a right click shows, for hosts that draw it themselves; none once we are gone.
-    FDonneesIcone.Menu = [Crochets = FCrochets]() -> QMenu* {
+    FDonneesIcone.Menu = [Crochets = FCrochets]() -> TMenuHandle {
         const TPiconeBarreTache* C = Crochets->Composant;
         TPopupMenu* Menu = C && C->FMenuSiClicDroit ? C->FMenuPop : nullptr;
-        return !Menu ? nullptr : Menu->Menu() ? Menu->Menu() : Menu->BuildMenu();
+        return MenuHandleOf(!Menu ? nullptr : Menu->Menu() ? Menu->Menu() : Menu->BuildMenu());
     };
 }
 
@@ -301,7 +302,7 @@ void TPiconeBarreTache::SetIconeFileName(const QString& Value)
 void TPiconeBarreTache::SetIcone(const QIcon& Value)
 {
     FIcone = Value;
-    FDonneesIcone.hIcon = FIcone;
+    FDonneesIcone.hIcon = IconHandleOf(FIcone);
     if (FIconeAjoutee) {
         Envoyer(NIM_MODIFY);
     }
@@ -357,7 +358,7 @@ void TPiconeBarreTache::SetNumIconeImageList(int Value)
 void TPiconeBarreTache::SetHint(const QString& Value)
 {
     FHint = Value;
-    FDonneesIcone.SetTip(Value);
+    FDonneesIcone.SetTip(FromQt(Value));
     if (FIconeAjoutee) {
         Envoyer(NIM_MODIFY);
     }

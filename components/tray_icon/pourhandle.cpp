@@ -1,7 +1,7 @@
 #include "components/tray_icon/pourhandle.h"
 
 #include "components/tray_icon/piconebarretache.h"
-#include "toolkit/platform/notifyarea.h"
+#include "toolkit/platform/linux/notifyiconevent.h"
 
 #include <QEvent>
 #include <QWidget>
@@ -19,10 +19,10 @@ public:
 protected:
     bool event(QEvent* Event) override
     {
-        if (Event->type() != TNotifyIconMessage::EventType()) {
+        if (Event->type() != TNotifyIconEvent::EventType()) {
             return QWidget::event(Event);
         }
-        const auto* Posted = static_cast<TNotifyIconMessage*>(Event);
+        const auto* Posted = static_cast<TNotifyIconEvent*>(Event);
         TMessage Message;
         Message.Msg = Posted->Msg;
         Message.WParam = Posted->WParam;

@@ -1,13 +1,15 @@
 #include "tests/fakes/recordingaudio.h"
 
 #include "toolkit/core/sysutils.h"
+#include "toolkit/qt/qtconvert.h"
 
 TRecordingAudio::TRecordingAudio() { SetAudioService(this); }
 
 TRecordingAudio::~TRecordingAudio() { SetAudioService(nullptr); }
 
-std::unique_ptr<ISound> TRecordingAudio::OpenSound(const QString& FileName)
+std::unique_ptr<ISound> TRecordingAudio::OpenSound(const TString& Name)
 {
+    const QString FileName = ToQt(Name);
     Log << QStringLiteral("open ") + FileName;
     if (Unreadable.contains(FileName)) {
         throw Exception(

@@ -19,8 +19,8 @@ public:
         void Stop() override;
         void Rewind() override;
         bool Playing() override { return FPlaying; }
-        qint64 Position() override { return FPosition; }
-        qint64 Length() override { return FLength; }
+        std::int64_t Position() override { return FPosition; }
+        std::int64_t Length() override { return FLength; }
         void MoveToEnd();
 
     private:
@@ -33,7 +33,7 @@ public:
     TRecordingAudio();
     ~TRecordingAudio() override;
 
-    std::unique_ptr<ISound> OpenSound(const QString& FileName) override;
+    std::unique_ptr<ISound> OpenSound(const TString& FileName) override;
     void Beep() override { ++Beeps; }
 
     // The sound that is open now (the last one opened and not yet closed), or null.

@@ -1,5 +1,7 @@
 #include "tests/fakes/recordingerrorbox.h"
 
+#include "toolkit/qt/qtconvert.h"
+
 TRecordingErrorBox::TRecordingErrorBox()
 {
     SetErrorBox(this);
@@ -10,8 +12,8 @@ TRecordingErrorBox::~TRecordingErrorBox()
     SetErrorBox(nullptr);
 }
 
-void TRecordingErrorBox::ShowError(const QString& Title, const QString& Text)
+void TRecordingErrorBox::ShowError(const TString& Title, const TString& Text)
 {
-    Titles << Title;
-    Texts << Text;
+    Titles << ToQt(Title);
+    Texts << ToQt(Text);
 }

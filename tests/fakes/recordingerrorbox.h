@@ -10,7 +10,7 @@ class TRecordingErrorBox : public IErrorBox {
 public:
     TRecordingErrorBox();
     ~TRecordingErrorBox() override;
-    void ShowError(const QString& Title, const QString& Text) override;
+    void ShowError(const TString& Title, const TString& Text) override;
 
     QStringList Titles;
     QStringList Texts;

@@ -1,5 +1,8 @@
 #include "tests/fakes/recordingnotifyarea.h"
 
+#include "toolkit/platform/linux/notifyiconevent.h"
+#include "toolkit/qt/qtconvert.h"
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QStringList>
@@ -17,7 +20,7 @@ TRecordingNotifyArea::~TRecordingNotifyArea()
 
 bool TRecordingNotifyArea::ShellNotifyIcon(quint32 Message, const TNotifyIconData& Data)
 {
-    Calls.push_back({ Message, Data });
+    Calls.push_back({ Message, Data, IconOf(Data.hIcon) });
     return true;
 }
 
@@ -47,8 +50,9 @@ void TRecordingNotifyArea::SendMouse(qintptr Mouse) const
 {
     for (auto It = Calls.rbegin(); It != Calls.rend(); ++It) {
         if (It->Message == NIM_ADD || It->Message == NIM_MODIFY) {
-            TNotifyIconMessage Message(It->Data.uCallbackMessage, It->Data.uID, Mouse, QCursor::pos());
-            QCoreApplication::sendEvent(It->Data.hWnd, &Message);
+            TNotifyIconEvent Message(
+                { It->Data.uCallbackMessage, It->Data.uID, Mouse, FromQt(QCursor::pos()) });
+            QCoreApplication::sendEvent(WidgetOf(It->Data.hWnd), &Message);
             return;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "toolkit/platform/notifyarea.h"
 
+#include <QIcon>
 #include <QStringList>
 
 #include <vector>
@@ -12,9 +13,11 @@
 // notification area back on destruction.
 class TRecordingNotifyArea : public INotifyArea {
 public:
+    // The record as it was passed, and a copy of the icon its handle named then.
     struct TCall {
         quint32 Message;
         TNotifyIconData Data;
+        QIcon Icon;
     };
 
     TRecordingNotifyArea();

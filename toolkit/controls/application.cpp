@@ -3,9 +3,10 @@
 #include "toolkit/controls/forms.h"
 #include "toolkit/platform/errorbox.h"
 #include "toolkit/platform/notifyarea.h"
-#include "toolkit/platform/qttranslation.h"
 #include "toolkit/platform/taskbar.h"
 #include "toolkit/platform/windowmanager.h"
+#include "toolkit/qt/qtconvert.h"
+#include "toolkit/qt/qttranslation.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -40,14 +41,14 @@ void TApplicationWindow::SetVisible(bool Value)
 
 void TApplicationWindow::ApplyTo(QWidget* TopLevel) const
 {
-    Taskbar().SetSkipTaskbar(TopLevel, !FVisible);
+    Taskbar().SetSkipTaskbar(HandleOf(TopLevel), !FVisible);
 }
 
 void TApplicationWindow::Flash(bool Invert)
 {
     FFlashing = Invert ? !FFlashing : FFlashing;
     if (Application && Application->MainForm()) {
-        Taskbar().SetUrgent(Application->MainForm()->Widget(), FFlashing);
+        Taskbar().SetUrgent(HandleOf(Application->MainForm()->Widget()), FFlashing);
     }
 }
 
@@ -55,7 +56,7 @@ void TApplicationWindow::StopFlashing()
 {
     FFlashing = false;
     if (Application && Application->MainForm()) {
-        Taskbar().SetUrgent(Application->MainForm()->Widget(), false);
+        Taskbar().SetUrgent(HandleOf(Application->MainForm()->Widget()), false);
     }
 }
 
@@ -92,7 +93,7 @@ TApplication::TApplication()
 {
     Application = this;
     // A tray host that appears reaches the tray components as "TaskbarCreated".
-    SetNotifyAreaClient({ [] { return Application ? Application->Title() : QString(); },
+    SetNotifyAreaClient({ [] { return Application ? FromQt(Application->Title()) : TString(); },
         [] {
             if (Application) {
                 Application->Guard([] {
@@ -194,7 +195,7 @@ void TApplication::CallEvent(const TNotifyEvent& Event, TObject* Sender)
 void TApplication::HandleException(const QString& Message)
 {
     qCDebug(lcForms) << "error box:" << Message;
-    ErrorBox().ShowError(FTitle, ErrorBoxText(Message));
+    ErrorBox().ShowError(FromQt(FTitle), FromQt(ErrorBoxText(Message)));
 }
 
 quint32 TApplication::RegisterWindowMessage(const QString& Name)

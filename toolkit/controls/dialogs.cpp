@@ -1,7 +1,7 @@
 #include "toolkit/controls/dialogs.h"
 
 #include "toolkit/controls/forms.h"
-#include "toolkit/platform/qttranslation.h"
+#include "toolkit/qt/qttranslation.h"
 
 #include <QFileDialog>
 #include <QStringList>

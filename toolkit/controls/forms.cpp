@@ -2,6 +2,7 @@
 
 #include "toolkit/controls/menus.h"
 #include "toolkit/platform/screen.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -264,8 +265,8 @@ void TCustomForm::SetVisible(bool Value)
 void TCustomForm::CentreOnScreen()
 {
     const QSize Area = FPosition == TPosition::poScreenCenter
-        ? ScreenMetrics().PrimaryScreenSize()
-        : ScreenMetrics().VirtualScreen().size();
+        ? ToQt(ScreenMetrics().PrimaryScreenSize())
+        : ToQt(ScreenMetrics().VirtualScreen().Size());
     const QSize Outer = OuterSize();
     SetBounds((Area.width() - Outer.width()) / 2, (Area.height() - Outer.height()) / 2, Width(),
         Height());

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <exception>
 
 namespace {
 // Where the beat aims: this long after the boundary, so that a timer that rounds its
@@ -15,6 +16,16 @@ constexpr int AfterBoundaryMs = 1;
 constexpr int EarlyMs = 10;
 
 TSecondBeat* Beat = nullptr;
+
+// The millisecond of the second; a value no calendar holds reads as the second's start.
+int MSecOf(TDateTime Now)
+{
+    try {
+        return SplitDateTime(Now).MSec;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
 }
 
 TSecondBeat::TSecondBeat()
@@ -61,15 +72,14 @@ void TSecondBeat::Changed()
     }
 }
 
-int TSecondBeat::DelayAfter(const QDateTime& Now)
+int TSecondBeat::DelayAfter(TDateTime Now)
 {
-    const int Ms = Now.time().msec();
-    return 1000 - Ms + AfterBoundaryMs;
+    return 1000 - MSecOf(Now) + AfterBoundaryMs;
 }
 
-bool TSecondBeat::TicksAt(const QDateTime& Now)
+bool TSecondBeat::TicksAt(TDateTime Now)
 {
-    return Now.time().msec() < 1000 - EarlyMs;
+    return MSecOf(Now) < 1000 - EarlyMs;
 }
 
 int TSecondBeat::ArmedDelay()

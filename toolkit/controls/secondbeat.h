@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDateTime>
+#include "toolkit/core/datetimevalue.h"
 
 #include <vector>
 
@@ -24,9 +24,9 @@ public:
     // How long to wait from Now to just after the next second boundary, in ms. A wake-up
     // a few milliseconds before a boundary (timers round to the millisecond) waits for
     // that boundary instead of ticking with the second that is ending.
-    static int DelayAfter(const QDateTime& Now);
+    static int DelayAfter(TDateTime Now);
     // Whether a wake-up at Now should tick: not when it comes just before a boundary.
-    static bool TicksAt(const QDateTime& Now);
+    static bool TicksAt(TDateTime Now);
 
     // For tests: the wait armed last (-1 when the beat sleeps), and a wake-up now.
     static int ArmedDelay();

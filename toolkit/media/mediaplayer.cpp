@@ -2,6 +2,7 @@
 
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/audio.h"
+#include "toolkit/qt/qtconvert.h"
 
 namespace {
 // The code stored for a play or stop that failed after a successful open.
@@ -31,7 +32,7 @@ void TMediaPlayer::ClearError()
 void TMediaPlayer::Open()
 {
     Close();
-    FSound = AudioService().OpenSound(FFileName);
+    FSound = AudioService().OpenSound(FromQt(FFileName));
     ClearError();
 }
 

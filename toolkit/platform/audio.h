@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "toolkit/core/tstring.h"
 
+#include <cstdint>
 #include <memory>
 
 // One sound file opened for playback. Position and length are in milliseconds and
@@ -18,10 +19,10 @@ public:
     // Goes back to the start (stopping the sound if it plays).
     virtual void Rewind() = 0;
     virtual bool Playing() = 0;
-    virtual qint64 Position() = 0;
+    virtual std::int64_t Position() = 0;
     // The length, or -1 while it is not known: formats that do not tell their length
     // (MIDI) learn it when they have played to the end once.
-    virtual qint64 Length() = 0;
+    virtual std::int64_t Length() = 0;
 };
 
 // The sound output: sound files and the short warning tone. One sound file plays at a
@@ -33,7 +34,7 @@ public:
     // Reads and checks FileName (relative names resolve against the current
     // directory). A file that cannot be played throws Exception whose French text
     // names the failure and the file.
-    virtual std::unique_ptr<ISound> OpenSound(const QString& FileName) = 0;
+    virtual std::unique_ptr<ISound> OpenSound(const TString& FileName) = 0;
     // A short tone that returns at once; a failure is not reported.
     virtual void Beep() = 0;
 };

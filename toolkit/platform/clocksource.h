@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QDateTime>
+#include "toolkit/core/datetimevalue.h"
 
 // Where the program reads the local date and time (with milliseconds). Tests install a
 // fake and move it instead of waiting.
 class IClockSource {
 public:
     virtual ~IClockSource() = default;
-    virtual QDateTime Now() const = 0;
+    virtual TDateTime Now() const = 0;
 };
 
 IClockSource& ClockSource();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QByteArray>
+#include <string>
 
 // Which windowing platform the program starts on. The program's window relies on three
 // things only an X server grants a client: its place on the screen, its shape, and
@@ -10,10 +10,10 @@
 
 // The variables the choice reads, as the process environment has them (empty: unset).
 struct TDisplayEnvironment {
-    QByteArray QpaPlatform; // QT_QPA_PLATFORM: the user's own choice
-    QByteArray Display; // DISPLAY: an X server
-    QByteArray WaylandDisplay; // WAYLAND_DISPLAY: a Wayland compositor
-    QByteArray SessionType; // XDG_SESSION_TYPE: "wayland", "x11", ...
+    std::string QpaPlatform; // QT_QPA_PLATFORM: the user's own choice
+    std::string Display; // DISPLAY: an X server
+    std::string WaylandDisplay; // WAYLAND_DISPLAY: a Wayland compositor
+    std::string SessionType; // XDG_SESSION_TYPE: "wayland", "x11", ...
 
     static TDisplayEnvironment FromProcess();
 };
@@ -21,7 +21,7 @@ struct TDisplayEnvironment {
 // The platform list to give Qt, or empty to leave the choice to Qt (the user chose one,
 // or neither display is known). With both displays X11 comes first and Wayland is the
 // fallback, for a DISPLAY left over from elsewhere that no server answers.
-QByteArray ChooseDisplayPlatform(const TDisplayEnvironment& Env);
+std::string ChooseDisplayPlatform(const TDisplayEnvironment& Env);
 
 // Makes the choice for the application object created while it lives, without passing
 // it on to the programs the clock starts (a browser, say).
@@ -31,8 +31,8 @@ public:
     ~TDisplayPlatformChoice();
     TDisplayPlatformChoice(const TDisplayPlatformChoice&) = delete;
     TDisplayPlatformChoice& operator=(const TDisplayPlatformChoice&) = delete;
-    const QByteArray& Platform() const { return FPlatform; }
+    const std::string& Platform() const { return FPlatform; }
 
 private:
-    QByteArray FPlatform;
+    std::string FPlatform;
 };

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QString>
+#include "toolkit/core/tstring.h"
 
 // The standard error box: title, error icon, the text, one OK button. Tests install a
 // recorder in its place.
 class IErrorBox {
 public:
     virtual ~IErrorBox() = default;
-    virtual void ShowError(const QString& Title, const QString& Text) = 0;
+    virtual void ShowError(const TString& Title, const TString& Text) = 0;
 };
 
 IErrorBox& ErrorBox();

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QStringList>
+#include "toolkit/core/tstring.h"
+
+#include <vector>
 
 // Lists the names (no folder) of the entries of Folder whose names match Pattern
 // (wildcards "*" and "?", case-insensitive), in the order the system returns them.
@@ -9,7 +11,7 @@
 class IFileSearch {
 public:
     virtual ~IFileSearch() = default;
-    virtual QStringList FindFiles(const QString& Folder, const QString& Pattern) const = 0;
+    virtual std::vector<TString> FindFiles(const TString& Folder, const TString& Pattern) const = 0;
 };
 
 IFileSearch& FileSearch();

@@ -19,41 +19,24 @@ const TNotifyAreaClient& NotifyAreaClient()
     return Client();
 }
 
-QString TNotifyIconData::Tip() const
+TString TNotifyIconData::Tip() const
 {
-    int Length = 0;
-    while (Length < NotifyIconTipSize && szTip[size_t(Length)] != 0) {
+    size_t Length = 0;
+    while (Length < szTip.size() && szTip[Length] != 0) {
         ++Length;
     }
-    return QString::fromUtf16(szTip.data(), Length);
+    return TString(szTip.data(), Length);
 }
 
-void TNotifyIconData::SetTip(const QString& Text)
+void TNotifyIconData::SetTip(TStringView Text)
 {
-    qsizetype Length = std::min<qsizetype>(Text.size(), NotifyIconTipSize - 1);
+    size_t Length = std::min(Text.size(), size_t(NotifyIconTipSize - 1));
     // A tip cut between the two halves of a character outside the basic plane would end
     // with a lone high surrogate, which no tray can draw: leave out the whole character.
-    if (Length < Text.size() && Length > 0 && Text.at(Length - 1).isHighSurrogate()) {
+    if (Length < Text.size() && Length > 0 && Text[Length - 1] >= 0xD800
+        && Text[Length - 1] <= 0xDBFF) {
         --Length;
     }
-    for (qsizetype i = 0; i < Length; ++i) {
-        szTip[size_t(i)] = Text.at(i).unicode();
-    }
-    szTip[size_t(Length)] = 0;
-}
-
-TNotifyIconMessage::TNotifyIconMessage(
-    quint32 AMsg, quintptr AWParam, qintptr ALParam, const QPoint& APt)
-    : QEvent(EventType())
-    , Msg(AMsg)
-    , WParam(AWParam)
-    , LParam(ALParam)
-    , Pt(APt)
-{
-}
-
-QEvent::Type TNotifyIconMessage::EventType()
-{
-    static const QEvent::Type Type = QEvent::Type(QEvent::registerEventType());
-    return Type;
+    std::copy_n(Text.begin(), Length, szTip.begin());
+    szTip[Length] = 0;
 }

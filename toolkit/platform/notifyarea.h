@@ -1,25 +1,21 @@
 #pragma once
 
-#include <QEvent>
-#include <QIcon>
-#include <QPoint>
-#include <QString>
+#include "toolkit/core/tstring.h"
+#include "toolkit/core/types.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 
-class QMenu;
-class QWidget;
-
 // Commands and field flags of the notification area.
-constexpr quint32 NIM_ADD = 0;
-constexpr quint32 NIM_MODIFY = 1;
-constexpr quint32 NIM_DELETE = 2;
-constexpr quint32 NIF_MESSAGE = 1;
-constexpr quint32 NIF_ICON = 2;
-constexpr quint32 NIF_TIP = 4;
+constexpr std::uint32_t NIM_ADD = 0;
+constexpr std::uint32_t NIM_MODIFY = 1;
+constexpr std::uint32_t NIM_DELETE = 2;
+constexpr std::uint32_t NIF_MESSAGE = 1;
+constexpr std::uint32_t NIF_ICON = 2;
+constexpr std::uint32_t NIF_TIP = 4;
 // The record's size in its first, 8-bit version; kept as the record's version mark.
-constexpr quint32 NotifyIconDataV1Size = 88;
+constexpr std::uint32_t NotifyIconDataV1Size = 88;
 // Characters of a tip, its terminating zero included.
 constexpr int NotifyIconTipSize = 64;
 
@@ -28,42 +24,40 @@ constexpr int NotifyIconTipSize = 64;
 // of uCallbackMessage (NIF_MESSAGE), hIcon (NIF_ICON) and szTip (NIF_TIP) a command
 // carries. Every field is zero (null) until filled.
 struct TNotifyIconData {
-    quint32 cbSize = 0;
+    std::uint32_t cbSize = 0;
     // With uID, the record's key. A new record (NIM_ADD) needs a live window, or none; once
     // the record exists the window is only compared, so a window that has been destroyed
     // still names its record for NIM_MODIFY and NIM_DELETE.
-    QWidget* hWnd = nullptr;
-    quint32 uID = 0;
-    quint32 uFlags = 0;
-    quint32 uCallbackMessage = 0;
-    QIcon hIcon;
+    TWindowHandle hWnd = nullptr;
+    std::uint32_t uID = 0;
+    std::uint32_t uFlags = 0;
+    std::uint32_t uCallbackMessage = 0;
+    // Read during the command only (the area keeps its own copy of the icon).
+    TIconHandle hIcon = nullptr;
     // The tip: at most 63 characters followed by a zero.
     std::array<char16_t, NotifyIconTipSize> szTip {};
     // Carried with the callback message (NIF_MESSAGE): the menu that a right click on the
     // icon shows, for tray hosts that draw an item's menu themselves (StatusNotifierItem
     // hosts). Called when a host first asks for the menu; none, or a null result, means
     // that a right click is reported to the window like any other click.
-    std::function<QMenu*()> Menu;
+    std::function<TMenuHandle()> Menu;
 
     // The text of szTip, up to its first zero.
-    QString Tip() const;
+    TString Tip() const;
     // Copies at most 63 characters of Text into szTip and ends it with a zero. A cut
     // never leaves half of a surrogate pair behind.
-    void SetTip(const QString& Text);
+    void SetTip(TStringView Text);
 };
 
 // A record's callback message as its window receives it: Msg is the record's callback
 // message, WParam its uID, LParam the mouse message (WM_LBUTTONDOWN, …) and Pt the
-// cursor in screen coordinates when the notification area queued it.
-class TNotifyIconMessage : public QEvent {
-public:
-    TNotifyIconMessage(quint32 AMsg, quintptr AWParam, qintptr ALParam, const QPoint& APt);
-    static QEvent::Type EventType();
-
-    quint32 Msg;
-    quintptr WParam;
-    qintptr LParam;
-    QPoint Pt;
+// cursor in screen coordinates when the notification area queued it. On Qt's side it
+// arrives as a TNotifyIconEvent (linux/notifyiconevent.h).
+struct TNotifyIconMessage {
+    std::uint32_t Msg = 0;
+    std::uintptr_t WParam = 0;
+    std::intptr_t LParam = 0;
+    TPoint Pt;
 };
 
 // The desktop's notification area (tray), one icon per record.
@@ -83,14 +77,14 @@ public:
 class INotifyArea {
 public:
     virtual ~INotifyArea() = default;
-    virtual bool ShellNotifyIcon(quint32 Message, const TNotifyIconData& Data) = 0;
+    virtual bool ShellNotifyIcon(std::uint32_t Message, const TNotifyIconData& Data) = 0;
 };
 
 // What the application tells the notification area about itself; set by the application
 // object. Title names the icons in hosts that list them; HostAppeared is called, from the
 // event loop, when a tray host takes up its place on the desktop.
 struct TNotifyAreaClient {
-    std::function<QString()> Title;
+    std::function<TString()> Title;
     std::function<void()> HostAppeared;
 };
 void SetNotifyAreaClient(const TNotifyAreaClient& Client);

@@ -1,18 +1,18 @@
 #pragma once
 
-#include <QString>
-#include <QtGlobal>
+#include "toolkit/core/tstring.h"
 
+#include <cstdint>
 #include <memory>
 
 // A wake-up counter for an event loop: any thread signals it without allocating or
 // blocking, and signals made before the watching thread drains it merge into one. The
-// watching thread's loop watches Handle() for reading (with a QSocketNotifier).
+// watching thread's loop watches Handle() for reading (a QSocketNotifier on Qt's side).
 class IWakeCounter {
 public:
     // Closes the counter; whoever watches its handle stops first.
     virtual ~IWakeCounter() = default;
-    virtual qintptr Handle() const = 0;
+    virtual std::intptr_t Handle() const = 0;
     // Any thread; only fails, harmlessly, when the counter is full.
     virtual void Signal() = 0;
     // On the watching thread: makes the handle unreadable until the next signal.
@@ -20,4 +20,4 @@ public:
 };
 
 // A new counter; nullptr, with the system's reason in Error, when the system refuses one.
-std::unique_ptr<IWakeCounter> CreateWakeCounter(QString& Error);
+std::unique_ptr<IWakeCounter> CreateWakeCounter(TString& Error);

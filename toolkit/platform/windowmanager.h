@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QPoint>
-
-class QWidget;
+#include "toolkit/core/types.h"
 
 // Requests to the window manager about the program's top-level windows.
 class IWindowManager {
@@ -14,7 +12,7 @@ public:
     // Asks the window manager to move TopLevel with the pointer while the left button
     // stays down, from PressPoint (the press, in screen coordinates). False where no
     // window manager takes such requests; the caller then moves the window itself.
-    virtual bool StartSystemMove(QWidget* TopLevel, const QPoint& PressPoint) = 0;
+    virtual bool StartSystemMove(TWindowHandle TopLevel, TPoint PressPoint) = 0;
     // True where the windowing system cuts a window to its shape (X11 with no
     // compositing manager): nothing outside the shape shows, so a shaped window need not
     // be see-through.

@@ -5,60 +5,56 @@
 namespace {
 
 // The rectangle a strut reserves, in desktop pixels.
-QRect StrutRect(const TStrut& S, const QRect& Desktop)
+TRect StrutRect(const TStrut& S, const TRect& Desktop)
 {
     const int Length = S.End - S.Start + 1;
     switch (S.Edge) {
     case TStrut::Left:
-        return QRect(Desktop.left(), S.Start, S.Thickness, Length);
+        return TRect::FromSize(Desktop.Left, S.Start, S.Thickness, Length);
     case TStrut::Right:
-        return QRect(Desktop.right() + 1 - S.Thickness, S.Start, S.Thickness, Length);
+        return TRect::FromSize(Desktop.Right - S.Thickness, S.Start, S.Thickness, Length);
     case TStrut::Top:
-        return QRect(S.Start, Desktop.top(), Length, S.Thickness);
+        return TRect::FromSize(S.Start, Desktop.Top, Length, S.Thickness);
     case TStrut::Bottom:
-        return QRect(S.Start, Desktop.bottom() + 1 - S.Thickness, Length, S.Thickness);
+        return TRect::FromSize(S.Start, Desktop.Bottom - S.Thickness, Length, S.Thickness);
     }
-    return QRect();
+    return {};
 }
 
 }
 
-QRect PrimaryWorkArea(const QRect& Primary, const QRect& Desktop,
-    const std::optional<QRect>& DesktopWorkArea, const std::vector<TStrut>& Struts)
+TRect PrimaryWorkArea(const TRect& Primary, const TRect& Desktop,
+    const std::optional<TRect>& DesktopWorkArea, const std::vector<TStrut>& Struts)
 {
-    if (DesktopWorkArea && !DesktopWorkArea->isEmpty() && *DesktopWorkArea != Desktop) {
-        const QRect Area = Primary & *DesktopWorkArea;
-        if (!Area.isEmpty()) {
+    if (DesktopWorkArea && !DesktopWorkArea->IsEmpty() && *DesktopWorkArea != Desktop) {
+        const TRect Area = Primary.Intersected(*DesktopWorkArea);
+        if (!Area.IsEmpty()) {
             return Area;
         }
     }
-    int Left = Primary.left();
-    int Top = Primary.top();
-    int Right = Primary.right();
-    int Bottom = Primary.bottom();
+    TRect Area = Primary;
     for (const TStrut& S : Struts) {
         if (S.Thickness <= 0 || S.End < S.Start) {
             continue;
         }
-        const QRect Reserved = StrutRect(S, Desktop) & Primary;
-        if (Reserved.isEmpty()) {
+        const TRect Reserved = StrutRect(S, Desktop).Intersected(Primary);
+        if (Reserved.IsEmpty()) {
             continue;
         }
         switch (S.Edge) {
         case TStrut::Left:
-            Left = std::max(Left, Reserved.right() + 1);
+            Area.Left = std::max(Area.Left, Reserved.Right);
             break;
         case TStrut::Right:
-            Right = std::min(Right, Reserved.left() - 1);
+            Area.Right = std::min(Area.Right, Reserved.Left);
             break;
         case TStrut::Top:
-            Top = std::max(Top, Reserved.bottom() + 1);
+            Area.Top = std::max(Area.Top, Reserved.Bottom);
             break;
         case TStrut::Bottom:
-            Bottom = std::min(Bottom, Reserved.top() - 1);
+            Area.Bottom = std::min(Area.Bottom, Reserved.Top);
             break;
         }
     }
-    const QRect Area(QPoint(Left, Top), QPoint(Right, Bottom));
-    return Area.isValid() ? Area : Primary;
+    return Area.IsEmpty() ? Primary : Area;
 }

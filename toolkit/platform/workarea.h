@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QRect>
+#include "toolkit/core/types.h"
 
 #include <optional>
 #include <vector>
@@ -23,5 +23,5 @@ struct TStrut {
 // the area is cut to the primary monitor. Where it is missing or spans the whole desktop
 // (window managers do that when panels stand on inner edges, between monitors), the
 // primary monitor is cut by the struts that reach into it instead.
-QRect PrimaryWorkArea(const QRect& Primary, const QRect& Desktop,
-    const std::optional<QRect>& DesktopWorkArea, const std::vector<TStrut>& Struts);
+TRect PrimaryWorkArea(const TRect& Primary, const TRect& Desktop,
+    const std::optional<TRect>& DesktopWorkArea, const std::vector<TStrut>& Struts);

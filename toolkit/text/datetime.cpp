@@ -6,38 +6,10 @@
 #include <QDateTime>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
-constexpr qint64 MsPerDay = 86400000;
 const QDate Epoch(1899, 12, 30);
-// Day numbers of 0001-01-01 and 9999-12-31.
-constexpr double MinDay = -693593;
-constexpr double MaxDay = 2958465;
-
-// A value split into its day and its time of day, rounded to the millisecond once so
-// that every token of one format reads the same instant.
-struct TDecoded {
-    qint64 Day;
-    int Hour, Min, Sec, MSec;
-};
-
-TDecoded Decode(TDateTime Value)
-{
-    if (!std::isfinite(Value) || Value <= MinDay - 1 || Value >= MaxDay + 1) {
-        throw EConvertError(QStringLiteral("Valeur de date et heure incorrecte"));
-    }
-    // Rounding the magnitude gives the time of day of negative values too, and lets a
-    // value a fraction of a millisecond short of midnight carry into the next day.
-    const qint64 Total = std::llround(std::fabs(Value) * double(MsPerDay));
-    qint64 Day = Total / MsPerDay;
-    int Ms = int(Total % MsPerDay);
-    if (Value < 0) {
-        Day = -Day;
-    }
-    return { Day, Ms / 3600000, Ms / 60000 % 60, Ms / 1000 % 60, Ms % 1000 };
-}
 
 // Appends a count that is never negative, with leading zeros up to Digits digits,
 // without building a string of its own: the stopwatch formats thousands of times a second.
@@ -132,23 +104,7 @@ const QString& LongDate(const QDate& Date, const TFormatSettings& Settings)
 
 TDateTime Now()
 {
-    return DateTimeFromQt(ClockSource().Now());
-}
-
-TDateTime DateTimeFromQt(const QDateTime& Value)
-{
-    if (!Value.isValid()) {
-        return 0;
-    }
-    const double Days = double(Epoch.daysTo(Value.date()));
-    const double Time = double(Value.time().msecsSinceStartOfDay()) / double(MsPerDay);
-    return Days >= 0 ? Days + Time : Days - Time;
-}
-
-QDateTime DateTimeToQt(TDateTime Value)
-{
-    const TDecoded D = Decode(Value);
-    return QDateTime(Epoch.addDays(D.Day), QTime(D.Hour, D.Min, D.Sec, D.MSec));
+    return ClockSource().Now();
 }
 
 TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec)
@@ -157,7 +113,7 @@ TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec)
         || MSec > 999) {
         throw EConvertError(QStringLiteral("Argument incorrect pour le codage d'une heure"));
     }
-    return double(((Hour * 60 + Min) * 60 + Sec) * 1000 + MSec) / double(MsPerDay);
+    return double(((Hour * 60 + Min) * 60 + Sec) * 1000 + MSec) / 86400000.0;
 }
 
 TFormatSettings UserFormatSettings()
@@ -181,7 +137,7 @@ QString FormatDateTime(const QString& Format, TDateTime Value)
 
 void FormatDateTime(QString& Result, const QString& Format, TDateTime Value)
 {
-    const TDecoded D = Decode(Value);
+    const TDayAndTime D = SplitDateTime(Value);
     const TFormatSettings& Settings = FormatSettings();
     const QDate Date = Epoch.addDays(D.Day);
     // Emptied, not cleared: an unshared buffer keeps its storage for the next use.
@@ -251,10 +207,10 @@ void FormatDateTime(QString& Result, const QString& Format, TDateTime Value)
             AppendNumber(Result, D.Hour, Count == 1 ? 1 : 2);
             break;
         case u'N':
-            AppendNumber(Result, D.Min, Count == 1 ? 1 : 2);
+            AppendNumber(Result, D.Minute, Count == 1 ? 1 : 2);
             break;
         case u'S':
-            AppendNumber(Result, D.Sec, Count == 1 ? 1 : 2);
+            AppendNumber(Result, D.Second, Count == 1 ? 1 : 2);
             break;
         case u'Z':
             AppendNumber(Result, D.MSec, Count < 3 ? 1 : 3);

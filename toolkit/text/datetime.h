@@ -1,23 +1,14 @@
 #pragma once
 
+#include "toolkit/core/datetimevalue.h"
+
 #include <QChar>
 #include <QLocale>
 #include <QString>
 
-class QDateTime;
-
-// A local date and time as a count of days since 1899-12-30 00:00, the fraction being
-// the time of day. The difference of two values is a duration in days. Dates before
-// the epoch are negative with the time of day counted away from zero (-1.25 is
-// 1899-12-29 06:00), so the time of day is always the magnitude of the fraction.
-using TDateTime = double;
-
 // The current local date and time, with its milliseconds, from the clock source.
 TDateTime Now();
 
-TDateTime DateTimeFromQt(const QDateTime& Value);
-// Throws EConvertError for values outside the years 1 to 9999 or not finite.
-QDateTime DateTimeToQt(TDateTime Value);
 // A time of day; throws EConvertError when a field is out of its range.
 TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec);
 

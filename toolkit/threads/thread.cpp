@@ -184,10 +184,10 @@ void InstallWaker()
             return;
         }
     }
-    QString Error;
+    TString Error;
     std::unique_ptr<IWakeCounter> Counter = CreateWakeCounter(Error);
     if (!Counter) {
-        qCWarning(lcThread) << "no wake-up for the window thread:" << qUtf8Printable(Error);
+        qCWarning(lcThread) << "no wake-up for the window thread:" << StringToUtf8(Error).c_str();
         return;
     }
     auto* Waker = new TSyncWaker(App, Counter.get());

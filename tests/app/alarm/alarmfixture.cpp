@@ -68,6 +68,6 @@ void TAlarmFixture::Arm(int Hour, int Minute, bool Sound)
 
 void TAlarmFixture::WatchAt(const QTime& Time)
 {
-    Clock.Set(QDateTime(Clock.Now().date(), Time));
+    Clock.Set(QDateTime(Clock.Current().date(), Time));
     Tick(Form1->Timer2);
 }

@@ -9,6 +9,7 @@
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/platform/clocksource.h"
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/datetime.h"
 
 #include <QDir>
@@ -26,7 +27,8 @@ class TTestClock : public IClockSource {
 public:
     TTestClock() { SetClockSource(this); }
     ~TTestClock() override { SetClockSource(nullptr); }
-    QDateTime Now() const override
+    TDateTime Now() const override { return DateTimeFromQt(Read()); }
+    QDateTime Read() const
     {
         ++Reads;
         if (FailFrom > 0 && Reads >= FailFrom) {

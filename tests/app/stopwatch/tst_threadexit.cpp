@@ -9,6 +9,7 @@
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/platform/clocksource.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -22,9 +23,9 @@ class TCountingClock : public IClockSource {
 public:
     TCountingClock() { SetClockSource(this); }
     ~TCountingClock() override { SetClockSource(nullptr); }
-    QDateTime Now() const override
+    TDateTime Now() const override
     {
-        return QDateTime(QDate(2026, 12, 7), QTime(7, 4, 58)).addMSecs(Reads++);
+        return DateTimeFromQt(QDateTime(QDate(2026, 12, 7), QTime(7, 4, 58)).addMSecs(Reads++));
     }
     mutable int Reads = 0;
 };

@@ -8,6 +8,7 @@
 #include "toolkit/controls/imglist.h"
 #include "toolkit/controls/menus.h"
 #include "toolkit/graphics/graphicerror.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -355,12 +356,12 @@ void tst_PiconeBarreTache::loadingVersusLoaded()
     QCOMPARE(FArea->Commands(), QStringList { "add" });
     const TNotifyIconData& D = FArea->Last().Data;
     QCOMPARE(D.cbSize, 88u);
-    QCOMPARE(D.hWnd, T->FenetreMessages()->Handle());
+    QCOMPARE(WidgetOf(D.hWnd), T->FenetreMessages()->Handle());
     QCOMPARE(D.uID, 1u);
     QCOMPARE(D.uFlags, 7u);
     QCOMPARE(D.uCallbackMessage, 0x464u);
-    QCOMPARE(ImageOf(D.hIcon), 7);
-    QCOMPARE(D.Tip(), QStringLiteral("Veludor"));
+    QCOMPARE(ImageOf(IconOf(D.hIcon)), 7);
+    QCOMPARE(ToQt(D.Tip()), QStringLiteral("Veludor"));
     QVERIFY(T->IconeAjoutee() && T->ChargementFini());
     QCOMPARE(T->MenuPop(), F->Menu);
     // The main window is not known while its own layout is applied.
@@ -390,7 +391,7 @@ void tst_PiconeBarreTache::petiteIconeVisibleOffAndOn()
     T->SetPetiteIconeVisible(false);
     T->SetPetiteIconeVisible(false);
     QCOMPARE(FArea->Commands(), QStringList { "delete" });
-    QCOMPARE(FArea->Last().Data.hWnd, T->FenetreMessages()->Handle());
+    QCOMPARE(WidgetOf(FArea->Last().Data.hWnd), T->FenetreMessages()->Handle());
     QCOMPARE(FArea->Last().Data.uID, 1u);
     QVERIFY(!T->IconeAjoutee());
 
@@ -401,9 +402,9 @@ void tst_PiconeBarreTache::petiteIconeVisibleOffAndOn()
     T->SetPetiteIconeVisible(true);
     T->SetPetiteIconeVisible(true);
     QCOMPARE(FArea->Commands(), (QStringList { "delete", "add" }));
-    QCOMPARE(FArea->Last().Data.Tip(), QStringLiteral("nouvelle astuce"));
-    QCOMPARE(ImageOf(FArea->Last().Data.hIcon), 4);
-    QCOMPARE(FArea->Last().Data.hWnd, T->FenetreMessages()->Handle());
+    QCOMPARE(ToQt(FArea->Last().Data.Tip()), QStringLiteral("nouvelle astuce"));
+    QCOMPARE(ImageOf(FArea->Last().Icon), 4);
+    QCOMPARE(WidgetOf(FArea->Last().Data.hWnd), T->FenetreMessages()->Handle());
     QVERIFY(T->IconeAjoutee());
 }
 
@@ -477,7 +478,7 @@ void tst_PiconeBarreTache::propertyTable()
         QCOMPARE(Call.Data.uFlags, 7u);
         QCOMPARE(Call.Data.uCallbackMessage, 0x464u);
         if (Call.Message == NIM_MODIFY) {
-            QCOMPARE(Call.Data.hIcon.cacheKey(), F->Tray->Icone().cacheKey());
+            QCOMPARE(Call.Icon.cacheKey(), F->Tray->Icone().cacheKey());
         }
     }
 }
@@ -509,7 +510,7 @@ void tst_PiconeBarreTache::tip()
     QCOMPARE(F->Tray->Hint(), Hint);
     QCOMPARE(FArea->Commands(), QStringList { "modify" });
     const TNotifyIconData& D = FArea->Last().Data;
-    QCOMPARE(D.Tip(), Shown);
+    QCOMPARE(ToQt(D.Tip()), Shown);
     QVERIFY(D.szTip[size_t(Shown.size())] == 0);
     QVERIFY(D.uFlags & NIF_TIP);
 }
@@ -548,7 +549,7 @@ void tst_PiconeBarreTache::iconFile()
         QVERIFY(Error.isEmpty());
         QCOMPARE(ImageOf(F->Tray->Icone()), 9);
         QCOMPARE(FArea->Commands(), QStringList { "modify" });
-        QCOMPARE(ImageOf(FArea->Last().Data.hIcon), 9);
+        QCOMPARE(ImageOf(FArea->Last().Icon), 9);
     } catch (const Exception& E) {
         QCOMPARE(E.Message(), Error.contains(QLatin1String("%1")) ? Error.arg(Path) : Error);
         QCOMPARE(F->Tray->Icone().cacheKey(), Before);
@@ -583,9 +584,9 @@ void tst_PiconeBarreTache::taskbarCreated()
     QCOMPARE(Before, QList<quint32> { T->MessageTaskbarCreated() });
     if (Visible) {
         QCOMPARE(FArea->Commands(), QStringList { "add" });
-        QCOMPARE(FArea->Last().Data.Tip(), QStringLiteral("Veludor"));
-        QCOMPARE(ImageOf(FArea->Last().Data.hIcon), 5);
-        QCOMPARE(FArea->Last().Data.hWnd, T->FenetreMessages()->Handle());
+        QCOMPARE(ToQt(FArea->Last().Data.Tip()), QStringLiteral("Veludor"));
+        QCOMPARE(ImageOf(FArea->Last().Icon), 5);
+        QCOMPARE(WidgetOf(FArea->Last().Data.hWnd), T->FenetreMessages()->Handle());
     } else {
         QVERIFY(FArea->Calls.empty());
     }
@@ -613,7 +614,7 @@ void tst_PiconeBarreTache::destructionRemovesIconAndRestoresHandlers()
 
     delete T;
     QCOMPARE(FArea->Commands(), QStringList { "delete" });
-    QCOMPARE(FArea->Last().Data.hWnd, Window);
+    QCOMPARE(WidgetOf(FArea->Last().Data.hWnd), Window);
     QCOMPARE(FArea->Last().Data.uID, 1u);
 
     // What was there before the component is back.
@@ -638,7 +639,7 @@ void tst_PiconeBarreTache::destructionAfterTheMessageWindowIsGone()
 
     delete T;
     QCOMPARE(FArea->Commands(), QStringList { "delete" });
-    QCOMPARE(FArea->Last().Data.hWnd, Window);
+    QCOMPARE(WidgetOf(FArea->Last().Data.hWnd), Window);
 }
 
 void tst_PiconeBarreTache::handlersOfOursPutBackLaterPassThrough()
@@ -893,8 +894,9 @@ void tst_PiconeBarreTache::menuForHostsThatDrawIt()
 {
     TTrayForm* F = MainWindow();
     F->Menu->Items()->Items(0)->OnClick = [](TObject*) { Log << QStringLiteral("Quitter"); };
-    const std::function<QMenu*()> Menu = FArea->Last().Data.Menu;
-    QVERIFY(Menu);
+    const std::function<TMenuHandle()> Handle = FArea->Last().Data.Menu;
+    const auto Menu = [&] { return MenuOf(Handle()); };
+    QVERIFY(Handle);
     QMenu* Shown = Menu();
     QVERIFY(Shown);
     QCOMPARE(Menu(), Shown); // asked again: the same menu, not a new one

@@ -42,7 +42,9 @@ private slots:
         QFETCH(QByteArray, Wayland);
         QFETCH(QByteArray, Session);
         QFETCH(QByteArray, Expected);
-        QCOMPARE(ChooseDisplayPlatform({ Qpa, Display, Wayland, Session }), Expected);
+        QCOMPARE(QByteArray::fromStdString(ChooseDisplayPlatform({ Qpa.toStdString(),
+                     Display.toStdString(), Wayland.toStdString(), Session.toStdString() })),
+            Expected);
     }
 
     // The choice reaches the application object but not the programs started later.
@@ -53,8 +55,8 @@ private slots:
         qputenv("DISPLAY", ":7");
         {
             TDisplayPlatformChoice Choice;
-            QCOMPARE(qgetenv("QT_QPA_PLATFORM"), Choice.Platform());
-            QVERIFY(Choice.Platform().startsWith("xcb"));
+            QCOMPARE(qgetenv("QT_QPA_PLATFORM"), QByteArray::fromStdString(Choice.Platform()));
+            QVERIFY(Choice.Platform().starts_with("xcb"));
         }
         QVERIFY(!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"));
         if (!Saved.isEmpty()) {

@@ -1,6 +1,7 @@
 // The folder listing behind the skin list: which names a pattern admits, with every kind
 // of entry taken and the list in name order.
 #include "toolkit/platform/filesearch.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,18 @@ private slots:
     void everyKindOfEntryInNameOrder();
     void missingFolder();
 };
+
+namespace {
+// The names found, as Qt strings for the comparisons.
+QStringList Found(const QString& Folder, const QString& Pattern)
+{
+    QStringList Names;
+    for (const TString& Name : FileSearch().FindFiles(FromQt(Folder), FromQt(Pattern))) {
+        Names << ToQt(Name);
+    }
+    return Names;
+}
+}
 
 void tst_FileSearch::matches_data()
 {
@@ -53,7 +66,7 @@ void tst_FileSearch::matches()
     QFile File(Dir.filePath(Name));
     QVERIFY(File.open(QIODevice::WriteOnly));
     File.close();
-    QCOMPARE(FileSearch().FindFiles(Dir.path(), Pattern), Listed ? QStringList { Name } : QStringList {});
+    QCOMPARE(Found(Dir.path(), Pattern), Listed ? QStringList { Name } : QStringList {});
 }
 
 void tst_FileSearch::everyKindOfEntryInNameOrder()
@@ -65,14 +78,14 @@ void tst_FileSearch::everyKindOfEntryInNameOrder()
         QVERIFY(File.open(QIODevice::WriteOnly));
     }
     QVERIFY(QDir(Dir.path()).mkdir(QStringLiteral("dossier.bmp")));
-    QCOMPARE(FileSearch().FindFiles(Dir.path(), QStringLiteral("*.bmp")),
+    QCOMPARE(Found(Dir.path(), QStringLiteral("*.bmp")),
         (QStringList { ".cache.bmp", "A.bmp", "b.bmp", "dossier.bmp" }));
 }
 
 void tst_FileSearch::missingFolder()
 {
     QTemporaryDir Dir;
-    QCOMPARE(FileSearch().FindFiles(Dir.filePath(QStringLiteral("absent")), QStringLiteral("*.bmp")), QStringList {});
+    QCOMPARE(Found(Dir.filePath(QStringLiteral("absent")), QStringLiteral("*.bmp")), QStringList {});
 }
 
 QTEST_MAIN(tst_FileSearch)

@@ -1,7 +1,9 @@
 #include "toolkit/platform/linux/dbusmenu.h"
 #include "toolkit/platform/linux/sni_item.h"
 #include "toolkit/platform/mousemessages.h"
+#include "toolkit/platform/linux/notifyiconevent.h"
 #include "toolkit/platform/notifyarea.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -28,32 +30,41 @@ public:
 protected:
     bool event(QEvent* Event) override
     {
-        if (Event->type() == TNotifyIconMessage::EventType()) {
-            const auto* M = static_cast<TNotifyIconMessage*>(Event);
+        if (Event->type() == TNotifyIconEvent::EventType()) {
+            const auto* M = static_cast<TNotifyIconEvent*>(Event);
             Received << QStringLiteral("%1:%2:0x%3@%4,%5")
                             .arg(M->Msg, 0, 16)
                             .arg(M->WParam)
                             .arg(M->LParam, 0, 16)
-                            .arg(M->Pt.x())
-                            .arg(M->Pt.y());
+                            .arg(M->Pt.X)
+                            .arg(M->Pt.Y);
             return true;
         }
         return QWidget::event(Event);
     }
 };
 
+// The records' icon: it must outlive the commands that name it.
+const QIcon& RedIcon()
+{
+    static const QIcon Icon = [] {
+        QPixmap Pixmap(16, 16);
+        Pixmap.fill(Qt::red);
+        return QIcon(Pixmap);
+    }();
+    return Icon;
+}
+
 TNotifyIconData Record(QWidget* Window, quint32 Id, const QString& Tip)
 {
     TNotifyIconData D;
     D.cbSize = NotifyIconDataV1Size;
-    D.hWnd = Window;
+    D.hWnd = HandleOf(Window);
     D.uID = Id;
     D.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     D.uCallbackMessage = 0x464;
-    QPixmap Pixmap(16, 16);
-    Pixmap.fill(Qt::red);
-    D.hIcon = QIcon(Pixmap);
-    D.SetTip(Tip);
+    D.hIcon = IconHandleOf(RedIcon());
+    D.SetTip(FromQt(Tip));
     return D;
 }
 
@@ -148,7 +159,7 @@ private:
 void tst_NotifyArea::init()
 {
     FHostAppeared = 0;
-    SetNotifyAreaClient({ [] { return QStringLiteral("Veludor"); }, [this] { ++FHostAppeared; } });
+    SetNotifyAreaClient({ [] { return TString(u"Veludor"); }, [this] { ++FHostAppeared; } });
     if (OnPrivateBus() && !FWatcher) {
         FWatcher = new TWatcher;
     }
@@ -228,7 +239,7 @@ void tst_NotifyArea::itemShowsTheRecord()
     QCOMPARE(Small.Data.size(), Small.Width * Small.Height * 4);
     QCOMPARE(Small.Data.left(4), QByteArray("\xff\xff\x00\x00", 4)); // opaque red, A R G B
 
-    D.SetTip(QString(QLatin1Char('x')).repeated(70));
+    D.SetTip(FromQt(QString(QLatin1Char('x')).repeated(70)));
     D.uFlags = NIF_TIP;
     QVERIFY(NotifyArea().ShellNotifyIcon(NIM_MODIFY, D));
     TSniToolTip Tip;
@@ -299,9 +310,9 @@ void tst_NotifyArea::menu()
     int Asked = 0;
     TReceiver Window;
     TNotifyIconData D = Record(&Window, 1, QString());
-    D.Menu = [&]() -> QMenu* {
+    D.Menu = [&]() -> TMenuHandle {
         ++Asked;
-        return Guard;
+        return MenuHandleOf(Guard);
     };
     QVERIFY(NotifyArea().ShellNotifyIcon(NIM_ADD, D));
     QTRY_COMPARE(FWatcher->Items.size(), 1);

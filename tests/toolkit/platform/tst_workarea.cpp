@@ -1,6 +1,7 @@
 // The primary monitor's work area from the window manager's published area or, where
 // that spans the whole desktop, from the panels' struts.
 #include "toolkit/platform/workarea.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QtTest>
 
@@ -62,7 +63,8 @@ void tst_WorkArea::primary()
     QFETCH(std::optional<QRect>, Published);
     QFETCH(std::vector<TStrut>, Struts);
     QFETCH(QRect, Expected);
-    QCOMPARE(PrimaryWorkArea(Primary, Desktop, Published, Struts), Expected);
+    const std::optional<TRect> Area = Published ? std::optional(FromQt(*Published)) : std::nullopt;
+    QCOMPARE(ToQt(PrimaryWorkArea(FromQt(Primary), FromQt(Desktop), Area, Struts)), Expected);
 }
 
 QTEST_GUILESS_MAIN(tst_WorkArea)

@@ -2,6 +2,7 @@
 
 #include "tests/fakes/fakeclock.h"
 #include "toolkit/core/sysutils.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>

@@ -2,6 +2,7 @@
 
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/serviceslot.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -86,7 +87,7 @@ class TSdlSound;
 class TSdlAudio : public IAudioService {
 public:
     ~TSdlAudio() override;
-    std::unique_ptr<ISound> OpenSound(const QString& FileName) override;
+    std::unique_ptr<ISound> OpenSound(const TString& FileName) override;
     void Beep() override;
 
     // Opens the device for one more user; false (and the reason in SDL's error) when
@@ -131,8 +132,8 @@ public:
     void Stop() override;
     void Rewind() override;
     bool Playing() override;
-    qint64 Position() override;
-    qint64 Length() override;
+    std::int64_t Position() override;
+    std::int64_t Length() override;
 
     // The music reached its end (called by the service on the window thread).
     void Finished();
@@ -256,8 +257,9 @@ Mix_Music* TSdlAudio::LoadMusic(const QByteArray& Data) const
     return Mix_LoadMUSType_RW(Source, MUS_NONE, 1);
 }
 
-std::unique_ptr<ISound> TSdlAudio::OpenSound(const QString& FileName)
+std::unique_ptr<ISound> TSdlAudio::OpenSound(const TString& Name)
 {
+    const QString FileName = ToQt(Name);
     Reap();
     QFileInfo Info(FileName);
     if (!Info.exists()) {
@@ -450,7 +452,7 @@ bool TSdlSound::Playing()
     return FMusic != nullptr;
 }
 
-qint64 TSdlSound::Position()
+std::int64_t TSdlSound::Position()
 {
     FAudio.Reap();
     if (!FMusic) {
@@ -462,7 +464,7 @@ qint64 TSdlSound::Position()
     return FLengthMs > 0 ? std::min(Played, FLengthMs - 1) : Played;
 }
 
-qint64 TSdlSound::Length()
+std::int64_t TSdlSound::Length()
 {
     FAudio.Reap();
     return FLengthMs;

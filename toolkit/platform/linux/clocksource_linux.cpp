@@ -1,10 +1,11 @@
 #include "toolkit/platform/clocksource.h"
 #include "toolkit/platform/serviceslot.h"
+#include "toolkit/qt/qtconvert.h"
 
 namespace {
 class TSystemClock : public IClockSource {
 public:
-    QDateTime Now() const override { return QDateTime::currentDateTime(); }
+    TDateTime Now() const override { return DateTimeFromQt(QDateTime::currentDateTime()); }
 };
 TSystemClock SystemClock;
 TServiceSlot<IClockSource> Slot(SystemClock);

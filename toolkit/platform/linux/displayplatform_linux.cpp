@@ -1,36 +1,44 @@
 #include "toolkit/platform/displayplatform.h"
 
-#include <QtGlobal>
+#include <cstdlib>
+
+namespace {
+std::string Variable(const char* Name)
+{
+    const char* Value = std::getenv(Name);
+    return Value ? std::string(Value) : std::string();
+}
+}
 
 TDisplayEnvironment TDisplayEnvironment::FromProcess()
 {
-    return { qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"),
-        qgetenv("XDG_SESSION_TYPE") };
+    return { Variable("QT_QPA_PLATFORM"), Variable("DISPLAY"), Variable("WAYLAND_DISPLAY"),
+        Variable("XDG_SESSION_TYPE") };
 }
 
-QByteArray ChooseDisplayPlatform(const TDisplayEnvironment& Env)
+std::string ChooseDisplayPlatform(const TDisplayEnvironment& Env)
 {
-    if (!Env.QpaPlatform.isEmpty()) {
+    if (!Env.QpaPlatform.empty()) {
         return {};
     }
-    const bool Wayland = !Env.WaylandDisplay.isEmpty() || Env.SessionType == "wayland";
-    if (!Env.Display.isEmpty()) {
-        return Wayland ? QByteArray("xcb;wayland") : QByteArray("xcb");
+    const bool Wayland = !Env.WaylandDisplay.empty() || Env.SessionType == "wayland";
+    if (!Env.Display.empty()) {
+        return Wayland ? "xcb;wayland" : "xcb";
     }
-    return Wayland ? QByteArray("wayland") : QByteArray();
+    return Wayland ? "wayland" : "";
 }
 
 TDisplayPlatformChoice::TDisplayPlatformChoice()
     : FPlatform(ChooseDisplayPlatform(TDisplayEnvironment::FromProcess()))
 {
-    if (!FPlatform.isEmpty()) {
-        qputenv("QT_QPA_PLATFORM", FPlatform);
+    if (!FPlatform.empty()) {
+        ::setenv("QT_QPA_PLATFORM", FPlatform.c_str(), 1);
     }
 }
 
 TDisplayPlatformChoice::~TDisplayPlatformChoice()
 {
-    if (!FPlatform.isEmpty()) {
-        qunsetenv("QT_QPA_PLATFORM");
+    if (!FPlatform.empty()) {
+        ::unsetenv("QT_QPA_PLATFORM");
     }
 }

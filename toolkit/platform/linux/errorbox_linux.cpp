@@ -1,16 +1,17 @@
 #include "toolkit/platform/errorbox.h"
-#include "toolkit/platform/qttranslation.h"
 #include "toolkit/platform/serviceslot.h"
+#include "toolkit/qt/qtconvert.h"
+#include "toolkit/qt/qttranslation.h"
 
 #include <QMessageBox>
 
 namespace {
 class TMessageErrorBox : public IErrorBox {
 public:
-    void ShowError(const QString& Title, const QString& Text) override
+    void ShowError(const TString& Title, const TString& Text) override
     {
         LoadQtTranslation();
-        QMessageBox Box(QMessageBox::Critical, Title, Text, QMessageBox::Ok);
+        QMessageBox Box(QMessageBox::Critical, ToQt(Title), ToQt(Text), QMessageBox::Ok);
         Box.exec();
     }
 };

@@ -1,5 +1,6 @@
 #include "toolkit/platform/filesearch.h"
 #include "toolkit/platform/serviceslot.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QDir>
 
@@ -38,9 +39,9 @@ bool Matches(QStringView Name, QStringView Pattern)
 
 class TDirSearch : public IFileSearch {
 public:
-    QStringList FindFiles(const QString& Folder, const QString& Pattern) const override
+    std::vector<TString> FindFiles(const TString& Folder, const TString& Pattern) const override
     {
-        QDir Dir(Folder);
+        QDir Dir(ToQt(Folder));
         if (!Dir.exists()) {
             return {};
         }
@@ -49,8 +50,14 @@ public:
         QStringList Names
             = Dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                 QDir::Name | QDir::IgnoreCase);
-        Names.removeIf([&](const QString& Name) { return !Matches(Name, Pattern); });
-        return Names;
+        const QString Wanted = ToQt(Pattern);
+        std::vector<TString> Result;
+        for (const QString& Name : Names) {
+            if (Matches(Name, Wanted)) {
+                Result.push_back(FromQt(Name));
+            }
+        }
+        return Result;
     }
 };
 TDirSearch DirSearch;

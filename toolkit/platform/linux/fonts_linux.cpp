@@ -1,5 +1,6 @@
 #include "toolkit/platform/fonts.h"
 #include "toolkit/platform/serviceslot.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,17 +15,19 @@ namespace {
 class TUserFonts : public IFontService {
 public:
     // The per-user fonts folder of the freedesktop layout ($XDG_DATA_HOME/fonts/).
-    QString FontsFolder() const override
+    TString FontsFolder() const override
     {
         const QString Data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
         if (Data.isEmpty() || !QDir::isAbsolutePath(Data)) {
-            return QString();
+            return {};
         }
-        return Data + QStringLiteral("/fonts/");
+        return FromQt(Data + QStringLiteral("/fonts/"));
     }
 
-    bool CopyFontFile(const QString& Source, const QString& Target) override
+    bool CopyFontFile(const TString& SourceName, const TString& TargetName) override
     {
+        const QString Source = ToQt(SourceName);
+        const QString Target = ToQt(TargetName);
         QFile In(Source);
         if (!In.open(QIODevice::ReadOnly)) {
             qCDebug(lcFonts) << "no font file to copy:" << Source;
@@ -54,14 +57,19 @@ public:
         return Out.commit();
     }
 
-    QStringList AddFontResource(const QString& FileName) override
+    std::vector<TString> AddFontResource(const TString& Name) override
     {
+        const QString FileName = ToQt(Name);
         const int Id = QFontDatabase::addApplicationFont(FileName);
         if (Id < 0) {
             qCDebug(lcFonts) << "font not added:" << FileName;
             return {};
         }
-        return QFontDatabase::applicationFontFamilies(Id);
+        std::vector<TString> Families;
+        for (const QString& Family : QFontDatabase::applicationFontFamilies(Id)) {
+            Families.push_back(FromQt(Family));
+        }
+        return Families;
     }
 };
 TUserFonts UserFonts;

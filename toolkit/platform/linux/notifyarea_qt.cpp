@@ -1,8 +1,10 @@
+#include "toolkit/platform/linux/notifyiconevent.h"
 #include "toolkit/platform/linux/sni_item.h"
 #include "toolkit/platform/linux/x11.h"
 #include "toolkit/platform/mousemessages.h"
 #include "toolkit/platform/notifyarea.h"
 #include "toolkit/platform/serviceslot.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
@@ -150,7 +152,7 @@ void TellHostAppeared()
 QString ClientTitle()
 {
     const auto& Title = NotifyAreaClient().Title;
-    return Title ? Title() : QString();
+    return Title ? ToQt(Title()) : QString();
 }
 
 // The records, each shown through a StatusNotifierItem when a StatusNotifierWatcher is
@@ -178,14 +180,14 @@ public:
                 auto Record = std::make_unique<TRecord>();
                 Record->Key = Data.hWnd;
                 Record->uID = Data.uID;
-                Record->Window = Data.hWnd;
+                Record->Window = WidgetOf(Data.hWnd);
                 FRecords.push_back(std::move(Record));
                 It = FRecords.end() - 1;
             }
             Apply(**It, Data);
             (*It)->Pending = true;
             PutUpLater();
-            qCDebug(lcTray) << "added" << Data.uID << Data.Tip();
+            qCDebug(lcTray) << "added" << Data.uID << ToQt(Data.Tip());
             return true;
         }
         case NIM_MODIFY:
@@ -210,7 +212,7 @@ public:
 
 private:
     struct TRecord {
-        const QWidget* Key = nullptr; // compared only, never followed
+        TWindowHandle Key = nullptr; // compared only, never followed
         quint32 uID = 0;
         QPointer<QWidget> Window;
         quint32 CallbackMessage = 0;
@@ -305,13 +307,16 @@ private:
     {
         if (Data.uFlags & NIF_MESSAGE) {
             Record.CallbackMessage = Data.uCallbackMessage;
-            Record.Menu = Data.Menu;
+            Record.Menu = nullptr;
+            if (Data.Menu) {
+                Record.Menu = [Menu = Data.Menu] { return MenuOf(Menu()); };
+            }
         }
         if (Data.uFlags & NIF_ICON) {
-            Record.Icon = Data.hIcon;
+            Record.Icon = IconOf(Data.hIcon);
         }
         if (Data.uFlags & NIF_TIP) {
-            Record.Tip = Data.Tip();
+            Record.Tip = ToQt(Data.Tip());
         }
         Show(Record);
     }
@@ -367,7 +372,8 @@ private:
         const TRecord& Record = **It;
         for (quint32 Mouse : { Press, Release }) {
             QCoreApplication::postEvent(Record.Window,
-                new TNotifyIconMessage(Record.CallbackMessage, Record.uID, qintptr(Mouse), Pt));
+                new TNotifyIconEvent(
+                    { Record.CallbackMessage, Record.uID, std::intptr_t(Mouse), FromQt(Pt) }));
         }
     }
 

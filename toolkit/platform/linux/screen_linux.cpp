@@ -2,6 +2,7 @@
 #include "toolkit/platform/screen.h"
 #include "toolkit/platform/serviceslot.h"
 #include "toolkit/platform/workarea.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -13,7 +14,7 @@ namespace {
 
 // The struts of the windows the window manager manages (or, without one, of the root's
 // children): _NET_WM_STRUT_PARTIAL, or the older _NET_WM_STRUT that covers whole edges.
-std::vector<TStrut> ReadStruts(xcb_connection_t* C, xcb_window_t Root, const QRect& Desktop)
+std::vector<TStrut> ReadStruts(xcb_connection_t* C, xcb_window_t Root, const TRect& Desktop)
 {
     std::vector<quint32> Windows
         = X11::ReadCardinals(C, Root, X11::Atom(C, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
@@ -36,8 +37,8 @@ std::vector<TStrut> ReadStruts(xcb_connection_t* C, xcb_window_t Root, const QRe
                 continue;
             }
             // Whole edges: left, right, top, bottom, each over the desktop's full side.
-            const int H = Desktop.bottom();
-            const int W = Desktop.right();
+            const int H = Desktop.Bottom - 1;
+            const int W = Desktop.Right - 1;
             V = { V[0], V[1], V[2], V[3], 0, quint32(H), 0, quint32(H), 0, quint32(W), 0,
                 quint32(W) };
         }
@@ -53,17 +54,17 @@ std::vector<TStrut> ReadStruts(xcb_connection_t* C, xcb_window_t Root, const QRe
 // The primary monitor's work area from the window manager's hints, in X pixels. Qt reads
 // _NET_WORKAREA only while there is one monitor: with several it reports whole monitors,
 // and a clock placed from that would stand under a panel.
-QRect X11PrimaryWorkArea(xcb_connection_t* C, const QRect& Primary)
+TRect X11PrimaryWorkArea(xcb_connection_t* C, const TRect& Primary)
 {
     const xcb_window_t Root = X11::DefaultRoot(C);
     xcb_get_geometry_reply_t* G = xcb_get_geometry_reply(C, xcb_get_geometry(C, Root), nullptr);
     if (!G) {
         return Primary;
     }
-    const QRect Desktop(0, 0, G->width, G->height);
+    const TRect Desktop = TRect::FromSize(0, 0, G->width, G->height);
     std::free(G);
 
-    std::optional<QRect> Published;
+    std::optional<TRect> Published;
     const std::vector<quint32> Areas
         = X11::ReadCardinals(C, Root, X11::Atom(C, "_NET_WORKAREA"), XCB_ATOM_CARDINAL);
     const std::vector<quint32> Current
@@ -71,32 +72,32 @@ QRect X11PrimaryWorkArea(xcb_connection_t* C, const QRect& Primary)
     const size_t Index = Current.empty() ? 0 : Current[0];
     if (Index < Areas.size() / 4) {
         const quint32* A = &Areas[Index * 4];
-        Published = QRect(int(A[0]), int(A[1]), int(A[2]), int(A[3]));
+        Published = TRect::FromSize(int(A[0]), int(A[1]), int(A[2]), int(A[3]));
     }
     return PrimaryWorkArea(Primary, Desktop, Published, ReadStruts(C, Root, Desktop));
 }
 
 class TQtScreenMetrics : public IScreenMetrics {
 public:
-    QSize PrimaryScreenSize() const override
+    TSize PrimaryScreenSize() const override
     {
         const QScreen* S = QGuiApplication::primaryScreen();
-        return S ? S->geometry().size() : QSize();
+        return FromQt(S ? S->geometry().size() : QSize());
     }
-    QRect VirtualScreen() const override
+    TRect VirtualScreen() const override
     {
         const QScreen* S = QGuiApplication::primaryScreen();
-        return S ? S->virtualGeometry() : QRect();
+        return FromQt(S ? S->virtualGeometry() : QRect());
     }
-    QRect WorkArea() const override
+    TRect WorkArea() const override
     {
         const QScreen* S = QGuiApplication::primaryScreen();
         if (!S) {
-            return QRect();
+            return FromQt(QRect());
         }
         xcb_connection_t* C = X11::Connection();
         if (!C) {
-            return S->availableGeometry();
+            return FromQt(S->availableGeometry());
         }
         // Qt scales a screen's size by its pixel ratio but keeps its origin; points on it
         // scale about that origin.
@@ -104,11 +105,11 @@ public:
         const QRect Logical = S->geometry();
         const QPoint Origin = Logical.topLeft();
         const QRect Native(Origin, (QSizeF(Logical.size()) * Ratio).toSize());
-        const QRect Area = X11PrimaryWorkArea(C, Native);
+        const QRect Area = ToQt(X11PrimaryWorkArea(C, FromQt(Native)));
         const QPointF TopLeft = Origin + QPointF(Area.topLeft() - Origin) / Ratio;
         const QPointF BottomRight
             = Origin + QPointF(Area.bottomRight() + QPoint(1, 1) - Origin) / Ratio;
-        return QRect(TopLeft.toPoint(), BottomRight.toPoint() - QPoint(1, 1));
+        return FromQt(QRect(TopLeft.toPoint(), BottomRight.toPoint() - QPoint(1, 1)));
     }
 };
 TQtScreenMetrics QtScreenMetrics;

@@ -1,5 +1,6 @@
 #include "toolkit/platform/serviceslot.h"
 #include "toolkit/platform/shell.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -7,7 +8,7 @@
 namespace {
 class TDesktopShell : public IShell {
 public:
-    void OpenUrl(const QString& Url) override { QDesktopServices::openUrl(QUrl(Url)); }
+    void OpenUrl(const TString& Url) override { QDesktopServices::openUrl(QUrl(ToQt(Url))); }
 };
 TDesktopShell DesktopShell;
 TServiceSlot<IShell> Slot(DesktopShell);

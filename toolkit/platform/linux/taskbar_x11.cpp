@@ -1,6 +1,7 @@
 #include "toolkit/platform/linux/x11.h"
 #include "toolkit/platform/serviceslot.h"
 #include "toolkit/platform/taskbar.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QWidget>
 
@@ -18,10 +19,10 @@ namespace {
 // under "offscreen") nothing is done.
 class TX11Taskbar : public ITaskbar {
 public:
-    void SetSkipTaskbar(QWidget* TopLevel, bool Skip) override
+    void SetSkipTaskbar(TWindowHandle TopLevel, bool Skip) override
     {
         xcb_connection_t* C = X11::Connection();
-        const xcb_window_t Window = ClientWindow(TopLevel);
+        const xcb_window_t Window = ClientWindow(WidgetOf(TopLevel));
         if (!C || !Window) {
             return; // a window not created yet gets the state when it is shown
         }
@@ -57,10 +58,10 @@ public:
         xcb_flush(C);
     }
 
-    void SetUrgent(QWidget* TopLevel, bool Urgent) override
+    void SetUrgent(TWindowHandle TopLevel, bool Urgent) override
     {
         xcb_connection_t* C = X11::Connection();
-        const xcb_window_t Window = ClientWindow(TopLevel);
+        const xcb_window_t Window = ClientWindow(WidgetOf(TopLevel));
         if (!C || !Window) {
             return;
         }

@@ -1,5 +1,7 @@
 #include "toolkit/platform/wakecounter.h"
 
+#include "toolkit/qt/qtconvert.h"
+
 #include <cerrno>
 #include <system_error>
 
@@ -17,7 +19,7 @@ public:
     }
     ~TEventFdCounter() override { ::close(FFd); }
 
-    qintptr Handle() const override { return qintptr(FFd); }
+    std::intptr_t Handle() const override { return std::intptr_t(FFd); }
 
     void Signal() override
     {
@@ -39,12 +41,12 @@ private:
 
 } // namespace
 
-std::unique_ptr<IWakeCounter> CreateWakeCounter(QString& Error)
+std::unique_ptr<IWakeCounter> CreateWakeCounter(TString& Error)
 {
     const int Fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (Fd < 0) {
-        Error = QString::fromLocal8Bit(
-            std::error_code(errno, std::generic_category()).message().c_str());
+        Error = FromQt(QString::fromLocal8Bit(
+            std::error_code(errno, std::generic_category()).message().c_str()));
         return nullptr;
     }
     return std::make_unique<TEventFdCounter>(Fd);

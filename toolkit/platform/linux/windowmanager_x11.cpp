@@ -1,6 +1,7 @@
 #include "toolkit/platform/linux/x11.h"
 #include "toolkit/platform/serviceslot.h"
 #include "toolkit/platform/windowmanager.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
@@ -103,8 +104,10 @@ public:
         qGuiApp->installNativeEventFilter(FTracker.get());
     }
 
-    bool StartSystemMove(QWidget* TopLevel, const QPoint& PressPoint) override
+    bool StartSystemMove(TWindowHandle Handle, TPoint Press) override
     {
+        QWidget* TopLevel = WidgetOf(Handle);
+        const QPoint PressPoint = ToQt(Press);
         QWindow* Window = TopLevel ? TopLevel->windowHandle() : nullptr;
         if (!Window) {
             return false;

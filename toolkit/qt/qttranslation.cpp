@@ -1,4 +1,4 @@
-#include "toolkit/platform/qttranslation.h"
+#include "toolkit/qt/qttranslation.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
