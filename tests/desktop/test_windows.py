@@ -1,8 +1,14 @@
 """The Windows build (the windows preset, build/windows) under Wine: its executables
 import only Windows' own DLLs; the minimal Win32 clock shows its window with the time
 drawn and ticking, and closes; the toolchain probe has C++ threads and its resource, and
-its sound reaches a PulseAudio sink. On an X server, a Wine session and a sink of their own.
+its sound reaches a PulseAudio sink; the platform services' Windows side, through
+platform_probe.exe, reads the clock, the screen and its work area, lists skins, plays
+sound files, shows the error box, wakes a thread, installs the digit font and asks for
+the power-off (the last two in a throw-away prefix). On an X server with a tray panel, a
+Wine session and a sink of their own.
 """
+import datetime
+import glob
 import math
 import os
 import shutil
@@ -20,7 +26,11 @@ from xsession import XSession  # noqa: E402
 WINDOWS_DIR = os.environ.get("VELUDOR_WINDOWS_BUILD_DIR", "")
 CLOCK = os.path.join(WINDOWS_DIR, "bench", "footprint", "win32clock.exe")
 PROBE = os.path.join(WINDOWS_DIR, "tests", "windows", "toolchain_probe.exe")
-EXECUTABLES = [CLOCK, PROBE]
+PLATFORM = os.path.join(WINDOWS_DIR, "tests", "windows", "platform_probe.exe")
+EXECUTABLES = [CLOCK, PROBE, PLATFORM]
+ASSETS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "assets")
+# The family the digit font's name table declares.
+DIGIT_FACE = "DSEG7 Classic"
 
 
 def dark_pixels(path):
@@ -33,6 +43,23 @@ def dark_pixels(path):
 def windows_path(path):
     """The Linux path as Wine's programs reach it: Z: is the root of the file system."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def write_tone(path, seconds):
+    """A 440 Hz tone at about half of full scale, mono 16-bit WAV."""
+    with wave.open(path, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(44100)
+        w.writeframes(b"".join(
+            struct.pack("<h", round(16000 * math.sin(2 * math.pi * 440 * n / 44100)))
+            for n in range(int(44100 * seconds))))
+    return path
+
+
+def lines(result):
+    code, out = result
+    return code, out.replace("\r\n", "\n").splitlines()
 
 
 class Imports(unittest.TestCase):
@@ -50,7 +77,7 @@ class UnderWine(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.mkdtemp(prefix="veludor-windows-")
-        cls.session = XSession().start()
+        cls.session = XSession(tray=True).start()
         cls.sink = wine.NullSink().start()
         cls.wine = wine.Wine(os.path.join(WINDOWS_DIR, "wine"), sink=cls.sink).start()
 
@@ -82,19 +109,141 @@ class UnderWine(unittest.TestCase):
                          (0, "threads 4 sum 5050 resource ressource\r\n"))
 
     def test_sound_reaches_the_sink(self):
-        tone = os.path.join(self.tmp, "tone.wav")
-        with wave.open(tone, "wb") as w:
-            w.setnchannels(1)
-            w.setsampwidth(2)
-            w.setframerate(44100)
-            w.writeframes(b"".join(
-                struct.pack("<h", round(16000 * math.sin(2 * math.pi * 440 * n / 44100)))
-                for n in range(44100 // 2)))
+        tone = write_tone(os.path.join(self.tmp, "tone.wav"), 0.5)
         recording = self.sink.record(os.path.join(self.tmp, "sink.raw"))
         self.assertEqual(self.wine.output(PROBE, "play", windows_path(tone)), (0, "played\r\n"))
         # The tone at about half of full scale; silence is zeros.
         wait_for(lambda: recording.peak() > 8000, timeout=5, what="the tone in the sink")
         recording.stop()
+
+    # --- the platform services -----------------------------------------------------------
+
+    def test_clock_source_reads_the_local_time(self):
+        before = datetime.datetime.now()
+        code, out = lines(self.wine.output(PLATFORM, "clock"))
+        after = datetime.datetime.now()
+        read = datetime.datetime(1899, 12, 30) + datetime.timedelta(days=float(out[0]))
+        second = datetime.timedelta(seconds=1)
+        self.assertTrue(before - second <= read <= after + second, (before, read, after))
+
+    def test_screen_and_the_panels_work_area(self):
+        root = self.session.x.screen().root
+        atom = self.session.x.intern_atom("_NET_WORKAREA")
+        # trayer's strut reaches the window manager's work area in its own time.
+        area = wait_for(lambda: (lambda p: p and p.value[3] < 1080 and list(p.value[:4]))(
+            root.get_full_property(atom, 0)), what="the panel's work area")
+        left, top, width, height = area
+        self.assertEqual(lines(self.wine.output(PLATFORM, "screen")), (0, [
+            "primary 1920 1080 virtual 0 0 1920 1080 work %d %d %d %d"
+            % (left, top, left + width, top + height)]))
+
+    def test_file_search(self):
+        folder = os.path.join(self.tmp, "skin")
+        os.makedirs(os.path.join(folder, "old.bmp"))
+        # A dot file is hidden under Wine; "a.bmpx" has a short name that "*.bmp" matches.
+        for name in ["red.bmp", "blue.bmp", ".cache.bmp", "x.txt", "a.bmpx"]:
+            open(os.path.join(folder, name), "wb").close()
+        for folder_name, pattern, expected in [
+                ("skin", "*.bmp", ["red.bmp", "blue.bmp", "old.bmp", ".cache.bmp"]),
+                ("skin", "*.BMP", ["red.bmp", "blue.bmp", "old.bmp", ".cache.bmp"]),
+                ("skin", "r?d.*", ["red.bmp"]),
+                ("missing", "*.bmp", [])]:
+            with self.subTest(folder=folder_name, pattern=pattern):
+                code, found = lines(self.wine.output(
+                    PLATFORM, "find", windows_path(os.path.join(self.tmp, folder_name)), pattern))
+                self.assertEqual((code, sorted(found)), (0, sorted(expected)))
+
+    def test_sound_files_play_to_the_sink(self):
+        tone = write_tone(os.path.join(self.tmp, "second.wav"), 1.0)
+        for path, length, loud in [(tone, 1000, 8000),
+                                   (os.path.join(ASSETS, "alarm.mp3"), None, 1000)]:
+            with self.subTest(os.path.basename(path)):
+                recording = self.sink.record(os.path.join(self.tmp, "sink-%s.raw" % loud))
+                code, out = lines(self.wine.output(PLATFORM, "play", windows_path(path)))
+                self.assertEqual(code, 0, out)
+                played = int(out[0].split()[1])
+                if length is not None:
+                    self.assertEqual(played, length)
+                # Played to its end: the position is the length.
+                self.assertEqual(out[1], "ended 1 position %d" % played)
+                wait_for(lambda: recording.peak() > loud, timeout=5, what="the sound in the sink")
+                recording.stop()
+
+    def test_sound_file_failures(self):
+        empty = os.path.join(self.tmp, "empty.wav")
+        open(empty, "wb").close()
+        for path, reason in [(os.path.join(self.tmp, "missing.wav"), None),
+                             (os.path.join(self.tmp, "missing.mp3"), None),
+                             (self.tmp, "ce n'est pas un fichier"),
+                             (empty, "fichier vide")]:
+            with self.subTest(os.path.basename(path)):
+                code, out = lines(self.wine.output(PLATFORM, "play", windows_path(path)))
+                prefix = "error Impossible d'ouvrir le fichier son « %s » : " % windows_path(path)
+                self.assertEqual(code, 1)
+                self.assertTrue(out[0].startswith(prefix), out)
+                text = out[0][len(prefix):]
+                if reason:
+                    self.assertEqual(text, reason)
+                else:
+                    # The device's own text (mciGetErrorString), not a bare error number.
+                    self.assertGreater(len(text), 10, text)
+                    self.assertNotIn("erreur MCI", text)
+
+    def test_error_box_shows_title_and_text(self):
+        log = os.path.join(self.tmp, "errorbox.log")
+        with open(log, "wb") as out:
+            proc = self.wine.run(PLATFORM, "error", "Veludor", "Fichier son introuvable.",
+                                 stdout=out)
+        box = self.wine.window(proc, "Veludor")
+        self.wine.close(box)
+        wait_for(lambda: proc.poll() is not None, what="the box to close")
+        with open(log, encoding="utf-8") as f:
+            text = f.read()
+        self.assertIn("[Fichier son introuvable.]", text)
+        self.assertIn("dismissed", text)
+
+    def test_wake_counter(self):
+        self.assertEqual(lines(self.wine.output(PLATFORM, "wake")),
+                         (0, ["idle 1 woken 1 drained 1"]))
+
+
+class ThrowAwayPrefix(unittest.TestCase):
+    """What would spoil the kept prefix: the font table, and the session's end. The
+    prefix sees no fonts of the machine's (an empty fontconfig), where the digit face may
+    be installed already."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.mkdtemp(prefix="veludor-windows-")
+        fonts = os.path.join(cls.tmp, "fonts.conf")
+        with open(fonts, "w") as f:
+            f.write("<?xml version='1.0'?>\n<fontconfig></fontconfig>\n")
+        cls.session = XSession().start()
+        cls.wine = wine.Wine(None, env={"FONTCONFIG_FILE": fonts}).start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wine.stop()
+        cls.session.stop()
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+
+    def test_1_digit_font_by_its_face(self):
+        code, out = lines(self.wine.output(PLATFORM, "font",
+                                           windows_path(os.path.join(ASSETS, "DS-DIGI.TTF")),
+                                           DIGIT_FACE))
+        self.assertEqual(code, 0)
+        self.assertNotEqual(out[0], "before " + DIGIT_FACE)
+        self.assertEqual(out[1:], ["copied", "families " + DIGIT_FACE, "after " + DIGIT_FACE])
+        # Copied to the user's own fonts folder, where a normal user may write.
+        self.assertTrue(glob.glob(os.path.join(
+            self.wine.prefix, "drive_c", "users", "*", "AppData", "Local", "Microsoft",
+            "Windows", "Fonts", "DS-DIGI.TTF")))
+
+    def test_2_power_off_ends_the_session(self):
+        # Wine carries ExitWindowsEx out by ending its own session (wineboot
+        # --end-session): the prefix's programs are asked and told, the machine is not.
+        self.assertEqual(lines(self.wine.output(PLATFORM, "poweroff")),
+                         (0, ["requested", "queryendsession", "endsession 1"]))
 
 
 if __name__ == "__main__":

@@ -143,13 +143,16 @@ class Wine:
     """A Wine session on the prefix kept in cache, on the display DISPLAY names.
 
     sink: a started NullSink whose server Wine's sound goes to (none by default).
-    env: more environment for the programs (a value of None removes the variable)."""
+    env: more environment for the programs (a value of None removes the variable).
+    cache None: a throw-away prefix, made for this session (with env) and removed with it,
+    for what would spoil a kept one, such as ending its session or its font table."""
 
     def __init__(self, cache, sink=None, env=None):
-        self.cache = os.path.abspath(cache)
         self.sink = sink
         self.extra_env = env or {}
         self.dir = tempfile.mkdtemp(prefix="veludor-wine-")
+        self.scratch = not cache
+        self.cache = os.path.abspath(cache) if cache else os.path.join(self.dir, "cache")
         self.prefix = None
         self.env = None
         self.procs = []
@@ -200,6 +203,10 @@ class Wine:
             os.makedirs(home)
             env = self._base_env(prefix, home)
             env.pop("DISPLAY", None)
+            if self.scratch:
+                # Made for this session only: made as its programs will see the machine.
+                env.update(self.extra_env)
+                env = {k: v for k, v in env.items() if v is not None}
             log = os.path.join(self.cache, "prefix-" + key + ".log")
             with open(log, "w") as out:
                 for cmd in ([[WINE, "wineboot", "-i"]] + [[WINE] + c for c in PREFIX_SETUP]
@@ -288,12 +295,14 @@ class Wine:
         self.procs.append(proc)
         return proc
 
-    def output(self, exe, *args, timeout=60):
+    def output(self, exe, *args, timeout=60, env=None):
         """Runs a console program to its end: (exit code, its standard output). The output
         goes through a file: Wine's services, started by the session's first program,
-        keep that program's descriptors open, so a pipe would not end with it."""
+        keep that program's descriptors open, so a pipe would not end with it. env: more
+        environment for this program only."""
         with tempfile.TemporaryFile(dir=self.dir) as out:
-            code = subprocess.run([WINE, exe, *args], cwd=os.path.dirname(exe), env=self.env,
+            code = subprocess.run([WINE, exe, *args], cwd=os.path.dirname(exe),
+                                  env=dict(self.env, **(env or {})),
                                   stdout=out, stderr=subprocess.DEVNULL, timeout=timeout).returncode
             out.seek(0)
             return code, out.read().decode("utf-8", "replace")
