@@ -286,8 +286,7 @@ void TForm1::GenericMenuItemClick(TObject* Sender)
     const QString Settings = Folder + SettingsFile;
     if (!WritePrivateProfileString(
             QStringLiteral("form"), QStringLiteral("couleur"), Item->Caption(), Settings)) {
-        throw EInOutError(
-            FormatMessage(QStringLiteral("Impossible d'écrire dans %s"), { Settings }));
+        throw EInOutError(FormatMessage(u"Impossible d'écrire dans %s", { FromQt(Settings) }));
     }
 }
 

@@ -4,6 +4,7 @@
 // day; any other text fails with "'<text>' n'est pas une heure correcte".
 #include "tests/fuzz/fuzzcheck.h"
 #include "toolkit/core/sysutils.h"
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/datetime.h"
 
 #include <QRegularExpression>
@@ -53,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         Check(Value == EncodeTime(Hour, Min, Sec, 0), "the time read is the time written", Text);
     } catch (const EConvertError& E) {
         Check(!Valid, "a correct time is accepted", Text);
-        Check(E.Message() == QStringLiteral("'%1' n'est pas une heure correcte").arg(Text),
-            "the refusal names the text", E.Message());
+        Check(ToQt(E.Message()) == QStringLiteral("'%1' n'est pas une heure correcte").arg(Text),
+            "the refusal names the text", ToQt(E.Message()));
     }
     return 0;
 }

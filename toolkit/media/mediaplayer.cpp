@@ -19,7 +19,7 @@ TMediaPlayer::~TMediaPlayer() = default;
 void TMediaPlayer::CheckIfOpen() const
 {
     if (!FSound) {
-        throw Exception(QStringLiteral("Aucun périphérique MCI ouvert"));
+        throw Exception(u"Aucun périphérique MCI ouvert");
     }
 }
 
@@ -52,7 +52,7 @@ void TMediaPlayer::Play()
         ClearError();
     } catch (const Exception& E) {
         FError = PlayFailed;
-        FErrorMessage = E.Message();
+        FErrorMessage = ToQt(E.Message());
     }
 }
 
@@ -64,7 +64,7 @@ void TMediaPlayer::Stop()
         ClearError();
     } catch (const Exception& E) {
         FError = PlayFailed;
-        FErrorMessage = E.Message();
+        FErrorMessage = ToQt(E.Message());
     }
 }
 

@@ -111,7 +111,7 @@ TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec)
 {
     if (Hour < 0 || Hour > 23 || Min < 0 || Min > 59 || Sec < 0 || Sec > 59 || MSec < 0
         || MSec > 999) {
-        throw EConvertError(QStringLiteral("Argument incorrect pour le codage d'une heure"));
+        throw EConvertError(u"Argument incorrect pour le codage d'une heure");
     }
     return double(((Hour * 60 + Min) * 60 + Sec) * 1000 + MSec) / 86400000.0;
 }
@@ -263,7 +263,7 @@ TDateTime StrToTime(const QString& S)
     SkipBlanks();
     if (!Ok || Pos != S.size() || Hour > 23 || Min > 59 || Sec > 59) {
         throw EConvertError(
-            FormatMessage(QStringLiteral("'%s' n'est pas une heure correcte"), { S }));
+            FormatMessage(u"'%s' n'est pas une heure correcte", { S.toStdU16String() }));
     }
     return EncodeTime(Hour, Min, Sec, 0);
 }

@@ -243,7 +243,7 @@ void TestAlarm::viewSwitchLeavesTheFocusWithTheWindow()
     } else {
         Form1->Chronometre1->Click();
     }
-    auto* Control = dynamic_cast<TWinControl*>(Form1->FindComponent(Focused));
+    auto* Control = dynamic_cast<TWinControl*>(Form1->FindComponent(FromQt(Focused)));
     QVERIFY(Control);
     Control->SetFocus();
     QTRY_VERIFY(Control->Focused());
@@ -252,7 +252,7 @@ void TestAlarm::viewSwitchLeavesTheFocusWithTheWindow()
         Form1->Veludor1->Click();
     } else {
         // A click on a button gives it the focus before it runs.
-        auto* Button = dynamic_cast<TButton*>(Form1->FindComponent(Leave));
+        auto* Button = dynamic_cast<TButton*>(Form1->FindComponent(FromQt(Leave)));
         QVERIFY(Button);
         Button->SetFocus();
         Button->Click();

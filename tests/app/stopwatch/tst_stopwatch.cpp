@@ -32,7 +32,7 @@ public:
     {
         ++Reads;
         if (FailFrom > 0 && Reads >= FailFrom) {
-            throw Exception(QStringLiteral("Horloge en panne"));
+            throw Exception(u"Horloge en panne");
         }
         if (!Script.isEmpty()) {
             return Base.addMSecs(Script.takeFirst());
@@ -336,7 +336,7 @@ void tst_Stopwatch::threadCreationFailure()
         = QString::fromLocal8Bit(std::generic_category().message(EAGAIN).c_str());
     QCOMPARE(FErrors->Texts,
         QStringList {
-            ErrorBoxText(QStringLiteral("Erreur de création de thread : ") + SystemText) });
+            ToQt(ErrorBoxText(FromQt(QStringLiteral("Erreur de création de thread : ") + SystemText))) });
     QCOMPARE(FErrors->Titles, QStringList { QStringLiteral("Veludor") });
     QCOMPARE(Form1->Button3->Caption(), ChronoCaptions[1]);
     QCOMPARE(int(ChronoState), 0);

@@ -2,6 +2,7 @@
 #include "toolkit/core/sysutils.h"
 #include "toolkit/media/mediaplayer.h"
 #include "toolkit/media/messagebeep.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QDir>
 #include <QFile>
@@ -199,7 +200,7 @@ void TestMediaPlayer::openFailuresNameTheFile()
         Player.Open();
         QFAIL("the open succeeded");
     } catch (const Exception& E) {
-        QCOMPARE(E.Message(),
+        QCOMPARE(ToQt(E.Message()),
             QStringLiteral("Impossible d'ouvrir le fichier son « %1 » : %2").arg(Name, reason));
     }
     QVERIFY(!Player.IsOpen());
@@ -232,7 +233,7 @@ void TestMediaPlayer::nothingOpen()
         }
         QFAIL("no failure");
     } catch (const Exception& E) {
-        QCOMPARE(E.Message(), NotOpen());
+        QCOMPARE(ToQt(E.Message()), NotOpen());
     }
     QCOMPARE(Player.Position(), 0);
     QVERIFY(!DeviceOpen());
@@ -248,7 +249,7 @@ void TestMediaPlayer::noAudioDevice()
         Player.Open();
         QFAIL("the open succeeded");
     } catch (const Exception& E) {
-        QCOMPARE(E.Message(),
+        QCOMPARE(ToQt(E.Message()),
             QStringLiteral(
                 "Impossible d'ouvrir le fichier son « %1 » : aucun périphérique audio disponible")
                 .arg(Sound("tone.wav")));

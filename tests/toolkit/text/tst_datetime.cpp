@@ -286,7 +286,7 @@ void tst_DateTime::strToTime()
             StrToTime(Text);
             QFAIL("accepted");
         } catch (const EConvertError& E) {
-            QCOMPARE(E.Message(), QLatin1Char('\'') + Text + QStringLiteral("' n'est pas une heure correcte"));
+            QCOMPARE(ToQt(E.Message()), QLatin1Char('\'') + Text + QStringLiteral("' n'est pas une heure correcte"));
         }
     }
 }
