@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     }
     const bool Valid = Hour >= 0 && Min >= 0 && Sec >= 0;
     try {
-        const TDateTime Value = StrToTime(Text);
+        const TDateTime Value = StrToTime(FromQt(Text));
         Check(Valid, "text outside the grammar is refused", Text);
         Check(Value == EncodeTime(Hour, Min, Sec, 0), "the time read is the time written", Text);
     } catch (const EConvertError& E) {

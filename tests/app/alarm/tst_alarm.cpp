@@ -94,7 +94,7 @@ void TestAlarm::init()
 void TestAlarm::cleanup()
 {
     TOpenDialog::Runner = nullptr;
-    FormatSettings().TimeSeparator = QLatin1Char(':');
+    FormatSettings().TimeSeparator = u':';
     F.reset();
     FPower.reset();
     FAudio.reset();
@@ -308,7 +308,7 @@ void TestAlarm::timeThatDoesNotParse()
     QFETCH(QChar, separator);
     QFETCH(QString, hourText);
     QFETCH(QString, message);
-    FormatSettings().TimeSeparator = separator;
+    FormatSettings().TimeSeparator = separator.unicode();
     Form1->config1->Click();
     Form1->SpinEdit1->SetText(hourText);
     Form1->SpinEdit2->SetValue(5);

@@ -222,7 +222,7 @@ void tst_Stopwatch::elapsed()
     QFETCH(QList<qint64>, Readings);
     QFETCH(QString, Separator);
     QFETCH(QStringList, Labels);
-    FormatSettings().TimeSeparator = Separator.at(0);
+    FormatSettings().TimeSeparator = Separator.at(0).unicode();
     FClock->Script = Readings;
     FClock->Reads = 0;
     TChronoThread::ShowElapsed(DateTimeFromQt(FClock->Base));
@@ -243,7 +243,7 @@ void tst_Stopwatch::workerShowsElapsedTime()
 
 void tst_Stopwatch::resetKeepsColonWhateverSeparator()
 {
-    FormatSettings().TimeSeparator = QLatin1Char('.');
+    FormatSettings().TimeSeparator = u'.';
     Form1->Label7->SetCaption(QStringLiteral("12.34"));
     Press();
     QCOMPARE(Form1->Label7->Caption(), QStringLiteral("00:00"));
