@@ -105,8 +105,8 @@ void TForm1::FormCreate(TObject*)
 
     // 2. Settings.
     const QString Folder = ProgramFolder();
-    const QString Skin = GetPrivateProfileString(
-        QStringLiteral("form"), QStringLiteral("couleur"), DefaultSkin, Folder + SettingsFile);
+    const QString Skin = ToQt(GetPrivateProfileString(
+        u"form", u"couleur", FromQt(DefaultSkin), FromQt(Folder + SettingsFile)));
 
     // 3. Skin: the window keeps the size and shape given by the built-in picture.
     Image1->LoadFromFile(Folder + QStringLiteral("skin/") + Skin);
@@ -285,7 +285,7 @@ void TForm1::GenericMenuItemClick(TObject* Sender)
     // Saved only once the picture has loaded.
     const QString Settings = Folder + SettingsFile;
     if (!WritePrivateProfileString(
-            QStringLiteral("form"), QStringLiteral("couleur"), Item->Caption(), Settings)) {
+            u"form", u"couleur", FromQt(Item->Caption()), FromQt(Settings))) {
         throw EInOutError(FormatMessage(u"Impossible d'écrire dans %s", { FromQt(Settings) }));
     }
 }

@@ -6,7 +6,7 @@
 # out. A new interface header is added to this list.
 set(VELUDOR_SEAM_HEADERS
   core/types.h core/tstring.h core/datetimevalue.h core/bitmap32.h core/region.h
-  core/sysutils.h core/classes.h text/datetime.h
+  core/sysutils.h core/classes.h text/datetime.h text/profile.h
   platform/audio.h platform/clocksource.h platform/displayplatform.h platform/errorbox.h
   platform/filesearch.h platform/fonts.h platform/mousemessages.h platform/notifyarea.h
   platform/power.h platform/screen.h platform/serviceslot.h platform/shell.h

@@ -138,8 +138,7 @@ void TstUnit1::startsWithDefaultSkinAndNoSettingsFile()
 
 void TstUnit1::missingSkinShowsErrorAndKeepsDesign()
 {
-    QVERIFY(WritePrivateProfileString(QStringLiteral("form"), QStringLiteral("couleur"),
-        QStringLiteral("absent.bmp"), FFolder + QStringLiteral("parametre.ini")));
+    QVERIFY(WritePrivateProfileString(u"form", u"couleur", u"absent.bmp", FromQt(FFolder + QStringLiteral("parametre.ini"))));
     Start();
     QCOMPARE(FErrors->Texts,
         QStringList { QStringLiteral("Impossible d'ouvrir le fichier %1skin/absent.bmp.").arg(FFolder) });
@@ -158,8 +157,7 @@ void TstUnit1::skinListHoldsEveryMatchingEntry()
     WriteSkin(QStringLiteral("red.bmp"), Qt::red);
     WriteSkin(QStringLiteral("blue.BMP"), Qt::blue);
     WriteSkin(QStringLiteral("notes.txt"), Qt::green);
-    QVERIFY(WritePrivateProfileString(QStringLiteral("form"), QStringLiteral("couleur"),
-        QStringLiteral("red.bmp"), FFolder + QStringLiteral("parametre.ini")));
+    QVERIFY(WritePrivateProfileString(u"form", u"couleur", u"red.bmp", FromQt(FFolder + QStringLiteral("parametre.ini"))));
     Start();
     QVERIFY(FErrors->Texts.isEmpty());
     QCOMPARE(Captions(Form1->PopupMenu1->Items()->Items(3)),
@@ -168,8 +166,7 @@ void TstUnit1::skinListHoldsEveryMatchingEntry()
     Form1->couleur1->Items(1)->Click();
     QCOMPARE(FErrors->Texts.size(), 1);
     QVERIFY(FErrors->Texts.first().startsWith(QStringLiteral("Impossible d'ouvrir le fichier ")));
-    QCOMPARE(GetPrivateProfileString(QStringLiteral("form"), QStringLiteral("couleur"), QString(),
-                 FFolder + QStringLiteral("parametre.ini")),
+    QCOMPARE(ToQt(GetPrivateProfileString(u"form", u"couleur", u"", FromQt(FFolder + QStringLiteral("parametre.ini")))),
         QStringLiteral("red.bmp"));
 }
 
@@ -185,8 +182,7 @@ void TstUnit1::skinCommandSavesChoice()
     QVERIFY(Item);
     Item->Click();
     QVERIFY(FErrors->Texts.isEmpty());
-    QCOMPARE(GetPrivateProfileString(QStringLiteral("form"), QStringLiteral("couleur"), QString(),
-                 FFolder + QStringLiteral("parametre.ini")),
+    QCOMPARE(ToQt(GetPrivateProfileString(u"form", u"couleur", u"", FromQt(FFolder + QStringLiteral("parametre.ini")))),
         QStringLiteral("argent.bmp"));
     // The next start shows the saved skin.
     Stop();
