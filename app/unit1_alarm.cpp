@@ -39,7 +39,7 @@ QString AlarmSoundFile()
 
 void PlaySoundFile(TMediaPlayer* Player)
 {
-    Player->SetFileName(AlarmSoundFile());
+    Player->SetFileName(FromQt(AlarmSoundFile()));
     Player->Open();
     Player->Play();
 }

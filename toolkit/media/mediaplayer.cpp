@@ -2,7 +2,6 @@
 
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/audio.h"
-#include "toolkit/qt/qtconvert.h"
 
 namespace {
 // The code stored for a play or stop that failed after a successful open.
@@ -32,7 +31,7 @@ void TMediaPlayer::ClearError()
 void TMediaPlayer::Open()
 {
     Close();
-    FSound = AudioService().OpenSound(FromQt(FFileName));
+    FSound = AudioService().OpenSound(FFileName);
     ClearError();
 }
 
@@ -52,7 +51,7 @@ void TMediaPlayer::Play()
         ClearError();
     } catch (const Exception& E) {
         FError = PlayFailed;
-        FErrorMessage = ToQt(E.Message());
+        FErrorMessage = E.Message();
     }
 }
 
@@ -64,16 +63,16 @@ void TMediaPlayer::Stop()
         ClearError();
     } catch (const Exception& E) {
         FError = PlayFailed;
-        FErrorMessage = ToQt(E.Message());
+        FErrorMessage = E.Message();
     }
 }
 
-qint64 TMediaPlayer::Position() const
+std::int64_t TMediaPlayer::Position() const
 {
     return FSound ? FSound->Position() : 0;
 }
 
-qint64 TMediaPlayer::Length() const
+std::int64_t TMediaPlayer::Length() const
 {
     CheckIfOpen();
     return FSound->Length();
