@@ -45,13 +45,13 @@ void TChronoThread::ShowElapsed(TDateTime AStartTime)
     // Runs thousands of times a second during a run, on the window thread only: the
     // captions are formatted into buffers kept from one update to the next, and a label
     // whose text has not changed does nothing more (SetCaption compares first).
-    static QString Milliseconds;
-    static QString Seconds;
-    static QString HoursMinutes;
-    FormatDateTime(Milliseconds, QStringLiteral("zzz"), Now() - AStartTime);
+    static TString Milliseconds;
+    static TString Seconds;
+    static TString HoursMinutes;
+    FormatDateTime(Milliseconds, u"zzz", Now() - AStartTime);
     Form1->Label11->SetCaption(Milliseconds);
-    FormatDateTime(Seconds, QStringLiteral("ss"), Now() - AStartTime);
+    FormatDateTime(Seconds, u"ss", Now() - AStartTime);
     Form1->Label10->SetCaption(Seconds);
-    FormatDateTime(HoursMinutes, QStringLiteral("hh:mm"), Now() - AStartTime);
+    FormatDateTime(HoursMinutes, u"hh:mm", Now() - AStartTime);
     Form1->Label7->SetCaption(HoursMinutes);
 }

@@ -105,8 +105,8 @@ void TForm1::FormCreate(TObject*)
 
     // 2. Settings.
     const QString Folder = ProgramFolder();
-    const QString Skin = GetPrivateProfileString(
-        QStringLiteral("form"), QStringLiteral("couleur"), DefaultSkin, Folder + SettingsFile);
+    const QString Skin = ToQt(GetPrivateProfileString(
+        u"form", u"couleur", FromQt(DefaultSkin), FromQt(Folder + SettingsFile)));
 
     // 3. Skin: the window keeps the size and shape given by the built-in picture.
     Image1->LoadFromFile(Folder + QStringLiteral("skin/") + Skin);
@@ -149,14 +149,14 @@ void TForm1::FormCreate(TObject*)
     }
 
     // 7. Initial time, each reading the clock anew.
-    Label1->SetCaption(FormatDateTime(QStringLiteral("dddddd"), Now()));
-    const QString Hours = FormatDateTime(QStringLiteral("hh"), Now());
-    const QString Minutes = FormatDateTime(QStringLiteral("nn"), Now());
+    Label1->SetCaption(FormatDateTime(u"dddddd", Now()));
+    const TString Hours = FormatDateTime(u"hh", Now());
+    const TString Minutes = FormatDateTime(u"nn", Now());
     Label2->SetCaption(Hours);
     Label4->SetCaption(Minutes);
     Label3->SetCaption(QStringLiteral(":"));
-    SpinEdit1->SetValue(Hours.toInt());
-    SpinEdit2->SetValue(Minutes.toInt());
+    SpinEdit1->SetValue(StrToInt(Hours));
+    SpinEdit2->SetValue(StrToInt(Minutes));
 }
 
 void TForm1::FormClose(TObject*, TCloseAction&)
@@ -165,9 +165,9 @@ void TForm1::FormClose(TObject*, TCloseAction&)
 
 void TForm1::Timer1Timer(TObject*)
 {
-    Label1->SetCaption(FormatDateTime(QStringLiteral("dddddd"), Now()));
-    Label2->SetCaption(FormatDateTime(QStringLiteral("hh"), Now()));
-    Label4->SetCaption(FormatDateTime(QStringLiteral("nn"), Now()));
+    Label1->SetCaption(FormatDateTime(u"dddddd", Now()));
+    Label2->SetCaption(FormatDateTime(u"hh", Now()));
+    Label4->SetCaption(FormatDateTime(u"nn", Now()));
     if (Tag == 0) {
         Label3->SetCaption(QStringLiteral(":"));
         Tag = 1;
@@ -285,9 +285,8 @@ void TForm1::GenericMenuItemClick(TObject* Sender)
     // Saved only once the picture has loaded.
     const QString Settings = Folder + SettingsFile;
     if (!WritePrivateProfileString(
-            QStringLiteral("form"), QStringLiteral("couleur"), Item->Caption(), Settings)) {
-        throw EInOutError(
-            FormatMessage(QStringLiteral("Impossible d'écrire dans %s"), { Settings }));
+            u"form", u"couleur", FromQt(Item->Caption()), FromQt(Settings))) {
+        throw EInOutError(FormatMessage(u"Impossible d'écrire dans %s", { FromQt(Settings) }));
     }
 }
 

@@ -10,6 +10,7 @@
 #include "toolkit/controls/spin.h"
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/media/mediaplayer.h"
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/datetime.h"
 
 namespace {
@@ -38,7 +39,7 @@ QString AlarmSoundFile()
 
 void PlaySoundFile(TMediaPlayer* Player)
 {
-    Player->SetFileName(AlarmSoundFile());
+    Player->SetFileName(FromQt(AlarmSoundFile()));
     Player->Open();
     Player->Play();
 }
@@ -60,9 +61,10 @@ void TForm1::Button2Click(TObject*)
     HideAlarmControls();
     // Hour, the locale's time separator between blanks, minute: the parse expects that
     // separator, so arming works whatever the locale ("7 : 5", Finnish "7 . 5").
-    const QString Separator = QStringLiteral(" %1 ").arg(FormatSettings().TimeSeparator);
-    const TDateTime Time = StrToTime(SpinEdit1->Text() + Separator + SpinEdit2->Text());
-    Label9->SetCaption(FormatDateTime(QStringLiteral("hh:nn"), Time));
+    const TString Separator = TString(u" ") + FormatSettings().TimeSeparator + u" ";
+    const TDateTime Time
+        = StrToTime(FromQt(SpinEdit1->Text()) + Separator + FromQt(SpinEdit2->Text()));
+    Label9->SetCaption(FormatDateTime(u"hh:nn", Time));
     Timer2->SetEnabled(true);
 }
 
@@ -75,8 +77,8 @@ void TForm1::Button1Click(TObject*)
 
 void TForm1::Timer2Timer(TObject*)
 {
-    const int Hour = FormatDateTime(QStringLiteral("hh"), Now()).toInt();
-    const int Minute = FormatDateTime(QStringLiteral("nn"), Now()).toInt();
+    const int Hour = StrToInt(FormatDateTime(u"hh", Now()));
+    const int Minute = StrToInt(FormatDateTime(u"nn", Now()));
     if (Hour != SpinEdit1->Value() || Minute != SpinEdit2->Value()) {
         return;
     }

@@ -29,7 +29,7 @@ template <class T>
 T* Place(TForm1* Form, const char* Name, int Left, int Top, int Width, int Height)
 {
     T* C = new T(Form);
-    C->SetName(QString::fromLatin1(Name));
+    C->SetName(Latin1ToString(Name));
     C->SetParent(Form);
     C->SetBounds(Left, Top, Width, Height);
     return C;
@@ -60,7 +60,7 @@ TImage* MakeIcon(TForm1* Form, const char* Name, int Left, int Top, const char* 
 TMenuItem* MakeItem(TPopupMenu* Menu, const char* Name, const QString& Caption)
 {
     auto* Item = new TMenuItem(Menu);
-    Item->SetName(QString::fromLatin1(Name));
+    Item->SetName(Latin1ToString(Name));
     Item->SetCaption(Caption);
     Menu->Items()->Add(Item);
     return Item;
@@ -70,7 +70,7 @@ TMenuItem* MakeItem(TPopupMenu* Menu, const char* Name, const QString& Caption)
 // The window itself: no frame, its place and its handlers.
 void TForm1::LayoutWindow()
 {
-    SetName(QStringLiteral("Form1"));
+    SetName(u"Form1");
     SetBorderStyle(TBorderStyle::bsNone);
     SetCaption(QStringLiteral("Form1"));
     SetColor(clBtnFace);
@@ -136,7 +136,7 @@ void TForm1::LayoutAlarmTime()
 void TForm1::LayoutAlarmAction()
 {
     MediaPlayer1 = new TMediaPlayer(this);
-    MediaPlayer1->SetName(QStringLiteral("MediaPlayer1"));
+    MediaPlayer1->SetName(u"MediaPlayer1");
     MediaPlayer1->SetBounds(280, 48, 253, 30);
     MediaPlayer1->SetVisible(false);
 
@@ -184,7 +184,7 @@ void TForm1::LayoutButtons()
 void TForm1::LayoutServices()
 {
     KwTranspaMoveForm1 = new TKwTranspaMoveForm(this);
-    KwTranspaMoveForm1->SetName(QStringLiteral("KwTranspaMoveForm1"));
+    KwTranspaMoveForm1->SetName(u"KwTranspaMoveForm1");
     KwTranspaMoveForm1->SetImageLinked(Image1);
     KwTranspaMoveForm1->SetTransparent(true);
     KwTranspaMoveForm1->SetTransparentColor(clWhite);
@@ -196,20 +196,20 @@ void TForm1::LayoutServices()
     KwTranspaMoveForm1->SetDeplacement(true);
 
     Timer1 = new TTimer(this);
-    Timer1->SetName(QStringLiteral("Timer1"));
+    Timer1->SetName(u"Timer1");
     Timer1->OnTimer = [this](TObject* S) { Timer1Timer(S); };
     // The clock tick and the alarm watch come just after each second of the local clock,
     // in this order and in one wake-up: the face changes with the time, and the watch
     // sees the new minute in the tick that shows it.
     Timer1->SetAlignedToSecond(true);
     Timer2 = new TTimer(this);
-    Timer2->SetName(QStringLiteral("Timer2"));
+    Timer2->SetName(u"Timer2");
     Timer2->SetEnabled(false);
     Timer2->OnTimer = [this](TObject* S) { Timer2Timer(S); };
     Timer2->SetAlignedToSecond(true);
 
     OpenDialog1 = new TOpenDialog(this);
-    OpenDialog1->SetName(QStringLiteral("OpenDialog1"));
+    OpenDialog1->SetName(u"OpenDialog1");
     OpenDialog1->Filter
         = QStringLiteral("mp3|*.mp3|wav|*.wav|mid|*.mid|mp3,wav,mid|*.mp3;*.wav;*.mid");
     OpenDialog1->FilterIndex = 4;
@@ -219,7 +219,7 @@ void TForm1::LayoutServices()
 void TForm1::LayoutMenu()
 {
     PopupMenu1 = new TPopupMenu(this);
-    PopupMenu1->SetName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->SetName(u"PopupMenu1");
     PopupMenu1->AutoHotkeys = false;
     PopupMenu1->AutoLineReduction = false;
     Veludor1 = MakeItem(PopupMenu1, "Veludor1", QStringLiteral("&Veludor"));
@@ -239,7 +239,7 @@ void TForm1::LayoutMenu()
 void TForm1::LayoutTrayIcon()
 {
     PiconeBarreTache1 = new TPiconeBarreTache(this);
-    PiconeBarreTache1->SetName(QStringLiteral("PiconeBarreTache1"));
+    PiconeBarreTache1->SetName(u"PiconeBarreTache1");
     PiconeBarreTache1->SetReduireSiFin(false);
     PiconeBarreTache1->SetCacherSiMinimize(false);
     PiconeBarreTache1->SetPetiteIconeVisible(true);

@@ -15,7 +15,7 @@ TLabel* MakeLabel(
     TForm2* Form, const char* Name, int Left, int Top, const QString& Caption, const TFont& Font)
 {
     auto* L = new TLabel(Form);
-    L->SetName(QString::fromLatin1(Name));
+    L->SetName(Latin1ToString(Name));
     L->SetParent(Form);
     L->SetBounds(Left, Top, 0, 0);
     L->SetColor(Form->Color()); // the dialog's black behind the text
@@ -31,7 +31,7 @@ TForm2::TForm2(TComponent* AOwner)
 {
     Form2 = this;
     BeginLayout();
-    SetName(QStringLiteral("Form2"));
+    SetName(u"Form2");
     SetBorderStyle(TBorderStyle::bsDialog);
     SetFormStyle(TFormStyle::fsStayOnTop);
     SetCaption(QStringLiteral("Alame Extinction PC "));
@@ -47,14 +47,14 @@ TForm2::TForm2(TComponent* AOwner)
         FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
 
     Button1 = new TButton(this);
-    Button1->SetName(QStringLiteral("Button1"));
+    Button1->SetName(u"Button1");
     Button1->SetParent(this);
     Button1->SetBounds(80, 48, 75, 25);
     Button1->SetCaption(QStringLiteral("Annuler"));
     Button1->OnClick = [this](TObject* S) { Button1Click(S); };
 
     Timer1 = new TTimer(this);
-    Timer1->SetName(QStringLiteral("Timer1"));
+    Timer1->SetName(u"Timer1");
     Timer1->SetEnabled(false);
     Timer1->OnTimer = [this](TObject* S) { Timer1Timer(S); };
 

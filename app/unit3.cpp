@@ -14,7 +14,7 @@ TForm3::TForm3(TComponent* AOwner)
 {
     Form3 = this;
     BeginLayout();
-    SetName(QStringLiteral("Form3"));
+    SetName(u"Form3");
     SetBorderStyle(TBorderStyle::bsDialog);
     SetCaption(QStringLiteral("A propos de Veludor !"));
     SetColor(clBlack);
@@ -24,7 +24,7 @@ TForm3::TForm3(TComponent* AOwner)
     Small.Height = 11;
     Small.Color = clWhite;
     Label1 = new TLabel(this);
-    Label1->SetName(QStringLiteral("Label1"));
+    Label1->SetName(u"Label1");
     Label1->SetParent(this);
     Label1->SetBounds(16, 8, 0, 0);
     Label1->SetFont(Small);
@@ -36,7 +36,7 @@ TForm3::TForm3(TComponent* AOwner)
     Link.Underline = true;
     Link.Color = clBlue;
     Label2 = new TLabel(this);
-    Label2->SetName(QStringLiteral("Label2"));
+    Label2->SetName(u"Label2");
     Label2->SetParent(this);
     Label2->SetBounds(72, 24, 0, 0);
     Label2->SetFont(Link);
@@ -45,7 +45,7 @@ TForm3::TForm3(TComponent* AOwner)
     Label2->OnClick = [this](TObject* S) { Label2Click(S); };
 
     Button1 = new TButton(this);
-    Button1->SetName(QStringLiteral("Button1"));
+    Button1->SetName(u"Button1");
     Button1->SetParent(this);
     Button1->SetBounds(88, 48, 75, 25);
     Button1->SetCaption(QStringLiteral("Fermer"));

@@ -12,7 +12,7 @@ TForm4::TForm4(TComponent* AOwner)
 {
     Form4 = this;
     BeginLayout();
-    SetName(QStringLiteral("Form4"));
+    SetName(u"Form4");
     SetBorderStyle(TBorderStyle::bsDialog);
     SetFormStyle(TFormStyle::fsStayOnTop);
     SetCaption(QStringLiteral("Alarme !"));
@@ -24,7 +24,7 @@ TForm4::TForm4(TComponent* AOwner)
     Text.Height = 11;
     Text.Color = clWhite;
     Label1 = new TLabel(this);
-    Label1->SetName(QStringLiteral("Label1"));
+    Label1->SetName(u"Label1");
     Label1->SetParent(this);
     Label1->SetBounds(40, 8, 0, 0);
     Label1->SetColor(clBlack); // the dialog's black behind the text
@@ -32,14 +32,14 @@ TForm4::TForm4(TComponent* AOwner)
     Label1->SetCaption(QStringLiteral("Arretez l'alarme ?"));
 
     Button1 = new TButton(this);
-    Button1->SetName(QStringLiteral("Button1"));
+    Button1->SetName(u"Button1");
     Button1->SetParent(this);
     Button1->SetBounds(32, 32, 105, 25);
     Button1->SetCaption(QStringLiteral("Maintenant"));
     Button1->OnClick = [this](TObject* S) { Button1Click(S); };
 
     Timer1 = new TTimer(this);
-    Timer1->SetName(QStringLiteral("Timer1"));
+    Timer1->SetName(u"Timer1");
     Timer1->SetEnabled(false);
     Timer1->OnTimer = [this](TObject* S) { Timer1Timer(S); };
 

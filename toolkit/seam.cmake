@@ -1,11 +1,13 @@
 # The seam between the toolkit's model and Qt: the platform interfaces and the value types
 # they use must compile with no Qt header in reach, so that another windowing side can
 # implement them. Each header below is compiled alone, in a file of its own, by a library
-# that sees the core and platform folders and nothing of Qt; a Qt include (or a header
-# that needs one) stops the build. Headers under platform/linux/ are Qt's side and stay
+# that sees the core, platform, text, media, threads and graphics folders and nothing of
+# Qt; a Qt include (or a header that needs one) stops the build. Headers under platform/linux/ are Qt's side and stay
 # out. A new interface header is added to this list.
 set(VELUDOR_SEAM_HEADERS
   core/types.h core/tstring.h core/datetimevalue.h core/bitmap32.h core/region.h
+  core/sysutils.h core/classes.h text/datetime.h text/profile.h media/mediaplayer.h
+  media/messagebeep.h threads/thread.h graphics/graphicerror.h
   platform/audio.h platform/clocksource.h platform/displayplatform.h platform/errorbox.h
   platform/filesearch.h platform/fonts.h platform/mousemessages.h platform/notifyarea.h
   platform/power.h platform/screen.h platform/serviceslot.h platform/shell.h
@@ -21,4 +23,6 @@ endforeach()
 add_library(toolkit_seam_check OBJECT ${checks})
 set_target_properties(toolkit_seam_check PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)
 target_include_directories(toolkit_seam_check PRIVATE
-  ${CMAKE_BINARY_DIR}/toolkit_layers/core ${CMAKE_BINARY_DIR}/toolkit_layers/platform)
+  ${CMAKE_BINARY_DIR}/toolkit_layers/core ${CMAKE_BINARY_DIR}/toolkit_layers/platform
+  ${CMAKE_BINARY_DIR}/toolkit_layers/text ${CMAKE_BINARY_DIR}/toolkit_layers/media
+  ${CMAKE_BINARY_DIR}/toolkit_layers/threads ${CMAKE_BINARY_DIR}/toolkit_layers/graphics)

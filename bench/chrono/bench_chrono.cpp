@@ -180,7 +180,7 @@ void ClockTick(benchmark::State& State)
 void WatchTick(benchmark::State& State)
 {
     // An alarm twelve hours away: the watch reads and compares, and never rings.
-    const int Hour = FormatDateTime(QStringLiteral("hh"), Now()).toInt();
+    const int Hour = StrToInt(FormatDateTime(u"hh", Now()));
     Form1->SpinEdit1->SetValue((Hour + 12) % 24);
     for (auto _ : State) {
         Form1->Timer2->Tick();

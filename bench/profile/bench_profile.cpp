@@ -13,6 +13,7 @@
 // reads and writes. Processor time rather than elapsed time, so that other programs
 // running on the machine do not inflate the figures.
 // Run: build/release/bench/profile/bench_profile [runs] [shape filter] [largest MB]
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/profile.h"
 
 #include <QCoreApplication>
@@ -114,20 +115,20 @@ int main(int argc, char** argv)
             for (int Run = -1; Run < Runs; ++Run) {
                 Put(Path, Data);
                 double Start = CpuMs();
-                const QString Read = GetPrivateProfileString(
-                    QStringLiteral("form"), QStringLiteral("couleur"), QStringLiteral("?"), Path);
+                const TString Read
+                    = GetPrivateProfileString(u"form", u"couleur", u"?", FromQt(Path));
                 const double ReadMs = CpuMs() - Start;
                 Start = CpuMs();
-                const bool Written = WritePrivateProfileString(QStringLiteral("form"),
-                    QStringLiteral("couleur"), QStringLiteral("noir.bmp"), Path);
+                const bool Written
+                    = WritePrivateProfileString(u"form", u"couleur", u"noir.bmp", FromQt(Path));
                 const double WriteMs = CpuMs() - Start;
                 if (Run >= 0) {
                     Reads.push_back(ReadMs);
                     Writes.push_back(WriteMs);
                 }
-                if (Read != QLatin1String("argent.bmp") || !Written) {
+                if (Read != u"argent.bmp" || !Written) {
                     std::fprintf(stderr, "%s, %d MB: read \"%s\", write %s\n", Shape.Name, Mb,
-                        qPrintable(Read), Written ? "done" : "failed");
+                        qPrintable(ToQt(Read)), Written ? "done" : "failed");
                 }
             }
             std::printf("| %d MB | %s | %.1f | %.1f |\n", Mb, Shape.Name, Median(Reads),

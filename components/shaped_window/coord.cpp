@@ -1,12 +1,12 @@
 #include "components/shaped_window/coord.h"
 
-void TCoord::SetX(qint32 Value)
+void TCoord::SetX(std::int32_t Value)
 {
     FX = Value;
     Changed();
 }
 
-void TCoord::SetY(qint32 Value)
+void TCoord::SetY(std::int32_t Value)
 {
     FY = Value;
     Changed();

@@ -2,6 +2,7 @@
 
 #include "toolkit/core/classes.h"
 
+#include <cstdint>
 #include <functional>
 
 // A pixel of the linked picture, (X, Y) from its top-left pixel, whose colour is to
@@ -10,10 +11,10 @@
 // value and then tells the owner through OnChange.
 class TCoord : public TPersistent {
 public:
-    qint32 X() const { return FX; }
-    qint32 Y() const { return FY; }
-    void SetX(qint32 Value);
-    void SetY(qint32 Value);
+    std::int32_t X() const { return FX; }
+    std::int32_t Y() const { return FY; }
+    void SetX(std::int32_t Value);
+    void SetY(std::int32_t Value);
 
     // Bound by the owning component when it creates the object.
     std::function<void(TCoord* Sender)> OnChange;
@@ -21,6 +22,6 @@ public:
 private:
     void Changed();
 
-    qint32 FX = 0;
-    qint32 FY = 0;
+    std::int32_t FX = 0;
+    std::int32_t FY = 0;
 };

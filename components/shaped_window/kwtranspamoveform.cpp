@@ -223,9 +223,9 @@ void TKwTranspaMoveForm::ClearPick()
 
 void TKwTranspaMoveForm::Mirror()
 {
-    FRGVTransparentColor->SetR(quint8(FTransparentColor & 0xFF));
-    FRGVTransparentColor->SetG(quint8((FTransparentColor >> 8) & 0xFF));
-    FRGVTransparentColor->SetB(quint8((FTransparentColor >> 16) & 0xFF));
+    FRGVTransparentColor->SetR(std::uint8_t(FTransparentColor & 0xFF));
+    FRGVTransparentColor->SetG(std::uint8_t((FTransparentColor >> 8) & 0xFF));
+    FRGVTransparentColor->SetB(std::uint8_t((FTransparentColor >> 16) & 0xFF));
 }
 
 void TKwTranspaMoveForm::Rebuild()

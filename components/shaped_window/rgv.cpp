@@ -1,18 +1,18 @@
 #include "components/shaped_window/rgv.h"
 
-void TRGV::SetR(quint8 Value)
+void TRGV::SetR(std::uint8_t Value)
 {
     FR = Value;
     Changed();
 }
 
-void TRGV::SetG(quint8 Value)
+void TRGV::SetG(std::uint8_t Value)
 {
     FG = Value;
     Changed();
 }
 
-void TRGV::SetB(quint8 Value)
+void TRGV::SetB(std::uint8_t Value)
 {
     FB = Value;
     Changed();

@@ -2,6 +2,7 @@
 
 #include "toolkit/core/classes.h"
 
+#include <cstdint>
 #include <functional>
 
 // The transparent colour split into red, green and blue, stored under the owning
@@ -9,12 +10,12 @@
 // the old one or not, and then tells the owner through OnChange.
 class TRGV : public TPersistent {
 public:
-    quint8 R() const { return FR; }
-    quint8 G() const { return FG; }
-    quint8 B() const { return FB; }
-    void SetR(quint8 Value);
-    void SetG(quint8 Value);
-    void SetB(quint8 Value);
+    std::uint8_t R() const { return FR; }
+    std::uint8_t G() const { return FG; }
+    std::uint8_t B() const { return FB; }
+    void SetR(std::uint8_t Value);
+    void SetG(std::uint8_t Value);
+    void SetB(std::uint8_t Value);
 
     // Bound by the owning component when it creates the object.
     std::function<void(TRGV* Sender)> OnChange;
@@ -22,7 +23,7 @@ public:
 private:
     void Changed();
 
-    quint8 FR = 0;
-    quint8 FG = 0;
-    quint8 FB = 0;
+    std::uint8_t FR = 0;
+    std::uint8_t FG = 0;
+    std::uint8_t FB = 0;
 };

@@ -103,9 +103,9 @@ private:
 
 // A failure while painting must not cross Qt's event dispatch, and a modal error box
 // inside a paint would paint again: it is shown once the paint is over.
-void ReportLater(const QString& Message)
+void ReportLater(const TString& Message)
 {
-    qCWarning(lcRadio) << "painting failed:" << Message;
+    qCWarning(lcRadio) << "painting failed:" << QString::fromStdU16String(Message);
     QMetaObject::invokeMethod(
         qApp,
         [Message] {
@@ -353,7 +353,7 @@ void TVqTrRadioButton::PaintWindow(QPainter& Painter)
     } catch (const Exception& E) {
         ReportLater(E.Message());
     } catch (const std::exception& E) {
-        ReportLater(QString::fromUtf8(E.what()));
+        ReportLater(Utf8ToString(E.what()));
     }
 }
 

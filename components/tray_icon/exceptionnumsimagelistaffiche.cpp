@@ -16,7 +16,7 @@ QByteArray ExceptionNumsImageLIstAffiche::MessageMauvaiseEntree()
                              "s par des virgules");
 }
 
-QString DecodeWindows1252(const QByteArray& Text)
+TString DecodeWindows1252(const QByteArray& Text)
 {
     // 0x80 to 0x9F; the rest of the code page is Latin-1.
     static constexpr char16_t High[32] = {
@@ -53,10 +53,10 @@ QString DecodeWindows1252(const QByteArray& Text)
         0x017E,
         0x0178,
     };
-    QString Result(Text.size(), Qt::Uninitialized);
+    TString Result(size_t(Text.size()), u'\0');
     for (qsizetype i = 0; i < Text.size(); ++i) {
         const auto Byte = static_cast<unsigned char>(Text.at(i));
-        Result[i] = QChar(Byte >= 0x80 && Byte < 0xA0 ? High[Byte - 0x80] : char16_t(Byte));
+        Result[size_t(i)] = Byte >= 0x80 && Byte < 0xA0 ? High[Byte - 0x80] : char16_t(Byte);
     }
     return Result;
 }

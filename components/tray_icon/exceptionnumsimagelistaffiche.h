@@ -21,4 +21,4 @@ private:
 
 // Windows-1252 text as Unicode. The five codes the code page leaves unassigned
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D) read as the C1 controls of the same number.
-QString DecodeWindows1252(const QByteArray& Text);
+TString DecodeWindows1252(const QByteArray& Text);

@@ -25,11 +25,11 @@ QIcon ChargerIcone(const QString& FileName)
     QFile File(FileName);
     if (!File.open(QIODevice::ReadOnly)) {
         throw EInOutError(
-            FormatMessage(QStringLiteral("Impossible d'ouvrir le fichier %s"), { FileName }));
+            FormatMessage(u"Impossible d'ouvrir le fichier %s", { FromQt(FileName) }));
     }
     const QByteArray Data = File.read(MaxIconFileSize + 1);
     if (Data.size() > MaxIconFileSize) {
-        throw EInvalidGraphic(QStringLiteral("Icône incorrecte"));
+        throw EInvalidGraphic(u"Icône incorrecte");
     }
     return QIcon(QPixmap::fromImage(DecodeIcon(Data)));
 }
@@ -60,7 +60,7 @@ TPiconeBarreTache::TPiconeBarreTache(TComponent* AOwner)
 {
     auto* Fiche = dynamic_cast<TCustomForm*>(AOwner);
     if (!Fiche) {
-        throw Exception(QStringLiteral("PiconeBarreTache doit appartenir à une fiche"));
+        throw Exception(u"PiconeBarreTache doit appartenir à une fiche");
     }
     FCrochets->Composant = this;
 

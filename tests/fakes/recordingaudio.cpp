@@ -12,9 +12,9 @@ std::unique_ptr<ISound> TRecordingAudio::OpenSound(const TString& Name)
     const QString FileName = ToQt(Name);
     Log << QStringLiteral("open ") + FileName;
     if (Unreadable.contains(FileName)) {
-        throw Exception(
+        throw Exception(FromQt(
             QStringLiteral("Impossible d'ouvrir le fichier son « %1 » : fichier introuvable")
-                .arg(FileName));
+                .arg(FileName)));
     }
     auto Sound = std::make_unique<TSound>(*this, SoundLengthMs);
     FCurrent = Sound.get();

@@ -5,6 +5,7 @@
 #include "tests/fuzz/fuzzcheck.h"
 #include "toolkit/graphics/graphicerror.h"
 #include "toolkit/graphics/picture.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -107,9 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         Picture.LoadFromFile(FileName);
     } catch (const EInvalidGraphic& E) {
         if (Verbose) {
-            std::fprintf(stderr, "refused: %s\n", qPrintable(E.Message()));
+            std::fprintf(stderr, "refused: %s\n", qPrintable(ToQt(E.Message())));
         }
-        Check(E.Message() == ExpectedError(), "the decoder's own message", E.Message());
+        Check(ToQt(E.Message()) == ExpectedError(), "the decoder's own message", ToQt(E.Message()));
         Check(Picture.Image() == Before && Picture.Kind() == TGraphicKind::Bitmap,
             "a failed load keeps the picture that was there");
         return 0;

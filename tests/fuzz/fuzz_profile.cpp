@@ -4,6 +4,7 @@
 // kept) and the value reads back as written; a write that fails leaves the file as it
 // was, and fails only for the reasons the writer documents.
 #include "tests/fuzz/fuzzcheck.h"
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/profile.h"
 
 #include <QDir>
@@ -82,7 +83,8 @@ TStorable Storable(const QString& Section, const QString& Key, const QString& Va
 
 QString Read(const QString& Section, const QString& Key)
 {
-    return GetPrivateProfileString(Section, Key, Absent, FileName, INT_MAX);
+    return ToQt(GetPrivateProfileString(
+        FromQt(Section), FromQt(Key), FromQt(Absent), FromQt(FileName), INT_MAX));
 }
 
 } // namespace
@@ -105,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     WriteWholeFile(FileName, Old);
 
     const QString Before = Read(Section, Key);
-    const bool Written = WritePrivateProfileString(Section, Key, Value, FileName);
+    const bool Written
+        = WritePrivateProfileString(FromQt(Section), FromQt(Key), FromQt(Value), FromQt(FileName));
     const QByteArray New = ReadWholeFile(FileName);
     if (!Written) {
         Check(New == Old, "a failed write leaves the file byte for byte");

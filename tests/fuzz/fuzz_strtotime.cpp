@@ -4,6 +4,7 @@
 // day; any other text fails with "'<text>' n'est pas une heure correcte".
 #include "tests/fuzz/fuzzcheck.h"
 #include "toolkit/core/sysutils.h"
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/datetime.h"
 
 #include <QRegularExpression>
@@ -48,13 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     }
     const bool Valid = Hour >= 0 && Min >= 0 && Sec >= 0;
     try {
-        const TDateTime Value = StrToTime(Text);
+        const TDateTime Value = StrToTime(FromQt(Text));
         Check(Valid, "text outside the grammar is refused", Text);
         Check(Value == EncodeTime(Hour, Min, Sec, 0), "the time read is the time written", Text);
     } catch (const EConvertError& E) {
         Check(!Valid, "a correct time is accepted", Text);
-        Check(E.Message() == QStringLiteral("'%1' n'est pas une heure correcte").arg(Text),
-            "the refusal names the text", E.Message());
+        Check(ToQt(E.Message()) == QStringLiteral("'%1' n'est pas une heure correcte").arg(Text),
+            "the refusal names the text", ToQt(E.Message()));
     }
     return 0;
 }

@@ -178,9 +178,9 @@ bool TApplication::Guard(const std::function<void()>& Handler)
     } catch (const Exception& E) {
         HandleException(E.Message());
     } catch (const std::bad_alloc&) {
-        HandleException(QStringLiteral("Mémoire insuffisante"));
+        HandleException(u"Mémoire insuffisante");
     } catch (const std::exception& E) {
-        HandleException(QString::fromUtf8(E.what()));
+        HandleException(Utf8ToString(E.what()));
     }
     return false;
 }
@@ -192,10 +192,10 @@ void TApplication::CallEvent(const TNotifyEvent& Event, TObject* Sender)
     }
 }
 
-void TApplication::HandleException(const QString& Message)
+void TApplication::HandleException(TStringView Message)
 {
-    qCDebug(lcForms) << "error box:" << Message;
-    ErrorBox().ShowError(FromQt(FTitle), FromQt(ErrorBoxText(Message)));
+    qCDebug(lcForms) << "error box:" << ToQt(Message);
+    ErrorBox().ShowError(FromQt(FTitle), ErrorBoxText(Message));
 }
 
 quint32 TApplication::RegisterWindowMessage(const QString& Name)

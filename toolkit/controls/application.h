@@ -97,7 +97,7 @@ public:
     // Runs a handler; a failure is shown in the standard error box and the program goes on.
     bool Guard(const std::function<void()>& Handler);
     void CallEvent(const TNotifyEvent& Event, TObject* Sender);
-    void HandleException(const QString& Message);
+    void HandleException(TStringView Message);
 
     // The single application-wide hook on queued mouse presses.
     TMessageEvent OnMessage;

@@ -1,6 +1,7 @@
 #include "toolkit/controls/controls.h"
 
 #include "toolkit/controls/forms.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <algorithm>
 
@@ -144,6 +145,13 @@ void TControl::SetCaption(const QString& Value)
     }
     FCaption = Value;
     CaptionChanged();
+}
+
+void TControl::SetCaption(TStringView Value)
+{
+    if (QStringView(Value.data(), qsizetype(Value.size())) != FCaption) {
+        SetCaption(ToQt(Value));
+    }
 }
 
 void TControl::SetFont(const TFont& Value)

@@ -62,6 +62,9 @@ public:
 
     const QString& Caption() const { return FCaption; }
     virtual void SetCaption(const QString& Value);
+    // The same from the toolkit's text; an unchanged caption costs no conversion, so a
+    // caption formatted into a kept buffer is set without allocating.
+    void SetCaption(TStringView Value);
 
     const TFont& Font() const { return FFont; }
     virtual void SetFont(const TFont& Value);

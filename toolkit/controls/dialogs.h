@@ -2,6 +2,9 @@
 
 #include "toolkit/core/classes.h"
 
+#include <QString>
+#include <QStringList>
+
 #include <functional>
 
 // The file-open dialog. Filter holds alternating descriptions and patterns separated by

@@ -78,7 +78,7 @@ TColor TImage::CanvasPixel(int X, int Y)
         FPicture.Assign(Blank, TGraphicKind::Bitmap);
         Rebuild();
     } else if (FPicture.Kind() != TGraphicKind::Bitmap) {
-        throw Exception(QStringLiteral("Seule une image contenant un bitmap peut être modifiée"));
+        throw Exception(u"Seule une image contenant un bitmap peut être modifiée");
     }
     return FPicture.Pixel(X, Y);
 }

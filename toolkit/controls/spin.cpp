@@ -29,7 +29,7 @@ protected:
 
     QValidator::State validate(QString& Input, int&) const override
     {
-        const QChar Decimal = FormatSettings().Locale.decimalPoint().at(0);
+        const QChar Decimal = FormatSettings().DecimalSeparator;
         for (const QChar C : Input) {
             if (!C.isDigit() && C != QLatin1Char('+') && C != QLatin1Char('-') && C != Decimal) {
                 return QValidator::Invalid;

@@ -29,10 +29,11 @@ TComponent::~TComponent()
     }
 }
 
-TComponent* TComponent::FindComponent(const QString& AName) const
+TComponent* TComponent::FindComponent(TStringView AName) const
 {
+    const TString Wanted = LowerCase(AName);
     for (TComponent* C : FComponents) {
-        if (C->FName.compare(AName, Qt::CaseInsensitive) == 0) {
+        if (C->FName.size() == AName.size() && LowerCase(C->FName) == Wanted) {
             return C;
         }
     }

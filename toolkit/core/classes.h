@@ -1,8 +1,7 @@
 #pragma once
 
+#include "toolkit/core/tstring.h"
 #include "toolkit/core/types.h"
-
-#include <QString>
 
 #include <vector>
 
@@ -35,12 +34,14 @@ public:
     TComponent& operator=(const TComponent&) = delete;
 
     TComponent* Owner() const { return FOwner; }
-    const QString& Name() const { return FName; }
-    void SetName(const QString& Value) { FName = Value; }
+    const TString& Name() const { return FName; }
+    void SetName(TStringView Value) { FName = Value; }
 
     int ComponentCount() const { return int(FComponents.size()); }
     TComponent* Components(int Index) const { return FComponents.at(size_t(Index)); }
-    TComponent* FindComponent(const QString& AName) const;
+    // The owned component of that name, letters of the Latin blocks compared without
+    // regard to case (component names are identifiers); null when there is none.
+    TComponent* FindComponent(TStringView AName) const;
 
     unsigned ComponentState() const { return FComponentState; }
     bool IsLoading() const { return (FComponentState & csLoading) != 0; }
@@ -78,7 +79,7 @@ private:
     void NotifyOwned(TComponent* AComponent, TOperation Operation);
 
     TComponent* FOwner = nullptr;
-    QString FName;
+    TString FName;
     std::vector<TComponent*> FComponents;
     std::vector<TComponent*> FFreeNotifies;
     unsigned FComponentState = 0;

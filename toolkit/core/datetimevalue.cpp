@@ -18,7 +18,7 @@ constexpr std::chrono::sys_days Epoch = std::chrono::year { 1899 } / 12 / 30;
 TDayAndTime SplitDateTime(TDateTime Value)
 {
     if (!std::isfinite(Value) || Value <= MinDay - 1 || Value >= MaxDay + 1) {
-        throw EConvertError(QStringLiteral("Valeur de date et heure incorrecte"));
+        throw EConvertError(u"Valeur de date et heure incorrecte");
     }
     // Rounding the magnitude gives the time of day of negative values too.
     const long long Total = std::llround(std::fabs(Value) * double(MsPerDay));
@@ -58,7 +58,7 @@ TDateTime EncodeDateTime(const TDateTimeFields& F)
     const std::chrono::year_month_day Date = std::chrono::year { F.Year } / F.Month / F.Day;
     if (!Date.ok() || F.Year < 1 || F.Year > 9999 || F.Hour < 0 || F.Hour > 23 || F.Minute < 0
         || F.Minute > 59 || F.Second < 0 || F.Second > 59 || F.MSec < 0 || F.MSec > 999) {
-        throw EConvertError(QStringLiteral("Argument incorrect pour le codage d'une date"));
+        throw EConvertError(u"Argument incorrect pour le codage d'une date");
     }
     const double Days = double(DayNumber(F.Year, F.Month, F.Day));
     const double Time

@@ -1,34 +1,21 @@
 #include "toolkit/core/sysutils.h"
 
-#include <QStringList>
-
-Exception::Exception(QString Message)
+Exception::Exception(TString Message)
     : FMessage(std::move(Message))
-    , FUtf8(FMessage.toUtf8())
+    , FUtf8(StringToUtf8(FMessage))
 {
 }
 
-QString ErrorBoxText(const QString& Message)
+TString ErrorBoxText(TStringView Message)
 {
-    if (!Message.isEmpty() && Message.back() > QLatin1Char('.')) {
-        return Message + QLatin1Char('.');
-    }
-    return Message;
-}
-
-QString FormatMessage(const QString& Pattern, const QStringList& Args)
-{
-    QString Result;
-    int Next = 0;
-    for (int i = 0; i < Pattern.size(); ++i) {
-        if (Pattern[i] == QLatin1Char('%') && i + 1 < Pattern.size()
-            && Pattern[i + 1] == QLatin1Char('s')) {
-            Result += Next < Args.size() ? Args[Next] : QString();
-            ++Next;
-            ++i;
-        } else {
-            Result += Pattern[i];
-        }
+    TString Result(Message);
+    if (!Result.empty() && Result.back() > u'.') {
+        Result += u'.';
     }
     return Result;
+}
+
+TString FormatMessage(TStringView Pattern, std::initializer_list<TStringView> Args)
+{
+    return Format(Pattern, Args);
 }

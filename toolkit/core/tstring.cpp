@@ -217,8 +217,7 @@ int StrToInt(TStringView S)
     // No int reads as both of these, so a failure is told apart without a flag.
     const int First = StrToIntDef(S, 0);
     if (First == 0 && StrToIntDef(S, 1) == 1) {
-        const TString Message = u"'" + TString(S) + u"' n'est pas une valeur enti\u00E8re correcte";
-        throw EConvertError(QString::fromStdU16String(Message));
+        throw EConvertError(u"'" + TString(S) + u"' n'est pas une valeur enti\u00E8re correcte");
     }
     return First;
 }

@@ -13,7 +13,7 @@ constexpr qint64 FileHeaderSize = 14;
 
 [[noreturn]] void Invalid()
 {
-    throw EInvalidGraphic(QStringLiteral("Image bitmap incorrecte"));
+    throw EInvalidGraphic(u"Image bitmap incorrecte");
 }
 
 // Little-endian reads that never pass the end of the data.

@@ -16,7 +16,7 @@ constexpr int MaxIconImages = 256;
 
 [[noreturn]] void Invalid()
 {
-    throw EInvalidGraphic(QStringLiteral("Icône incorrecte"));
+    throw EInvalidGraphic(u"Icône incorrecte");
 }
 
 quint32 U16(const uchar* P)

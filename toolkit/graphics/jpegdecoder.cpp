@@ -89,7 +89,7 @@ QImage DecodeJpeg(QByteArrayView Data)
     D->Error.Pub.output_message = OutputMessage;
     if (setjmp(D->Error.Jump)) {
         jpeg_destroy_decompress(Info);
-        throw EInvalidGraphic(QStringLiteral("Image JPEG incorrecte"));
+        throw EInvalidGraphic(u"Image JPEG incorrecte");
     }
     jpeg_create_decompress(Info);
     Info->mem->max_memory_to_use = MaxDecoderMemory;

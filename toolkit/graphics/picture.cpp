@@ -27,7 +27,7 @@ void Open(QFile& File)
 {
     if (!QFileInfo(File.fileName()).isFile() || !File.open(QIODevice::ReadOnly)) {
         throw EInOutError(FormatMessage(
-            QStringLiteral("Impossible d'ouvrir le fichier %s"), { File.fileName() }));
+            u"Impossible d'ouvrir le fichier %s", { File.fileName().toStdU16String() }));
     }
 }
 
@@ -38,7 +38,7 @@ QByteArray ReadPictureFile(const QString& FileName, const QString& TooLarge)
     QFile File(FileName);
     Open(File);
     if (File.size() > MaxPictureFileSize) {
-        throw EInvalidGraphic(TooLarge);
+        throw EInvalidGraphic(TooLarge.toStdU16String());
     }
     QByteArray Data;
     Data.reserve(File.size());
@@ -47,13 +47,13 @@ QByteArray ReadPictureFile(const QString& FileName, const QString& TooLarge)
         const qint64 Count = File.read(Buffer.data(), Buffer.size());
         if (Count < 0) {
             throw EInOutError(
-                FormatMessage(QStringLiteral("Impossible de lire le fichier %s"), { FileName }));
+                FormatMessage(u"Impossible de lire le fichier %s", { FileName.toStdU16String() }));
         }
         if (Count == 0) {
             return Data;
         }
         if (Data.size() + Count > MaxPictureFileSize) {
-            throw EInvalidGraphic(TooLarge);
+            throw EInvalidGraphic(TooLarge.toStdU16String());
         }
         Data.append(Buffer.constData(), Count);
     }
@@ -81,10 +81,10 @@ void TPicture::LoadFromFile(const QString& FileName)
         QFile File(FileName);
         Open(File);
         throw EInvalidGraphic(FormatMessage(
-            QStringLiteral("Format de métafichier non pris en charge (.%s)"), { Extension }));
+            u"Format de métafichier non pris en charge (.%s)", { Extension.toStdU16String() }));
     } else {
         throw EInvalidGraphic(FormatMessage(
-            QStringLiteral("Extension de fichier image inconnue (.%s)"), { Extension }));
+            u"Extension de fichier image inconnue (.%s)", { Extension.toStdU16String() }));
     }
 }
 

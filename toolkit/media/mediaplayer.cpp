@@ -2,7 +2,6 @@
 
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/audio.h"
-#include "toolkit/qt/qtconvert.h"
 
 namespace {
 // The code stored for a play or stop that failed after a successful open.
@@ -19,7 +18,7 @@ TMediaPlayer::~TMediaPlayer() = default;
 void TMediaPlayer::CheckIfOpen() const
 {
     if (!FSound) {
-        throw Exception(QStringLiteral("Aucun périphérique MCI ouvert"));
+        throw Exception(u"Aucun périphérique MCI ouvert");
     }
 }
 
@@ -32,7 +31,7 @@ void TMediaPlayer::ClearError()
 void TMediaPlayer::Open()
 {
     Close();
-    FSound = AudioService().OpenSound(FromQt(FFileName));
+    FSound = AudioService().OpenSound(FFileName);
     ClearError();
 }
 
@@ -68,12 +67,12 @@ void TMediaPlayer::Stop()
     }
 }
 
-qint64 TMediaPlayer::Position() const
+std::int64_t TMediaPlayer::Position() const
 {
     return FSound ? FSound->Position() : 0;
 }
 
-qint64 TMediaPlayer::Length() const
+std::int64_t TMediaPlayer::Length() const
 {
     CheckIfOpen();
     return FSound->Length();

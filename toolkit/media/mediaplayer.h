@@ -1,10 +1,10 @@
 #pragma once
 
 #include "toolkit/core/classes.h"
+#include "toolkit/core/tstring.h"
+#include "toolkit/core/types.h"
 
-#include <QRect>
-#include <QString>
-
+#include <cstdint>
 #include <memory>
 
 class ISound;
@@ -20,8 +20,8 @@ public:
     explicit TMediaPlayer(TComponent* AOwner);
     ~TMediaPlayer() override;
 
-    const QString& FileName() const { return FFileName; }
-    void SetFileName(const QString& Value) { FFileName = Value; }
+    const TString& FileName() const { return FFileName; }
+    void SetFileName(TStringView Value) { FFileName = Value; }
 
     // Closes a sound already open, then opens FileName. Throws Exception with a French
     // text naming the failure and the file; nothing is open then.
@@ -37,19 +37,19 @@ public:
     void Stop();
 
     // 0 when nothing is open.
-    qint64 Position() const;
+    std::int64_t Position() const;
     // Throws "Aucun périphérique MCI ouvert" when nothing is open; -1 while a format
     // that does not tell its length has not yet played to its end.
-    qint64 Length() const;
+    std::int64_t Length() const;
 
     // The last play or stop failure: 0 and an empty text after a success.
     int Error() const { return FError; }
-    const QString& ErrorMessage() const { return FErrorMessage; }
+    const TString& ErrorMessage() const { return FErrorMessage; }
 
-    const QRect& BoundsRect() const { return FBounds; }
+    const TRect& BoundsRect() const { return FBounds; }
     void SetBounds(int Left, int Top, int Width, int Height)
     {
-        FBounds = QRect(Left, Top, Width, Height);
+        FBounds = TRect::FromSize(Left, Top, Width, Height);
     }
     bool Visible() const { return FVisible; }
     void SetVisible(bool Value) { FVisible = Value; }
@@ -58,10 +58,10 @@ private:
     void CheckIfOpen() const;
     void ClearError();
 
-    QString FFileName;
+    TString FFileName;
     std::unique_ptr<ISound> FSound;
     int FError = 0;
-    QString FErrorMessage;
-    QRect FBounds;
+    TString FErrorMessage;
+    TRect FBounds;
     bool FVisible = true;
 };

@@ -2,8 +2,10 @@
 
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/clocksource.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QDateTime>
+#include <QLocale>
 
 #include <algorithm>
 
@@ -13,7 +15,7 @@ const QDate Epoch(1899, 12, 30);
 
 // Appends a count that is never negative, with leading zeros up to Digits digits,
 // without building a string of its own: the stopwatch formats thousands of times a second.
-void AppendNumber(QString& Result, int Value, int Digits)
+void AppendNumber(TString& Result, int Value, int Digits)
 {
     char16_t Buffer[12];
     int Size = 0;
@@ -25,7 +27,7 @@ void AppendNumber(QString& Result, int Value, int Digits)
         Buffer[Size++] = u'0';
     }
     std::reverse(Buffer, Buffer + Size);
-    Result.append(reinterpret_cast<const QChar*>(Buffer), Size);
+    Result.append(Buffer, size_t(Size));
 }
 
 // The locale's time separator: the one character between the hour and the minute of
@@ -52,11 +54,11 @@ QChar TimeSeparatorOf(const QLocale& Locale)
 }
 
 // The user's locale for dates and times, by the POSIX rule: the first of LC_ALL,
-// LC_TIME and LANG that is set names it ("de_DE.UTF-8", "fi_FI@euro", "fr"). Qt's own
-// locale data gives its formats, so no system locale needs to be installed. No locale
-// ("C", "POSIX", unset or unknown to Qt) reads as French (France), the language of
-// every other text of the program.
-QLocale UserLocale()
+// LC_TIME and LANG that is set names it ("de_DE.UTF-8", "fi_FI@euro", "fr"), given by
+// that name without encoding and modifier. Qt's own locale data gives its formats, so no
+// system locale needs to be installed. No locale ("C", "POSIX", unset or unknown to Qt)
+// reads as French (France), the language of every other text of the program.
+QString UserLocaleName()
 {
     QByteArray Name;
     for (const char* Variable : { "LC_ALL", "LC_TIME", "LANG" }) {
@@ -70,32 +72,53 @@ QLocale UserLocale()
             Name.truncate(At);
         }
     }
-    const QLocale Locale(QString::fromLatin1(Name));
-    if (Name.isEmpty() || Locale.language() == QLocale::C) {
-        return QLocale(QLocale::French, QLocale::France);
+    const QString Result = QString::fromLatin1(Name);
+    if (Name.isEmpty() || QLocale(Result).language() == QLocale::C) {
+        return QStringLiteral("fr_FR");
     }
-    return Locale;
+    return Result;
+}
+
+// The Qt locale of a name, kept for the last name asked on each thread.
+const QLocale& LocaleOf(const TString& Name)
+{
+    struct TKept {
+        TString Name;
+        QLocale Locale;
+    };
+    thread_local TKept Kept { u"fr_FR", QLocale(QLocale::French, QLocale::France) };
+    if (Kept.Name != Name) {
+        Kept.Locale = QLocale(ToQt(Name));
+        Kept.Name = Name;
+    }
+    return Kept.Locale;
+}
+
+void Append(TString& Result, const QString& Text)
+{
+    Result.append(reinterpret_cast<const char16_t*>(Text.utf16()), size_t(Text.size()));
 }
 
 // The long date of a day in the given settings, kept for the last day asked on each
 // thread: the clock shows it at every tick, and Qt's pattern formatting of a date costs
 // more than all the rest of the tick. The text is built again when the day, the
 // pattern or the locale changes.
-const QString& LongDate(const QDate& Date, const TFormatSettings& Settings)
+const TString& LongDate(const QDate& Date, const TFormatSettings& Settings)
 {
     struct TKept {
         QDate Date;
-        QString Format;
-        QLocale Locale;
-        QString Text;
+        TString Format;
+        TString LocaleName;
+        TString Text;
     };
     thread_local TKept Kept;
     if (Kept.Date != Date || Kept.Format != Settings.LongDateFormat
-        || Kept.Locale != Settings.Locale || !Kept.Date.isValid()) {
-        Kept.Text = Settings.Locale.toString(Date, Settings.LongDateFormat);
+        || Kept.LocaleName != Settings.LocaleName || !Kept.Date.isValid()) {
+        Kept.Text
+            = FromQt(LocaleOf(Settings.LocaleName).toString(Date, ToQt(Settings.LongDateFormat)));
         Kept.Date = Date;
         Kept.Format = Settings.LongDateFormat;
-        Kept.Locale = Settings.Locale;
+        Kept.LocaleName = Settings.LocaleName;
     }
     return Kept.Text;
 }
@@ -111,15 +134,17 @@ TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec)
 {
     if (Hour < 0 || Hour > 23 || Min < 0 || Min > 59 || Sec < 0 || Sec > 59 || MSec < 0
         || MSec > 999) {
-        throw EConvertError(QStringLiteral("Argument incorrect pour le codage d'une heure"));
+        throw EConvertError(u"Argument incorrect pour le codage d'une heure");
     }
     return double(((Hour * 60 + Min) * 60 + Sec) * 1000 + MSec) / 86400000.0;
 }
 
 TFormatSettings UserFormatSettings()
 {
-    const QLocale Locale = UserLocale();
-    return { TimeSeparatorOf(Locale), Locale.dateFormat(QLocale::LongFormat), Locale };
+    const QString Name = UserLocaleName();
+    const QLocale Locale(Name);
+    return { TimeSeparatorOf(Locale).unicode(), FromQt(Locale.dateFormat(QLocale::LongFormat)),
+        FromQt(Name), Locale.decimalPoint().at(0).unicode() };
 }
 
 TFormatSettings& FormatSettings()
@@ -128,49 +153,50 @@ TFormatSettings& FormatSettings()
     return Settings;
 }
 
-QString FormatDateTime(const QString& Format, TDateTime Value)
+TString FormatDateTime(TStringView Format, TDateTime Value)
 {
-    QString Result;
+    TString Result;
     FormatDateTime(Result, Format, Value);
     return Result;
 }
 
-void FormatDateTime(QString& Result, const QString& Format, TDateTime Value)
+void FormatDateTime(TString& Result, TStringView Format, TDateTime Value)
 {
     const TDayAndTime D = SplitDateTime(Value);
     const TFormatSettings& Settings = FormatSettings();
     const QDate Date = Epoch.addDays(D.Day);
-    // Emptied, not cleared: an unshared buffer keeps its storage for the next use.
-    Result.resize(0);
+    // The buffer keeps its storage for the next use.
+    Result.clear();
     char16_t LastToken = 0;
-    qsizetype i = 0;
+    size_t i = 0;
     while (i < Format.size()) {
-        const QChar C = Format[i];
-        if (C == QLatin1Char('"') || C == QLatin1Char('\'')) {
-            qsizetype End = Format.indexOf(C, i + 1);
-            if (End < 0) {
+        const char16_t C = Format[i];
+        if (C == u'"' || C == u'\'') {
+            size_t End = Format.find(C, i + 1);
+            if (End == TStringView::npos) {
                 End = Format.size();
             }
-            Result += QStringView(Format).mid(i + 1, End - i - 1);
+            Result += Format.substr(i + 1, End - i - 1);
             i = End + 1;
             continue;
         }
-        if (C == QLatin1Char(':')) {
+        if (C == u':') {
             Result += Settings.TimeSeparator;
             ++i;
             continue;
         }
-        if (C.unicode() > 0x7F || !C.isLetter()) {
+        const bool Letter = (C >= u'a' && C <= u'z') || (C >= u'A' && C <= u'Z');
+        if (!Letter) {
             Result += C;
             ++i;
             continue;
         }
         // A run of the same letter is one token; its length picks the variant.
-        qsizetype Count = 1;
+        size_t Count = 1;
         while (i + Count < Format.size() && Format[i + Count] == C) {
             ++Count;
         }
-        char16_t Token = C.toUpper().unicode();
+        char16_t Token = C >= u'a' ? char16_t(C - u'a' + u'A') : C;
         if (Token == u'M' && LastToken == u'H') {
             Token = u'N';
         }
@@ -187,18 +213,22 @@ void FormatDateTime(QString& Result, const QString& Format, TDateTime Value)
             if (Count <= 2) {
                 AppendNumber(Result, Date.month(), int(Count));
             } else {
-                Result += Settings.Locale.monthName(
-                    Date.month(), Count == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+                Append(Result,
+                    LocaleOf(Settings.LocaleName)
+                        .monthName(
+                            Date.month(), Count == 3 ? QLocale::ShortFormat : QLocale::LongFormat));
             }
             break;
         case u'D':
             if (Count <= 2) {
                 AppendNumber(Result, Date.day(), int(Count));
             } else if (Count <= 4) {
-                Result += Settings.Locale.dayName(
-                    Date.dayOfWeek(), Count == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+                Append(Result,
+                    LocaleOf(Settings.LocaleName)
+                        .dayName(Date.dayOfWeek(),
+                            Count == 3 ? QLocale::ShortFormat : QLocale::LongFormat));
             } else if (Count == 5) {
-                Result += Settings.Locale.toString(Date, QLocale::ShortFormat);
+                Append(Result, LocaleOf(Settings.LocaleName).toString(Date, QLocale::ShortFormat));
             } else {
                 Result += LongDate(Date, Settings);
             }
@@ -216,19 +246,19 @@ void FormatDateTime(QString& Result, const QString& Format, TDateTime Value)
             AppendNumber(Result, D.MSec, Count < 3 ? 1 : 3);
             break;
         default:
-            Result += QStringView(Format).mid(i, Count);
+            Result += Format.substr(i, Count);
             break;
         }
         i += Count;
     }
 }
 
-TDateTime StrToTime(const QString& S)
+TDateTime StrToTime(TStringView S)
 {
-    const QChar Separator = FormatSettings().TimeSeparator;
-    qsizetype Pos = 0;
+    const char16_t Separator = FormatSettings().TimeSeparator;
+    size_t Pos = 0;
     auto SkipBlanks = [&] {
-        while (Pos < S.size() && S[Pos] == QLatin1Char(' ')) {
+        while (Pos < S.size() && S[Pos] == u' ') {
             ++Pos;
         }
     };
@@ -236,11 +266,11 @@ TDateTime StrToTime(const QString& S)
     // out of range, so a string of a million digits neither overflows nor passes.
     auto ScanNumber = [&](int& Number) {
         SkipBlanks();
-        const qsizetype Start = Pos;
+        const size_t Start = Pos;
         Number = 0;
-        while (Pos < S.size() && S[Pos] >= QLatin1Char('0') && S[Pos] <= QLatin1Char('9')) {
+        while (Pos < S.size() && S[Pos] >= u'0' && S[Pos] <= u'9') {
             if (Number < 100000) {
-                Number = Number * 10 + (S[Pos].unicode() - u'0');
+                Number = Number * 10 + (S[Pos] - u'0');
             }
             ++Pos;
         }
@@ -262,8 +292,7 @@ TDateTime StrToTime(const QString& S)
     }
     SkipBlanks();
     if (!Ok || Pos != S.size() || Hour > 23 || Min > 59 || Sec > 59) {
-        throw EConvertError(
-            FormatMessage(QStringLiteral("'%s' n'est pas une heure correcte"), { S }));
+        throw EConvertError(FormatMessage(u"'%s' n'est pas une heure correcte", { S }));
     }
     return EncodeTime(Hour, Min, Sec, 0);
 }

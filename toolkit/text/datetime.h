@@ -1,10 +1,7 @@
 #pragma once
 
 #include "toolkit/core/datetimevalue.h"
-
-#include <QChar>
-#include <QLocale>
-#include <QString>
+#include "toolkit/core/tstring.h"
 
 // The current local date and time, with its milliseconds, from the clock source.
 TDateTime Now();
@@ -14,9 +11,12 @@ TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec);
 
 // What the formatting and parsing routines take from the user's locale.
 struct TFormatSettings {
-    QChar TimeSeparator;
-    QString LongDateFormat; // a QLocale date pattern, e.g. "dddd d MMMM yyyy"
-    QLocale Locale; // day and month names
+    char16_t TimeSeparator = u':';
+    TString LongDateFormat; // a Qt locale date pattern, e.g. "dddd d MMMM yyyy"
+    // The locale of the day and month names, by its POSIX name without encoding or
+    // modifier ("fr_FR", "de_DE", "fi"); the names come from Qt's locale data.
+    TString LocaleName = u"fr_FR";
+    char16_t DecimalSeparator = u',';
 };
 
 // The user's settings, read anew from the environment: the locale named by the first
@@ -43,13 +43,13 @@ TFormatSettings& FormatSettings();
 // a duration (a difference of two values) reads as a time of day with whole days
 // dropped. A negative value reads by its magnitude: when the system clock is put back
 // past a stopwatch's start, the stopwatch shows how far it is from the start.
-QString FormatDateTime(const QString& Format, TDateTime Value);
-// The same, written into Result (replacing its text). A caller that keeps Result unshared
-// between calls formats without allocating once the buffer has grown to its size.
-void FormatDateTime(QString& Result, const QString& Format, TDateTime Value);
+TString FormatDateTime(TStringView Format, TDateTime Value);
+// The same, written into Result (replacing its text). A caller that keeps Result between
+// calls formats without allocating once the buffer has grown to its size.
+void FormatDateTime(TString& Result, TStringView Format, TDateTime Value);
 
 // Reads a time of day written as hour, time separator, minute and optionally another
 // separator and the second, blanks allowed around the numbers. Anything else, or an
 // hour above 23, a minute or second above 59, throws EConvertError with
 // "'<text>' n'est pas une heure correcte".
-TDateTime StrToTime(const QString& S);
+TDateTime StrToTime(TStringView S);

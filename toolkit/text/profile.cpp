@@ -1,5 +1,7 @@
 #include "toolkit/text/profile.h"
 
+#include "toolkit/qt/qtconvert.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -351,9 +353,7 @@ std::optional<QByteArray> Edit(
     return New;
 }
 
-} // namespace
-
-QString GetPrivateProfileString(const QString& Section, const QString& Key, const QString& Default,
+QString ReadValue(const QString& Section, const QString& Key, const QString& Default,
     const QString& FileName, int BufferSize)
 {
     QString Result = Default;
@@ -377,7 +377,7 @@ QString GetPrivateProfileString(const QString& Section, const QString& Key, cons
     return Result;
 }
 
-bool WritePrivateProfileString(
+bool WriteValue(
     const QString& Section, const QString& Key, const QString& Value, const QString& FileName)
 {
     const QString SectionName = TrimBlanks(Section);
@@ -421,4 +421,18 @@ bool WritePrivateProfileString(
         return false;
     }
     return File.commit();
+}
+
+} // namespace
+
+TString GetPrivateProfileString(
+    TStringView Section, TStringView Key, TStringView Default, TStringView FileName, int BufferSize)
+{
+    return FromQt(ReadValue(ToQt(Section), ToQt(Key), ToQt(Default), ToQt(FileName), BufferSize));
+}
+
+bool WritePrivateProfileString(
+    TStringView Section, TStringView Key, TStringView Value, TStringView FileName)
+{
+    return WriteValue(ToQt(Section), ToQt(Key), ToQt(Value), ToQt(FileName));
 }

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "toolkit/core/tstring.h"
+
+#include <cstdint>
 
 // Settings files in the INI layout, read and written one value at a time with the
 // rules of the Windows private-profile functions:
@@ -18,13 +20,13 @@
 // fails, so a huge file costs no memory. Only regular files are read: a folder, a
 // device or a named pipe reads as a missing file (and cannot be written).
 
-constexpr qint64 ProfileMaxSize = 16 * 1024 * 1024;
+constexpr std::int64_t ProfileMaxSize = 16 * 1024 * 1024;
 
 // The value of Key in Section, or Default (trailing blanks removed, as Windows does)
 // when the file, section or key is missing or unreadable. The result holds at most
 // BufferSize - 1 characters.
-QString GetPrivateProfileString(const QString& Section, const QString& Key, const QString& Default,
-    const QString& FileName, int BufferSize = 2048);
+TString GetPrivateProfileString(TStringView Section, TStringView Key, TStringView Default,
+    TStringView FileName, int BufferSize = 2048);
 
 // Sets Key in Section to Value. The first entry of the key gets the new value in
 // place; a missing key is added after the last line of its section that is not blank;
@@ -42,4 +44,4 @@ QString GetPrivateProfileString(const QString& Section, const QString& Key, cons
 // is Latin-1 and the new text has characters Latin-1 cannot store or the changed file
 // would read as UTF-8 (and so read back other characters than were written).
 bool WritePrivateProfileString(
-    const QString& Section, const QString& Key, const QString& Value, const QString& FileName);
+    TStringView Section, TStringView Key, TStringView Value, TStringView FileName);

@@ -72,9 +72,9 @@ int NiceStep(TThreadPriority Value)
     return 0;
 }
 
-QString LoopEndedText()
+TString LoopEndedText()
 {
-    return QStringLiteral("La boucle de messages est terminée : l'appel n'a pas été exécuté");
+    return u"La boucle de messages est terminée : l'appel n'a pas été exécuté";
 }
 
 // ---------------------------------------------------------------------------
@@ -245,8 +245,8 @@ TThread::TThread(bool CreateSuspended)
             ThreadProc(Self);
         });
     } catch (const std::system_error& E) {
-        throw EThread(FormatMessage(QStringLiteral("Erreur de création de thread : %s"),
-            { QString::fromLocal8Bit(E.code().message().c_str()) }));
+        throw EThread(FormatMessage(u"Erreur de création de thread : %s",
+            { QString::fromLocal8Bit(E.code().message().c_str()).toStdU16String() }));
     }
     ++Instances;
 }
@@ -393,9 +393,8 @@ void TThread::Synchronize(const std::function<void()>& Method)
         return;
     }
     if (!S.Wake) {
-        throw EThread(S.Closed
-                ? LoopEndedText()
-                : QStringLiteral("Aucune boucle de messages ne peut exécuter l'appel"));
+        throw EThread(S.Closed ? LoopEndedText()
+                               : TString(u"Aucune boucle de messages ne peut exécuter l'appel"));
     }
     TSyncRecord Record { &Method, {}, false, {} };
     S.Queue.push_back(&Record);

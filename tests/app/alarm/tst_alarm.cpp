@@ -94,7 +94,7 @@ void TestAlarm::init()
 void TestAlarm::cleanup()
 {
     TOpenDialog::Runner = nullptr;
-    FormatSettings().TimeSeparator = QLatin1Char(':');
+    FormatSettings().TimeSeparator = u':';
     F.reset();
     FPower.reset();
     FAudio.reset();
@@ -243,7 +243,7 @@ void TestAlarm::viewSwitchLeavesTheFocusWithTheWindow()
     } else {
         Form1->Chronometre1->Click();
     }
-    auto* Control = dynamic_cast<TWinControl*>(Form1->FindComponent(Focused));
+    auto* Control = dynamic_cast<TWinControl*>(Form1->FindComponent(FromQt(Focused)));
     QVERIFY(Control);
     Control->SetFocus();
     QTRY_VERIFY(Control->Focused());
@@ -252,7 +252,7 @@ void TestAlarm::viewSwitchLeavesTheFocusWithTheWindow()
         Form1->Veludor1->Click();
     } else {
         // A click on a button gives it the focus before it runs.
-        auto* Button = dynamic_cast<TButton*>(Form1->FindComponent(Leave));
+        auto* Button = dynamic_cast<TButton*>(Form1->FindComponent(FromQt(Leave)));
         QVERIFY(Button);
         Button->SetFocus();
         Button->Click();
@@ -308,7 +308,7 @@ void TestAlarm::timeThatDoesNotParse()
     QFETCH(QChar, separator);
     QFETCH(QString, hourText);
     QFETCH(QString, message);
-    FormatSettings().TimeSeparator = separator;
+    FormatSettings().TimeSeparator = separator.unicode();
     Form1->config1->Click();
     Form1->SpinEdit1->SetText(hourText);
     Form1->SpinEdit2->SetValue(5);

@@ -138,8 +138,7 @@ void TstUnit1::startsWithDefaultSkinAndNoSettingsFile()
 
 void TstUnit1::missingSkinShowsErrorAndKeepsDesign()
 {
-    QVERIFY(WritePrivateProfileString(QStringLiteral("form"), QStringLiteral("couleur"),
-        QStringLiteral("absent.bmp"), FFolder + QStringLiteral("parametre.ini")));
+    QVERIFY(WritePrivateProfileString(u"form", u"couleur", u"absent.bmp", FromQt(FFolder + QStringLiteral("parametre.ini"))));
     Start();
     QCOMPARE(FErrors->Texts,
         QStringList { QStringLiteral("Impossible d'ouvrir le fichier %1skin/absent.bmp.").arg(FFolder) });
@@ -158,8 +157,7 @@ void TstUnit1::skinListHoldsEveryMatchingEntry()
     WriteSkin(QStringLiteral("red.bmp"), Qt::red);
     WriteSkin(QStringLiteral("blue.BMP"), Qt::blue);
     WriteSkin(QStringLiteral("notes.txt"), Qt::green);
-    QVERIFY(WritePrivateProfileString(QStringLiteral("form"), QStringLiteral("couleur"),
-        QStringLiteral("red.bmp"), FFolder + QStringLiteral("parametre.ini")));
+    QVERIFY(WritePrivateProfileString(u"form", u"couleur", u"red.bmp", FromQt(FFolder + QStringLiteral("parametre.ini"))));
     Start();
     QVERIFY(FErrors->Texts.isEmpty());
     QCOMPARE(Captions(Form1->PopupMenu1->Items()->Items(3)),
@@ -168,8 +166,7 @@ void TstUnit1::skinListHoldsEveryMatchingEntry()
     Form1->couleur1->Items(1)->Click();
     QCOMPARE(FErrors->Texts.size(), 1);
     QVERIFY(FErrors->Texts.first().startsWith(QStringLiteral("Impossible d'ouvrir le fichier ")));
-    QCOMPARE(GetPrivateProfileString(QStringLiteral("form"), QStringLiteral("couleur"), QString(),
-                 FFolder + QStringLiteral("parametre.ini")),
+    QCOMPARE(ToQt(GetPrivateProfileString(u"form", u"couleur", u"", FromQt(FFolder + QStringLiteral("parametre.ini")))),
         QStringLiteral("red.bmp"));
 }
 
@@ -185,8 +182,7 @@ void TstUnit1::skinCommandSavesChoice()
     QVERIFY(Item);
     Item->Click();
     QVERIFY(FErrors->Texts.isEmpty());
-    QCOMPARE(GetPrivateProfileString(QStringLiteral("form"), QStringLiteral("couleur"), QString(),
-                 FFolder + QStringLiteral("parametre.ini")),
+    QCOMPARE(ToQt(GetPrivateProfileString(u"form", u"couleur", u"", FromQt(FFolder + QStringLiteral("parametre.ini")))),
         QStringLiteral("argent.bmp"));
     // The next start shows the saved skin.
     Stop();
@@ -336,10 +332,10 @@ void TstUnit1::views()
     QFETCH(QString, view);
     Start();
     for (const QString& Name : commands) {
-        if (auto* Item = dynamic_cast<TMenuItem*>(Form1->PopupMenu1->FindComponent(Name))) {
+        if (auto* Item = dynamic_cast<TMenuItem*>(Form1->PopupMenu1->FindComponent(FromQt(Name)))) {
             Item->Click();
         } else {
-            dynamic_cast<TControl*>(Form1->FindComponent(Name))->Click();
+            dynamic_cast<TControl*>(Form1->FindComponent(FromQt(Name)))->Click();
         }
     }
     const bool Clock = view == QLatin1String("clock");
@@ -347,15 +343,15 @@ void TstUnit1::views()
     const bool Stopwatch = view == QLatin1String("stopwatch");
     for (TControl* C : std::initializer_list<TControl*> { Form1->Label1, Form1->Label2, Form1->Label3,
              Form1->Label4, Form1->Label8, Form1->Label9 }) {
-        QVERIFY2(C->Visible() == Clock, qPrintable(C->Name()));
+        QVERIFY2(C->Visible() == Clock, qPrintable(ToQt(C->Name())));
     }
     for (TControl* C : std::initializer_list<TControl*> { Form1->Label5, Form1->SpinEdit1, Form1->SpinEdit2,
              Form1->Image4, Form1->Image5, Form1->Button1, Form1->Button2, Form1->VqTrRadioButton1,
              Form1->VqTrRadioButton2 }) {
-        QVERIFY2(C->Visible() == Alarm, qPrintable(C->Name()));
+        QVERIFY2(C->Visible() == Alarm, qPrintable(ToQt(C->Name())));
     }
     for (TControl* C : std::initializer_list<TControl*> { Form1->Label7, Form1->Label10, Form1->Label11, Form1->Button3 }) {
-        QVERIFY2(C->Visible() == Stopwatch, qPrintable(C->Name()));
+        QVERIFY2(C->Visible() == Stopwatch, qPrintable(ToQt(C->Name())));
     }
     QVERIFY(Form1->Image1->Visible());
 }
@@ -417,6 +413,10 @@ void TstUnit1::errorBoxFullStop_data()
     QTest::newRow("'!' sorts before '.': kept") << "Alarme !" << "Alarme !";
     QTest::newRow("')' sorts before '.': kept") << "(.bmp)" << "(.bmp)";
     QTest::newRow("accented letter: full stop added") << "Extension inconnue (.é" << "Extension inconnue (.é.";
+    QTest::newRow("no-break space after a colon: full stop added") << "Heure :\u00A0" << "Heure :\u00A0.";
+    QTest::newRow("outside the basic plane (surrogate pair): full stop added")
+        << "Son \U0001F514" << "Son \U0001F514.";
+    QTest::newRow("'-' sorts before '.': kept") << "Alarme -" << "Alarme -";
     QTest::newRow("empty") << "" << "";
 }
 
@@ -426,7 +426,7 @@ void TstUnit1::errorBoxFullStop()
     QFETCH(QString, shown);
     TApplication App;
     App.SetTitle(QStringLiteral("Veludor"));
-    App.Guard([&] { throw Exception(message); });
+    App.Guard([&] { throw Exception(FromQt(message)); });
     QCOMPARE(FErrors->Texts, QStringList { shown });
     QCOMPARE(FErrors->Titles, QStringList { QStringLiteral("Veludor") });
 }

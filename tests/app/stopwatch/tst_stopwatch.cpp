@@ -32,7 +32,7 @@ public:
     {
         ++Reads;
         if (FailFrom > 0 && Reads >= FailFrom) {
-            throw Exception(QStringLiteral("Horloge en panne"));
+            throw Exception(u"Horloge en panne");
         }
         if (!Script.isEmpty()) {
             return Base.addMSecs(Script.takeFirst());
@@ -222,7 +222,7 @@ void tst_Stopwatch::elapsed()
     QFETCH(QList<qint64>, Readings);
     QFETCH(QString, Separator);
     QFETCH(QStringList, Labels);
-    FormatSettings().TimeSeparator = Separator.at(0);
+    FormatSettings().TimeSeparator = Separator.at(0).unicode();
     FClock->Script = Readings;
     FClock->Reads = 0;
     TChronoThread::ShowElapsed(DateTimeFromQt(FClock->Base));
@@ -243,7 +243,7 @@ void tst_Stopwatch::workerShowsElapsedTime()
 
 void tst_Stopwatch::resetKeepsColonWhateverSeparator()
 {
-    FormatSettings().TimeSeparator = QLatin1Char('.');
+    FormatSettings().TimeSeparator = u'.';
     Form1->Label7->SetCaption(QStringLiteral("12.34"));
     Press();
     QCOMPARE(Form1->Label7->Caption(), QStringLiteral("00:00"));
@@ -336,7 +336,7 @@ void tst_Stopwatch::threadCreationFailure()
         = QString::fromLocal8Bit(std::generic_category().message(EAGAIN).c_str());
     QCOMPARE(FErrors->Texts,
         QStringList {
-            ErrorBoxText(QStringLiteral("Erreur de création de thread : ") + SystemText) });
+            ToQt(ErrorBoxText(FromQt(QStringLiteral("Erreur de création de thread : ") + SystemText))) });
     QCOMPARE(FErrors->Titles, QStringList { QStringLiteral("Veludor") });
     QCOMPARE(Form1->Button3->Caption(), ChronoCaptions[1]);
     QCOMPARE(int(ChronoState), 0);

@@ -68,7 +68,7 @@ protected:
         try {
             Synchronize([this] { Outcome = QStringLiteral("ran"); });
         } catch (const EThread& E) {
-            Outcome = E.Message();
+            Outcome = ToQt(E.Message());
         }
     }
 };

@@ -28,7 +28,7 @@ public:
     explicit TTestForm(const TLayout& Layout, bool Designing = false)
         : TForm(Application)
     {
-        SetName(QStringLiteral("Form1"));
+        SetName(u"Form1");
         SetDesigning(Designing);
         BeginLayout();
         SetBorderStyle(TBorderStyle::bsNone);
@@ -40,7 +40,7 @@ public:
     template <class T> T* Add(const char* Name, QRect Bounds, bool Visible = true)
     {
         T* C = new T(this);
-        C->SetName(QString::fromLatin1(Name));
+        C->SetName(Latin1ToString(Name));
         C->SetParent(this);
         C->SetBounds(Bounds.x(), Bounds.y(), Bounds.width(), Bounds.height());
         C->SetVisible(Visible);
@@ -58,7 +58,7 @@ public:
     TKwTranspaMoveForm* AddShape(TImage* Picture, bool Transparent = true)
     {
         auto* K = new TKwTranspaMoveForm(this);
-        K->SetName(QStringLiteral("KwTranspaMoveForm1"));
+        K->SetName(u"KwTranspaMoveForm1");
         K->SetImageLinked(Picture);
         K->SetTransparent(Transparent);
         K->SetTransparentColor(clWhite);
@@ -75,7 +75,7 @@ public:
     TKwTranspaMoveForm* Shape() const
     {
         return static_cast<TKwTranspaMoveForm*>(
-            FindComponent(QStringLiteral("KwTranspaMoveForm1")));
+            FindComponent(u"KwTranspaMoveForm1"));
     }
     QStringList Clicks;
 };
@@ -593,7 +593,7 @@ void TstKwTranspaMoveForm::linkedPictureDestroyed()
     QVERIFY(Form);
     TKwTranspaMoveForm* K = Form->Shape();
     const QRegion Shape = Form->Mask();
-    delete Form->FindComponent(QStringLiteral("Image1"));
+    delete Form->FindComponent(u"Image1");
     QVERIFY(!K->ImageLinked());
     QVERIFY(SamePixels(Form->Mask(), Shape));
     K->SetTransparentColor(Brown); // nothing to shape from

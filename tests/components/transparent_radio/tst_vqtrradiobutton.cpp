@@ -4,6 +4,7 @@
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/core/sysutils.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -24,7 +25,7 @@ public:
     {
         ++Faces;
         if (Fail) {
-            throw Exception(QStringLiteral("Dessin impossible"));
+            throw Exception(u"Dessin impossible");
         }
         TVqTrRadioButton::DrawFace();
     }
@@ -225,7 +226,7 @@ void tst_VqTrRadioButton::init()
     FSkin->SetBounds(0, 0, 220, 100);
     FSkin->SetImage(MakeSkin());
     FRadio = new TProbeRadio(FForm);
-    FRadio->SetName(QStringLiteral("VqTrRadioButton1"));
+    FRadio->SetName(u"VqTrRadioButton1");
     FRadio->SetParent(FForm);
     FRadio->SetBounds(20, 42, 89, 17);
     FRadio->SetFont(White11());
@@ -640,8 +641,8 @@ void tst_VqTrRadioButton::clickChecksOneOfAPair()
     Second->SetCaption(QStringLiteral("Extinction  du PC"));
     FRadio->SetChecked(true);
     QStringList Clicks;
-    FRadio->OnClick = [&](TObject* S) { Clicks << static_cast<TComponent*>(S)->Name(); };
-    Second->SetName(QStringLiteral("VqTrRadioButton2"));
+    FRadio->OnClick = [&](TObject* S) { Clicks << ToQt(static_cast<TComponent*>(S)->Name()); };
+    Second->SetName(u"VqTrRadioButton2");
     Second->OnClick = FRadio->OnClick;
     ShowForm();
     const QImage Before = Grab(FForm->Widget());
@@ -782,7 +783,7 @@ void tst_VqTrRadioButton::destroyedWhileFocused()
     delete FRadio;
     FRadio = nullptr;
     QCoreApplication::processEvents();
-    QVERIFY(FForm->FindComponent(QStringLiteral("VqTrRadioButton1")) == nullptr);
+    QVERIFY(FForm->FindComponent(u"VqTrRadioButton1") == nullptr);
 }
 
 QTEST_MAIN(tst_VqTrRadioButton)

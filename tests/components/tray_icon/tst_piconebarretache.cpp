@@ -333,7 +333,7 @@ void tst_PiconeBarreTache::ownerMustBeAWindow()
             new TPiconeBarreTache(Owner);
             QFAIL("no error");
         } catch (const Exception& E) {
-            QCOMPARE(E.Message(), QStringLiteral("PiconeBarreTache doit appartenir à une fiche"));
+            QCOMPARE(ToQt(E.Message()), QStringLiteral("PiconeBarreTache doit appartenir à une fiche"));
         }
     }
     QCOMPARE(Plain.ComponentCount(), 0);
@@ -551,7 +551,7 @@ void tst_PiconeBarreTache::iconFile()
         QCOMPARE(FArea->Commands(), QStringList { "modify" });
         QCOMPARE(ImageOf(FArea->Last().Icon), 9);
     } catch (const Exception& E) {
-        QCOMPARE(E.Message(), Error.contains(QLatin1String("%1")) ? Error.arg(Path) : Error);
+        QCOMPARE(ToQt(E.Message()), Error.contains(QLatin1String("%1")) ? Error.arg(Path) : Error);
         QCOMPARE(F->Tray->Icone().cacheKey(), Before);
         QVERIFY(FArea->Calls.empty());
     }
@@ -928,7 +928,7 @@ void tst_PiconeBarreTache::failingHandlerSkipsTheRest()
     TTrayForm* F = MainWindow();
     F->Tray->SetMenuSiClicGauche(true);
     F->Tray->OnMouseDown = [](TObject*, TMouseButton, TShiftState, int, int) {
-        throw Exception(QStringLiteral("Échec du gestionnaire"));
+        throw Exception(u"Échec du gestionnaire");
     };
     TMenuCloser Closer;
     FArea->SendMouse(WM_LBUTTONDOWN);
@@ -1001,7 +1001,7 @@ void tst_PiconeBarreTache::orderTextErrorIsShownDecoded()
                                      "Mettre les numéros des images de la liste (ImageList) que vous voulez voir "
                                      "défiler séparés par des virgules.") });
 
-    QCOMPARE(DecodeWindows1252(QByteArray("\x80\x92\x9F\xA0\xFF\x81")),
+    QCOMPARE(ToQt(DecodeWindows1252(QByteArray("\x80\x92\x9F\xA0\xFF\x81"))),
         QString::fromUtf8("\u20AC\u2019\u0178\u00A0\u00FF\u0081"));
 }
 

@@ -1,4 +1,5 @@
 // The toolkit's own text, region, bitmap and date values read as the Qt ones they replace.
+#include "toolkit/core/classes.h"
 #include "toolkit/core/sysutils.h"
 #include "toolkit/qt/qtconvert.h"
 
@@ -21,6 +22,9 @@ private slots:
     void bitmapLaysOutAsQImage();
     void dateFields_data();
     void dateFields();
+    void componentNamesAsQt_data();
+    void componentNamesAsQt();
+    void exceptionTextInUtf8();
 };
 
 void tst_ValueTypes::caseAndBlanksOfEveryUnitAsQt()
@@ -209,6 +213,38 @@ void tst_ValueTypes::dateFields()
     QCOMPARE(DayNumber(D.year(), D.month(), D.day()), QDate(1899, 12, 30).daysTo(D));
     QVERIFY_THROWS_EXCEPTION(EConvertError, EncodeDateTime({ 2023, 2, 29 }));
     QVERIFY_THROWS_EXCEPTION(EConvertError, DecodeDateTime(Value + 1e7));
+}
+
+void tst_ValueTypes::componentNamesAsQt_data()
+{
+    QTest::addColumn<QString>("Name");
+    QTest::addColumn<QString>("Sought");
+    QTest::newRow("same") << "Timer1" << "Timer1";
+    QTest::newRow("other case") << "Timer1" << "tIMER1";
+    QTest::newRow("accented, other case") << "ÉtiquetteÀ" << "étiquetteà";
+    QTest::newRow("prefix only") << "Timer1" << "Timer";
+    QTest::newRow("longer") << "Timer" << "Timer1";
+    QTest::newRow("other letter") << "Label1" << "Label2";
+}
+
+// FindComponent finds what Qt's case-blind comparison of the names matched.
+void tst_ValueTypes::componentNamesAsQt()
+{
+    QFETCH(QString, Name);
+    QFETCH(QString, Sought);
+    TComponent Owner(nullptr);
+    auto* Other = new TComponent(&Owner);
+    Other->SetName(u"Autre");
+    auto* Named = new TComponent(&Owner);
+    Named->SetName(FromQt(Name));
+    const bool Same = Name.compare(Sought, Qt::CaseInsensitive) == 0;
+    QCOMPARE(Owner.FindComponent(FromQt(Sought)), Same ? Named : nullptr);
+}
+
+void tst_ValueTypes::exceptionTextInUtf8()
+{
+    const EConvertError E(u"'25:00' n'est pas une heure correcte \u00E9\U0001F514");
+    QCOMPARE(QByteArray(E.what()), ToQt(E.Message()).toUtf8());
 }
 
 QTEST_GUILESS_MAIN(tst_ValueTypes)

@@ -4,6 +4,7 @@
 #include "toolkit/graphics/graphicerror.h"
 #include "toolkit/graphics/icondecoder.h"
 #include "toolkit/graphics/jpegdecoder.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -151,7 +152,7 @@ QString LoadError(TPicture& Picture, const QString& FileName)
         Picture.LoadFromFile(FileName);
         return QString();
     } catch (const Exception& E) {
-        return E.Message();
+        return ToQt(E.Message());
     }
 }
 
@@ -490,7 +491,7 @@ void tst_Picture::brokenBitmaps()
         Picture.LoadFromFile(Write("broken.bmp", File));
         QFAIL("loaded");
     } catch (const EInvalidGraphic& E) {
-        QCOMPARE(E.Message(), QStringLiteral("Image bitmap incorrecte"));
+        QCOMPARE(ToQt(E.Message()), QStringLiteral("Image bitmap incorrecte"));
     }
     // The picture keeps what it held.
     QCOMPARE(Picture.Width(), 1);

@@ -2,6 +2,7 @@
 #include "toolkit/core/sysutils.h"
 #include "toolkit/media/mediaplayer.h"
 #include "toolkit/media/messagebeep.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QDir>
 #include <QFile>
@@ -62,7 +63,7 @@ void TestMediaPlayer::playsToTheEndAndAgain()
     QFETCH(bool, lengthKnownAtOpen);
     TDiskAudioOutput Output;
     TMediaPlayer Player(nullptr);
-    Player.SetFileName(file);
+    Player.SetFileName(FromQt(file));
     Player.Open();
     QVERIFY(Player.IsOpen());
     QCOMPARE(Player.Position(), 0);
@@ -94,7 +95,7 @@ void TestMediaPlayer::stopKeepsThePositionAndFreesTheDevice()
 {
     TDiskAudioOutput Output(1); // real time, so the stop lands inside the sound
     TMediaPlayer Player(nullptr);
-    Player.SetFileName(Sound("tone.wav"));
+    Player.SetFileName(FromQt(Sound("tone.wav")));
     Player.Open();
     Player.Play();
     Player.Stop();
@@ -118,18 +119,18 @@ void TestMediaPlayer::openClosesTheSoundAlreadyOpen()
 {
     TDiskAudioOutput Output(1);
     TMediaPlayer Player(nullptr);
-    Player.SetFileName(Sound("tone.mid"));
+    Player.SetFileName(FromQt(Sound("tone.mid")));
     Player.Open();
     Player.Play();
     QVERIFY(DeviceOpen());
-    Player.SetFileName(Sound("tone.wav"));
+    Player.SetFileName(FromQt(Sound("tone.wav")));
     Player.Open();
     QVERIFY(!DeviceOpen());
     QCOMPARE(Player.Position(), 0);
     QCOMPARE(Player.Length(), 400);
 
     // A failed open leaves nothing open.
-    Player.SetFileName(Sound("absent.mp3"));
+    Player.SetFileName(FromQt(Sound("absent.mp3")));
     QVERIFY_THROWS_EXCEPTION(Exception, Player.Open());
     QVERIFY(!Player.IsOpen());
 }
@@ -138,7 +139,7 @@ void TestMediaPlayer::closeWhilePlayingFreesTheDevice()
 {
     TDiskAudioOutput Output(1);
     TMediaPlayer Player(nullptr);
-    Player.SetFileName(Sound("tone.mp3"));
+    Player.SetFileName(FromQt(Sound("tone.mp3")));
     Player.Open();
     Player.Play();
     QVERIFY(DeviceOpen());
@@ -150,7 +151,7 @@ void TestMediaPlayer::closeWhilePlayingFreesTheDevice()
     {
         TComponent Owner(nullptr);
         auto* Owned = new TMediaPlayer(&Owner);
-        Owned->SetFileName(Sound("tone.mp3"));
+        Owned->SetFileName(FromQt(Sound("tone.mp3")));
         Owned->Open();
         Owned->Play();
         QVERIFY(DeviceOpen());
@@ -194,12 +195,12 @@ void TestMediaPlayer::openFailuresNameTheFile()
     }
 
     TMediaPlayer Player(nullptr);
-    Player.SetFileName(Name);
+    Player.SetFileName(FromQt(Name));
     try {
         Player.Open();
         QFAIL("the open succeeded");
     } catch (const Exception& E) {
-        QCOMPARE(E.Message(),
+        QCOMPARE(ToQt(E.Message()),
             QStringLiteral("Impossible d'ouvrir le fichier son « %1 » : %2").arg(Name, reason));
     }
     QVERIFY(!Player.IsOpen());
@@ -218,7 +219,7 @@ void TestMediaPlayer::nothingOpen()
 {
     QFETCH(int, operation);
     TMediaPlayer Player(nullptr);
-    Player.SetFileName(Sound("tone.wav")); // a name alone opens nothing
+    Player.SetFileName(FromQt(Sound("tone.wav"))); // a name alone opens nothing
     try {
         switch (operation) {
         case 0:
@@ -232,7 +233,7 @@ void TestMediaPlayer::nothingOpen()
         }
         QFAIL("no failure");
     } catch (const Exception& E) {
-        QCOMPARE(E.Message(), NotOpen());
+        QCOMPARE(ToQt(E.Message()), NotOpen());
     }
     QCOMPARE(Player.Position(), 0);
     QVERIFY(!DeviceOpen());
@@ -243,12 +244,12 @@ void TestMediaPlayer::noAudioDevice()
     TDiskAudioOutput Output;
     qputenv("SDL_AUDIODRIVER", "veludor-no-such-driver");
     TMediaPlayer Player(nullptr);
-    Player.SetFileName(Sound("tone.wav"));
+    Player.SetFileName(FromQt(Sound("tone.wav")));
     try {
         Player.Open();
         QFAIL("the open succeeded");
     } catch (const Exception& E) {
-        QCOMPARE(E.Message(),
+        QCOMPARE(ToQt(E.Message()),
             QStringLiteral(
                 "Impossible d'ouvrir le fichier son « %1 » : aucun périphérique audio disponible")
                 .arg(Sound("tone.wav")));
@@ -261,12 +262,12 @@ void TestMediaPlayer::playFailureAfterOpenIsStored()
 {
     TDiskAudioOutput Output;
     TMediaPlayer Player(nullptr);
-    Player.SetFileName(Sound("tone.wav"));
+    Player.SetFileName(FromQt(Sound("tone.wav")));
     Player.Open();
     qputenv("SDL_AUDIODRIVER", "veludor-no-such-driver"); // the device goes away
     Player.Play(); // does not throw
     QVERIFY(Player.Error() != 0);
-    QCOMPARE(Player.ErrorMessage(),
+    QCOMPARE(ToQt(Player.ErrorMessage()),
         QStringLiteral(
             "Impossible de lire le fichier son « %1 » : aucun périphérique audio disponible")
             .arg(Sound("tone.wav")));
@@ -275,7 +276,7 @@ void TestMediaPlayer::playFailureAfterOpenIsStored()
     qputenv("SDL_AUDIODRIVER", "disk"); // back: the next play works and clears the error
     Player.Play();
     QCOMPARE(Player.Error(), 0);
-    QVERIFY(Player.ErrorMessage().isEmpty());
+    QVERIFY(Player.ErrorMessage().empty());
     QTRY_VERIFY_WITH_TIMEOUT(Player.Position() == Player.Length(), 20000);
 }
 
@@ -300,7 +301,7 @@ void TestMediaPlayer::stopSignalsStillStopTheProgramWhileSoundPlays()
     {
         TDiskAudioOutput Output(1);
         TMediaPlayer Player(nullptr);
-        Player.SetFileName(Sound("tone.mid"));
+        Player.SetFileName(FromQt(Sound("tone.mid")));
         Player.Open();
         Player.Play();
         QVERIFY(DeviceOpen());

@@ -54,6 +54,16 @@ TDateTime At(int Y, int M, int D, int H, int N, int S, int Z)
 
 } // namespace
 
+// The rows are written in Qt's text; these take them to the toolkit's and back.
+static QString FormatDateTime(const QString& Format, TDateTime Value)
+{
+    return ToQt(FormatDateTime(FromQt(Format), Value));
+}
+static TDateTime StrToTime(const QString& Text)
+{
+    return StrToTime(FromQt(Text));
+}
+
 void tst_DateTime::initTestCase()
 {
     FDefault = FormatSettings();
@@ -61,15 +71,15 @@ void tst_DateTime::initTestCase()
 
 void tst_DateTime::init()
 {
-    FormatSettings() = { QLatin1Char(':'), QStringLiteral("dddd d MMMM yyyy"),
-        QLocale(QLocale::French, QLocale::France) };
+    FormatSettings() = { u':', u"dddd d MMMM yyyy", u"fr_FR", u',' };
 }
 
 void tst_DateTime::defaultSettingsAreFrench()
 {
-    QCOMPARE(FDefault.Locale.language(), QLocale::French);
-    QCOMPARE(FDefault.TimeSeparator, QLatin1Char(':'));
-    QCOMPARE(FDefault.Locale.toString(QDate(2026, 12, 7), FDefault.LongDateFormat),
+    QCOMPARE(QLocale(ToQt(FDefault.LocaleName)).language(), QLocale::French);
+    QCOMPARE(FDefault.TimeSeparator, u':');
+    QCOMPARE(FDefault.DecimalSeparator, u',');
+    QCOMPARE(QLocale(ToQt(FDefault.LocaleName)).toString(QDate(2026, 12, 7), ToQt(FDefault.LongDateFormat)),
         QStringLiteral("lundi 7 décembre 2026"));
 }
 
@@ -98,8 +108,9 @@ void tst_DateTime::userSettings()
     qputenv("LC_ALL", All);
     qputenv("LC_TIME", Time);
     qputenv("LANG", Saved);
-    QCOMPARE(Settings.TimeSeparator, Separator);
-    QCOMPARE(Settings.Locale.toString(QDate(2026, 12, 7), Settings.LongDateFormat), Date);
+    QCOMPARE(QChar(Settings.TimeSeparator), Separator);
+    QCOMPARE(QLocale(ToQt(Settings.LocaleName)).toString(QDate(2026, 12, 7), ToQt(Settings.LongDateFormat)),
+        Date);
 }
 
 void tst_DateTime::format_data()
@@ -117,6 +128,11 @@ void tst_DateTime::format_data()
     QTest::newRow("upper case tokens") << "HH:NN:SS" << Morning << Colon << "07:05:09";
     QTest::newRow("mm after hh is the minute") << "hh:mm" << Morning << Colon << "07:05";
     QTest::newRow("mm after h and quoted text is the minute") << "h' h 'mm" << Morning << Colon << "7 h 05";
+    QTest::newRow("letters outside ASCII and a surrogate pair are copied")
+        << "hh\u00E9\u00DFnn \U0001F514 ss" << Morning << Colon << "07\u00E9\u00DF05 \U0001F514 09";
+    QTest::newRow("short and long names in the settings' locale")
+        << "ddd dddd mmm mmmm" << Morning << Colon << "lun. lundi déc. décembre";
+    QTest::newRow("a separator outside ASCII") << "hh:nn" << Morning << QChar(0x2236) << "07\u223605";
     QTest::newRow("mm alone is the month") << "dd/mm/yyyy" << Morning << Colon << "07/12/2026";
     QTest::newRow("mm after nn is the month") << "nn mm" << Morning << Colon << "05 12";
     QTest::newRow("mm after another letter is the month") << "hhxmm" << Morning << Colon << "07x12";
@@ -153,12 +169,12 @@ void tst_DateTime::format()
     QFETCH(double, Value);
     QFETCH(QChar, Separator);
     QFETCH(QString, Expected);
-    FormatSettings().TimeSeparator = Separator;
+    FormatSettings().TimeSeparator = Separator.unicode();
     QCOMPARE(FormatDateTime(Format, Value), Expected);
     // Into a kept buffer: the text replaces whatever the buffer held.
-    QString Buffer = QStringLiteral("a previous text, longer than any of the results");
-    FormatDateTime(Buffer, Format, Value);
-    QCOMPARE(Buffer, Expected);
+    TString Buffer = u"a previous text, longer than any of the results";
+    FormatDateTime(Buffer, FromQt(Format), Value);
+    QCOMPARE(ToQt(Buffer), Expected);
 }
 
 // The long date is kept from one call to the next: it must follow the day, the pattern
@@ -169,9 +185,9 @@ void tst_DateTime::longDateFollowsDayPatternAndLocale()
     QCOMPARE(FormatDateTime(Long, At(2026, 12, 7, 23, 59, 59, 999)),
         QStringLiteral("lundi 7 décembre 2026"));
     QCOMPARE(FormatDateTime(Long, At(2026, 12, 8, 0, 0, 0, 0)), QStringLiteral("mardi 8 décembre 2026"));
-    FormatSettings().LongDateFormat = QStringLiteral("d MMMM yyyy");
+    FormatSettings().LongDateFormat = u"d MMMM yyyy";
     QCOMPARE(FormatDateTime(Long, At(2026, 12, 8, 7, 0, 0, 0)), QStringLiteral("8 décembre 2026"));
-    FormatSettings().Locale = QLocale(QLocale::German, QLocale::Germany);
+    FormatSettings().LocaleName = u"de_DE";
     QCOMPARE(FormatDateTime(Long, At(2026, 12, 8, 7, 0, 0, 0)), QStringLiteral("8 Dezember 2026"));
 }
 
@@ -275,10 +291,10 @@ void tst_DateTime::strToTime()
     QFETCH(QChar, Separator);
     QFETCH(bool, Accepted);
     QFETCH(QString, Expected);
-    FormatSettings().TimeSeparator = Separator;
+    FormatSettings().TimeSeparator = Separator.unicode();
     if (Accepted) {
         const TDateTime Value = StrToTime(Text);
-        FormatSettings().TimeSeparator = QLatin1Char(':');
+        FormatSettings().TimeSeparator = u':';
         QCOMPARE(FormatDateTime(QStringLiteral("hh:nn:ss"), Value), Expected);
         QVERIFY(Value >= 0 && Value < 1);
     } else {
@@ -286,7 +302,7 @@ void tst_DateTime::strToTime()
             StrToTime(Text);
             QFAIL("accepted");
         } catch (const EConvertError& E) {
-            QCOMPARE(E.Message(), QLatin1Char('\'') + Text + QStringLiteral("' n'est pas une heure correcte"));
+            QCOMPARE(ToQt(E.Message()), QLatin1Char('\'') + Text + QStringLiteral("' n'est pas une heure correcte"));
         }
     }
 }

@@ -6,6 +6,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "toolkit/qt/qtconvert.h"
+
+// The rows are written in Qt's text; these take them to the toolkit's and back.
+static QString GetPrivateProfileString(const QString& Section, const QString& Key,
+    const QString& Default, const QString& FileName, int BufferSize = 2048)
+{
+    return ToQt(GetPrivateProfileString(
+        FromQt(Section), FromQt(Key), FromQt(Default), FromQt(FileName), BufferSize));
+}
+static bool WritePrivateProfileString(
+    const QString& Section, const QString& Key, const QString& Value, const QString& FileName)
+{
+    return WritePrivateProfileString(FromQt(Section), FromQt(Key), FromQt(Value), FromQt(FileName));
+}
+
 class tst_Profile : public QObject {
     Q_OBJECT
 
@@ -223,6 +238,9 @@ void tst_Profile::write_data()
                                                         << QByteArray("[form]\r\ncouleur=c\r\n");
     QTest::newRow("UTF-8 file gets UTF-8") << QByteArray("[form]\ncouleur=a\n") << F << C << QString::fromUtf8("été")
                                            << QByteArray("[form]\ncouleur=\xC3\xA9t\xC3\xA9\n");
+    QTest::newRow("outside the basic plane: one four-byte character")
+        << QByteArray("[form]\ncouleur=a\n") << F << C << QString::fromUtf8("\xF0\x9F\x94\x94.bmp")
+        << QByteArray("[form]\ncouleur=\xF0\x9F\x94\x94.bmp\n");
     QTest::newRow("Latin-1 file stays Latin-1") << QByteArray("; r\xE9glages\n[form]\ncouleur=a\n") << F << C
                                                 << QString::fromUtf8("été")
                                                 << QByteArray("; r\xE9glages\n[form]\ncouleur=\xE9t\xE9\n");

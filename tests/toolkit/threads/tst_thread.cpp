@@ -1,5 +1,6 @@
 // The thread facility: start gate, stop flag, self-disposal on the thread's own thread,
 // the synchronous hand-over to the window thread and its failures, creation failure.
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/threads/thread.h"
 
 #include "tests/fakes/pump.h"
@@ -140,7 +141,7 @@ void tst_Thread::handOverFailureRaisedOnWorker()
             try {
                 TThread::Synchronize([Kind] {
                     if (Kind == 0) {
-                        throw Exception(QStringLiteral("Panne de l'affichage"));
+                        throw Exception(u"Panne de l'affichage");
                     }
                     if (Kind == 1) {
                         throw std::runtime_error("bad thing");
@@ -148,7 +149,7 @@ void tst_Thread::handOverFailureRaisedOnWorker()
                     throw 42;
                 });
             } catch (const Exception& E) {
-                Seen.Caught = E.Message();
+                Seen.Caught = ToQt(E.Message());
             } catch (const std::exception& E) {
                 Seen.Caught = QStringLiteral("std:") + QString::fromUtf8(E.what());
             } catch (...) {
@@ -269,7 +270,7 @@ void tst_Thread::creationFailureCarriesSystemText()
         TLambdaThread T([](TLambdaThread&) {}, false);
         QFAIL("the thread was created");
     } catch (const EThread& E) {
-        QCOMPARE(E.Message(), QStringLiteral("Erreur de création de thread : ") + SystemText);
+        QCOMPARE(ToQt(E.Message()), QStringLiteral("Erreur de création de thread : ") + SystemText);
     }
     QCOMPARE(TThread::InstanceCount(), 0);
 }

@@ -70,14 +70,16 @@ void SDLCALL OnPostMix(void*, Uint8*, int Len)
     }
 }
 
-QString OpenFailure(const QString& FileName, const QString& Reason)
+TString OpenFailure(const QString& FileName, const QString& Reason)
 {
-    return QStringLiteral("Impossible d'ouvrir le fichier son « %1 » : %2").arg(FileName, Reason);
+    return FromQt(
+        QStringLiteral("Impossible d'ouvrir le fichier son « %1 » : %2").arg(FileName, Reason));
 }
 
-QString PlayFailure(const QString& FileName, const QString& Reason)
+TString PlayFailure(const QString& FileName, const QString& Reason)
 {
-    return QStringLiteral("Impossible de lire le fichier son « %1 » : %2").arg(FileName, Reason);
+    return FromQt(
+        QStringLiteral("Impossible de lire le fichier son « %1 » : %2").arg(FileName, Reason));
 }
 
 const QString NoDevice = QStringLiteral("aucun périphérique audio disponible");
