@@ -318,22 +318,30 @@ class MoveRequests:
         return self.requests[0] if self.requests else None
 
 
-def drag(clock, window, start, delta):
+def pointer_to(x, px, py):
+    """Moves the pointer to (px, py) on the screen of connection x. "mousemove --sync"
+    waits for a motion, which never comes when the pointer is there already."""
+    here = x.screen().root.query_pointer()
+    if (here.root_x, here.root_y) != (px, py):
+        xdotool("mousemove", "--sync", px, py)
+
+
+def drag(clock, window, start, delta, steps=1):
     """Drags with the left button from start (window coordinates) by delta, as a person
-    does: press, wait for the program to ask the window manager for the move, move the
-    pointer, release. Returns the root position the program's move request carried."""
+    does: press, move the pointer (in steps), release. Returns the root position the
+    program's move request carried."""
     left, top, _, _ = clock.geometry(window)
     px, py = left + start[0], top + start[1]
     dx, dy = delta
     requests = MoveRequests(clock.x)
-    here = clock.x.screen().root.query_pointer()
-    if (here.root_x, here.root_y) != (px, py):
-        xdotool("mousemove", "--sync", px, py)
+    pointer_to(clock.x, px, py)
     xdotool("mousedown", 1)
     try:
-        # The window manager takes the pointer over once it has read the request: keep
+        # The program asks for the move at the first motion with the button down, and
+        # the window manager takes the pointer over once it has read the request: keep
         # moving until the window follows, then settle on the end point.
-        asked = wait_for(requests.seen, what="the program's move request")
+        for n in range(1, steps):
+            xdotool("mousemove", "--sync", px + dx * n // steps, py + dy * n // steps)
         step = [0]
 
         def follows():
@@ -341,7 +349,8 @@ def drag(clock, window, start, delta):
             xdotool("mousemove", "--sync", px + dx + step[0], py + dy)
             return clock.geometry(window)[:2] != (left, top)
         wait_for(follows, what="the window to follow the pointer")
-        xdotool("mousemove", "--sync", px + dx, py + dy)
+        asked = wait_for(requests.seen, what="the program's move request")
+        pointer_to(clock.x, px + dx, py + dy)
         try:
             wait_for(lambda: clock.geometry(window)[:2] == (left + dx, top + dy), timeout=5,
                      what="the window at the drag's end")
