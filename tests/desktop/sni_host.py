@@ -52,12 +52,15 @@ class SessionBus:
     """A dbus-daemon of its own with the session configuration, on a socket in a
     temporary folder; nothing of the machine's own bus is used."""
 
-    def __init__(self):
+    def __init__(self, env=None):
+        """env: the environment of the daemon and of the services it starts on demand
+        (by default, this process's)."""
         self.dir = tempfile.mkdtemp(prefix="veludor-bus-")
         self.address = "unix:path=" + os.path.join(self.dir, "bus")
         self.proc = subprocess.Popen(
             ["dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + self.address,
-             "--print-address"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+             "--print-address"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+            env=env)
         self.proc.stdout.readline()  # printed once it listens
         self.connection = Gio.DBusConnection.new_for_address_sync(
             self.address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
