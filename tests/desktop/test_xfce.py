@@ -67,14 +67,14 @@ class PanelRows:
 
     def check_icon_and_menu(self, protocol):
         shot = os.path.join(self.desktop.dir, "panel.png")
-        wait_for(lambda: not self.desktop.drawn_boxes(self.desktop.screenshot_panel(shot)),
+        wait_for(lambda: not self.desktop.drawn_box(self.desktop.screenshot_panel(shot)),
                  what="the panel drawing nothing")
         clock, window = self.start_clock(protocol)
         self.check_icon(clock, protocol)
-        box = wait_for(lambda: self.desktop.drawn_boxes(self.desktop.screenshot_panel(shot)),
-                       what="the icon drawn in the panel")
-        self.assertEqual(len(box), 1, box)
-        x, y = box[0][0] + box[0][2] // 2, box[0][1] + box[0][3] // 2
+        left, top, width, height = wait_for(
+            lambda: self.desktop.drawn_box(self.desktop.screenshot_panel(shot)),
+            what="the icon drawn in the panel")
+        x, y = left + width // 2, top + height // 2
 
         cover = clock.cover(self)
         clock.click(x, y, 1)

@@ -6,13 +6,14 @@ top of the screen, holding an expanding separator and, at its right end, the sta
 plugin, which hosts StatusNotifierItems (with a watcher of its own) and XEmbed icons. The
 desktop's programs share a private session bus, which starts xfconfd, the settings
 daemon, and a temporary HOME, whose xfconf folder holds the panel configuration written
-here. Nothing of the machine's own session is used.
+here (a background of one colour, on which the tray's items show). Nothing of the
+machine's own session is used.
 
     with XfceSession("top") as desktop:
         env = desktop.bus.env             # the program's session bus: the tray's watcher
         desktop.work_area()               # (left, top, width, height) from _NET_WORKAREA
         desktop.panel_geometry()          # the panel's window on the screen
-        desktop.drawn_boxes(shot)         # what the panel draws on its own background
+        desktop.drawn_box(shot)           # where the panel draws on its own background
 """
 import os
 import shutil
@@ -60,9 +61,7 @@ PANEL_XML = """<?xml version="1.0" encoding="UTF-8"?>
       <property name="expand" type="bool" value="true"/>
       <property name="style" type="uint" value="0"/>
     </property>
-    <property name="plugin-2" type="string" value="systray">
-      <property name="icon-size" type="uint" value="22"/>
-    </property>
+    <property name="plugin-2" type="string" value="systray"/>
   </property>
 </channel>
 """
@@ -160,23 +159,16 @@ class XfceSession(XSession):
                        env=self.session_env())
         return path
 
-    def drawn_boxes(self, path):
-        """The bounding boxes (left, top, width, height, in screen coordinates) of the
-        groups of columns of the panel's screenshot where something other than its
-        background is drawn: the items of the tray, left to right."""
+    def drawn_box(self, path):
+        """The bounding box (left, top, width, height, in screen coordinates) of what the
+        panel's screenshot shows on the panel's background, None when nothing: the panel
+        holds nothing else than the tray's items."""
         left, top, _, _ = self.panel_geometry()
         width, height, raw = picture_pixels(path)
         background = pixel_at(raw, width, 0, height // 2)
-        boxes, start = [], None
-        rows_of = {}
-        for x in range(width + 1):
-            rows = [y for y in range(height)
-                    if x < width and pixel_at(raw, width, x, y) != background]
-            if rows:
-                rows_of[x] = rows
-                start = x if start is None else start
-            elif start is not None:
-                ys = [y for c in range(start, x) for y in rows_of[c]]
-                boxes.append((left + start, top + min(ys), x - start, max(ys) - min(ys) + 1))
-                start = None
-        return boxes
+        drawn = [(x, y) for y in range(height) for x in range(width)
+                 if pixel_at(raw, width, x, y) != background]
+        if not drawn:
+            return None
+        xs, ys = [x for x, _ in drawn], [y for _, y in drawn]
+        return (left + min(xs), top + min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1)
