@@ -26,13 +26,18 @@ struct TMessageHook {
 
 } // namespace
 
-// Moves the window with the mouse until the left button is released, for platforms that
-// do not move windows on request (no window manager support, the offscreen platform).
+// A left press taken for a move becomes one at the first motion with the button down:
+// then the window manager is asked to move the window from the press's place, or, where
+// it cannot (no window manager support, the offscreen platform), the window follows the
+// mouse through our own drag until the button is released. A press released without
+// motion moves nothing. Asking at the press itself would not do: a window manager that
+// reads the request after a quick release (a click with no hold, a touchpad's tap) runs
+// the move with no button held and the window follows the pointer until the next click.
 // It watches the window's mouse events without taking them: the release must still reach
 // the window so that Qt ends its implicit grab of the press.
-class TKwTranspaMoveForm::TDragMove : public QObject {
+class TKwTranspaMoveForm::TMove : public QObject {
 public:
-    void Begin(QWidget* Widget, QPoint PressPoint)
+    void Press(QWidget* Widget, QPoint PressPoint)
     {
         End();
         FWidget = Widget;
@@ -40,6 +45,7 @@ public:
         FPressPoint = PressPoint;
         FOrigin = Widget->pos();
         if (FWindow) {
+            FState = TState::Pressed;
             FWindow->installEventFilter(this);
         }
     }
@@ -51,33 +57,42 @@ public:
         }
         FWindow = nullptr;
         FWidget = nullptr;
+        FState = TState::Idle;
     }
 
-    bool Active() const { return FWindow != nullptr; }
+    bool Dragging() const { return FState == TState::Dragging; }
+    int Started() const { return FStarted; }
 
-    ~TDragMove() override { End(); }
+    ~TMove() override { End(); }
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override
     {
         switch (Event->type()) {
-        case QEvent::MouseMove: {
-            const auto* Mouse = static_cast<QMouseEvent*>(Event);
-            if (!(Mouse->buttons() & Qt::LeftButton)) {
-                End(); // the release went elsewhere
-            } else if (FWidget) {
-                FWidget->move(FOrigin + Mouse->globalPosition().toPoint() - FPressPoint);
-            }
+        case QEvent::MouseMove:
+            Moved(*static_cast<QMouseEvent*>(Event));
             break;
-        }
+        case QEvent::MouseButtonPress:
+            End(); // another press: the hook decides anew
+            break;
         case QEvent::MouseButtonRelease:
             if (static_cast<QMouseEvent*>(Event)->button() == Qt::LeftButton) {
+                // A release that reaches us after the request came before the window
+                // manager took the pointer over.
+                if (FState == TState::Asked && FWidget) {
+                    WindowManager().CancelSystemMove(HandleOf(FWidget));
+                }
                 End();
             }
             break;
         case QEvent::Hide:
-        case QEvent::FocusOut:
             End();
+            break;
+        case QEvent::FocusOut:
+            // The window manager may take the focus while it moves the window.
+            if (FState != TState::Asked) {
+                End();
+            }
             break;
         default:
             break;
@@ -86,10 +101,36 @@ protected:
     }
 
 private:
+    enum class TState { Idle, Pressed, Asked, Dragging };
+
+    void Moved(const QMouseEvent& Mouse)
+    {
+        if (!(Mouse.buttons() & Qt::LeftButton) || !FWidget) {
+            End(); // the release went elsewhere, or the window manager's move ended
+            return;
+        }
+        if (FState == TState::Pressed) {
+            ++FStarted;
+            // The window manager moves the window with the pressed button, counting from
+            // the press; where it cannot (or there is none) the window follows the mouse.
+            if (WindowManager().StartSystemMove(HandleOf(FWidget), FromQt(FPressPoint))) {
+                FState = TState::Asked;
+                return;
+            }
+            qCDebug(lcShape) << "system move refused, dragging ourselves";
+            FState = TState::Dragging;
+        }
+        if (FState == TState::Dragging) {
+            FWidget->move(FOrigin + Mouse.globalPosition().toPoint() - FPressPoint);
+        }
+    }
+
     QPointer<QWindow> FWindow;
     QPointer<QWidget> FWidget;
     QPoint FPressPoint;
     QPoint FOrigin;
+    TState FState = TState::Idle;
+    int FStarted = 0;
 };
 
 TKwTranspaMoveForm::TKwTranspaMoveForm(TComponent* AOwner)
@@ -97,7 +138,7 @@ TKwTranspaMoveForm::TKwTranspaMoveForm(TComponent* AOwner)
     , FXYTransparentColor(nullptr)
     , FRGVTransparentColor(nullptr)
     , FForm(dynamic_cast<TCustomForm*>(AOwner))
-    , FDrag(std::make_unique<TDragMove>())
+    , FMove(std::make_unique<TMove>())
 {
     FUpdating = true;
     FRGVTransparentColor = new TRGV;
@@ -132,7 +173,7 @@ TKwTranspaMoveForm::~TKwTranspaMoveForm()
             Application->OnMessage = nullptr;
         }
     }
-    FDrag.reset();
+    FMove.reset();
     delete FRGVTransparentColor;
     FRGVTransparentColor = nullptr;
     delete FXYTransparentColor;
@@ -141,7 +182,12 @@ TKwTranspaMoveForm::~TKwTranspaMoveForm()
 
 bool TKwTranspaMoveForm::Dragging() const
 {
-    return FDrag && FDrag->Active();
+    return FMove && FMove->Dragging();
+}
+
+int TKwTranspaMoveForm::MovesStarted() const
+{
+    return FMove ? FMove->Started() : 0;
 }
 
 void TKwTranspaMoveForm::SetImageLinked(TImage* Value)
@@ -320,7 +366,8 @@ void TKwTranspaMoveForm::AppMessage(TMsg& Msg, bool& Handled)
     if (PictureUnderCursor()) {
         return; // the picture gets its click
     }
-    StartMove(Msg.pt);
+    ++FPressesTaken;
+    FMove->Press(FForm->Widget(), Msg.pt);
     Handled = true;
 }
 
@@ -343,17 +390,4 @@ bool TKwTranspaMoveForm::PictureUnderCursor() const
         }
     }
     return false;
-}
-
-void TKwTranspaMoveForm::StartMove(QPoint PressPoint)
-{
-    ++FMovesStarted;
-    QWidget* Widget = FForm->Widget();
-    // The window manager moves the window with the pressed button; where it cannot (or
-    // there is none) the window follows the mouse through our own drag.
-    if (WindowManager().StartSystemMove(HandleOf(Widget), FromQt(PressPoint))) {
-        return;
-    }
-    qCDebug(lcShape) << "system move refused, dragging ourselves";
-    FDrag->Begin(Widget, PressPoint);
 }

@@ -67,17 +67,21 @@ public:
     void BuildRegion();
 
     // The application-wide hook: a left press addressed to the owner window, with the
-    // cursor outside every picture of the window but the linked one, starts a move of the
-    // window and is swallowed (Handled). Everything else passes.
+    // cursor outside every picture of the window but the linked one, is taken for a move
+    // of the window and swallowed (Handled); the move starts at the first motion with the
+    // button down, from the press's place, and a release before any motion moves nothing.
+    // Everything else passes.
     void AppMessage(TMsg& Msg, bool& Handled);
 
-    // How many moves the hook has started, and whether the toolkit's own drag is running
-    // (where the platform refuses to move the window for us). Read by the tests.
-    int MovesStarted() const { return FMovesStarted; }
+    // How many presses the hook has taken for a move, how many moves started, and
+    // whether the toolkit's own drag is running (where the platform refuses to move the
+    // window for us). Read by the tests.
+    int PressesTaken() const { return FPressesTaken; }
+    int MovesStarted() const;
     bool Dragging() const;
 
 private:
-    class TDragMove;
+    class TMove;
 
     void RGVChange(TRGV* Sender);
     void XYChange(TCoord* Sender);
@@ -86,7 +90,6 @@ private:
     void Mirror();
     void Rebuild();
     bool PictureUnderCursor() const;
-    void StartMove(QPoint PressPoint);
 
     TImage* FImageLinked = nullptr;
     bool FTransparent = false;
@@ -98,6 +101,6 @@ private:
     bool FUpdating = true;
     bool FIsLoaded = false;
 
-    std::unique_ptr<TDragMove> FDrag;
-    int FMovesStarted = 0;
+    std::unique_ptr<TMove> FMove;
+    int FPressesTaken = 0;
 };

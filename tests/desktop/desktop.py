@@ -5,6 +5,7 @@ and sound), a private HOME, and the program started there on the display that
 scripts/test set up (Xvfb with openbox and trayer). Windows are found and inspected
 through the X server; input goes through xdotool; screenshots through ImageMagick.
 """
+import collections
 import os
 import shutil
 import subprocess
@@ -15,6 +16,7 @@ import unittest
 
 from Xlib import X, Xatom, display as xdisplay
 from Xlib.ext import shape
+from Xlib.protocol import event
 
 RUN_DIR = os.environ.get("VELUDOR_RUN_DIR", "")
 SOURCE_DIR = os.environ.get("VELUDOR_SOURCE_DIR", "")
@@ -160,6 +162,7 @@ class Clock:
             self.log.close()
         if self._x is not None:
             self._x.close()
+            self._x = None
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def __enter__(self):
@@ -335,22 +338,30 @@ class MoveRequests:
         return self.requests[0] if self.requests else None
 
 
-def drag(clock, window, start, delta):
+def pointer_to(x, px, py):
+    """Moves the pointer to (px, py) on the screen of connection x. "mousemove --sync"
+    waits for a motion, which never comes when the pointer is there already."""
+    here = x.screen().root.query_pointer()
+    if (here.root_x, here.root_y) != (px, py):
+        xdotool("mousemove", "--sync", px, py)
+
+
+def drag(clock, window, start, delta, steps=1):
     """Drags with the left button from start (window coordinates) by delta, as a person
-    does: press, wait for the program to ask the window manager for the move, move the
-    pointer, release. Returns the root position the program's move request carried."""
+    does: press, move the pointer (in steps), release. Returns the root position the
+    program's move request carried."""
     left, top, _, _ = clock.geometry(window)
     px, py = left + start[0], top + start[1]
     dx, dy = delta
     requests = MoveRequests(clock.x)
-    here = clock.x.screen().root.query_pointer()
-    if (here.root_x, here.root_y) != (px, py):
-        xdotool("mousemove", "--sync", px, py)
+    pointer_to(clock.x, px, py)
     xdotool("mousedown", 1)
     try:
-        # The window manager takes the pointer over once it has read the request: keep
+        # The program asks for the move at the first motion with the button down, and
+        # the window manager takes the pointer over once it has read the request: keep
         # moving until the window follows, then settle on the end point.
-        asked = wait_for(requests.seen, what="the program's move request")
+        for n in range(1, steps):
+            xdotool("mousemove", "--sync", px + dx * n // steps, py + dy * n // steps)
         step = [0]
 
         def follows():
@@ -358,7 +369,8 @@ def drag(clock, window, start, delta):
             xdotool("mousemove", "--sync", px + dx + step[0], py + dy)
             return clock.geometry(window)[:2] != (left, top)
         wait_for(follows, what="the window to follow the pointer")
-        xdotool("mousemove", "--sync", px + dx, py + dy)
+        asked = wait_for(requests.seen, what="the program's move request")
+        pointer_to(clock.x, px + dx, py + dy)
         try:
             wait_for(lambda: clock.geometry(window)[:2] == (left + dx, top + dy), timeout=5,
                      what="the window at the drag's end")
@@ -367,6 +379,101 @@ def drag(clock, window, start, delta):
     finally:
         xdotool("mouseup", 1)
     return asked
+
+
+def window_manager_round_trip(x):
+    """Returns once the window manager has handled everything the X server sent it before
+    this call: it answers a _NET_REQUEST_FRAME_EXTENTS for a fresh window, in turn."""
+    screen = x.screen()
+    probe = screen.root.create_window(0, 0, 10, 10, 0, screen.root_depth,
+                                      event_mask=X.PropertyChangeMask)
+    extents = x.intern_atom("_NET_FRAME_EXTENTS")
+    screen.root.send_event(
+        event.ClientMessage(window=probe, client_type=x.intern_atom("_NET_REQUEST_FRAME_EXTENTS"),
+                            data=(32, [0] * 5)),
+        event_mask=X.SubstructureRedirectMask | X.SubstructureNotifyMask)
+    x.flush()
+    try:
+        wait_for(lambda: probe.get_full_property(extents, X.AnyPropertyType),
+                 what="the window manager's answer")
+    finally:
+        probe.destroy()
+        x.flush()
+
+
+def program_round_trip(clock, window):
+    """Returns once the program has handled the input the X server sent it before this
+    call. Qt answers the window manager's _NET_WM_PING while it reads X events, and hands
+    the input it read to the widgets afterwards: the answer to a second ping, sent once
+    the first is answered, comes after that."""
+    x = xdisplay.Display(clock.env.get("DISPLAY"))
+    try:
+        # Qt sends its answer to the root window for StructureNotify listeners.
+        x.screen().root.change_attributes(event_mask=X.StructureNotifyMask)
+        protocols, ping = x.intern_atom("WM_PROTOCOLS"), x.intern_atom("_NET_WM_PING")
+        target = x.create_resource_object("window", window.id)
+        for stamp in (1, 2):
+            target.send_event(event.ClientMessage(window=target, client_type=protocols,
+                                                  data=(32, [ping, stamp, window.id, 0, 0])))
+            x.flush()
+
+            def answered():
+                while x.pending_events():
+                    e = x.next_event()
+                    if (e.type == X.ClientMessage and e.client_type == protocols
+                            and tuple(e.data[1][:2]) == (ping, stamp)):
+                        return True
+                return False
+            wait_for(answered, what="the program's answer to a ping")
+    finally:
+        x.close()
+
+
+# Presses and releases of the left button without motion: xdotool's click, and a press
+# and release sent back to back as a touchpad's tap sends them.
+CLICKS = {"click": ["click", 1], "tap": ["mousedown", 1, "mouseup", 1]}
+
+
+def click_and_move_away(clock, window, how, start=(180, 60), away=(-300, -200)):
+    """Clicks (CLICKS[how]) at start (window coordinates), waits until the program and
+    then the window manager have read the click, moves the pointer away in two steps and
+    waits until the window manager has read that too. Returns the window's place before
+    and after: a move left running by the click carries the window with the pointer (it is
+    ended with another click, which the window manager takes, so that the next row starts
+    afresh)."""
+    left, top, _, _ = clock.geometry(window)
+    px, py = left + start[0], top + start[1]
+    pointer_to(clock.x, px, py)
+    xdotool(*CLICKS[how])
+    program_round_trip(clock, window)
+    window_manager_round_trip(clock.x)
+    xdotool("mousemove", "--sync", px + away[0] // 2, py + away[1] // 2)
+    xdotool("mousemove", "--sync", px + away[0], py + away[1])
+    window_manager_round_trip(clock.x)
+    after = clock.geometry(window)[:2]
+    if after != (left, top):
+        xdotool("click", 1)
+        window_manager_round_trip(clock.x)
+    return (left, top), after
+
+
+def text_lines(path, min_height=6, margin=3):
+    """How many lines of text a picture of a menu shows: the bands of rows, inside a
+    margin for the border, with pixels of another colour than the most common one, at
+    least min_height rows high (thinner bands are separators)."""
+    width, height, raw = picture_pixels(path)
+    background = collections.Counter(raw[i:i + 3] for i in range(0, len(raw), 3)).most_common(1)[0][0]
+    bands, run = 0, 0
+    for y in range(margin, height - margin + 1):
+        drawn = y < height - margin and any(
+            raw[(y * width + x) * 3:(y * width + x) * 3 + 3] != background
+            for x in range(margin, width - margin))
+        if drawn:
+            run += 1
+        else:
+            bands += run >= min_height
+            run = 0
+    return bands
 
 
 def picture_pixels(path):

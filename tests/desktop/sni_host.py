@@ -90,12 +90,15 @@ class SessionBus(BusConnection):
     """A dbus-daemon of its own with the session configuration, on a socket in a
     temporary folder; nothing of the machine's own bus is used."""
 
-    def __init__(self):
+    def __init__(self, env=None):
+        """env: the environment of the daemon and of the services it starts on demand
+        (by default, this process's)."""
         self.dir = tempfile.mkdtemp(prefix="veludor-bus-")
         address = "unix:path=" + os.path.join(self.dir, "bus")
         self.proc = subprocess.Popen(
             ["dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + address,
-             "--print-address"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+             "--print-address"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+            env=env)
         self.proc.stdout.readline()  # printed once it listens
         super().__init__(address)
 

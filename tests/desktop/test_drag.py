@@ -1,6 +1,8 @@
 """Dragging the clock as users meet it: the first drag on a fresh desktop, and drags after
 a skin change, in the alarm view, and after the clock was minimised and brought back from
-its tray icon.
+its tray icon; and a click with no hold or a touchpad's tap, which leave the clock where it
+stands (a move asked at the press ran on after such a quick release, the clock following
+the pointer until the next click).
 
 A fresh X server is where the first drag went wrong: the move request carried the press's
 window coordinates as its root position, so the window manager flung the clock away. Each
@@ -13,7 +15,8 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from Xlib import X  # noqa: E402
 
-from desktop import Clock, MoveRequests, drag, require_display, wait_for, xdotool  # noqa: E402
+from desktop import (CLICKS, Clock, MoveRequests, click_and_move_away, drag,  # noqa: E402
+                     require_display, wait_for, xdotool)
 from xsession import XSession  # noqa: E402
 
 require_display()
@@ -80,6 +83,17 @@ class DragTest(unittest.TestCase):
             wait_for(lambda: window.get_attributes().map_state == X.IsViewable,
                      what="the clock back from the tray")
             self.assert_drag(clock, window, (250, -150))
+
+    def test_a_click_or_a_tap_leaves_the_clock_in_place(self):
+        with XSession():
+            for how in CLICKS:
+                with self.subTest(how):
+                    clock = Clock().start()
+                    try:
+                        before, after = click_and_move_away(clock, clock.window("Form1"), how, START)
+                        self.assertEqual(after, before)
+                    finally:
+                        clock.stop()
 
 
 if __name__ == "__main__":

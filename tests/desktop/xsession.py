@@ -3,7 +3,8 @@
 XSession starts an X server of its own, openbox as window manager and, when asked,
 trayer as tray host and a panel (a dock window reserving a strip along the bottom of the
 primary monitor), and stops all of it on exit. While it runs, DISPLAY names it, so the
-program and xdotool started meanwhile use it.
+program and xdotool started meanwhile use it. xfce.XfceSession runs xfwm4 and a real
+panel, xfce4-panel, instead.
 
 One monitor runs on Xvfb. Several monitors need a real Xorg with the dummy video driver:
 Xvfb's `xrandr --setmonitor` does not split its screen into outputs that Qt sees. Xorg
@@ -112,19 +113,28 @@ class XSession:
         self.saved_display = os.environ.get("DISPLAY")
         os.environ["DISPLAY"] = self.display
         self.x = xdisplay.Display(self.display)
-        self.procs.append(subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=log,
-                                           stderr=subprocess.STDOUT))
-        # Openbox publishes its hints before it takes windows over: a window mapped in
-        # its first moments may stay unmanaged. A probe window tells when it manages.
+        self.procs.append(subprocess.Popen(self.window_manager(), env=self.session_env(),
+                                           stdout=log, stderr=subprocess.STDOUT))
+        # Window managers publish their hints before they take windows over: a window
+        # mapped in their first moments may stay unmanaged. A probe window tells when
+        # they manage.
         screen = self.x.screen()
         probe = screen.root.create_window(0, 0, 10, 10, 0, screen.root_depth)
-        self._map_managed(probe, "openbox to manage windows")
+        self._map_managed(probe, "the window manager to manage windows")
         probe.destroy()
         self.x.sync()
         if self.tray:
             self.start_trayer()
         if self.panel:
             self._map_panel()
+
+    def window_manager(self):
+        """The window manager's command line (subclasses run another one)."""
+        return ["openbox", "--sm-disable"]
+
+    def session_env(self):
+        """The environment of the desktop's own programs."""
+        return dict(os.environ, DISPLAY=self.display)
 
     def stop(self):
         for p in reversed(self.procs):

@@ -8,6 +8,8 @@
 #include "toolkit/controls/forms.h"
 #include "toolkit/controls/spin.h"
 #include "toolkit/controls/stdctrls.h"
+#include "toolkit/platform/windowmanager.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QPainter>
 #include <QRandomGenerator>
@@ -121,6 +123,21 @@ QImage Rows(const QStringList& Lines) // '#' opaque (black), '.' white
 
 enum TWrite { SetColour, SetRGB, SetX, SetXThenY, Relink };
 
+// A window manager that takes move requests (or refuses them) and records them.
+struct TRecordingWindowManager : IWindowManager {
+    bool Takes = true;
+    QList<QPoint> Asked;
+    int Cancelled = 0;
+    void TrackPositions() override { }
+    bool StartSystemMove(TWindowHandle, TPoint PressPoint) override
+    {
+        Asked << ToQt(PressPoint);
+        return Takes;
+    }
+    void CancelSystemMove(TWindowHandle) override { ++Cancelled; }
+    bool CutsToShape() const override { return false; }
+};
+
 } // namespace
 
 class TstKwTranspaMoveForm : public QObject {
@@ -145,6 +162,8 @@ private slots:
     void hook();
     void cursorReadAtPress();
     void dragFollowsMouse();
+    void moveStartsAtFirstMotion_data();
+    void moveStartsAtFirstMotion();
     void deplacementToggled();
     void linkedPictureDestroyed();
     void twoWindows();
@@ -532,7 +551,8 @@ void TstKwTranspaMoveForm::hook()
     Form->Widget()->installEventFilter(&Presses);
 
     Click(*Form, at, Qt::MouseButton(button));
-    QCOMPARE(K->MovesStarted(), moved ? 1 : 0);
+    QCOMPARE(K->PressesTaken(), moved ? 1 : 0);
+    QCOMPARE(K->MovesStarted(), 0); // released without motion
     QVERIFY(!K->Dragging()); // the release ends our drag
     QCOMPARE(Presses.N, formPresses);
     QCOMPARE(Form->Clicks, clicks);
@@ -549,7 +569,7 @@ void TstKwTranspaMoveForm::cursorReadAtPress()
     QCoreApplication::processEvents();
     QTest::mousePress(Form->Widget()->windowHandle(), Qt::LeftButton, {}, QPoint(50, 50));
     QTest::mouseRelease(Form->Widget()->windowHandle(), Qt::LeftButton, {}, QPoint(50, 50));
-    QCOMPARE(K->MovesStarted(), 0);
+    QCOMPARE(K->PressesTaken(), 0);
 }
 
 void TstKwTranspaMoveForm::dragFollowsMouse()
@@ -562,8 +582,9 @@ void TstKwTranspaMoveForm::dragFollowsMouse()
     QCursor::setPos(Form->Widget()->mapToGlobal(QPoint(50, 50)));
     QCoreApplication::processEvents();
     QTest::mousePress(Window, Qt::LeftButton, {}, QPoint(50, 50));
-    QVERIFY(K->Dragging()); // the offscreen platform refuses the system move
+    QVERIFY(!K->Dragging()); // not before the mouse moves
     QTest::mouseMove(Window, QPoint(50 + 37, 50 - 12));
+    QVERIFY(K->Dragging()); // the offscreen platform refuses the system move
     QCOMPARE(Form->Widget()->pos(), Origin + QPoint(37, -12));
     QTest::mouseRelease(Window, Qt::LeftButton, {}, QPoint(50, 50));
     QVERIFY(!K->Dragging());
@@ -573,6 +594,63 @@ void TstKwTranspaMoveForm::dragFollowsMouse()
     QCOMPARE(Form->BoundsRect().topLeft(), Origin + QPoint(37, -12));
 }
 
+void TstKwTranspaMoveForm::moveStartsAtFirstMotion_data()
+{
+    // Steps: p press at (50, 50), m move by (37, -12) with the button down, u release,
+    // d a move with no button (the window manager's move ended, or the release went
+    // elsewhere). With the window manager taking requests, our release after the request
+    // means the window manager had not taken the pointer over yet.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<bool>("takes");
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<int>("cancelled");
+    QTest::addColumn<QPoint>("moved");
+    QTest::newRow("click") << "pu" << true << 0 << 0 << QPoint();
+    QTest::newRow("drag, the window manager moves") << "pmmd" << true << 1 << 0 << QPoint();
+    QTest::newRow("release before its grab: cancelled") << "pmu" << true << 1 << 1 << QPoint();
+    QTest::newRow("a release after its move") << "pmdu" << true << 1 << 0 << QPoint();
+    QTest::newRow("release elsewhere, then motion") << "pdm" << true << 0 << 0 << QPoint();
+    QTest::newRow("refused: our drag") << "pmu" << false << 1 << 0 << QPoint(37, -12);
+    QTest::newRow("refused: click") << "pu" << false << 0 << 0 << QPoint();
+}
+
+void TstKwTranspaMoveForm::moveStartsAtFirstMotion()
+{
+    QFETCH(QString, steps);
+    QFETCH(bool, takes);
+    QFETCH(int, asked);
+    QFETCH(int, cancelled);
+    QFETCH(QPoint, moved);
+    TRecordingWindowManager Manager;
+    Manager.Takes = takes;
+    SetWindowManager(&Manager);
+    auto Restore = qScopeGuard([] { SetWindowManager(nullptr); });
+    auto Form = MainLike(false);
+    QVERIFY(Form);
+    QWindow* Window = Form->Widget()->windowHandle();
+    const QPoint Origin = Form->Widget()->pos();
+    const QPoint Press = Form->Widget()->mapToGlobal(QPoint(50, 50));
+    QCursor::setPos(Press);
+    QCoreApplication::processEvents();
+    // Sent as they come from the window system: QTest would add moves of its own.
+    QPoint At = Press;
+    for (const QChar Step : steps) {
+        if (Step == u'p') {
+            QTest::mousePress(Window, Qt::LeftButton, {}, QPoint(50, 50));
+            continue;
+        }
+        At = Step == u'u' ? At : Press + QPoint(37, -12);
+        const auto Type = Step == u'u' ? QEvent::MouseButtonRelease : QEvent::MouseMove;
+        QMouseEvent Mouse(Type, Window->mapFromGlobal(At), At,
+            Step == u'u' ? Qt::LeftButton : Qt::NoButton,
+            Step == u'm' ? Qt::LeftButton : Qt::NoButton, {});
+        QCoreApplication::sendEvent(Window, &Mouse);
+    }
+    QCOMPARE(Manager.Asked, QList<QPoint>(asked, Press));
+    QCOMPARE(Manager.Cancelled, cancelled);
+    QCOMPARE(Form->Widget()->pos(), Origin + moved);
+}
+
 void TstKwTranspaMoveForm::deplacementToggled()
 {
     auto Form = MainLike(false);
@@ -580,11 +658,11 @@ void TstKwTranspaMoveForm::deplacementToggled()
     TKwTranspaMoveForm* K = Form->Shape();
     K->SetDeplacement(false);
     Click(*Form, { 8, 8 });
-    QCOMPARE(K->MovesStarted(), 0);
+    QCOMPARE(K->PressesTaken(), 0);
     QCOMPARE(Form->Clicks, QStringList { "Label1" });
     K->SetDeplacement(true);
     Click(*Form, { 52, 50 });
-    QCOMPARE(K->MovesStarted(), 1);
+    QCOMPARE(K->PressesTaken(), 1);
 }
 
 void TstKwTranspaMoveForm::linkedPictureDestroyed()
@@ -600,9 +678,9 @@ void TstKwTranspaMoveForm::linkedPictureDestroyed()
     QVERIFY(SamePixels(Form->Mask(), Shape));
 
     Click(*Form, { 50, 50 });
-    QCOMPARE(K->MovesStarted(), 1);
+    QCOMPARE(K->PressesTaken(), 1);
     Click(*Form, { 72, 32 }); // hidden Image4 still blocks
-    QCOMPARE(K->MovesStarted(), 1);
+    QCOMPARE(K->PressesTaken(), 1);
 }
 
 void TstKwTranspaMoveForm::twoWindows()
@@ -613,14 +691,14 @@ void TstKwTranspaMoveForm::twoWindows()
     Second->Widget()->move(400, 300);
     Click(*First, { 50, 50 });
     Click(*Second, { 50, 50 });
-    QCOMPARE(First->Shape()->MovesStarted(), 0); // the hook is the second one's
-    QCOMPARE(Second->Shape()->MovesStarted(), 1);
+    QCOMPARE(First->Shape()->PressesTaken(), 0); // the hook is the second one's
+    QCOMPARE(Second->Shape()->PressesTaken(), 1);
     QCOMPARE(First->Clicks, QStringList { "Image1" });
 
     First.reset(); // not the installed hook: it stays
     QVERIFY(FApp->OnMessage);
     Click(*Second, { 52, 50 });
-    QCOMPARE(Second->Shape()->MovesStarted(), 2);
+    QCOMPARE(Second->Shape()->PressesTaken(), 2);
     Second.reset(); // the installed hook goes with its component
     QVERIFY(!FApp->OnMessage);
 }

@@ -123,25 +123,34 @@ public:
         if (std::find(Supported.begin(), Supported.end(), MoveResize) == Supported.end()) {
             return false;
         }
+        // The events that reach us may lag the server: when the button is up already
+        // (a press, a small motion and the release queued together), the release is on
+        // its way to us and a request now would start a move with no button held.
+        if (!ButtonOneDown(C, Root)) {
+            return true;
+        }
         const QPoint Native = ToNative(Window, PressPoint);
-        xcb_client_message_event_t Event {};
-        Event.response_type = XCB_CLIENT_MESSAGE;
-        Event.format = 32;
-        Event.window = xcb_window_t(Window->winId());
-        Event.type = MoveResize;
-        Event.data.data32[0] = quint32(Native.x());
-        Event.data.data32[1] = quint32(Native.y());
-        Event.data.data32[2] = 8; // _NET_WM_MOVERESIZE_MOVE
-        Event.data.data32[3] = XCB_BUTTON_INDEX_1;
-        Event.data.data32[4] = 1; // the request comes from an application
+        FAsked = xcb_window_t(Window->winId());
         // The window manager grabs the pointer for the move: our implicit grab from the
         // press must go first.
         xcb_ungrab_pointer(C, XCB_CURRENT_TIME);
-        xcb_send_event(C, 0, Root,
-            XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-            reinterpret_cast<const char*>(&Event));
-        xcb_flush(C);
+        SendMoveResize(C, Root, FAsked, quint32(Native.x()), quint32(Native.y()), MoveAction);
         return true;
+    }
+
+    void CancelSystemMove(TWindowHandle Handle) override
+    {
+        QWidget* TopLevel = WidgetOf(Handle);
+        QWindow* Window = TopLevel ? TopLevel->windowHandle() : nullptr;
+        xcb_connection_t* C = X11::Connection();
+        if (!Window || !C || FAsked != xcb_window_t(Window->winId())) {
+            return;
+        }
+        FAsked = XCB_WINDOW_NONE;
+        // Openbox drops the move and puts the window back; xfwm4 4.18 ignores the
+        // message, but it only matters when the release beat the window manager's grab by
+        // less than a round trip (ButtonOneDown above is checked just before the request).
+        SendMoveResize(C, X11::DefaultRoot(C), xcb_window_t(Window->winId()), 0, 0, CancelAction);
     }
 
     bool CutsToShape() const override
@@ -162,6 +171,38 @@ public:
     }
 
 private:
+    static constexpr quint32 MoveAction = 8; // _NET_WM_MOVERESIZE_MOVE
+    static constexpr quint32 CancelAction = 11; // _NET_WM_MOVERESIZE_CANCEL
+
+    static bool ButtonOneDown(xcb_connection_t* C, xcb_window_t Root)
+    {
+        xcb_query_pointer_reply_t* Pointer
+            = xcb_query_pointer_reply(C, xcb_query_pointer(C, Root), nullptr);
+        // Without an answer the request goes as before: the window manager decides.
+        const bool Down = !Pointer || (Pointer->mask & XCB_BUTTON_MASK_1);
+        std::free(Pointer);
+        return Down;
+    }
+
+    static void SendMoveResize(xcb_connection_t* C, xcb_window_t Root, xcb_window_t Window,
+        quint32 RootX, quint32 RootY, quint32 Action)
+    {
+        xcb_client_message_event_t Event {};
+        Event.response_type = XCB_CLIENT_MESSAGE;
+        Event.format = 32;
+        Event.window = Window;
+        Event.type = X11::Atom(C, "_NET_WM_MOVERESIZE");
+        Event.data.data32[0] = RootX;
+        Event.data.data32[1] = RootY;
+        Event.data.data32[2] = Action;
+        Event.data.data32[3] = XCB_BUTTON_INDEX_1;
+        Event.data.data32[4] = 1; // the request comes from an application
+        xcb_send_event(C, 0, Root,
+            XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+            reinterpret_cast<const char*>(&Event));
+        xcb_flush(C);
+    }
+
     // Qt's screen coordinates scale a screen by its pixel ratio about the screen's origin.
     static QPoint ToNative(const QWindow* Window, const QPoint& Point)
     {
@@ -174,6 +215,8 @@ private:
     }
 
     std::unique_ptr<TPositionTracker> FTracker;
+    // The window whose move was asked last and not cancelled since.
+    xcb_window_t FAsked = XCB_WINDOW_NONE;
 };
 
 TLinuxWindowManager LinuxWindowManager;

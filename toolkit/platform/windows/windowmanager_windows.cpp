@@ -17,13 +17,21 @@ public:
     bool StartSystemMove(TWindowHandle TopLevel, TPoint PressPoint) override
     {
         HWND Window = reinterpret_cast<HWND>(TopLevel);
-        if (!Window || !IsWindow(Window) || !(GetAsyncKeyState(VK_LBUTTON) & 0x8000)) {
+        if (!Window || !IsWindow(Window)) {
             return false;
+        }
+        // The button is up already: there is nothing to move, and no drag of our own to
+        // start either.
+        if (!(GetAsyncKeyState(VK_LBUTTON) & 0x8000)) {
+            return true;
         }
         ReleaseCapture();
         const LPARAM At = MAKELPARAM(short(PressPoint.X), short(PressPoint.Y));
         return PostMessageW(Window, WM_NCLBUTTONDOWN, HTCAPTION, At);
     }
+
+    // The system's move loop ends with the button: a move never outlives the release.
+    void CancelSystemMove(TWindowHandle) override { }
 
     bool CutsToShape() const override { return true; }
 };
