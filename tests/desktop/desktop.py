@@ -86,6 +86,39 @@ def private_user(folder):
     return home, env
 
 
+def client_windows(x, pid):
+    """[(window, title)] of the client windows process pid owns (_NET_WM_PID), mapped or
+    not: they stand at the top or inside the window manager's frames, which KWin nests two
+    deep (frame, wrapper)."""
+    pid_atom = x.intern_atom("_NET_WM_PID")
+    name_atom = x.intern_atom("_NET_WM_NAME")
+    found = []
+    level = [x.screen().root]
+    for _ in range(3):
+        below = []
+        for w in level:
+            try:
+                below += w.query_tree().children
+            except Exception:
+                continue
+        for w in below:
+            try:
+                prop = w.get_full_property(pid_atom, X.AnyPropertyType)
+                if not prop or prop.value[0] != pid:
+                    continue
+                title = w.get_wm_name()
+                if title is None:
+                    net = w.get_full_property(name_atom, X.AnyPropertyType)
+                    title = net.value if net else ""
+                if isinstance(title, bytes):
+                    title = title.decode("utf-8", "replace")
+                found.append((w, title))
+            except Exception:
+                continue
+        level = below
+    return found
+
+
 class Clock:
     """The program started in a private copy of its run folder."""
 
@@ -175,39 +208,8 @@ class Clock:
 
     def windows(self, name=None):
         """Top-level client windows of our process (mapped or not), optionally by title."""
-        root = self.x.screen().root
-        pid_atom = self.x.intern_atom("_NET_WM_PID")
-        result = []
-
-        def candidates():
-            # Client windows stand at the top or inside the window manager's frames, which
-            # KWin nests two deep (frame, wrapper).
-            level = [root]
-            for _ in range(3):
-                below = []
-                for w in level:
-                    try:
-                        below += w.query_tree().children
-                    except Exception:
-                        continue
-                yield from below
-                level = below
-        for c in candidates():
-            try:
-                prop = c.get_full_property(pid_atom, X.AnyPropertyType)
-                if not prop or prop.value[0] != self.proc.pid:
-                    continue
-                title = c.get_wm_name()
-                if title is None:
-                    net = c.get_full_property(self.x.intern_atom("_NET_WM_NAME"), X.AnyPropertyType)
-                    title = net.value.decode() if net else ""
-                if isinstance(title, bytes):
-                    title = title.decode("utf-8", "replace")
-                if name is None or title == name:
-                    result.append(c)
-            except Exception:
-                continue
-        return result
+        return [w for w, title in client_windows(self.x, self.proc.pid)
+                if name is None or title == name]
 
     def window(self, name="Form1", timeout=20.0):
         """The mapped window with that title, waited for."""

@@ -33,7 +33,7 @@ import tempfile
 
 from Xlib import X, display as xdisplay, protocol
 
-from desktop import wait_for
+from desktop import client_windows, wait_for
 
 WINE_DIR = "/usr/lib/wine"
 WINE = os.path.join(WINE_DIR, "wine64")
@@ -317,27 +317,12 @@ class Wine:
 
     def windows(self, proc):
         """The mapped top-level X windows of a program: [(window, title)]."""
-        pid_atom = self.x.intern_atom("_NET_WM_PID")
-        found = []
-        level = [self.x.screen().root]
-        for _ in range(2):  # top level, and inside the window manager's frames
-            below = []
-            for w in level:
-                try:
-                    below += w.query_tree().children
-                except Exception:
-                    continue
-            for w in below:
-                try:
-                    pid = w.get_full_property(pid_atom, X.AnyPropertyType)
-                    if (pid and pid.value[0] == proc.pid
-                            and w.get_attributes().map_state == X.IsViewable):
-                        name = w.get_wm_name()
-                        found.append((w, name.decode() if isinstance(name, bytes) else name))
-                except Exception:
-                    continue
-            level = below
-        return found
+        def mapped(w):
+            try:
+                return w.get_attributes().map_state == X.IsViewable
+            except Exception:
+                return False
+        return [(w, title) for w, title in client_windows(self.x, proc.pid) if mapped(w)]
 
     def window(self, proc, title, timeout=30.0):
         """The program's mapped window of that title, waited for."""
