@@ -12,6 +12,7 @@
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/graphics/bmpdecoder.h"
 #include "toolkit/media/mediaplayer.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QResource>
 
@@ -22,7 +23,9 @@ QImage BuiltinBitmap(const QString& Name)
 {
     const QResource Resource(Name);
     // Without the resources registered (a window made on its own) there is no picture.
-    return Resource.isValid() ? DecodeBitmap(Resource.uncompressedData()) : QImage();
+    return Resource.isValid()
+        ? ToQt(DecodeBitmap(BytesOf(Resource.uncompressedData())), QImage::Format_RGB32)
+        : QImage();
 }
 
 template <class T>

@@ -7,7 +7,8 @@
 set(VELUDOR_SEAM_HEADERS
   core/types.h core/tstring.h core/datetimevalue.h core/bitmap32.h core/region.h
   core/sysutils.h core/classes.h text/datetime.h text/profile.h media/mediaplayer.h
-  media/messagebeep.h threads/thread.h graphics/graphicerror.h
+  media/messagebeep.h threads/thread.h graphics/graphicerror.h graphics/bmpdecoder.h
+  graphics/jpegdecoder.h
   platform/audio.h platform/clocksource.h platform/displayplatform.h platform/errorbox.h
   platform/filesearch.h platform/fonts.h platform/mousemessages.h platform/notifyarea.h
   platform/power.h platform/screen.h platform/serviceslot.h platform/shell.h

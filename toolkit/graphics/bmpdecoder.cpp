@@ -5,11 +5,19 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdint>
+#include <new>
 
 namespace {
 
-enum : quint32 { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3 };
-constexpr qint64 FileHeaderSize = 14;
+// An opaque pixel of TBitmap32.
+constexpr std::uint32_t Rgb(int R, int G, int B)
+{
+    return 0xFF000000u | std::uint32_t(R) << 16 | std::uint32_t(G) << 8 | std::uint32_t(B);
+}
+
+enum : std::uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3 };
+constexpr std::int64_t FileHeaderSize = 14;
 
 [[noreturn]] void Invalid()
 {
@@ -19,43 +27,44 @@ constexpr qint64 FileHeaderSize = 14;
 // Little-endian reads that never pass the end of the data.
 class TBytes {
 public:
-    explicit TBytes(QByteArrayView Data)
-        : FData(reinterpret_cast<const uchar*>(Data.data()))
-        , FSize(Data.size())
+    explicit TBytes(std::span<const std::uint8_t> Data)
+        : FData(Data.data())
+        , FSize(std::int64_t(Data.size()))
     {
     }
-    qint64 Size() const { return FSize; }
-    const uchar* At(qint64 Pos, qint64 Count) const
+    std::int64_t Size() const { return FSize; }
+    const std::uint8_t* At(std::int64_t Pos, std::int64_t Count) const
     {
         if (Pos < 0 || Count < 0 || Pos > FSize || Count > FSize - Pos) {
             Invalid();
         }
         return FData + Pos;
     }
-    quint16 U16(qint64 Pos) const
+    std::uint16_t U16(std::int64_t Pos) const
     {
-        const uchar* P = At(Pos, 2);
-        return quint16(P[0] | P[1] << 8);
+        const std::uint8_t* P = At(Pos, 2);
+        return std::uint16_t(P[0] | P[1] << 8);
     }
-    quint32 U32(qint64 Pos) const
+    std::uint32_t U32(std::int64_t Pos) const
     {
-        const uchar* P = At(Pos, 4);
-        return quint32(P[0]) | quint32(P[1]) << 8 | quint32(P[2]) << 16 | quint32(P[3]) << 24;
+        const std::uint8_t* P = At(Pos, 4);
+        return std::uint32_t(P[0]) | std::uint32_t(P[1]) << 8 | std::uint32_t(P[2]) << 16
+            | std::uint32_t(P[3]) << 24;
     }
-    qint32 I32(qint64 Pos) const { return qint32(U32(Pos)); }
+    std::int32_t I32(std::int64_t Pos) const { return std::int32_t(U32(Pos)); }
 
 private:
-    const uchar* FData;
-    qint64 FSize;
+    const std::uint8_t* FData;
+    std::int64_t FSize;
 };
 
 // One colour channel of a 16- or 32-bit pixel, given by its bit mask.
 struct TChannel {
-    quint32 Mask = 0;
+    std::uint32_t Mask = 0;
     int Shift = 0;
     int Bits = 0;
 
-    static TChannel FromMask(quint32 Mask)
+    static TChannel FromMask(std::uint32_t Mask)
     {
         TChannel C;
         if (Mask == 0) {
@@ -64,51 +73,51 @@ struct TChannel {
         C.Mask = Mask;
         C.Shift = std::countr_zero(Mask);
         C.Bits = std::popcount(Mask);
-        const quint32 Field = Mask >> C.Shift;
+        const std::uint32_t Field = Mask >> C.Shift;
         if ((Field & (Field + 1)) != 0) {
             Invalid(); // the bits of a channel must be contiguous
         }
         return C;
     }
     // The channel scaled to 0..255.
-    int Value(quint32 Pixel) const
+    int Value(std::uint32_t Pixel) const
     {
         if (Bits == 0) {
             return 0;
         }
-        const quint32 V = (Pixel & Mask) >> Shift;
+        const std::uint32_t V = (Pixel & Mask) >> Shift;
         if (Bits >= 8) {
             return int(V >> (Bits - 8));
         }
-        const quint32 Max = (1u << Bits) - 1;
+        const std::uint32_t Max = (1u << Bits) - 1;
         return int((V * 255 + Max / 2) / Max);
     }
 };
 
 struct THeader {
-    qint64 Width = 0;
-    qint64 Height = 0; // rows, always positive
+    std::int64_t Width = 0;
+    std::int64_t Height = 0; // rows, always positive
     bool TopDown = false;
     int Bits = 0;
-    quint32 Compression = BI_RGB;
-    qint64 PixelOffset = 0;
-    std::array<QRgb, 256> Palette {};
+    std::uint32_t Compression = BI_RGB;
+    std::int64_t PixelOffset = 0;
+    std::array<std::uint32_t, 256> Palette {};
     TChannel Red, Green, Blue;
 };
 
 // What the info header says beyond the picture's own fields, for the checks that follow.
 struct TInfo {
-    quint32 Size = 0;
-    qint64 Planes = 0;
-    qint64 ColorsUsed = 0;
-    qint64 PaletteEntry = 4; // bytes per palette entry: 3 in the oldest header
-    qint64 End = 0; // where the palette (or the bit fields after a 40-byte header) begins
+    std::uint32_t Size = 0;
+    std::int64_t Planes = 0;
+    std::int64_t ColorsUsed = 0;
+    std::int64_t PaletteEntry = 4; // bytes per palette entry: 3 in the oldest header
+    std::int64_t End = 0; // where the palette (or the bit fields after a 40-byte header) begins
 };
 
 // The file header's magic and pixel offset, and the info header in either of its forms.
 TInfo ReadInfo(const TBytes& D, THeader& H)
 {
-    const uchar* Magic = D.At(0, 2);
+    const std::uint8_t* Magic = D.At(0, 2);
     if (Magic[0] != 'B' || Magic[1] != 'M') {
         Invalid();
     }
@@ -120,7 +129,7 @@ TInfo ReadInfo(const TBytes& D, THeader& H)
         Invalid();
     }
     D.At(FileHeaderSize, I.Size); // the whole header is inside the file
-    const qint64 Info = FileHeaderSize;
+    const std::int64_t Info = FileHeaderSize;
     I.End = Info + I.Size;
     if (I.Size == 12) {
         H.Width = D.U16(Info + 4);
@@ -193,12 +202,12 @@ void CheckExtent(THeader& H)
 void ReadChannels(const TBytes& D, THeader& H, TInfo& I)
 {
     if (H.Compression == BI_BITFIELDS) {
-        qint64 Masks = FileHeaderSize + 40;
+        std::int64_t Masks = FileHeaderSize + 40;
         if (I.Size == 40) {
             I.End += 12;
         }
-        const quint32 Limit = H.Bits == 16 ? 0xFFFFu : 0xFFFFFFFFu;
-        const quint32 R = D.U32(Masks), G = D.U32(Masks + 4), B = D.U32(Masks + 8);
+        const std::uint32_t Limit = H.Bits == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+        const std::uint32_t R = D.U32(Masks), G = D.U32(Masks + 4), B = D.U32(Masks + 8);
         if (R > Limit || G > Limit || B > Limit) {
             Invalid();
         }
@@ -217,16 +226,16 @@ void ReadPalette(const TBytes& D, THeader& H, const TInfo& I)
     if (H.Bits > 8) {
         return;
     }
-    const qint64 MaxColors = qint64(1) << H.Bits;
-    const qint64 Count = I.ColorsUsed == 0 ? MaxColors : I.ColorsUsed;
+    const std::int64_t MaxColors = std::int64_t(1) << H.Bits;
+    const std::int64_t Count = I.ColorsUsed == 0 ? MaxColors : I.ColorsUsed;
     if (Count > MaxColors) {
         Invalid();
     }
-    const uchar* Entries = D.At(I.End, Count * I.PaletteEntry);
-    H.Palette.fill(qRgb(0, 0, 0)); // indices past the palette read as black
-    for (qint64 i = 0; i < Count; ++i) {
-        const uchar* E = Entries + i * I.PaletteEntry;
-        H.Palette[size_t(i)] = qRgb(E[2], E[1], E[0]);
+    const std::uint8_t* Entries = D.At(I.End, Count * I.PaletteEntry);
+    H.Palette.fill(Rgb(0, 0, 0)); // indices past the palette read as black
+    for (std::int64_t i = 0; i < Count; ++i) {
+        const std::uint8_t* E = Entries + i * I.PaletteEntry;
+        H.Palette[size_t(i)] = Rgb(E[2], E[1], E[0]);
     }
 }
 
@@ -244,15 +253,14 @@ THeader ReadHeader(const TBytes& D)
     return H;
 }
 
-void DecodeRows(const TBytes& D, const THeader& H, QImage& Image)
+void DecodeRows(const TBytes& D, const THeader& H, TBitmap32& Image)
 {
-    const qint64 Stride = (H.Width * H.Bits + 31) / 32 * 4;
-    const uchar* Rows = D.At(H.PixelOffset, Stride * H.Height);
-    for (qint64 Row = 0; Row < H.Height; ++Row) {
-        const uchar* S = Rows + Row * Stride;
-        auto* Out
-            = reinterpret_cast<QRgb*>(Image.scanLine(int(H.TopDown ? Row : H.Height - 1 - Row)));
-        for (qint64 X = 0; X < H.Width; ++X) {
+    const std::int64_t Stride = (H.Width * H.Bits + 31) / 32 * 4;
+    const std::uint8_t* Rows = D.At(H.PixelOffset, Stride * H.Height);
+    for (std::int64_t Row = 0; Row < H.Height; ++Row) {
+        const std::uint8_t* S = Rows + Row * Stride;
+        auto* Out = Image.ScanLine(int(H.TopDown ? Row : H.Height - 1 - Row));
+        for (std::int64_t X = 0; X < H.Width; ++X) {
             switch (H.Bits) {
             case 1:
                 Out[X] = H.Palette[(S[X >> 3] >> (7 - (X & 7))) & 1];
@@ -264,19 +272,19 @@ void DecodeRows(const TBytes& D, const THeader& H, QImage& Image)
                 Out[X] = H.Palette[S[X]];
                 break;
             case 24:
-                Out[X] = qRgb(S[3 * X + 2], S[3 * X + 1], S[3 * X]);
+                Out[X] = Rgb(S[3 * X + 2], S[3 * X + 1], S[3 * X]);
                 break;
             default: {
-                const uchar* P = S + X * (H.Bits / 8);
-                quint32 Pixel = quint32(P[0]) | quint32(P[1]) << 8;
+                const std::uint8_t* P = S + X * (H.Bits / 8);
+                std::uint32_t Pixel = std::uint32_t(P[0]) | std::uint32_t(P[1]) << 8;
                 if (H.Bits == 32) {
                     if (H.Compression == BI_RGB) {
-                        Out[X] = qRgb(P[2], P[1], P[0]);
+                        Out[X] = Rgb(P[2], P[1], P[0]);
                         break;
                     }
-                    Pixel |= quint32(P[2]) << 16 | quint32(P[3]) << 24;
+                    Pixel |= std::uint32_t(P[2]) << 16 | std::uint32_t(P[3]) << 24;
                 }
-                Out[X] = qRgb(H.Red.Value(Pixel), H.Green.Value(Pixel), H.Blue.Value(Pixel));
+                Out[X] = Rgb(H.Red.Value(Pixel), H.Green.Value(Pixel), H.Blue.Value(Pixel));
                 break;
             }
             }
@@ -288,17 +296,17 @@ void DecodeRows(const TBytes& D, const THeader& H, QImage& Image)
 // end of line (0), end of bitmap (1), a move right and up (2, dx, dy) or a literal
 // run (n >= 3 indices, padded to 16 bits). Pixels past the right edge are dropped;
 // data that ends without the end-of-bitmap mark leaves the rest at palette entry 0.
-void DecodeRle(const TBytes& D, const THeader& H, QImage& Image)
+void DecodeRle(const TBytes& D, const THeader& H, TBitmap32& Image)
 {
     const bool Four = H.Compression == BI_RLE4;
-    const uchar* Data = D.At(H.PixelOffset, D.Size() - H.PixelOffset);
-    const qint64 Size = D.Size() - H.PixelOffset;
-    qint64 Pos = 0, X = 0, Row = 0;
-    Image.fill(H.Palette[0]);
+    const std::uint8_t* Data = D.At(H.PixelOffset, D.Size() - H.PixelOffset);
+    const std::int64_t Size = D.Size() - H.PixelOffset;
+    std::int64_t Pos = 0, X = 0, Row = 0;
+    std::fill(Image.Bits(), Image.Bits() + std::size_t(Image.Width()) * std::size_t(Image.Height()),
+        H.Palette[0]);
     auto Put = [&](int Index) {
         if (X < H.Width) {
-            reinterpret_cast<QRgb*>(Image.scanLine(int(H.Height - 1 - Row)))[X]
-                = H.Palette[size_t(Index)];
+            Image.ScanLine(int(H.Height - 1 - Row))[X] = H.Palette[size_t(Index)];
             ++X;
         }
     };
@@ -322,7 +330,7 @@ void DecodeRle(const TBytes& D, const THeader& H, QImage& Image)
             Row += Data[Pos + 1];
             Pos += 2;
         } else {
-            const qint64 Bytes = Four ? (Code + 1) / 2 : Code;
+            const std::int64_t Bytes = Four ? (Code + 1) / 2 : Code;
             if (Pos + Bytes > Size) {
                 return;
             }
@@ -330,14 +338,14 @@ void DecodeRle(const TBytes& D, const THeader& H, QImage& Image)
                 Put(Four ? ((i & 1) ? Data[Pos + i / 2] & 0xF : Data[Pos + i / 2] >> 4)
                          : Data[Pos + i]);
             }
-            Pos += (Bytes + 1) & ~qint64(1);
+            Pos += (Bytes + 1) & ~std::int64_t(1);
         }
     }
 }
 
 } // namespace
 
-QImage DecodeBitmap(QByteArrayView Data)
+TBitmap32 DecodeBitmap(std::span<const std::uint8_t> Data)
 {
     const TBytes D(Data);
     const THeader H = ReadHeader(D);
@@ -345,8 +353,10 @@ QImage DecodeBitmap(QByteArrayView Data)
         // Check that every row is in the file before allocating the image.
         D.At(H.PixelOffset, (H.Width * H.Bits + 31) / 32 * 4 * H.Height);
     }
-    QImage Image(int(H.Width), int(H.Height), QImage::Format_RGB32);
-    if (Image.isNull()) {
+    TBitmap32 Image;
+    try {
+        Image = TBitmap32(int(H.Width), int(H.Height));
+    } catch (const std::bad_alloc&) {
         Invalid();
     }
     if (H.Compression == BI_RLE8 || H.Compression == BI_RLE4) {

@@ -1,9 +1,12 @@
 #pragma once
 
-#include <QByteArrayView>
-#include <QImage>
+#include "toolkit/core/bitmap32.h"
 
-// Decodes the bytes of a Windows bitmap file into a Format_RGB32 image. The headers
+#include <cstdint>
+#include <span>
+
+// Decodes the bytes of a Windows bitmap file into an opaque bitmap (every
+// pixel's alpha 255). The headers
 // are checked before any pixel memory is allocated; anything but a well-formed
 // bitmap throws EInvalidGraphic with "Image bitmap incorrecte".
 //
@@ -12,4 +15,4 @@
 // 24 bits; RLE8 and RLE4 compression; bottom-up and top-down rows (top-down only
 // uncompressed). The alpha channel, colour spaces and profiles are ignored, as the
 // system's own bitmap drawing ignores them.
-QImage DecodeBitmap(QByteArrayView Data);
+TBitmap32 DecodeBitmap(std::span<const std::uint8_t> Data);

@@ -3,6 +3,7 @@
 #include "toolkit/graphics/graphicerror.h"
 
 #include "toolkit/graphics/bmpdecoder.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QList>
 
@@ -120,7 +121,7 @@ QImage DecodeDib(const uchar* Image, qint64 Length)
     }
     QImage Result;
     try {
-        Result = DecodeBitmap(QByteArrayView(File)).convertToFormat(QImage::Format_ARGB32);
+        Result = ToQt(DecodeBitmap(BytesOf(File)));
     } catch (const EInvalidGraphic&) {
         Invalid();
     }

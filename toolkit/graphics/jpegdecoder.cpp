@@ -2,9 +2,11 @@
 
 #include "toolkit/graphics/graphicerror.h"
 
+#include <bit>
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs FILE
 #include <memory>
+#include <new>
 #include <vector>
 
 #include <jerror.h>
@@ -63,9 +65,10 @@ void ProgressMonitor(j_common_ptr Info)
     }
 }
 
-// QImage::Format_RGB32 holds 0xFFRRGGBB words, that is B, G, R, A bytes on
-// little-endian machines.
-constexpr J_COLOR_SPACE Rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+// TBitmap32 holds 0xAARRGGBB words, that is B, G, R, A bytes on little-endian machines;
+// libjpeg writes 255 in the alpha byte.
+constexpr J_COLOR_SPACE Rgb32Space
+    = std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB;
 
 // Everything the decoder touches lives on the heap, so that no local variable
 // changes between setjmp and a longjmp.
@@ -73,13 +76,13 @@ struct TDecoder {
     jpeg_decompress_struct Info {};
     TErrorManager Error {};
     jpeg_progress_mgr Progress {};
-    QImage Image;
+    TBitmap32 Image;
     std::vector<JSAMPLE> Row;
 };
 
 } // namespace
 
-QImage DecodeJpeg(QByteArrayView Data)
+TBitmap32 DecodeJpeg(std::span<const std::uint8_t> Data)
 {
     const auto D = std::make_unique<TDecoder>();
     jpeg_decompress_struct* const Info = &D->Info;
@@ -95,39 +98,47 @@ QImage DecodeJpeg(QByteArrayView Data)
     Info->mem->max_memory_to_use = MaxDecoderMemory;
     D->Progress.progress_monitor = ProgressMonitor;
     Info->progress = &D->Progress;
-    jpeg_mem_src(Info, reinterpret_cast<const unsigned char*>(Data.data()),
-        static_cast<unsigned long>(Data.size()));
+    jpeg_mem_src(Info, Data.data(), static_cast<unsigned long>(Data.size()));
     jpeg_read_header(Info, TRUE);
 
     if (Info->image_width > MaxPictureSide || Info->image_height > MaxPictureSide
-        || qint64(Info->image_width) * Info->image_height >= MaxPicturePixels) {
+        || std::int64_t(Info->image_width) * Info->image_height >= MaxPicturePixels) {
         ErrorExit(reinterpret_cast<j_common_ptr>(Info));
     }
     const bool Cmyk = Info->jpeg_color_space == JCS_CMYK || Info->jpeg_color_space == JCS_YCCK;
     Info->out_color_space = Cmyk ? JCS_CMYK : Rgb32Space;
     jpeg_start_decompress(Info);
 
-    D->Image = QImage(int(Info->output_width), int(Info->output_height), QImage::Format_RGB32);
-    if (D->Image.isNull()) {
+    // Within the bounds the pixels fit in memory; a machine short of it still gets the
+    // decoder's own error, after libjpeg's memory is freed.
+    bool Allocated = true;
+    try {
+        D->Image = TBitmap32(int(Info->output_width), int(Info->output_height));
+    } catch (const std::bad_alloc&) {
+        Allocated = false;
+    }
+    if (!Allocated) {
         ErrorExit(reinterpret_cast<j_common_ptr>(Info));
     }
     if (Cmyk) {
         D->Row.resize(size_t(Info->output_width) * 4);
     }
     while (Info->output_scanline < Info->output_height) {
-        uchar* Line = D->Image.scanLine(int(Info->output_scanline));
-        JSAMPROW Target = Cmyk ? D->Row.data() : Line;
+        std::uint32_t* Line = D->Image.ScanLine(int(Info->output_scanline));
+        JSAMPROW Target = Cmyk ? D->Row.data() : reinterpret_cast<JSAMPLE*>(Line);
         jpeg_read_scanlines(Info, &Target, 1);
         if (Cmyk) {
             // Adobe writes CMYK inverted (0 is full ink); the others write it plainly.
-            auto* Out = reinterpret_cast<QRgb*>(Line);
+            std::uint32_t* Out = Line;
             for (JDIMENSION X = 0; X < Info->output_width; ++X) {
                 int Ink[4];
                 for (int i = 0; i < 4; ++i) {
                     const int V = D->Row[X * 4 + i];
                     Ink[i] = Info->saw_Adobe_marker ? V : 255 - V;
                 }
-                Out[X] = qRgb(Ink[0] * Ink[3] / 255, Ink[1] * Ink[3] / 255, Ink[2] * Ink[3] / 255);
+                Out[X] = 0xFF000000u | std::uint32_t(Ink[0] * Ink[3] / 255) << 16
+                    | std::uint32_t(Ink[1] * Ink[3] / 255) << 8
+                    | std::uint32_t(Ink[2] * Ink[3] / 255);
             }
         }
     }

@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QByteArrayView>
-#include <QImage>
+#include "toolkit/core/bitmap32.h"
 
-// Decodes JPEG bytes with libjpeg into a Format_RGB32 image (greyscale, YCbCr, RGB and
+#include <cstdint>
+#include <span>
+
+// Decodes JPEG bytes with libjpeg into an opaque bitmap (greyscale, YCbCr, RGB and
 // CMYK pictures). Broken or truncated data, including what libjpeg only warns about,
 // and pictures past the size bounds throw EInvalidGraphic with "Image JPEG incorrecte".
-QImage DecodeJpeg(QByteArrayView Data);
+TBitmap32 DecodeJpeg(std::span<const std::uint8_t> Data);

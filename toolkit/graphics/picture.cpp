@@ -4,6 +4,7 @@
 #include "toolkit/graphics/graphicerror.h"
 #include "toolkit/graphics/icondecoder.h"
 #include "toolkit/graphics/jpegdecoder.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -66,13 +67,17 @@ void TPicture::LoadFromFile(const QString& FileName)
     const QString Extension = ExtractExtension(FileName);
     const QString Lower = Extension.toLower();
     if (Lower == QLatin1String("bmp") || Lower == QLatin1String("dib")) {
-        Assign(DecodeBitmap(ReadPictureFile(FileName, QStringLiteral("Image bitmap incorrecte"))),
+        Assign(ToQt(DecodeBitmap(BytesOf(
+                        ReadPictureFile(FileName, QStringLiteral("Image bitmap incorrecte")))),
+                   QImage::Format_RGB32),
             TGraphicKind::Bitmap);
     } else if (Lower == QLatin1String("ico")) {
         Assign(DecodeIcon(ReadPictureFile(FileName, QStringLiteral("Icône incorrecte"))),
             TGraphicKind::Icon);
     } else if (Lower == QLatin1String("jpg") || Lower == QLatin1String("jpeg")) {
-        Assign(DecodeJpeg(ReadPictureFile(FileName, QStringLiteral("Image JPEG incorrecte"))),
+        Assign(ToQt(DecodeJpeg(BytesOf(
+                        ReadPictureFile(FileName, QStringLiteral("Image JPEG incorrecte")))),
+                   QImage::Format_RGB32),
             TGraphicKind::Jpeg);
     } else if (Lower == QLatin1String("wmf") || Lower == QLatin1String("emf")) {
         // Metafiles are drawing commands, not pixels. The only renderer packaged for

@@ -49,6 +49,17 @@ QImage ToQt(const TBitmap32& Bitmap)
         .copy();
 }
 
+QImage ToQt(TBitmap32&& Bitmap, QImage::Format Format)
+{
+    if (Bitmap.IsEmpty()) {
+        return QImage();
+    }
+    auto* Owned = new TBitmap32(std::move(Bitmap));
+    return QImage(
+        reinterpret_cast<uchar*>(Owned->Bits()), Owned->Width(), Owned->Height(), Owned->Stride(),
+        Format, [](void* Info) { delete static_cast<TBitmap32*>(Info); }, Owned);
+}
+
 TBitmap32 FromQt(const QImage& Image)
 {
     if (Image.isNull()) {

@@ -6,12 +6,16 @@
 #include "toolkit/core/tstring.h"
 #include "toolkit/core/types.h"
 
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QIcon>
 #include <QImage>
 #include <QRect>
 #include <QRegion>
 #include <QString>
+
+#include <cstdint>
+#include <span>
 
 class QMenu;
 class QWidget;
@@ -94,8 +98,18 @@ TRegion FromQt(const QRegion& Region);
 QImage QImageView(TBitmap32& Bitmap);
 // A QImage of its own with a copy of the pixels.
 QImage ToQt(const TBitmap32& Bitmap);
+// A QImage that takes the bitmap's pixels over without copying them, as Format_ARGB32 or,
+// for a bitmap whose every alpha is 255 (a decoded bitmap or JPEG picture),
+// Format_RGB32, which Qt draws without blending.
+QImage ToQt(TBitmap32&& Bitmap, QImage::Format Format = QImage::Format_ARGB32);
 // The image's pixels, converted to Format_ARGB32 first when they are in another format.
 TBitmap32 FromQt(const QImage& Image);
+
+// The bytes a Qt byte array holds, for the decoders, which take plain bytes.
+inline std::span<const std::uint8_t> BytesOf(QByteArrayView Data)
+{
+    return { reinterpret_cast<const std::uint8_t*>(Data.data()), size_t(Data.size()) };
+}
 
 // An invalid QDateTime reads as 0 (1899-12-30 00:00).
 TDateTime DateTimeFromQt(const QDateTime& Value);

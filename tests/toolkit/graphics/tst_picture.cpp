@@ -305,6 +305,8 @@ private slots:
     void init();
     void bitmapVariants_data();
     void bitmapVariants();
+    void decodedBitmapsAsQtReadsThem_data();
+    void decodedBitmapsAsQtReadsThem();
     void brokenBitmaps_data();
     void brokenBitmaps();
     void fileNames_data();
@@ -427,6 +429,33 @@ void tst_Picture::bitmapVariants()
     QCOMPARE(Picture.Width(), Width);
     QCOMPARE(Picture.Height(), Expected.size() / Width);
     QCOMPARE(PixelsOf(Picture), Expected);
+}
+
+// The decoder's own bitmap, before any QImage: rows in picture order and every pixel
+// opaque, whatever the file's fourth bytes hold, and the pixels Qt's reader gives.
+void tst_Picture::decodedBitmapsAsQtReadsThem_data()
+{
+    QTest::addColumn<QByteArray>("File");
+    QTest::newRow("24 bit, bottom-up") << Direct(24, 2, 2, Rows({ Bytes({ 255, 0, 0, 0, 255, 0 }), Bytes({ 0, 0, 255, 9, 9, 9 }) })).Bytes();
+    QTest::newRow("24 bit, top-down") << Direct(24, 1, -2, Rows({ Bytes({ 0, 0, 255 }), Bytes({ 255, 0, 0 }) })).Bytes();
+    QTest::newRow("8 bit, bottom-up") << Paletted(8, 3, 2, Rows({ Bytes({ 0, 1, 2 }), Bytes({ 3, 4, 5 }) })).Bytes();
+    QTest::newRow("32 bit, fourth bytes 0 and 0x80")
+        << Direct(32, 2, 2, Rows({ Bytes({ 0, 0, 255, 0x80, 255, 255, 255, 0 }), Bytes({ 1, 2, 3, 0, 4, 5, 6, 0x80 }) })).Bytes();
+}
+
+void tst_Picture::decodedBitmapsAsQtReadsThem()
+{
+    QFETCH(QByteArray, File);
+    const TBitmap32 Bitmap = DecodeBitmap(BytesOf(File));
+    QImage Qt = QImage::fromData(File, "BMP").convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!Qt.isNull());
+    QCOMPARE(Bitmap.Width(), Qt.width());
+    QCOMPARE(Bitmap.Height(), Qt.height());
+    for (int Y = 0; Y < Bitmap.Height(); ++Y) {
+        for (int X = 0; X < Bitmap.Width(); ++X) {
+            QCOMPARE(Bitmap.Pixel(X, Y), Qt.pixel(X, Y));
+        }
+    }
 }
 
 void tst_Picture::brokenBitmaps_data()
@@ -605,7 +634,7 @@ void tst_Picture::jpegWithHarmlessWarnings()
     QFETCH(QByteArray, File);
     TPicture Picture;
     Picture.LoadFromFile(Write("photo.jpg", File));
-    QCOMPARE(Picture.Image(), DecodeJpeg(Encoded(TwoColours(), "JPEG")));
+    QCOMPARE(Picture.Image(), ToQt(DecodeJpeg(BytesOf(Encoded(TwoColours(), "JPEG"))), QImage::Format_RGB32));
 }
 
 void tst_Picture::brokenJpegs_data()
@@ -778,8 +807,8 @@ void tst_Picture::decodersSurviveDamagedFiles()
             Damaged.truncate(Random.bounded(int(Damaged.size())));
         }
         try {
-            const QImage Image = Decoder == 0 ? DecodeBitmap(Damaged)
-                : Decoder == 1                 ? DecodeJpeg(Damaged)
+            const QImage Image = Decoder == 0 ? ToQt(DecodeBitmap(BytesOf(Damaged)))
+                : Decoder == 1                 ? ToQt(DecodeJpeg(BytesOf(Damaged)))
                                                : DecodeIcon(Damaged);
             QVERIFY(!Image.isNull());
             ++Decoded;
