@@ -207,6 +207,34 @@ class UnderWine(unittest.TestCase):
                          (0, ["idle 1 woken 1 drained 1"]))
 
 
+    def test_settings_file(self):
+        # Each write goes to the file the rows before it left; the bytes are those the
+        # Linux build writes for the same calls (Windows' CR LF in a new file, UTF-8).
+        ini = os.path.join(self.tmp, "parametre.ini")
+        missing = os.path.join(self.tmp, "no-folder", "parametre.ini")
+        for path, section, key, value, printed, content in [
+                (ini, "Réglages", "couleur", "émeraude 𝄞", ["written", "émeraude 𝄞"],
+                 "[Réglages]\r\ncouleur=émeraude 𝄞\r\n"),
+                (ini, "réglages", "Alarme", " \"07:30 ☀\" ", ["written", "07:30 ☀"],
+                 "[Réglages]\r\ncouleur=émeraude 𝄞\r\nAlarme= \"07:30 ☀\" \r\n"),
+                (ini, "RÉGLAGES", "COULEUR", "argent.bmp", ["written", "argent.bmp"],
+                 "[Réglages]\r\ncouleur=argent.bmp\r\nAlarme= \"07:30 ☀\" \r\n"),
+                (missing, "form", "couleur", "or", ["not written", "défaut"], None)]:
+            with self.subTest(section=section, key=key, value=value):
+                code, out = lines(self.wine.output(
+                    PLATFORM, "profile", windows_path(path), section, key, value, "défaut",
+                    env={"LANG": "C.UTF-8"}))
+                self.assertEqual((code, out), (0, printed))
+                if content is None:
+                    self.assertFalse(os.path.exists(path))
+                    continue
+                with open(path, "rb") as f:
+                    self.assertEqual(f.read(), content.encode("utf-8"))
+                # Written aside and renamed: nothing else of the name is left.
+                self.assertEqual([n for n in os.listdir(self.tmp) if n.startswith("parametre")],
+                                 ["parametre.ini"])
+
+
 class ThrowAwayPrefix(unittest.TestCase):
     """What would spoil the kept prefix: the font table, and the session's end. The
     prefix sees no fonts of the machine's (an empty fontconfig), where the digit face may

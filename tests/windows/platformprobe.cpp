@@ -13,6 +13,9 @@
 //   wake                  a wake counter signalled from threads, then drained
 //   poweroff              asks for the power-off and prints the session messages its
 //                         window receives
+//   profile <file> <section> <key> <value> <default>
+//                         writes the value to the settings file, prints whether it was
+//                         written and what reading it back gives (<default> when missing)
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/audio.h"
 #include "toolkit/platform/clocksource.h"
@@ -22,10 +25,14 @@
 #include "toolkit/platform/power.h"
 #include "toolkit/platform/screen.h"
 #include "toolkit/platform/wakecounter.h"
+#include "toolkit/text/profile.h"
 
 #include <windows.h>
 // windows.h names AddFontResourceW this way, which would rename the font service's method.
 #undef AddFontResource
+// And the settings file's functions after their wide Windows namesakes.
+#undef GetPrivateProfileString
+#undef WritePrivateProfileString
 
 #include <cstdio>
 #include <string>
@@ -220,6 +227,11 @@ int wmain(int argc, wchar_t** argv)
         return Wake();
     } else if (Command == L"poweroff") {
         return PowerOff();
+    } else if (Command == L"profile" && argc == 7) {
+        const TString File = Arg(argv[2]), Section = Arg(argv[3]), Key = Arg(argv[4]);
+        Print(WritePrivateProfileString(Section, Key, Arg(argv[5]), File) ? u"written"
+                                                                          : u"not written");
+        Print(GetPrivateProfileString(Section, Key, Arg(argv[6]), File));
     } else {
         std::printf("unknown command\n");
         return 2;

@@ -23,9 +23,11 @@ class QWidget;
 // Conversions between the toolkit's value types and Qt's, for the code that talks to Qt.
 // Every one is exact: a value taken to Qt and back is the value it was.
 
+// Unit for unit: QString::fromUtf16 would take a leading U+FEFF for a byte order mark
+// and drop it.
 inline QString ToQt(TStringView Text)
 {
-    return QString::fromUtf16(Text.data(), qsizetype(Text.size()));
+    return QString(reinterpret_cast<const QChar*>(Text.data()), qsizetype(Text.size()));
 }
 // A null QString and an empty one both give an empty TString.
 inline TString FromQt(const QString& Text)

@@ -1,54 +1,134 @@
 #include "toolkit/text/profile.h"
 
-#include "toolkit/qt/qtconvert.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QStringDecoder>
+#include "toolkit/text/profilefile.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
 
 namespace {
 
-const QByteArray Utf8Bom("\xEF\xBB\xBF");
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
-bool IsBlank(char C)
+bool IsProfileBlank(char C)
 {
     return C == ' ' || C == '\t' || C == '\r' || C == '\v' || C == '\f';
 }
 
-QString TrimBlanks(const QString& S)
+bool IsAscii(std::string_view Bytes)
 {
-    qsizetype Begin = 0, End = S.size();
-    while (Begin < End && S[Begin].unicode() < 0x80 && IsBlank(char(S[Begin].unicode()))) {
+    return std::all_of(
+        Bytes.begin(), Bytes.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; });
+}
+
+// Well-formed UTF-8, by the rules the core's decoder reads it with: no overlong form,
+// no surrogate, nothing past U+10FFFF, no sequence cut short.
+bool IsValidUtf8(std::string_view Bytes)
+{
+    size_t i = 0;
+    const size_t Size = Bytes.size();
+    while (i < Size) {
+        const unsigned char Lead = static_cast<unsigned char>(Bytes[i]);
+        if (Lead < 0x80) {
+            // Runs of ASCII, the bulk of a settings file, eight bytes at a time.
+            ++i;
+            std::uint64_t Word;
+            while (Size - i >= 8
+                && (std::memcpy(&Word, Bytes.data() + i, 8), (Word & 0x8080808080808080u) == 0)) {
+                i += 8;
+            }
+            continue;
+        }
+        // The second byte's range excludes the overlong forms, the surrogates and the
+        // values past U+10FFFF; the later bytes are any continuation byte.
+        int Length = 0;
+        unsigned char Low = 0x80, High = 0xBF;
+        if (Lead >= 0xC2 && Lead <= 0xDF) {
+            Length = 2;
+        } else if (Lead >= 0xE0 && Lead <= 0xEF) {
+            Length = 3;
+            Low = Lead == 0xE0 ? 0xA0 : 0x80;
+            High = Lead == 0xED ? 0x9F : 0xBF;
+        } else if (Lead >= 0xF0 && Lead <= 0xF4) {
+            Length = 4;
+            Low = Lead == 0xF0 ? 0x90 : 0x80;
+            High = Lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (Size - i < size_t(Length)) {
+            return false;
+        }
+        const unsigned char Second = static_cast<unsigned char>(Bytes[i + 1]);
+        if (Second < Low || Second > High) {
+            return false;
+        }
+        for (int k = 2; k < Length; ++k) {
+            if ((static_cast<unsigned char>(Bytes[i + size_t(k)]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += size_t(Length);
+    }
+    return true;
+}
+
+TString TrimBlanks(TStringView S)
+{
+    size_t Begin = 0, End = S.size();
+    while (Begin < End && S[Begin] < 0x80 && IsProfileBlank(char(S[Begin]))) {
         ++Begin;
     }
-    while (End > Begin && S[End - 1].unicode() < 0x80 && IsBlank(char(S[End - 1].unicode()))) {
+    while (End > Begin && S[End - 1] < 0x80 && IsProfileBlank(char(S[End - 1]))) {
         --End;
     }
-    return S.mid(Begin, End - Begin);
+    return TString(S.substr(Begin, End - Begin));
+}
+
+// One unit folded for comparing names without regard to case: the Latin letters'
+// lower case (a unit whose lower case is longer, as "İ", stays as it is).
+char16_t FoldUnit(char16_t C)
+{
+    if (C < 0x80) {
+        return C >= u'A' && C <= u'Z' ? char16_t(C + 0x20) : C;
+    }
+    const TString Lower = LowerCase(TStringView(&C, 1));
+    return Lower.size() == 1 ? Lower[0] : C;
+}
+
+// Whether Units (bytes read as Latin-1, or UTF-16 units) spell Name, regardless of case.
+template <class TUnits>
+bool SameName(const TUnits& Units, TStringView Name)
+{
+    return Units.size() == Name.size()
+        && std::equal(Units.begin(), Units.end(), Name.begin(), [](auto X, char16_t Y) {
+               const char16_t Unit = char16_t(static_cast<std::make_unsigned_t<decltype(X)>>(X));
+               return Unit == Y || FoldUnit(Unit) == FoldUnit(Y);
+           });
 }
 
 enum class TLineKind { Blank, Comment, Section, Entry, Other };
 
 // One line of the file, by byte offsets into the file's content.
 struct TLine {
-    qsizetype Begin = 0; // first byte
-    qsizetype End = 0; // end of the text, before its CR LF, LF or lone CR
-    qsizetype Next = 0; // first byte of the next line
+    size_t Begin = 0; // first byte
+    size_t End = 0; // end of the text, before its CR LF, LF or lone CR
+    size_t Next = 0; // first byte of the next line
     TLineKind Kind = TLineKind::Other;
-    qsizetype NameBegin = 0; // Section, Entry: the name or key, blanks removed
-    qsizetype NameEnd = 0;
-    qsizetype ValueBegin = 0; // Entry: where the value starts (End when there is no "=")
-    qsizetype ValueEnd = 0; // Entry: end of the value, trailing blanks excluded
+    size_t NameBegin = 0; // Section, Entry: the name or key, blanks removed
+    size_t NameEnd = 0;
+    size_t ValueBegin = 0; // Entry: where the value starts (End when there is no "=")
+    size_t ValueEnd = 0; // Entry: end of the value, trailing blanks excluded
     bool HasEquals = false;
 };
 
 // The first byte at or after From that is a line end (CR or LF), or End.
-qsizetype LineEndFrom(const char* Data, qsizetype From, qsizetype End)
+size_t LineEndFrom(const char* Data, size_t From, size_t End)
 {
     while (From < End && Data[From] != '\n' && Data[From] != '\r') {
         ++From;
@@ -57,10 +137,10 @@ qsizetype LineEndFrom(const char* Data, qsizetype From, qsizetype End)
 }
 
 // The first C in [Begin, End), or End.
-qsizetype FindIn(const QByteArray& Data, char C, qsizetype Begin, qsizetype End)
+size_t FindIn(const std::string& Data, char C, size_t Begin, size_t End)
 {
-    const void* Found = std::memchr(Data.constData() + Begin, C, size_t(End - Begin));
-    return Found ? static_cast<const char*>(Found) - Data.constData() : End;
+    const void* Found = std::memchr(Data.data() + Begin, C, End - Begin);
+    return Found ? size_t(static_cast<const char*>(Found) - Data.data()) : End;
 }
 
 // A profile file read line by line. A line ends at CR LF, at LF or at a lone CR.
@@ -72,80 +152,71 @@ qsizetype FindIn(const QByteArray& Data, char C, qsizetype Begin, qsizetype End)
 // costs no more memory than its bytes.
 class TProfileText {
 public:
-    explicit TProfileText(QByteArray Data)
+    explicit TProfileText(std::string Data)
         : FData(std::move(Data))
     {
-        if (FData.startsWith(Utf8Bom)) {
+        if (FData.starts_with(Utf8Bom)) {
             FBodyStart = Utf8Bom.size();
         }
-        FLatin1 = !QByteArrayView(FData).sliced(FBodyStart).isValidUtf8();
+        FLatin1 = !IsValidUtf8(std::string_view(FData).substr(FBodyStart));
     }
 
-    const QByteArray& Data() const { return FData; }
+    const std::string& Data() const { return FData; }
     bool Latin1() const { return FLatin1; }
     bool Empty() const { return FData.size() == FBodyStart; }
 
-    QString Decode(qsizetype Begin, qsizetype End) const
+    // The text of the bytes; a U+FEFF that starts a name or value is kept (the file's
+    // own byte order mark is already skipped).
+    TString Decode(size_t Begin, size_t End) const
     {
-        const QByteArrayView Bytes = QByteArrayView(FData).sliced(Begin, End - Begin);
-        if (FLatin1) {
-            return QString::fromLatin1(Bytes);
-        }
-        // QString::fromUtf8 would drop a U+FEFF that starts a name or value; the file's
-        // own byte order mark is already skipped.
-        QStringDecoder Utf8(QStringDecoder::Utf8,
-            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-        return Utf8(Bytes);
+        const std::string_view Bytes = std::string_view(FData).substr(Begin, End - Begin);
+        return FLatin1 ? Latin1ToString(Bytes) : Utf8ToString(Bytes);
     }
 
     // The value of an entry with one pair of surrounding quotes removed.
-    QString Value(const TLine& Line) const
+    TString Value(const TLine& Line) const
     {
-        QString Text = Decode(Line.ValueBegin, Line.ValueEnd);
-        if (Text.size() >= 2
-            && (Text.front() == QLatin1Char('"') || Text.front() == QLatin1Char('\''))
+        TString Text = Decode(Line.ValueBegin, Line.ValueEnd);
+        if (Text.size() >= 2 && (Text.front() == u'"' || Text.front() == u'\'')
             && Text.back() == Text.front()) {
-            Text = Text.mid(1, Text.size() - 2);
+            Text = Text.substr(1, Text.size() - 2);
         }
         return Text;
     }
 
     // Whether the line's name (section name or key) is Name, regardless of case.
-    bool NameIs(const TLine& Line, const QString& Name) const
+    bool NameIs(const TLine& Line, TStringView Name) const
     {
-        const QByteArrayView Bytes
-            = QByteArrayView(FData).sliced(Line.NameBegin, Line.NameEnd - Line.NameBegin);
-        const bool Ascii
-            = std::all_of(Bytes.begin(), Bytes.end(), [](char C) { return uchar(C) < 0x80; });
-        if (FLatin1 || Ascii) {
-            return Name.compare(QLatin1StringView(Bytes), Qt::CaseInsensitive) == 0;
+        const std::string_view Bytes
+            = std::string_view(FData).substr(Line.NameBegin, Line.NameEnd - Line.NameBegin);
+        if (FLatin1 || IsAscii(Bytes)) {
+            return SameName(Bytes, Name);
         }
-        return Decode(Line.NameBegin, Line.NameEnd).compare(Name, Qt::CaseInsensitive) == 0;
+        return SameName(Decode(Line.NameBegin, Line.NameEnd), Name);
     }
 
     // The file's own line end (that of its first line), CR LF when it has none.
-    QByteArray LineEnd() const
+    std::string LineEnd() const
     {
-        const qsizetype At = LineEndFrom(FData.constData(), FBodyStart, FData.size());
+        const size_t At = LineEndFrom(FData.data(), FBodyStart, FData.size());
         if (At == FData.size()) {
-            return QByteArrayLiteral("\r\n");
+            return "\r\n";
         }
         if (FData[At] == '\n') {
-            return QByteArrayLiteral("\n");
+            return "\n";
         }
-        return At + 1 < FData.size() && FData[At + 1] == '\n' ? QByteArrayLiteral("\r\n")
-                                                              : QByteArrayLiteral("\r");
+        return At + 1 < FData.size() && FData[At + 1] == '\n' ? "\r\n" : "\r";
     }
 
     // Calls Visit with each line in turn while it returns true.
     template <class TVisit>
     void ForEachLine(TVisit Visit) const
     {
-        qsizetype Pos = FBodyStart;
+        size_t Pos = FBodyStart;
         while (Pos < FData.size()) {
             TLine Line;
             Line.Begin = Pos;
-            Line.End = LineEndFrom(FData.constData(), Pos, FData.size());
+            Line.End = LineEndFrom(FData.data(), Pos, FData.size());
             Line.Next = Line.End;
             if (Line.Next < FData.size()) {
                 const bool CrLf = FData[Line.Next] == '\r' && Line.Next + 1 < FData.size()
@@ -163,11 +234,11 @@ public:
 private:
     void Classify(TLine& Line) const
     {
-        qsizetype Begin = Line.Begin, End = Line.End;
-        while (Begin < End && IsBlank(FData[Begin])) {
+        size_t Begin = Line.Begin, End = Line.End;
+        while (Begin < End && IsProfileBlank(FData[Begin])) {
             ++Begin;
         }
-        while (End > Begin && IsBlank(FData[End - 1])) {
+        while (End > Begin && IsProfileBlank(FData[End - 1])) {
             --End;
         }
         if (Begin == End) {
@@ -175,18 +246,18 @@ private:
         } else if (FData[Begin] == ';') {
             Line.Kind = TLineKind::Comment;
         } else if (FData[Begin] == '[') {
-            const qsizetype Close = FindIn(FData, ']', Begin + 1, End);
+            const size_t Close = FindIn(FData, ']', Begin + 1, End);
             if (Close < End) {
                 Line.Kind = TLineKind::Section;
                 SetName(Line, Begin + 1, Close);
             }
         } else {
             Line.Kind = TLineKind::Entry;
-            const qsizetype Equals = FindIn(FData, '=', Begin, End);
+            const size_t Equals = FindIn(FData, '=', Begin, End);
             Line.HasEquals = Equals < End;
             SetName(Line, Begin, Equals);
-            qsizetype ValueBegin = Line.HasEquals ? Equals + 1 : Line.End;
-            while (ValueBegin < End && IsBlank(FData[ValueBegin])) {
+            size_t ValueBegin = Line.HasEquals ? Equals + 1 : Line.End;
+            while (ValueBegin < End && IsProfileBlank(FData[ValueBegin])) {
                 ++ValueBegin;
             }
             Line.ValueBegin = ValueBegin;
@@ -197,20 +268,20 @@ private:
         }
     }
 
-    void SetName(TLine& Line, qsizetype Begin, qsizetype End) const
+    void SetName(TLine& Line, size_t Begin, size_t End) const
     {
-        while (Begin < End && IsBlank(FData[Begin])) {
+        while (Begin < End && IsProfileBlank(FData[Begin])) {
             ++Begin;
         }
-        while (End > Begin && IsBlank(FData[End - 1])) {
+        while (End > Begin && IsProfileBlank(FData[End - 1])) {
             --End;
         }
         Line.NameBegin = Begin;
         Line.NameEnd = End;
     }
 
-    QByteArray FData;
-    qsizetype FBodyStart = 0;
+    std::string FData;
+    size_t FBodyStart = 0;
     bool FLatin1 = false;
 };
 
@@ -222,7 +293,7 @@ struct TFound {
     TLine SectionLast; // the section's last line that is not blank, its header at least
 };
 
-TFound Find(const TProfileText& Text, const QString& Section, const QString& Key)
+TFound Find(const TProfileText& Text, TStringView Section, TStringView Key)
 {
     TFound Found;
     Text.ForEachLine([&](const TLine& Line) {
@@ -252,83 +323,77 @@ TFound Find(const TProfileText& Text, const QString& Section, const QString& Key
 // or passes ProfileMaxSize. Opening a named pipe would wait for a writer for ever and a
 // device may have no end, so only regular files are opened; they are read in pieces so
 // that a file growing meanwhile costs no more.
-std::optional<QByteArray> ReadFile(const QString& FileName)
+std::optional<std::string> ReadFile(TStringView FileName)
 {
-    QFile File(FileName);
-    if (!QFileInfo(FileName).isFile() || !File.open(QIODevice::ReadOnly)
-        || File.size() > ProfileMaxSize) {
+    if (ProfileEntry(FileName).Kind != TProfileEntryKind::File) {
         return std::nullopt;
     }
-    QByteArray Data;
-    Data.reserve(File.size());
+    std::FILE* File = ProfileOpenRead(FileName);
+    if (!File) {
+        return std::nullopt;
+    }
+    std::optional<std::string> Data(std::in_place);
     char Buffer[65536];
     for (;;) {
-        const qint64 Count = File.read(Buffer, sizeof Buffer);
-        if (Count < 0 || Data.size() + Count > ProfileMaxSize) {
-            return std::nullopt;
+        const size_t Count = std::fread(Buffer, 1, sizeof Buffer, File);
+        if (std::ferror(File) || Data->size() + Count > size_t(ProfileMaxSize)) {
+            Data.reset();
+            break;
         }
-        if (Count == 0) {
-            return Data;
-        }
-        Data.append(Buffer, Count);
-    }
-}
-
-// Writable for this process, and not marked read-only: the superuser may write
-// anywhere, but a file or folder without any write permission bit is treated as
-// read-only for everyone, as the read-only attribute is on Windows.
-bool IsWritable(const QFileInfo& Info)
-{
-    constexpr QFileDevice::Permissions AnyWrite
-        = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return Info.isWritable() && Info.permissions().testAnyFlags(AnyWrite);
-}
-
-bool HasLineBreakOrNul(const QString& S)
-{
-    return S.contains(QLatin1Char('\n')) || S.contains(QLatin1Char('\r')) || S.contains(QChar(0));
-}
-
-bool FitsLatin1(const QString& S)
-{
-    for (QChar C : S) {
-        if (C.unicode() > 0xFF) {
-            return false;
+        Data->append(Buffer, Count);
+        if (Count < sizeof Buffer) {
+            break;
         }
     }
-    return true;
+    std::fclose(File);
+    return Data;
+}
+
+bool HasLineBreakOrNul(TStringView S)
+{
+    return S.find_first_of(std::u16string_view(u"\n\r\0", 3)) != TStringView::npos;
+}
+
+bool FitsLatin1(TStringView S)
+{
+    return std::all_of(S.begin(), S.end(), [](char16_t C) { return C <= 0xFF; });
+}
+
+std::string ToLatin1(TStringView S)
+{
+    return std::string(S.begin(), S.end()); // FitsLatin1 holds: each unit is one byte
 }
 
 // The file's bytes with the entry set; nullopt when the new text cannot be stored.
-std::optional<QByteArray> Edited(
-    const TProfileText& Text, const QString& Section, const QString& Key, const QString& Value)
+std::optional<std::string> Edited(
+    const TProfileText& Text, TStringView Section, TStringView Key, TStringView Value)
 {
     if (Text.Latin1() && !(FitsLatin1(Section) && FitsLatin1(Key) && FitsLatin1(Value))) {
         return std::nullopt;
     }
-    auto Encode = [&](const QString& S) { return Text.Latin1() ? S.toLatin1() : S.toUtf8(); };
-    const QByteArray Eol = Text.LineEnd();
-    const QByteArray Entry = Encode(Key) + '=' + Encode(Value) + Eol;
-    QByteArray Data = Text.Data();
+    auto Encode = [&](TStringView S) { return Text.Latin1() ? ToLatin1(S) : StringToUtf8(S); };
+    const std::string Eol = Text.LineEnd();
+    const std::string Entry = Encode(Key) + '=' + Encode(Value) + Eol;
+    std::string Data = Text.Data();
     const TFound Found = Find(Text, Section, Key);
 
     if (!Found.SectionFound) {
         // Right after the last line, as Windows appends it: no blank line between.
-        const bool Ended = Text.Empty() || Data.endsWith('\n') || Data.endsWith('\r');
-        return Data + (Ended ? QByteArray() : Eol) + '[' + Encode(Section) + ']' + Eol + Entry;
+        const bool Ended = Text.Empty() || Data.ends_with('\n') || Data.ends_with('\r');
+        return Data + (Ended ? std::string() : Eol) + '[' + Encode(Section) + ']' + Eol + Entry;
     }
     if (Found.Key) {
         const TLine& Line = *Found.Key;
-        const QByteArray NewValue
-            = (Line.HasEquals ? QByteArray() : QByteArray("=")) + Encode(Value);
+        std::string NewValue = Line.HasEquals ? std::string() : std::string("=");
+        NewValue += Encode(Value);
         return Data.replace(Line.ValueBegin, Line.End - Line.ValueBegin, NewValue);
     }
     // After the section's last line that is not blank, so that blank lines keep
     // separating it from the next section.
     const TLine& After = Found.SectionLast;
     const bool Ended = After.Next > After.End;
-    QByteArray Insert = (Ended ? QByteArray() : Eol) + Entry;
-    if (Insert.endsWith('\r') && After.Next < Data.size() && Data[After.Next] == '\n') {
+    std::string Insert = (Ended ? std::string() : Eol) + Entry;
+    if (Insert.ends_with('\r') && After.Next < Data.size() && Data[After.Next] == '\n') {
         Insert += '\n'; // a lone CR before an LF would join the LF's line end
     }
     return Data.insert(After.Next, Insert);
@@ -337,90 +402,23 @@ std::optional<QByteArray> Edited(
 // Edited, refused when a Latin-1 file would read as UTF-8 afterwards: once valid UTF-8,
 // its non-ASCII bytes (the new value's, or other text whose bytes happen to form UTF-8)
 // would read back as other characters than were written.
-std::optional<QByteArray> Edit(
-    const TProfileText& Text, const QString& Section, const QString& Key, const QString& Value)
+std::optional<std::string> Edit(
+    const TProfileText& Text, TStringView Section, TStringView Key, TStringView Value)
 {
-    std::optional<QByteArray> New = Edited(Text, Section, Key, Value);
+    std::optional<std::string> New = Edited(Text, Section, Key, Value);
     if (New && Text.Latin1()) {
-        const QByteArrayView Body
-            = QByteArrayView(*New).sliced(New->startsWith(Utf8Bom) ? Utf8Bom.size() : 0);
-        const bool Ascii
-            = std::all_of(Body.begin(), Body.end(), [](char C) { return uchar(C) < 0x80; });
-        if (!Ascii && Body.isValidUtf8()) {
+        const std::string_view Body
+            = std::string_view(*New).substr(New->starts_with(Utf8Bom) ? Utf8Bom.size() : 0);
+        if (!IsAscii(Body) && IsValidUtf8(Body)) {
             return std::nullopt;
         }
     }
     return New;
 }
 
-QString ReadValue(const QString& Section, const QString& Key, const QString& Default,
-    const QString& FileName, int BufferSize)
+bool IsSurrogateHigh(char16_t C)
 {
-    QString Result = Default;
-    while (!Result.isEmpty()
-        && (Result.back() == QLatin1Char(' ') || Result.back() == QLatin1Char('\t'))) {
-        Result.chop(1);
-    }
-    if (const std::optional<QByteArray> Data = ReadFile(FileName)) {
-        const TProfileText Text(*Data);
-        if (const TFound Found = Find(Text, TrimBlanks(Section), TrimBlanks(Key)); Found.Key) {
-            Result = Text.Value(*Found.Key);
-        }
-    }
-    const qsizetype Max = std::max(BufferSize - 1, 0);
-    if (Result.size() > Max) {
-        Result.truncate(Max);
-        if (!Result.isEmpty() && Result.back().isHighSurrogate()) {
-            Result.chop(1); // never end on half a character
-        }
-    }
-    return Result;
-}
-
-bool WriteValue(
-    const QString& Section, const QString& Key, const QString& Value, const QString& FileName)
-{
-    const QString SectionName = TrimBlanks(Section);
-    const QString KeyName = TrimBlanks(Key);
-    if (HasLineBreakOrNul(Section) || HasLineBreakOrNul(Key) || HasLineBreakOrNul(Value)
-        || SectionName.contains(QLatin1Char(']')) || KeyName.isEmpty()
-        || KeyName.contains(QLatin1Char('=')) || KeyName.startsWith(QLatin1Char('['))
-        || KeyName.startsWith(QLatin1Char(';'))) {
-        return false;
-    }
-
-    const QFileInfo Info(FileName);
-    const QFileInfo Folder(Info.absolutePath());
-    if (!Folder.isDir() || !IsWritable(Folder)) {
-        return false;
-    }
-    QByteArray Old;
-    if (Info.exists()) {
-        if (!Info.isFile() || !IsWritable(Info)) {
-            return false;
-        }
-        std::optional<QByteArray> Data = ReadFile(FileName);
-        if (!Data) {
-            return false;
-        }
-        Old = std::move(*Data);
-    }
-
-    const std::optional<QByteArray> New = Edit(TProfileText(Old), SectionName, KeyName, Value);
-    if (!New) {
-        return false;
-    }
-    // QSaveFile writes a temporary file beside the target, gives it the target's
-    // permissions and renames it over the target only when everything was written.
-    QSaveFile File(FileName);
-    if (!File.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    if (File.write(*New) != New->size()) {
-        File.cancelWriting();
-        return false;
-    }
-    return File.commit();
+    return C >= 0xD800 && C <= 0xDBFF;
 }
 
 } // namespace
@@ -428,11 +426,53 @@ bool WriteValue(
 TString GetPrivateProfileString(
     TStringView Section, TStringView Key, TStringView Default, TStringView FileName, int BufferSize)
 {
-    return FromQt(ReadValue(ToQt(Section), ToQt(Key), ToQt(Default), ToQt(FileName), BufferSize));
+    TString Result(Default);
+    while (!Result.empty() && (Result.back() == u' ' || Result.back() == u'\t')) {
+        Result.pop_back();
+    }
+    if (const std::optional<std::string> Data = ReadFile(FileName)) {
+        const TProfileText Text(*Data);
+        if (const TFound Found = Find(Text, TrimBlanks(Section), TrimBlanks(Key)); Found.Key) {
+            Result = Text.Value(*Found.Key);
+        }
+    }
+    const size_t Max = size_t(std::max(BufferSize - 1, 0));
+    if (Result.size() > Max) {
+        Result.resize(Max);
+        if (!Result.empty() && IsSurrogateHigh(Result.back())) {
+            Result.pop_back(); // never end on half a character
+        }
+    }
+    return Result;
 }
 
 bool WritePrivateProfileString(
     TStringView Section, TStringView Key, TStringView Value, TStringView FileName)
 {
-    return WriteValue(ToQt(Section), ToQt(Key), ToQt(Value), ToQt(FileName));
+    const TString SectionName = TrimBlanks(Section);
+    const TString KeyName = TrimBlanks(Key);
+    if (HasLineBreakOrNul(Section) || HasLineBreakOrNul(Key) || HasLineBreakOrNul(Value)
+        || SectionName.find(u']') != TString::npos || KeyName.empty()
+        || KeyName.find(u'=') != TString::npos || KeyName.starts_with(u'[')
+        || KeyName.starts_with(u';')) {
+        return false;
+    }
+    if (!ProfileFolderWritable(FileName)) {
+        return false;
+    }
+    std::string Old;
+    if (const TProfileEntry Entry = ProfileEntry(FileName);
+        Entry.Kind != TProfileEntryKind::Missing) {
+        if (Entry.Kind != TProfileEntryKind::File || !Entry.Writable) {
+            return false;
+        }
+        std::optional<std::string> Data = ReadFile(FileName);
+        if (!Data) {
+            return false;
+        }
+        Old = std::move(*Data);
+    }
+    const std::optional<std::string> New
+        = Edit(TProfileText(std::move(Old)), SectionName, KeyName, Value);
+    return New && ProfileReplace(FileName, *New);
 }

@@ -46,7 +46,7 @@ void tst_ValueTypes::text_data()
     for (const char16_t* Row : { u"12", u" 12 ", u"\t-3\n", u"+7", u"-0", u"007", u"- 5", u"12a",
              u"", u" ", u"1 2", u"0x10", u"2147483647", u"2147483648", u"-2147483648",
              u"-2147483649", u"99999999999999999999", u"\u00A012\u3000", u"\u0001 1", u"\u0663",
-             u"\uFF11", u"\U0001F600 x \U0001F600" }) {
+             u"\uFF11", u"\U0001F600 x \U0001F600", u"\uFEFF12" }) {
         QTest::newRow(ToQt(Row).toUtf8().toPercentEncoding(" +-").constData()) << TString(Row);
     }
 }
