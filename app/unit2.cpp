@@ -18,7 +18,6 @@ TLabel* MakeLabel(
     L->SetName(Latin1ToString(Name));
     L->SetParent(Form);
     L->SetBounds(Left, Top, 0, 0);
-    L->SetColor(Form->Color()); // the dialog's black behind the text
     L->SetFont(Font);
     L->SetCaption(Caption);
     return L;
