@@ -1,0 +1,288 @@
+#pragma once
+
+// The contract between the toolkit's control model (toolkit/controls) and a window
+// system. The model keeps every rule a control follows (its properties while it has no
+// window, its owner, the stored-layout order, the error box around each handler); a
+// window system only carries the controls: it makes a window object for each kind,
+// forwards the model's requests to it and reports back input, paints and changes as
+// messages in Windows' numbering (toolkit/core/messages.h).
+//
+// Each window system implements this contract in a folder of its own below this one
+// (qt/ over Qt Widgets, win32/ over the Windows API) and supplies WidgetSet(); a program
+// links exactly one of them. Nothing here, nor in the model, sees a window system's
+// headers.
+
+#include "toolkit/core/bitmap32.h"
+#include "toolkit/core/messages.h"
+#include "toolkit/core/region.h"
+#include "toolkit/core/tstring.h"
+#include "toolkit/core/types.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// A control's font as the layouts give it: face name, character height in pixels,
+// styles and colour.
+struct TFont {
+    TString Name = u"MS Sans Serif";
+    int Height = 11; // character height in pixels
+    bool Bold = false;
+    bool Underline = false;
+    TColor Color = clWindowText;
+    friend bool operator==(const TFont&, const TFont&) = default;
+};
+
+enum class TBrushStyle { bsSolid, bsClear };
+
+// The background drawn behind text: a colour, or nothing when the style is bsClear.
+struct TBrush {
+    TColor Color = clWhite;
+    TBrushStyle Style = TBrushStyle::bsSolid;
+};
+
+enum class TCursor { crDefault, crSizeAll, crHandPoint };
+
+// The drawing primitives of a paint in progress, in the painted control's client
+// coordinates. Valid only during the paint call it is handed to.
+class IWSCanvas {
+public:
+    virtual ~IWSCanvas() = default;
+    virtual void FillRect(const TRect& Area, TColor Color) = 0;
+    // Draws Bitmap with its top-left pixel at (X, Y), blending by its alpha.
+    virtual void DrawBitmap(int X, int Y, const TBitmap32& Bitmap) = 0;
+    // Draws Text in Font (its colour) with the top-left corner of its line cell at
+    // (X, Y), over Brush unless the brush is clear, clipped to Clip when given.
+    virtual void TextOut(const TFont& Font, const TBrush& Brush, int X, int Y, TStringView Text,
+        const TRect* Clip = nullptr)
+        = 0;
+    virtual void SetPixel(int X, int Y, TColor Color) = 0;
+    // A one-pixel smoothed arc along the ellipse in the box (X, Y, W, H) from
+    // StartDegrees counterclockwise (0 = three o'clock) over SpanDegrees.
+    virtual void Arc(
+        double X, double Y, double W, double H, int StartDegrees, int SpanDegrees, TColor Color)
+        = 0;
+    virtual void FillEllipse(double X, double Y, double W, double H, TColor Color) = 0;
+    // Text drawn right to left from here on.
+    virtual void SetRightToLeftReading(bool Value) = 0;
+};
+
+// What a window system knows of the font faces and of text.
+struct TTextMetrics {
+    int Ascent = 0;
+    int Descent = 0;
+    int Height = 0; // line cell height
+};
+
+// What the window object of a control reports to its model. Every input, notification
+// and state change arrives as a message through Message: mouse, keys, focus, WM_COMMAND
+// notifications of native controls (BN_CLICKED, EN_CHANGE, …), WM_CLOSE (the model says
+// whether the window may close by setting Result to 1), WM_SIZE with SIZE_MINIMIZED,
+// WM_SHOWWINDOW, WM_MOVE/WM_SIZE from the window manager. Returning true means the model
+// handled it: the window system then does nothing more with it.
+class IWSClient {
+public:
+    virtual ~IWSClient() = default;
+    virtual bool WSMessage(TMessage& Message) = 0;
+    // Paints Area (client coordinates) of a control that draws itself (forms, custom
+    // controls, labels and pictures).
+    virtual void WSPaint(IWSCanvas& Canvas, const TRect& Area) = 0;
+    // The window system moved or resized a top-level window (outer place, client size).
+    virtual void WSBoundsChanged(const TRect& Bounds) { }
+};
+
+// The window object of one control. Made by the widget set for a client, destroyed with
+// the control; its requests mirror the model's properties.
+class TWSControl {
+public:
+    explicit TWSControl(IWSClient* AClient)
+        : FClient(AClient)
+    {
+    }
+    virtual ~TWSControl() = default;
+    IWSClient* Client() const { return FClient; }
+
+    // Child of Parent (null: none), stacked under Above (null: on top of its siblings).
+    virtual void SetParent(TWSControl* Parent, TWSControl* Above) = 0;
+    virtual void SetBounds(const TRect& Bounds) = 0;
+    virtual void SetVisible(bool Value) = 0;
+    virtual bool IsVisible() const = 0;
+    virtual void SetEnabled(bool Value) = 0;
+    virtual void SetFont(const TFont& Font) = 0;
+    virtual void SetCursor(TCursor Cursor) = 0;
+    virtual void Raise() = 0;
+    // Repaint requests: later (coalesced) or now.
+    virtual void Invalidate() = 0;
+    virtual void Repaint() = 0;
+    virtual bool HasFocus() const = 0;
+    virtual void SetFocus() = 0;
+    // Whether it takes the keyboard focus from Tab (enabled, visible, of a kind that does).
+    virtual bool TakesTabFocus() const = 0;
+    virtual TPoint ClientToScreen(TPoint P) const = 0;
+    virtual TPoint ScreenToClient(TPoint P) const = 0;
+    // The top-level window this control is in, as the platform services name it.
+    virtual TWindowHandle Handle() const = 0;
+
+private:
+    IWSClient* FClient;
+};
+
+enum class TWSBorder { None, Dialog, Sizeable };
+
+class TWSForm : public TWSControl {
+public:
+    using TWSControl::TWSControl;
+    virtual void SetCaption(TStringView Caption) = 0;
+    // Border and frame; a fixed-size window (no sizeable border) has one size.
+    virtual void SetStyle(TWSBorder Border, bool StayOnTop, bool FixedSize) = 0;
+    virtual void SetColor(TColor Color) = 0;
+    virtual TSize ClientSize() const = 0;
+    virtual TSize OuterSize() const = 0; // with the window manager's frame
+    virtual void ShowMinimized() = 0;
+    virtual void BringToFront() = 0;
+    // Asks the window to close: the model answers the WM_CLOSE that follows.
+    virtual void Close() = 0;
+    // The window's shape (input and drawing); an empty region removes the shape.
+    virtual void SetShape(const TRegion& Shape) = 0;
+    // See-through: only what the controls draw shows (a shaped window's cut-away pixels
+    // transparent where a compositor shows them).
+    virtual void SetTranslucent(bool Value) = 0;
+};
+
+// A windowless control drawn over its parent (labels, pictures): the model paints it
+// through WSPaint; presses pass through to the parent.
+class TWSGraphicControl : public TWSControl {
+public:
+    using TWSControl::TWSControl;
+};
+
+// A label's text as the window system shapes it: measuring and drawing prepared once per
+// font and caption, so that a clock repainting the same text every second only draws.
+class TWSLabel : public TWSGraphicControl {
+public:
+    using TWSGraphicControl::TWSGraphicControl;
+    virtual void SetLabel(
+        TStringView Caption, const TFont& Font, bool Transparent, TColor Background)
+        = 0;
+    // The caption's advance and the font's metrics (for an auto-sized label).
+    virtual TSize TextSize(TStringView Caption, const TFont& Font) const = 0;
+    virtual TTextMetrics Metrics(const TFont& Font) const = 0;
+};
+
+class TWSButton : public TWSControl {
+public:
+    using TWSControl::TWSControl;
+    virtual void SetCaption(TStringView Caption) = 0; // "&" marks the accelerator
+};
+
+class TWSEdit : public TWSControl {
+public:
+    using TWSControl::TWSControl;
+    virtual TString Text() const = 0;
+    virtual void SetText(TStringView Text) = 0;
+};
+
+class TWSComboBox : public TWSControl {
+public:
+    using TWSControl::TWSControl;
+    virtual void SetItems(const std::vector<TString>& Items) = 0;
+    virtual TString Text() const = 0;
+    virtual void SetText(TStringView Text) = 0;
+};
+
+class TWSRadioButton : public TWSControl {
+public:
+    using TWSControl::TWSControl;
+    virtual void SetCaption(TStringView Caption) = 0;
+    virtual bool Checked() const = 0;
+    virtual void SetChecked(bool Value) = 0;
+};
+
+// An edit with an up-down control. Keys come to the model first (WM_KEYDOWN, WM_CHAR:
+// the model handles and beeps what it refuses); the arrows arrive as WM_KEYDOWN VK_UP /
+// VK_DOWN; a change of the text as WM_COMMAND EN_CHANGE; leaving it as EN_KILLFOCUS.
+class TWSSpinEdit : public TWSControl {
+public:
+    using TWSControl::TWSControl;
+    virtual TString Text() const = 0;
+    virtual void SetText(TStringView Text) = 0;
+};
+
+// A windowed control that paints itself (WSPaint) and takes its input as messages. When
+// transparent, what its parent and the controls below it paint shows under it.
+class TWSCustomControl : public TWSControl {
+public:
+    using TWSControl::TWSControl;
+    virtual void SetTransparent(bool Value) = 0;
+};
+
+// One entry of a pop-up menu; an entry captioned "-" is a separator.
+struct TWSMenuEntry {
+    TString Caption;
+    int Command = 0; // returned by Popup when chosen
+    bool Enabled = true;
+    std::vector<TWSMenuEntry> Children;
+};
+
+// A timer on the window thread. Precise timers keep to the millisecond (the second
+// beat); others may be coalesced by the system.
+class TWSTimer {
+public:
+    virtual ~TWSTimer() = default;
+    virtual void Start(int IntervalMs, bool SingleShot, bool Precise) = 0;
+    virtual void Stop() = 0;
+    virtual bool Active() const = 0;
+};
+
+// The application-wide side: the message loop, its hook, and what belongs to no control.
+class IWSApplicationClient {
+public:
+    virtual ~IWSApplicationClient() = default;
+    // Every queued mouse message before it is delivered; true swallows it.
+    virtual bool WSQueuedMessage(TMsg& Msg) = 0;
+    // The program became active (one of its windows took the focus from another program).
+    virtual void WSActivated() = 0;
+};
+
+class TWidgetSet {
+public:
+    virtual ~TWidgetSet() = default;
+
+    virtual std::unique_ptr<TWSForm> CreateForm(IWSClient* Client) = 0;
+    virtual std::unique_ptr<TWSGraphicControl> CreateGraphicControl(IWSClient* Client) = 0;
+    virtual std::unique_ptr<TWSLabel> CreateLabel(IWSClient* Client) = 0;
+    virtual std::unique_ptr<TWSButton> CreateButton(IWSClient* Client) = 0;
+    virtual std::unique_ptr<TWSEdit> CreateEdit(IWSClient* Client) = 0;
+    virtual std::unique_ptr<TWSComboBox> CreateComboBox(IWSClient* Client) = 0;
+    virtual std::unique_ptr<TWSRadioButton> CreateRadioButton(IWSClient* Client) = 0;
+    virtual std::unique_ptr<TWSSpinEdit> CreateSpinEdit(IWSClient* Client) = 0;
+    virtual std::unique_ptr<TWSCustomControl> CreateCustomControl(IWSClient* Client) = 0;
+    virtual std::unique_ptr<TWSTimer> CreateTimer(std::function<void()> OnTick) = 0;
+
+    // The message loop: runs until Quit; ProcessMessages handles what is queued now.
+    virtual void Initialize(IWSApplicationClient* Client) = 0;
+    virtual int Run() = 0;
+    virtual void ProcessMessages() = 0;
+    virtual void Quit(int ExitCode) = 0;
+    // Runs Work on the window thread as soon as it is free, from any thread.
+    virtual void Post(std::function<void()> Work) = 0;
+
+    // Shows the menu at a screen point, returns the chosen entry's command (0: none),
+    // after the menu has closed.
+    virtual int PopupMenu(const std::vector<TWSMenuEntry>& Entries, TPoint At) = 0;
+    // The file-open dialog; Filters as pairs (description, pattern list "*.mp3;*.wav").
+    virtual bool OpenFileDialog(TStringView Title,
+        const std::vector<std::pair<TString, TString>>& Filters, int& FilterIndex,
+        TString& FileName)
+        = 0;
+    virtual TTextMetrics FontMetrics(const TFont& Font) = 0;
+    virtual TSize TextExtent(const TFont& Font, TStringView Text) = 0;
+    // The colour a system colour stands for.
+    virtual TColor SystemColor(TColor Color) = 0;
+    // The program's icon for its windows and taskbar button (bitmaps of several sizes).
+    virtual void SetApplicationIcon(const std::vector<TBitmap32>& Images) = 0;
+};
+
+// The widget set the program was linked with.
+TWidgetSet& WidgetSet();
