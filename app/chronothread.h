@@ -3,9 +3,8 @@
 #include "toolkit/text/datetime.h"
 #include "toolkit/threads/thread.h"
 
-#include <QString>
-
 #include <array>
+#include <cstdint>
 
 // The stopwatch worker: one per run. Its loop hands UpdateDisplay over to the window
 // thread again and again, with no pause, until its stop flag is set; then it destroys
@@ -40,9 +39,9 @@ protected:
 // window thread touches it.
 
 // Button3's captions: index 0 starts a run, index 1 stops it.
-extern const std::array<QString, 2> ChronoCaptions;
+extern const std::array<TString, 2> ChronoCaptions;
 // 1 while stopped, 0 while running; also the index into ChronoCaptions read at a press.
-extern quint8 ChronoState;
+extern std::uint8_t ChronoState;
 // The worker of the run in progress. A reference that shares only the worker's stop
 // flag and end marker, never the object: a worker that has ended (after a stop or an
 // error in an update) has destroyed itself, and stopping it through this reference then

@@ -4,11 +4,11 @@
 #include "app/chronothread.h"
 #include "toolkit/controls/stdctrls.h"
 
-const std::array<QString, 2> ChronoCaptions = {
-    QStringLiteral("Démarrer le chronomètre"),
-    QStringLiteral("Arrêter le chronomètre"),
+const std::array<TString, 2> ChronoCaptions = {
+    u"Démarrer le chronomètre",
+    u"Arrêter le chronomètre",
 };
-quint8 ChronoState = 1;
+std::uint8_t ChronoState = 1;
 TThread::TReference ChronoWorker;
 
 void TForm1::Button3Click(TObject*)
@@ -21,9 +21,9 @@ void TForm1::Button3Click(TObject*)
         ChronoWorker.Reset();
         return;
     }
-    Label7->SetCaption(QStringLiteral("00:00"));
-    Label10->SetCaption(QStringLiteral("00"));
-    Label11->SetCaption(QStringLiteral("000"));
+    Label7->SetCaption(TStringView(u"00:00"));
+    Label10->SetCaption(TStringView(u"00"));
+    Label11->SetCaption(TStringView(u"000"));
     // Dropped first, so that a failed creation leaves no run to stop. The worker owns
     // itself from the moment it starts; the window keeps only the reference.
     ChronoWorker.Reset();

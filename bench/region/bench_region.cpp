@@ -1,8 +1,9 @@
 // BuildRegion's pixel scan and union, side by side with Qt's mask path, on the built-in
 // 220 x 100 skin and on a 1920 x 1080 picture with a complex outline.
 //
-//   OpaqueRegion      the scan used by BuildRegion: rows read from the image's memory,
-//                     equal rows merged into bands, the list handed over in one piece
+//   OpaqueRegion      the scan used by BuildRegion: rows read from the bitmap's memory,
+//                     equal rows merged into bands, the list handed over to a QRegion
+//                     in one piece
 //   UniteRunsInOrder  the same runs united into a QRegion one rectangle at a time, in
 //                     scan order
 //   PixelReadUnite    one pixel read per call (TPicture::Pixel, as a drawing surface
@@ -10,6 +11,7 @@
 //   QtMaskPath        QImage::createMaskFromColor -> QBitmap -> QRegion
 #include "components/shaped_window/opaqueregion.h"
 #include "toolkit/graphics/picture.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QBitmap>
 #include <QFont>
@@ -115,8 +117,8 @@ constexpr TColor Transparent = clWhite;
 QRegion UniteRunsInOrder(const QImage& Image)
 {
     QRegion Region;
-    for (const QRect& R : OpaqueRuns(Image, Transparent)) {
-        Region += R;
+    for (const TRect& R : OpaqueRuns(FromQt(Image), Transparent)) {
+        Region += ToQt(R);
     }
     return Region;
 }
@@ -159,10 +161,10 @@ void SetCounters(benchmark::State& State, const QRegion& Region)
 
 void BM_OpaqueRegion(benchmark::State& State)
 {
-    const QImage& Image = Picture(int(State.range(0)));
+    const TBitmap32 Bits = FromQt(Picture(int(State.range(0))));
     QRegion Region;
     for (auto _ : State) {
-        Region = OpaqueRegion(Image, Transparent);
+        Region = ToQt(OpaqueRegion(Bits, Transparent));
         benchmark::DoNotOptimize(Region);
     }
     SetCounters(State, Region);
@@ -218,7 +220,8 @@ bool SamePixels()
         Source.Assign(Image);
         const QRegion Reference = QtMaskPath(Image);
         for (const QRegion& Other :
-            { OpaqueRegion(Image, Transparent), UniteRunsInOrder(Image), PixelReadUnite(Source) }) {
+            { ToQt(OpaqueRegion(FromQt(Image), Transparent)), UniteRunsInOrder(Image),
+                PixelReadUnite(Source) }) {
             if (!(Reference ^ Other).isEmpty()) {
                 std::fprintf(stderr, "picture %d: the regions differ\n", Which);
                 Same = false;
@@ -229,10 +232,10 @@ bool SamePixels()
             Pixels += long(R.width()) * R.height();
         }
         std::fprintf(stderr,
-            "picture %d: %dx%d, %ld opaque pixels in %zu runs; region of %d rectangles (%d from "
+            "picture %d: %dx%d, %ld opaque pixels in %zu runs; region of %zu rectangles (%d from "
             "Qt)\n",
-            Which, Image.width(), Image.height(), Pixels, OpaqueRuns(Image, Transparent).size(),
-            OpaqueRegion(Image, Transparent).rectCount(), Reference.rectCount());
+            Which, Image.width(), Image.height(), Pixels, OpaqueRuns(FromQt(Image), Transparent).size(),
+            OpaqueRegion(FromQt(Image), Transparent).Rects().size(), Reference.rectCount());
     }
     return Same;
 }

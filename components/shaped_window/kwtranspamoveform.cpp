@@ -316,9 +316,10 @@ void TKwTranspaMoveForm::BuildRegion()
     // Only a bitmap gives pixels to cut along; another kind of image (an icon, a JPEG)
     // counts as an empty bitmap. The picture itself is left as it is.
     const TPicture& Content = Picture->Picture();
-    const QImage Bits = Content.Kind() == TGraphicKind::Bitmap ? Content.Image() : QImage();
-    const QRegion Shape
-        = OpaqueRegion(Bits, FTransparentColor, QPoint(Picture->Left(), Picture->Top()));
+    const TBitmap32 Bits
+        = Content.Kind() == TGraphicKind::Bitmap ? FromQt(Content.Image()) : TBitmap32();
+    const TRegion Shape
+        = OpaqueRegion(Bits, FTransparentColor, { Picture->Left(), Picture->Top() });
 
     // Where the windowing system does not cut windows to their shape (Wayland: there it
     // only limits where the window takes the mouse), the window is see-through and the
@@ -327,8 +328,8 @@ void TKwTranspaMoveForm::BuildRegion()
     // On X11 the shape cuts the window: an opaque window costs less to draw and keep.
     // Translucency is chosen before the native window exists.
     const bool SeeThrough = !WindowManager().CutsToShape();
-    if (SeeThrough && !Shape.isEmpty()) {
-        Picture->SetShownArea(Shape.translated(-Picture->Left(), -Picture->Top()));
+    if (SeeThrough && !Shape.IsEmpty()) {
+        Picture->SetShownArea(ToQt(Shape.Translated(-Picture->Left(), -Picture->Top())));
     }
     if (SeeThrough && !FForm->Widget()->testAttribute(Qt::WA_TranslucentBackground)) {
         if (FForm->Widget()->testAttribute(Qt::WA_WState_Created)) {
@@ -339,13 +340,13 @@ void TKwTranspaMoveForm::BuildRegion()
     }
 
     QWidget* Window = FForm->Handle();
-    if (Shape.isEmpty()) {
+    if (Shape.IsEmpty()) {
         // No opaque pixel (or no bitmap): there is nothing to cut the window to, and an
         // empty mask would mean "no mask" to Qt, i.e. the whole rectangle. The window
         // keeps the shape it had, rectangular if it never had one.
         qCDebug(lcShape) << "no opaque pixel in" << FImageLinked->Name() << "- shape kept";
     } else {
-        Window->setMask(Shape);
+        Window->setMask(ToQt(Shape));
     }
     Window->raise();
 }

@@ -1,7 +1,6 @@
 #include "components/shaped_window/opaqueregion.h"
 
-#include <QImage>
-
+#include <cstdint>
 #include <utility>
 
 namespace {
@@ -13,32 +12,27 @@ struct TRun {
     bool operator==(const TRun&) const = default;
 };
 
-// Reads the rows straight from the image's memory: one comparison per pixel, no colour
-// conversion per pixel. Pictures are kept as 32-bit RGB; anything else is converted once.
+// Reads the rows straight from the bitmap's memory: one comparison per pixel, no colour
+// conversion per pixel.
 class TRowScanner {
 public:
-    TRowScanner(const QImage& Image, TColor TransparentColor)
+    TRowScanner(const TBitmap32& Image, TColor TransparentColor)
+        : FImage(Image)
     {
-        if (Image.format() == QImage::Format_RGB32 || Image.format() == QImage::Format_ARGB32) {
-            FImage = Image;
-        } else if (!Image.isNull()) {
-            FImage = Image.convertToFormat(QImage::Format_ARGB32);
-        }
-        // TColor keeps red in the low byte, QRgb in the third; a symbolic colour (high
-        // byte set) matches nothing.
+        // TColor keeps red in the low byte, a pixel (0xAARRGGBB) in the third; a
+        // symbolic colour (high byte set) matches nothing.
         FHasKey = (TransparentColor >> 24) == 0;
-        FKey = qRgb(int(TransparentColor & 0xFF), int((TransparentColor >> 8) & 0xFF),
-                   int((TransparentColor >> 16) & 0xFF))
-            & RgbMask;
+        FKey = ((TransparentColor & 0xFF) << 16) | (TransparentColor & 0xFF00)
+            | ((TransparentColor >> 16) & 0xFF);
     }
 
-    int Width() const { return FImage.width(); }
-    int Height() const { return FImage.height(); }
+    int Width() const { return FImage.Width(); }
+    int Height() const { return FImage.Height(); }
 
     void ScanRow(int Row, std::vector<TRun>& Runs) const
     {
         Runs.clear();
-        const int W = FImage.width();
+        const int W = FImage.Width();
         if (W == 0) {
             return;
         }
@@ -46,7 +40,7 @@ public:
             Runs.push_back({ 0, W });
             return;
         }
-        const auto* Line = reinterpret_cast<const QRgb*>(FImage.constScanLine(Row));
+        const std::uint32_t* Line = FImage.ScanLine(Row);
         int K = 0;
         while (K < W) {
             while (K < W && (Line[K] & RgbMask) == FKey) {
@@ -64,44 +58,44 @@ public:
     }
 
 private:
-    static constexpr QRgb RgbMask = 0x00FFFFFFu;
-    QImage FImage;
-    QRgb FKey = 0;
+    static constexpr std::uint32_t RgbMask = 0x00FFFFFFu;
+    const TBitmap32& FImage;
+    std::uint32_t FKey = 0;
     bool FHasKey = false;
 };
 
 } // namespace
 
-std::vector<QRect> OpaqueRuns(const QImage& Image, TColor TransparentColor, QPoint Offset)
+std::vector<TRect> OpaqueRuns(const TBitmap32& Image, TColor TransparentColor, TPoint Offset)
 {
     const TRowScanner Scanner(Image, TransparentColor);
-    std::vector<QRect> Rects;
+    std::vector<TRect> Rects;
     std::vector<TRun> Runs;
     for (int Row = 0; Row < Scanner.Height(); ++Row) {
         Scanner.ScanRow(Row, Runs);
         for (const TRun& R : Runs) {
-            Rects.emplace_back(Offset.x() + R.Start, Offset.y() + Row, R.End - R.Start, 1);
+            Rects.push_back(
+                { Offset.X + R.Start, Offset.Y + Row, Offset.X + R.End, Offset.Y + Row + 1 });
         }
     }
     return Rects;
 }
 
-QRegion OpaqueRegion(const QImage& Image, TColor TransparentColor, QPoint Offset)
+TRegion OpaqueRegion(const TBitmap32& Image, TColor TransparentColor, TPoint Offset)
 {
     const TRowScanner Scanner(Image, TransparentColor);
-    // The rectangles are produced already in the region's own canonical order: bands
-    // from the top, within a band from the left, no two touching sideways (runs are
-    // maximal) and no two bands alike one above the other (equal rows are merged). That
-    // is the layout QRegion keeps internally, so it can take the list as it is instead of
-    // uniting rectangle after rectangle.
-    std::vector<QRect> Rects;
+    // The rectangles are produced already in the region's banded order: bands from the
+    // top, within a band from the left, no two touching sideways (runs are maximal) and
+    // no two bands alike one above the other (equal rows are merged). The region takes
+    // the list as it is instead of uniting rectangle after rectangle.
+    std::vector<TRect> Rects;
     std::vector<TRun> Band;
     std::vector<TRun> Row;
     int BandTop = 0;
-    auto Flush = [&](int BandBottom) {
+    auto Flush = [&](int BandEnd) {
         for (const TRun& R : Band) {
-            Rects.emplace_back(QPoint(Offset.x() + R.Start, Offset.y() + BandTop),
-                QPoint(Offset.x() + R.End - 1, Offset.y() + BandBottom));
+            Rects.push_back(
+                { Offset.X + R.Start, Offset.Y + BandTop, Offset.X + R.End, Offset.Y + BandEnd });
         }
     };
     for (int Y = 0; Y < Scanner.Height(); ++Y) {
@@ -110,16 +104,11 @@ QRegion OpaqueRegion(const QImage& Image, TColor TransparentColor, QPoint Offset
             continue;
         }
         if (Y > 0) {
-            Flush(Y - 1);
+            Flush(Y);
         }
         std::swap(Band, Row);
         BandTop = Y;
     }
-    Flush(Scanner.Height() - 1);
-
-    QRegion Region;
-    if (!Rects.empty()) {
-        Region.setRects(Rects.data(), int(Rects.size()));
-    }
-    return Region;
+    Flush(Scanner.Height());
+    return TRegion::FromBands(std::move(Rects));
 }

@@ -3,6 +3,7 @@
 #include "components/transparent_radio/wraptext.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/core/sysutils.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -460,8 +461,8 @@ void TVqTrRadioButton::DrawCaption(const QRect& Area)
     while (Columns > 0 && Metrics.horizontalAdvance(Text.left(Columns)) >= R) {
         --Columns;
     }
-    const QStringList Lines
-        = WrapCaption(Text, int(std::min<qsizetype>(Columns, std::numeric_limits<int>::max())));
+    const std::vector<TString> Lines = WrapCaption(
+        FromQt(Text), int(std::min<qsizetype>(Columns, std::numeric_limits<int>::max())));
     const qint64 LineCount = qint64(Lines.size()) + Text.count(ExtraLineMark);
 
     FCanvas.Font = FFont;
@@ -473,10 +474,10 @@ void TVqTrRadioButton::DrawCaption(const QRect& Area)
     } else if (Layout == TTextLayout::tlBottom) {
         Y = B - (TextHeight + 1);
     }
-    for (const QString& Raw : Lines) {
+    for (const TString& Raw : Lines) {
         // Lines wholly outside the area would be clipped away entirely.
         if (Y < B + 1 && Y + LineHeight > T - 1) {
-            const QString Line = TrimControls(Raw);
+            const QString Line = ToQt(TrimControls(Raw));
             const int Width = FCanvas.TextWidth(Line);
             int X = L;
             if (Align == TAlignment::taRightJustify) {

@@ -1,66 +1,75 @@
 #include "components/transparent_radio/wraptext.h"
 
-namespace {
-const QString CrLf = QStringLiteral("\r\n");
+#include <algorithm>
 
-bool IsQuote(QChar C)
+namespace {
+constexpr TStringView CrLf = u"\r\n";
+
+bool IsQuote(char16_t C)
 {
     return C == u'\'' || C == u'"';
 }
 
-bool BreakStrAt(const QString& Line, qsizetype Pos, const QString& BreakStr)
+bool BreakStrAt(TStringView Line, size_t Pos, TStringView BreakStr)
 {
-    return !BreakStr.isEmpty() && QStringView(Line).mid(Pos).startsWith(BreakStr);
+    return !BreakStr.empty() && Line.substr(Pos).starts_with(BreakStr);
+}
+
+bool IsBreakChar(TStringView BreakChars, char16_t C)
+{
+    return BreakChars.find(C) != TStringView::npos;
 }
 }
 
-QString WrapText(
-    const QString& Line, const QString& BreakStr, const QString& BreakChars, int MaxCol)
+TString WrapText(TStringView Line, TStringView BreakStr, TStringView BreakChars, int MaxCol)
 {
-    // Positions are 0-based here; "the line's first character" is LineStart.
-    const qsizetype Len = Line.size();
-    QString Result;
-    Result.reserve(Len + Len / 2);
-    qsizetype Col = 1;
-    qsizetype Pos = 0;
-    qsizetype LineStart = 0;
-    qsizetype BreakPos = -1;
-    QChar Quote;
+    // Positions are 0-based here; "the line's first character" is LineStart. No quote
+    // is open while Quote is 0 (a NUL of the text is not a quote character).
+    using TPos = std::ptrdiff_t;
+    const TPos Len = TPos(Line.size());
+    const TPos BreakLen = TPos(BreakStr.size());
+    TString Result;
+    Result.reserve(size_t(Len + Len / 2));
+    TPos Col = 1;
+    TPos Pos = 0;
+    TPos LineStart = 0;
+    TPos BreakPos = -1;
+    char16_t Quote = 0;
     bool ExistingBreak = false;
 
     while (Pos < Len) {
-        const QChar C = Line.at(Pos);
-        if (!BreakStr.isEmpty() && C == BreakStr.at(0) && BreakStrAt(Line, Pos, BreakStr)) {
-            if (Quote.isNull()) {
+        const char16_t C = Line[size_t(Pos)];
+        if (BreakLen > 0 && C == BreakStr[0] && BreakStrAt(Line, size_t(Pos), BreakStr)) {
+            if (Quote == 0) {
                 // A break of the text itself: the line ends at its last character.
                 ExistingBreak = true;
-                Pos += BreakStr.size() - 1;
+                Pos += BreakLen - 1;
                 BreakPos = Pos;
             }
-        } else if (BreakChars.contains(C)) {
-            if (Quote.isNull()) {
+        } else if (IsBreakChar(BreakChars, C)) {
+            if (Quote == 0) {
                 BreakPos = Pos;
             }
         } else if (IsQuote(C)) {
             if (C == Quote) {
-                Quote = QChar();
-            } else if (Quote.isNull()) {
+                Quote = 0;
+            } else if (Quote == 0) {
                 Quote = C;
             }
         }
         ++Pos;
         ++Col;
 
-        if (Quote.isNull() && (ExistingBreak || (Col > MaxCol && BreakPos > LineStart))) {
-            Result += QStringView(Line).mid(LineStart, BreakPos - LineStart + 1);
+        if (Quote == 0 && (ExistingBreak || (Col > MaxCol && BreakPos > LineStart))) {
+            Result += Line.substr(size_t(LineStart), size_t(BreakPos - LineStart + 1));
             // Move past the breaks that directly follow; they open the next line. When one
             // of them is a break of the text itself, the next line already starts on a
             // new line and no break is added (nor after a break of the text itself).
             while (Pos < Len) {
-                if (BreakChars.contains(Line.at(Pos))) {
+                if (IsBreakChar(BreakChars, Line[size_t(Pos)])) {
                     ++Pos;
-                } else if (BreakStrAt(Line, Pos, BreakStr)) {
-                    Pos += BreakStr.size();
+                } else if (BreakStrAt(Line, size_t(Pos), BreakStr)) {
+                    Pos += BreakLen;
                     ExistingBreak = true;
                 } else {
                     break;
@@ -75,28 +84,35 @@ QString WrapText(
             ExistingBreak = false;
         }
     }
-    Result += QStringView(Line).mid(LineStart);
+    Result += Line.substr(size_t(LineStart));
     return Result;
 }
 
-QStringList WrapCaption(const QString& Caption, int MaxCol)
+std::vector<TString> WrapCaption(TStringView Caption, int MaxCol)
 {
-    QString Text = Caption;
-    Text.replace(u'\'', u'|');
-    Text = WrapText(Text, CrLf, QStringLiteral("\t -."), MaxCol);
-    Text.replace(u'|', u'\'');
-    return Text.split(CrLf);
+    TString Text(Caption);
+    std::replace(Text.begin(), Text.end(), u'\'', u'|');
+    Text = WrapText(Text, CrLf, u"\t -.", MaxCol);
+    std::replace(Text.begin(), Text.end(), u'|', u'\'');
+    std::vector<TString> Lines;
+    size_t Start = 0;
+    for (size_t At = Text.find(CrLf); At != TString::npos; At = Text.find(CrLf, Start)) {
+        Lines.push_back(Text.substr(Start, At - Start));
+        Start = At + CrLf.size();
+    }
+    Lines.push_back(Text.substr(Start));
+    return Lines;
 }
 
-QString TrimControls(const QString& Text)
+TString TrimControls(TStringView Text)
 {
-    qsizetype First = 0;
-    qsizetype Last = Text.size() - 1;
-    while (First <= Last && Text.at(First).unicode() <= 0x20) {
+    size_t First = 0;
+    size_t End = Text.size();
+    while (First < End && Text[First] <= 0x20) {
         ++First;
     }
-    while (Last >= First && Text.at(Last).unicode() <= 0x20) {
-        --Last;
+    while (End > First && Text[End - 1] <= 0x20) {
+        --End;
     }
-    return Text.mid(First, Last - First + 1);
+    return TString(Text.substr(First, End - First));
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "toolkit/core/tstring.h"
+
+#include <vector>
 
 // Caption wrapping for the transparent radio button: pure text routines, independent of
 // fonts and widgets.
@@ -22,15 +23,14 @@
 // So a text shorter than MaxCol comes back unchanged, and a rest of one character joins
 // the line before it. The result is never shorter than Line; the work is linear in its
 // length.
-QString WrapText(
-    const QString& Line, const QString& BreakStr, const QString& BreakChars, int MaxCol);
+TString WrapText(TStringView Line, TStringView BreakStr, TStringView BreakChars, int MaxCol);
 
 // The caption's lines as the radio button draws them with word wrapping: every "'"
 // becomes "|" before wrapping at MaxCol (CR LF breaks; tab, space, "-" and "." as break
 // characters), so that apostrophes never open a quoted run, and every "|" becomes "'"
 // afterwards (a "|" of the caption itself is therefore drawn as "'"). The lines are split
-// at CR LF and not trimmed.
-QStringList WrapCaption(const QString& Caption, int MaxCol);
+// at CR LF and not trimmed; an empty caption is one empty line.
+std::vector<TString> WrapCaption(TStringView Caption, int MaxCol);
 
 // Trims blanks and control characters (everything up to U+0020) from both ends.
-QString TrimControls(const QString& Text);
+TString TrimControls(TStringView Text);

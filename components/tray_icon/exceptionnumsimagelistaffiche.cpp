@@ -1,22 +1,24 @@
 #include "components/tray_icon/exceptionnumsimagelistaffiche.h"
 
-ExceptionNumsImageLIstAffiche::ExceptionNumsImageLIstAffiche(const QByteArray& AnsiMessage)
+#include <utility>
+
+ExceptionNumsImageLIstAffiche::ExceptionNumsImageLIstAffiche(std::string AnsiMessage)
     : Exception(DecodeWindows1252(AnsiMessage))
-    , FAnsiMessage(AnsiMessage)
+    , FAnsiMessage(std::move(AnsiMessage))
 {
 }
 
-QByteArray ExceptionNumsImageLIstAffiche::MessageMauvaiseEntree()
+std::string ExceptionNumsImageLIstAffiche::MessageMauvaiseEntree()
 {
-    return QByteArrayLiteral("Erreur dans PiconeBarreTache : Mauvaise entr\xE9"
-                             "e dans NumsImageListAffiche. Mettre les num\xE9"
-                             "ros des images de la liste (ImageList) que vous voulez voir d\xE9"
-                             "filer s\xE9"
-                             "par\xE9"
-                             "s par des virgules");
+    return std::string("Erreur dans PiconeBarreTache : Mauvaise entr\xE9"
+                       "e dans NumsImageListAffiche. Mettre les num\xE9"
+                       "ros des images de la liste (ImageList) que vous voulez voir d\xE9"
+                       "filer s\xE9"
+                       "par\xE9"
+                       "s par des virgules");
 }
 
-TString DecodeWindows1252(const QByteArray& Text)
+TString DecodeWindows1252(std::string_view Text)
 {
     // 0x80 to 0x9F; the rest of the code page is Latin-1.
     static constexpr char16_t High[32] = {
@@ -54,9 +56,9 @@ TString DecodeWindows1252(const QByteArray& Text)
         0x0178,
     };
     TString Result(size_t(Text.size()), u'\0');
-    for (qsizetype i = 0; i < Text.size(); ++i) {
-        const auto Byte = static_cast<unsigned char>(Text.at(i));
-        Result[size_t(i)] = Byte >= 0x80 && Byte < 0xA0 ? High[Byte - 0x80] : char16_t(Byte);
+    for (size_t i = 0; i < Text.size(); ++i) {
+        const auto Byte = static_cast<unsigned char>(Text[i]);
+        Result[i] = Byte >= 0x80 && Byte < 0xA0 ? High[Byte - 0x80] : char16_t(Byte);
     }
     return Result;
 }

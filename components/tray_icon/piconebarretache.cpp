@@ -320,15 +320,15 @@ void TPiconeBarreTache::SetImageList(TImageList* Value)
     FreeNotification(Value);
 }
 
-void TPiconeBarreTache::SetOrdreImageListAffiche(const QString& Value)
+void TPiconeBarreTache::SetOrdreImageListAffiche(const TString& Value)
 {
-    for (const QChar C : Value) {
-        if (C != QLatin1Char(',') && (C < QLatin1Char('0') || C > QLatin1Char('9'))) {
+    for (const char16_t C : Value) {
+        if (C != u',' && (C < u'0' || C > u'9')) {
             throw ExceptionNumsImageLIstAffiche(
                 ExceptionNumsImageLIstAffiche::MessageMauvaiseEntree());
         }
     }
-    FNombreEntrees = Value.isEmpty() ? 0 : CompterSeparateurs(QStringLiteral(","), Value) + 1;
+    FNombreEntrees = Value.empty() ? 0 : CompterSeparateurs(u",", Value) + 1;
     FOrdreImageListAffiche = Value;
 }
 
@@ -569,10 +569,8 @@ void TPiconeBarreTache::EtapeAnimation()
     if (FPositionOrdre > FNombreEntrees - 1) {
         FPositionOrdre = 0;
     }
-    bool Ok = false;
-    const int Numero
-        = ChampNumero(QStringLiteral(","), FOrdreImageListAffiche, FPositionOrdre).toInt(&Ok);
-    ChoisirImage(Ok ? Numero : 0);
+    // An empty field, or a number too large for an int, shows the first image.
+    ChoisirImage(StrToIntDef(ChampNumero(u",", FOrdreImageListAffiche, FPositionOrdre), 0));
     if (FImageCourante >= Count - 1) {
         ChoisirImage(Count - 1);
     }

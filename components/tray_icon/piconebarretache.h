@@ -91,8 +91,8 @@ public:
     TImageList* ImageList() const { return FImageList; }
     void SetImageList(TImageList* Value);
     // Digits and commas only, else ExceptionNumsImageLIstAffiche and nothing changes.
-    const QString& OrdreImageListAffiche() const { return FOrdreImageListAffiche; }
-    void SetOrdreImageListAffiche(const QString& Value);
+    const TString& OrdreImageListAffiche() const { return FOrdreImageListAffiche; }
+    void SetOrdreImageListAffiche(const TString& Value);
     int IntervalAnimation() const { return FIntervalAnimation; }
     void SetIntervalAnimation(int Value);
     bool Animation() const { return FAnimation; }
@@ -172,7 +172,7 @@ private:
     QString FIconeFileName;
     QIcon FIcone;
     TImageList* FImageList = nullptr;
-    QString FOrdreImageListAffiche;
+    TString FOrdreImageListAffiche;
     int FIntervalAnimation = 0;
     bool FAnimation = false;
     int FNumIconeImageList = 0;

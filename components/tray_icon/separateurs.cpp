@@ -3,43 +3,45 @@
 #include <climits>
 
 namespace {
-// The position of Separateur in Texte from From on, or -1; an empty separator is never
-// found (QString would find it everywhere, and the counting loop would never end).
-qsizetype Chercher(const QString& Separateur, const QString& Texte, qsizetype From)
+constexpr size_t NotFound = TStringView::npos;
+
+// The position of Separateur in Texte from From on, or NotFound; an empty separator is
+// never found (a search would find it everywhere, and the counting loop would never end).
+size_t Chercher(TStringView Separateur, TStringView Texte, size_t From)
 {
-    return Separateur.isEmpty() ? -1 : Texte.indexOf(Separateur, From);
+    return Separateur.empty() ? NotFound : Texte.find(Separateur, From);
 }
 }
 
-QString ApresSeparateur(const QString& Separateur, const QString& Texte)
+TString ApresSeparateur(TStringView Separateur, TStringView Texte)
 {
-    const qsizetype At = Chercher(Separateur, Texte, 0);
-    return At < 0 ? QString() : Texte.mid(At + Separateur.size());
+    const size_t At = Chercher(Separateur, Texte, 0);
+    return At == NotFound ? TString() : TString(Texte.substr(At + Separateur.size()));
 }
 
 // The text is walked once instead of being cut again after each separator, so a long
 // order text costs time in proportion to its length.
-int CompterSeparateurs(const QString& Separateur, const QString& Texte)
+int CompterSeparateurs(TStringView Separateur, TStringView Texte)
 {
     int Count = 0;
-    for (qsizetype At = Chercher(Separateur, Texte, 0); At >= 0 && Count < INT_MAX - 1;
+    for (size_t At = Chercher(Separateur, Texte, 0); At != NotFound && Count < INT_MAX - 1;
          At = Chercher(Separateur, Texte, At + Separateur.size())) {
         ++Count;
     }
     return Count;
 }
 
-QString ChampNumero(const QString& Separateur, const QString& Texte, int Numero)
+TString ChampNumero(TStringView Separateur, TStringView Texte, int Numero)
 {
-    const QString Suite = Texte + Separateur;
-    qsizetype Start = 0;
+    const TString Suite = TString(Texte) + TString(Separateur);
+    size_t Start = 0;
     for (int i = 0; i < Numero; ++i) {
-        const qsizetype At = Chercher(Separateur, Suite, Start);
-        if (At < 0) {
+        const size_t At = Chercher(Separateur, Suite, Start);
+        if (At == NotFound) {
             break; // past the last field: what is left holds no separator
         }
         Start = At + Separateur.size();
     }
-    const qsizetype End = Chercher(Separateur, Suite, Start);
-    return End < 0 ? QString() : Suite.mid(Start, End - Start);
+    const size_t End = Chercher(Separateur, Suite, Start);
+    return End == NotFound ? TString() : Suite.substr(Start, End - Start);
 }

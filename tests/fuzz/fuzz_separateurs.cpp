@@ -7,6 +7,7 @@
 // the byte 0x1F.
 #include "components/tray_icon/separateurs.h"
 #include "tests/fuzz/fuzzcheck.h"
+#include "toolkit/qt/qtconvert.h"
 
 namespace {
 
@@ -53,15 +54,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     const QString Sep = QString::fromUtf8(Fields[0]);
     const QString Text = QString::fromUtf8(Fields[1]);
 
-    Check(ApresSeparateur(Sep, Text) == After(Sep, Text), "ApresSeparateur", Sep + u'|' + Text);
-    const int Separators = CompterSeparateurs(Sep, Text);
+    Check(ToQt(ApresSeparateur(FromQt(Sep), FromQt(Text))) == After(Sep, Text), "ApresSeparateur", Sep + u'|' + Text);
+    const int Separators = CompterSeparateurs(FromQt(Sep), FromQt(Text));
     Check(Separators == Count(Sep, Text), "CompterSeparateurs", Sep + u'|' + Text);
-    Check(ChampNumero(Sep, Text, N) == Field(Sep, Text, N), "ChampNumero",
+    Check(ToQt(ChampNumero(FromQt(Sep), FromQt(Text), N)) == Field(Sep, Text, N), "ChampNumero",
         QStringLiteral("%1|%2|%3").arg(Sep, Text).arg(N));
     if (Sep.size() == 1) {
         QStringList Parts;
         for (int i = 0; i <= Separators; ++i) {
-            Parts << ChampNumero(Sep, Text, i);
+            Parts << ToQt(ChampNumero(FromQt(Sep), FromQt(Text), i));
         }
         Check(Parts.join(Sep) == Text, "the fields joined give the text", Sep + u'|' + Text);
     }

@@ -10,6 +10,7 @@
 // character.
 #include "components/transparent_radio/wraptext.h"
 #include "tests/fuzz/fuzzcheck.h"
+#include "toolkit/qt/qtconvert.h"
 
 namespace {
 
@@ -79,11 +80,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     QString Result;
     if (Mode == 0) {
         // Apostrophes never open a quoted run, and a "|" of the caption comes back as "'".
-        Result = WrapCaption(Line, MaxCol).join(CrLf);
+        QStringList Lines;
+        for (const TString& Part : WrapCaption(FromQt(Line), MaxCol)) {
+            Lines << ToQt(Part);
+        }
+        Result = Lines.join(CrLf);
         Line.replace(u'|', u'\'');
         CheckInsertedBreaks(Line, Result, ControlBreaks, QStringLiteral("\""));
     } else {
-        Result = WrapText(Line, BreakStr, BreakChars, MaxCol);
+        Result = ToQt(WrapText(FromQt(Line), FromQt(BreakStr), FromQt(BreakChars), MaxCol));
         if (Mode == 1) {
             CheckInsertedBreaks(Line, Result, ControlBreaks, QStringLiteral("'\""));
         }

@@ -268,7 +268,7 @@ void tst_Stopwatch::stopChangesLabelsAtMostOnceMore()
         qPrintable(QString::number(AfterEnd - AtStop)));
     QCOMPARE(FClock->Reads, AfterEnd);
     QCOMPARE(StopwatchFigures(), Last);
-    QCOMPARE(Form1->Button3->Caption(), ChronoCaptions[0]);
+    QCOMPARE(Form1->Button3->Caption(), ToQt(ChronoCaptions[0]));
 }
 
 void tst_Stopwatch::runGoesOnInOtherViews()
@@ -312,11 +312,11 @@ void tst_Stopwatch::errorInUpdateEndsWorkerSilently()
     QVERIFY(FErrors->Texts.isEmpty());
     // Still "running" until the next press, which finds no worker to stop.
     QCOMPARE(int(ChronoState), 0);
-    QCOMPARE(Form1->Button3->Caption(), ChronoCaptions[1]);
+    QCOMPARE(Form1->Button3->Caption(), ToQt(ChronoCaptions[1]));
     QVERIFY(!ChronoWorker.Running());
     Press();
     QCOMPARE(int(ChronoState), 1);
-    QCOMPARE(Form1->Button3->Caption(), ChronoCaptions[0]);
+    QCOMPARE(Form1->Button3->Caption(), ToQt(ChronoCaptions[0]));
     QCOMPARE(StopwatchFigures(), Frozen);
     // And a new run works.
     FClock->FailFrom = 0;
@@ -338,7 +338,7 @@ void tst_Stopwatch::threadCreationFailure()
         QStringList {
             ToQt(ErrorBoxText(FromQt(QStringLiteral("Erreur de création de thread : ") + SystemText))) });
     QCOMPARE(FErrors->Titles, QStringList { QStringLiteral("Veludor") });
-    QCOMPARE(Form1->Button3->Caption(), ChronoCaptions[1]);
+    QCOMPARE(Form1->Button3->Caption(), ToQt(ChronoCaptions[1]));
     QCOMPARE(int(ChronoState), 0);
     QCOMPARE(StopwatchFigures(), Zero);
     QVERIFY(!ChronoWorker.Running());
@@ -347,7 +347,7 @@ void tst_Stopwatch::threadCreationFailure()
     // The next press returns to stopped, with nothing to stop.
     TThread::SetThreadStarter(nullptr);
     Press();
-    QCOMPARE(Form1->Button3->Caption(), ChronoCaptions[0]);
+    QCOMPARE(Form1->Button3->Caption(), ToQt(ChronoCaptions[0]));
     QCOMPARE(int(ChronoState), 1);
     QCOMPARE(FErrors->Texts.size(), 1);
     QCOMPARE(TThread::InstanceCount(), 0);
@@ -401,7 +401,7 @@ void tst_Stopwatch::tenThousandPresses()
         }
     }
     QCOMPARE(int(ChronoState), 1);
-    QCOMPARE(Form1->Button3->Caption(), ChronoCaptions[0]);
+    QCOMPARE(Form1->Button3->Caption(), ToQt(ChronoCaptions[0]));
     QVERIFY(!ChronoWorker.Assigned());
     QVERIFY(PumpUntil([] { return TThread::InstanceCount() == 0; }, 120000));
     QVERIFY(FErrors->Texts.isEmpty());

@@ -1,4 +1,5 @@
 #include "components/transparent_radio/wraptext.h"
+#include "tests/fakes/tstringtest.h"
 
 #include <QTest>
 
@@ -63,7 +64,7 @@ void tst_WrapText::wrapText()
     QFETCH(QString, Text);
     QFETCH(int, MaxCol);
     QFETCH(QString, Expected);
-    QCOMPARE(WrapText(Text, CrLf, Breaks, MaxCol), Expected);
+    QCOMPARE(ToQt(WrapText(FromQt(Text), FromQt(CrLf), FromQt(Breaks), MaxCol)), Expected);
 }
 
 void tst_WrapText::wrapCaption_data()
@@ -87,6 +88,9 @@ void tst_WrapText::wrapCaption_data()
         << "Alerte\r\nSonnore" << 40 << QStringList { "Alerte", "Sonnore" };
     QTest::newRow("a lone line feed is no line break")
         << "Alerte\nSonnore" << 40 << QStringList { "Alerte\nSonnore" };
+    QTest::newRow("empty caption: one empty line") << "" << 5 << QStringList { "" };
+    QTest::newRow("a caption ending in a line break ends in an empty line")
+        << "Alerte\r\n" << 40 << QStringList { "Alerte", "" };
 }
 
 void tst_WrapText::wrapCaption()
@@ -94,7 +98,7 @@ void tst_WrapText::wrapCaption()
     QFETCH(QString, Caption);
     QFETCH(int, MaxCol);
     QFETCH(QStringList, Lines);
-    QCOMPARE(WrapCaption(Caption, MaxCol), Lines);
+    QCOMPARE(ToQtList(WrapCaption(FromQt(Caption), MaxCol)), Lines);
 }
 
 void tst_WrapText::trimControls_data()
@@ -105,6 +109,7 @@ void tst_WrapText::trimControls_data()
     QTest::newRow("inner blanks stay") << "Extinction  du" << "Extinction  du";
     QTest::newRow("only blanks") << " \t " << "";
     QTest::newRow("empty") << "" << "";
+    QTest::newRow("a NUL counts as a control") << QString(QChar(0)) + "a" << "a";
     QTest::newRow("non-breaking space is kept") << QStringLiteral("\u00A0a") << QStringLiteral("\u00A0a");
 }
 
@@ -112,7 +117,7 @@ void tst_WrapText::trimControls()
 {
     QFETCH(QString, Text);
     QFETCH(QString, Expected);
-    QCOMPARE(TrimControls(Text), Expected);
+    QCOMPARE(ToQt(TrimControls(FromQt(Text))), Expected);
 }
 
 void tst_WrapText::longTextIsLinear()
@@ -121,7 +126,7 @@ void tst_WrapText::longTextIsLinear()
     // keeps every character and breaks after each word.
     const QString Word = QStringLiteral("mot ");
     const QString Text = Word.repeated(200000);
-    const QString Result = WrapText(Text, CrLf, Breaks, 3);
+    const QString Result = ToQt(WrapText(FromQt(Text), FromQt(CrLf), FromQt(Breaks), 3));
     QCOMPARE(Result.count(CrLf), 200000 - 1);
     QString Joined = Result;
     QCOMPARE(Joined.remove(CrLf), Text);

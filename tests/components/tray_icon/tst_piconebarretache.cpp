@@ -4,6 +4,7 @@
 #include "components/tray_icon/pourhandle.h"
 #include "tests/fakes/recordingerrorbox.h"
 #include "tests/fakes/recordingnotifyarea.h"
+#include "tests/fakes/tstringtest.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/imglist.h"
 #include "toolkit/controls/menus.h"
@@ -254,7 +255,7 @@ void tst_PiconeBarreTache::runTimeStartValues()
     QCOMPARE(T->IntervalAnimation(), 0);
     QCOMPARE(T->IntervalGrandeIconeBlink(), 0);
     QCOMPARE(T->NumIconeImageList(), 0);
-    QVERIFY(T->Hint().isEmpty() && T->IconeFileName().isEmpty() && T->OrdreImageListAffiche().isEmpty());
+    QVERIFY(T->Hint().isEmpty() && T->IconeFileName().isEmpty() && T->OrdreImageListAffiche().empty());
     QCOMPARE(T->ImageList(), nullptr);
     QCOMPARE(T->Icone().cacheKey(), Application->Icon().cacheKey());
 
@@ -315,7 +316,7 @@ void tst_PiconeBarreTache::designModeDefaults()
     T->SetImageList(Images);
     T->SetNumIconeImageList(2);
     QCOMPARE(ImageOf(T->Icone()), 2);
-    QVERIFY_THROWS_EXCEPTION(ExceptionNumsImageLIstAffiche, T->SetOrdreImageListAffiche(QStringLiteral("1 2")));
+    QVERIFY_THROWS_EXCEPTION(ExceptionNumsImageLIstAffiche, T->SetOrdreImageListAffiche(u"1 2"));
 
     delete T;
     QVERIFY(FArea->Calls.empty());
@@ -434,7 +435,7 @@ void tst_PiconeBarreTache::propertyTable_data()
     QTest::newRow("ImageList: reference only")
         << TAction([](TTrayForm* F) { F->Tray->SetImageList(MakeImages(F, 2)); }) << None;
     QTest::newRow("OrdreImageListAffiche: stored")
-        << TAction([](TTrayForm* F) { F->Tray->SetOrdreImageListAffiche(QStringLiteral("1,0")); }) << None;
+        << TAction([](TTrayForm* F) { F->Tray->SetOrdreImageListAffiche(u"1,0"); }) << None;
     QTest::newRow("IntervalAnimation: timer only")
         << TAction([](TTrayForm* F) { F->Tray->SetIntervalAnimation(250); }) << None;
     QTest::newRow("Animation without list: nothing shown")
@@ -962,22 +963,22 @@ void tst_PiconeBarreTache::orderText()
     TTrayForm* F = MainWindow();
     TPiconeBarreTache* T = F->Tray;
     T->SetImageList(MakeImages(F, 3));
-    T->SetOrdreImageListAffiche(QStringLiteral("0,1"));
+    T->SetOrdreImageListAffiche(u"0,1");
     T->EtapeAnimation();
     QCOMPARE(T->PositionOrdre(), 1);
 
     if (Accepted) {
-        T->SetOrdreImageListAffiche(Text);
-        QCOMPARE(T->OrdreImageListAffiche(), Text);
+        T->SetOrdreImageListAffiche(FromQt(Text));
+        QCOMPARE(ToQt(T->OrdreImageListAffiche()), Text);
         QCOMPARE(T->NombreEntrees(), Entries);
     } else {
         try {
-            T->SetOrdreImageListAffiche(Text);
+            T->SetOrdreImageListAffiche(FromQt(Text));
             QFAIL("accepted");
         } catch (const ExceptionNumsImageLIstAffiche& E) {
             QCOMPARE(E.AnsiMessage(), ExceptionNumsImageLIstAffiche::MessageMauvaiseEntree());
         }
-        QCOMPARE(T->OrdreImageListAffiche(), QStringLiteral("0,1"));
+        QCOMPARE(T->OrdreImageListAffiche(), TString(u"0,1"));
         QCOMPARE(T->NombreEntrees(), 2);
     }
     QCOMPARE(T->PositionOrdre(), 1); // never reset by a new text
@@ -985,7 +986,7 @@ void tst_PiconeBarreTache::orderText()
 
 void tst_PiconeBarreTache::orderTextErrorIsShownDecoded()
 {
-    const QByteArray Ansi = ExceptionNumsImageLIstAffiche::MessageMauvaiseEntree();
+    const QByteArray Ansi = QByteArray::fromStdString(ExceptionNumsImageLIstAffiche::MessageMauvaiseEntree());
     QCOMPARE(Ansi.count('\xE9'), 5);
     QVERIFY(!Ansi.contains("\xC3\xA9")); // not UTF-8
     QCOMPARE(Ansi,
@@ -995,13 +996,13 @@ void tst_PiconeBarreTache::orderTextErrorIsShownDecoded()
                    "filer s\xE9par\xE9s par des virgules"));
 
     TTrayForm* F = MainWindow();
-    Application->Guard([&] { F->Tray->SetOrdreImageListAffiche(QStringLiteral("1; 2")); });
+    Application->Guard([&] { F->Tray->SetOrdreImageListAffiche(u"1; 2"); });
     QCOMPARE(FBox->Texts,
         QStringList { QStringLiteral("Erreur dans PiconeBarreTache : Mauvaise entrée dans NumsImageListAffiche. "
                                      "Mettre les numéros des images de la liste (ImageList) que vous voulez voir "
                                      "défiler séparés par des virgules.") });
 
-    QCOMPARE(ToQt(DecodeWindows1252(QByteArray("\x80\x92\x9F\xA0\xFF\x81"))),
+    QCOMPARE(ToQt(DecodeWindows1252("\x80\x92\x9F\xA0\xFF\x81")),
         QString::fromUtf8("\u20AC\u2019\u0178\u00A0\u00FF\u0081"));
 }
 
@@ -1043,7 +1044,7 @@ void tst_PiconeBarreTache::animation()
 
     TTrayForm* F = MainWindow([&](TTrayForm* F) {
         StandardLayout(F);
-        F->Tray->SetOrdreImageListAffiche(Order);
+        F->Tray->SetOrdreImageListAffiche(FromQt(Order));
         F->Tray->SetIntervalAnimation(250);
         F->Tray->SetNumIconeImageList(Resting);
         F->Tray->SetAnimation(true);
