@@ -14,57 +14,74 @@
 #include "toolkit/text/profile.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QFont>
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 TForm1* Form1 = nullptr;
 
 namespace {
-const QString SettingsFile = QStringLiteral("parametre.ini");
-const QString FontFile = QStringLiteral("DS-DIGI.TTF");
-const QString DefaultSkin = QStringLiteral("horlnoirrose.bmp");
-const QString DigitFace = QStringLiteral("DS-Digital");
+constexpr TStringView SettingsFile = u"parametre.ini";
+constexpr TStringView FontFile = u"DS-DIGI.TTF";
+constexpr TStringView DefaultSkin = u"horlnoirrose.bmp";
+constexpr TStringView DigitFace = u"DS-Digital";
+
+// A file name as the file system takes it: UTF-16 on Windows; UTF-8 elsewhere, a lone
+// surrogate written as "?" so that a bad name names no file instead of failing.
+std::filesystem::path PathOf(TStringView Name)
+{
+#ifdef _WIN32
+    return std::filesystem::path(std::wstring(Name.begin(), Name.end()));
+#else
+    return std::filesystem::path(StringToUtf8(Name));
+#endif
+}
+
+// A regular file, or a link to one; false for anything else and when it cannot be told.
+bool IsRegularFile(TStringView Name)
+{
+    std::error_code Error;
+    return std::filesystem::is_regular_file(PathOf(Name), Error);
+}
 
 // Adds the digit face and makes "DS-Digital" name it. Adding a font clears Qt's font
 // cache, so labels measured before this point are measured again with the new face.
-void InstallDigitFace(const QString& FileName)
+void InstallDigitFace(const TString& FileName)
 {
-    if (!QFileInfo(FileName).isFile()) {
+    if (!IsRegularFile(FileName)) {
         return; // nothing to add; a named pipe would even block the start
     }
-    const std::vector<TString> Families = FontService().AddFontResource(FromQt(FileName));
+    const std::vector<TString> Families = FontService().AddFontResource(FileName);
     if (!Families.empty()) {
-        QFont::insertSubstitution(DigitFace, ToQt(Families.front()));
+        QFont::insertSubstitution(ToQt(DigitFace), ToQt(Families.front()));
     }
 }
+
+TString ProgramFolderOverride;
 }
 
-namespace {
-QString ProgramFolderOverride;
-}
-
-QString ProgramFolder()
+TString ProgramFolder()
 {
-    if (!ProgramFolderOverride.isEmpty()) {
+    if (!ProgramFolderOverride.empty()) {
         return ProgramFolderOverride;
     }
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    return FromQt(QCoreApplication::applicationDirPath()) + u'/';
 }
 
-void SetProgramFolder(const QString& Folder)
+void SetProgramFolder(TStringView Folder)
 {
-    ProgramFolderOverride = Folder.isEmpty() || Folder.endsWith(QLatin1Char('/'))
-        ? Folder
-        : Folder + QLatin1Char('/');
+    ProgramFolderOverride = Folder;
+    if (!Folder.empty() && !Folder.ends_with(u'/')) {
+        ProgramFolderOverride += u'/';
+    }
 }
 
-QString GetFontsFolder()
+TString GetFontsFolder()
 {
-    return ToQt(FontService().FontsFolder());
+    return FontService().FontsFolder();
 }
 
 TForm1::TForm1(TComponent* AOwner)
@@ -89,55 +106,56 @@ void TForm1::FormCreate(TObject*)
     // 1. The digit face: copied into the user's fonts folder, so that it stays installed,
     // and added to the program's font table. With no fonts folder the file is loaded
     // from the current directory as it stands (never copied to the root of the disk).
-    const QString Fonts = GetFontsFolder();
-    if (!Fonts.isEmpty()) {
+    const TString Fonts = GetFontsFolder();
+    if (!Fonts.empty()) {
         // Only a regular file is copied: reading a named pipe would wait for a writer.
-        if (QFileInfo(FontFile).isFile()) {
-            FontService().CopyFontFile(FromQt(FontFile), FromQt(Fonts + FontFile));
+        if (IsRegularFile(FontFile)) {
+            FontService().CopyFontFile(TString(FontFile), Fonts + TString(FontFile));
         }
-        InstallDigitFace(Fonts + FontFile);
+        InstallDigitFace(Fonts + TString(FontFile));
     } else {
-        InstallDigitFace(FontFile);
+        InstallDigitFace(TString(FontFile));
     }
     for (TLabel* L : { Label2, Label3, Label4, Label9, Label7, Label10, Label11 }) {
         L->SetFont(L->Font());
     }
 
     // 2. Settings.
-    const QString Folder = ProgramFolder();
-    const QString Skin = ToQt(GetPrivateProfileString(
-        u"form", u"couleur", FromQt(DefaultSkin), FromQt(Folder + SettingsFile)));
+    const TString Folder = ProgramFolder();
+    const TString Skin = GetPrivateProfileString(
+        u"form", u"couleur", TString(DefaultSkin), Folder + TString(SettingsFile));
 
     // 3. Skin: the window keeps the size and shape given by the built-in picture.
-    Image1->LoadFromFile(Folder + QStringLiteral("skin/") + Skin);
+    Image1->LoadFromFile(ToQt(Folder + u"skin/" + Skin));
 
     // 4. Placement near the bottom-right corner of the primary screen, above the panel.
-    const QSize Screen = ToQt(ScreenMetrics().PrimaryScreenSize());
-    const QRect Work = ToQt(ScreenMetrics().WorkArea());
-    const QRect Virtual = ToQt(ScreenMetrics().VirtualScreen());
+    const TSize Screen = ScreenMetrics().PrimaryScreenSize();
+    const TRect Work = ScreenMetrics().WorkArea();
+    const TRect Virtual = ScreenMetrics().VirtualScreen();
     const int W = Width();
     const int H = Height();
     // The height the panels take from the screen stands for the space below the work
     // area only when the work area starts at the screen's top: a panel along the top
     // would lift the window by its height. It is given back, so the window stands 20
     // pixels above the bottom of the work area whatever panels stand above it.
-    const int TopPanels = Work.isEmpty() ? 0 : std::max(0, Work.top() - Virtual.top());
-    QRect Place(Screen.width() - W - 20,
-        Screen.height() - H - (Virtual.height() - Work.height()) - 20 + TopPanels, W, H);
+    const int TopPanels = Work.IsEmpty() ? 0 : std::max(0, Work.Top - Virtual.Top);
+    TPoint Place { Screen.Width - W - 20,
+        Screen.Height - H - (Virtual.Height() - Work.Height()) - 20 + TopPanels };
     // With monitors stacked or side by side the formula can leave the primary work area
     // (a negative top, say); the window then stands 20 pixels inside its bottom-right
     // corner instead, where the user will find it.
-    if (!Work.isEmpty() && !Work.contains(Place)) {
-        Place.moveTo(Work.right() + 1 - W - 20, Work.bottom() + 1 - H - 20);
+    const bool Inside = Place.X >= Work.Left && Place.Y >= Work.Top && Place.X + W <= Work.Right
+        && Place.Y + H <= Work.Bottom;
+    if (!Work.IsEmpty() && !Inside) {
+        Place = { Work.Right - W - 20, Work.Bottom - H - 20 };
     }
-    SetBounds(Place.left(), Place.top(), W, H);
+    SetBounds(Place.X, Place.Y, W, H);
 
     // 5. Skin items' captions are file names: no accelerator may be inserted.
     PopupMenu1->AutoHotkeys = false;
 
     // 6. Skin list, one item per picture under "&Couleur" (found by position).
-    for (const TString& Name :
-        FileSearch().FindFiles(FromQt(Folder + QStringLiteral("skin")), u"*.bmp")) {
+    for (const TString& Name : FileSearch().FindFiles(Folder + u"skin", u"*.bmp")) {
         ComboBox1->AddItem(ToQt(Name));
     }
     TMenuItem* Colours = PopupMenu1->Items()->Items(3);
@@ -154,7 +172,7 @@ void TForm1::FormCreate(TObject*)
     const TString Minutes = FormatDateTime(u"nn", Now());
     Label2->SetCaption(Hours);
     Label4->SetCaption(Minutes);
-    Label3->SetCaption(QStringLiteral(":"));
+    Label3->SetCaption(u":");
     SpinEdit1->SetValue(StrToInt(Hours));
     SpinEdit2->SetValue(StrToInt(Minutes));
 }
@@ -169,10 +187,10 @@ void TForm1::Timer1Timer(TObject*)
     Label2->SetCaption(FormatDateTime(u"hh", Now()));
     Label4->SetCaption(FormatDateTime(u"nn", Now()));
     if (Tag == 0) {
-        Label3->SetCaption(QStringLiteral(":"));
+        Label3->SetCaption(u":");
         Tag = 1;
     } else {
-        Label3->SetCaption(QStringLiteral(" "));
+        Label3->SetCaption(u" ");
         Tag = 0;
     }
 }
@@ -278,15 +296,15 @@ void TForm1::GenericMenuItemClick(TObject* Sender)
     if (!Item) {
         return;
     }
-    const QString Folder = ProgramFolder();
+    const TString Folder = ProgramFolder();
+    const TString Skin = FromQt(Item->Caption());
     // Only the picture changes: the window keeps the size and shape built at start from
     // the built-in picture, as a skin chosen from the menu always has.
-    Image1->LoadFromFile(Folder + QStringLiteral("skin/") + Item->Caption());
+    Image1->LoadFromFile(ToQt(Folder + u"skin/" + Skin));
     // Saved only once the picture has loaded.
-    const QString Settings = Folder + SettingsFile;
-    if (!WritePrivateProfileString(
-            u"form", u"couleur", FromQt(Item->Caption()), FromQt(Settings))) {
-        throw EInOutError(FormatMessage(u"Impossible d'écrire dans %s", { FromQt(Settings) }));
+    const TString Settings = Folder + TString(SettingsFile);
+    if (!WritePrivateProfileString(u"form", u"couleur", Skin, Settings)) {
+        throw EInOutError(FormatMessage(u"Impossible d'écrire dans %s", { Settings }));
     }
 }
 

@@ -100,11 +100,11 @@ private:
 extern TForm1* Form1;
 
 // The executable's folder with a trailing "/": settings and skins live there.
-QString ProgramFolder();
+TString ProgramFolder();
 // Makes another folder stand in for the executable's (tests); empty restores it.
-void SetProgramFolder(const QString& Folder);
+void SetProgramFolder(TStringView Folder);
 // The user's fonts folder with a trailing "/", or empty when it cannot be known.
-QString GetFontsFolder();
+TString GetFontsFolder();
 
 // The six view routines: they show, hide or move the controls of one view.
 void ShowClockControls();

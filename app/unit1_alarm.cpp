@@ -14,7 +14,7 @@
 #include "toolkit/text/datetime.h"
 
 namespace {
-const QString DefaultSound = QStringLiteral("alarm.mp3");
+constexpr TStringView DefaultSound = u"alarm.mp3";
 
 // The boxes reach one step past each end (-1 and Last + 1) so that the arrows can step
 // there; the handler then wraps the value round to the other end.
@@ -31,15 +31,15 @@ void WrapSpinEdit(TSpinEdit* Box, int Last)
 }
 
 // The chosen sound file, or the default one of the current directory.
-QString AlarmSoundFile()
+TString AlarmSoundFile()
 {
-    const QString Chosen = Form1->Edit1->Text();
-    return Chosen.isEmpty() ? DefaultSound : Chosen;
+    const TString Chosen = FromQt(Form1->Edit1->Text());
+    return Chosen.empty() ? TString(DefaultSound) : Chosen;
 }
 
 void PlaySoundFile(TMediaPlayer* Player)
 {
-    Player->SetFileName(FromQt(AlarmSoundFile()));
+    Player->SetFileName(AlarmSoundFile());
     Player->Open();
     Player->Play();
 }

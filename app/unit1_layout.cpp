@@ -38,7 +38,7 @@ T* Place(TForm1* Form, const char* Name, int Left, int Top, int Width, int Heigh
     return C;
 }
 
-TLabel* MakeLabel(TForm1* Form, const char* Name, int Left, int Top, const QString& Caption,
+TLabel* MakeLabel(TForm1* Form, const char* Name, int Left, int Top, TStringView Caption,
     const TFont& Font, bool Visible)
 {
     TLabel* L = Place<TLabel>(Form, Name, Left, Top, 0, 0);
@@ -60,11 +60,11 @@ TImage* MakeIcon(TForm1* Form, const char* Name, int Left, int Top, const char* 
     return I;
 }
 
-TMenuItem* MakeItem(TPopupMenu* Menu, const char* Name, const QString& Caption)
+TMenuItem* MakeItem(TPopupMenu* Menu, const char* Name, TStringView Caption)
 {
     auto* Item = new TMenuItem(Menu);
     Item->SetName(Latin1ToString(Name));
-    Item->SetCaption(Caption);
+    Item->SetCaption(ToQt(Caption));
     Menu->Items()->Add(Item);
     return Item;
 }
@@ -94,27 +94,27 @@ void TForm1::LayoutFace()
     Image1->SetCursor(TCursor::crSizeAll);
 
     const TFont Digits63 = FontOf(QStringLiteral("DS-Digital"), 63, clWhite, true);
-    Label1 = MakeLabel(this, "Label1", 25, 21, QStringLiteral("000"),
-        FontOf(QStringLiteral("Felix Titling"), 11, clWhite), true);
-    Label2 = MakeLabel(this, "Label2", 20, 25, QStringLiteral("00"), Digits63, true);
-    Label3 = MakeLabel(this, "Label3", 81, 25, QStringLiteral(":"), Digits63, true);
-    Label4 = MakeLabel(this, "Label4", 92, 25, QStringLiteral("00"), Digits63, true);
-    Label5 = MakeLabel(this, "Label5", 28, 20, QStringLiteral("Heure :"),
+    Label1 = MakeLabel(
+        this, "Label1", 25, 21, u"000", FontOf(QStringLiteral("Felix Titling"), 11, clWhite), true);
+    Label2 = MakeLabel(this, "Label2", 20, 25, u"00", Digits63, true);
+    Label3 = MakeLabel(this, "Label3", 81, 25, u":", Digits63, true);
+    Label4 = MakeLabel(this, "Label4", 92, 25, u"00", Digits63, true);
+    Label5 = MakeLabel(this, "Label5", 28, 20, u"Heure :",
         FontOf(QStringLiteral("MS Sans Serif"), 11, clWhite), false);
     Image4 = MakeIcon(this, "Image4", 111, 42, ":/builtin/image4.bmp");
     Image4->OnClick = [this](TObject* S) { Image4Click(S); };
     Image5 = MakeIcon(this, "Image5", 132, 41, ":/builtin/image5.bmp");
     Image5->OnClick = [this](TObject* S) { Image5Click(S); };
-    Label8 = MakeLabel(this, "Label8", 163, 45, QStringLiteral("ALARME"),
-        FontOf(QStringLiteral("Arial"), 9, clWhite), true);
-    Label9 = MakeLabel(this, "Label9", 166, 58, QStringLiteral("-- : --"),
+    Label8 = MakeLabel(
+        this, "Label8", 163, 45, u"ALARME", FontOf(QStringLiteral("Arial"), 9, clWhite), true);
+    Label9 = MakeLabel(this, "Label9", 166, 58, u"-- : --",
         FontOf(QStringLiteral("DS-Digital"), 12, clWhite), true);
-    Label7 = MakeLabel(this, "Label7", 240, 18, QStringLiteral("00:00"),
+    Label7 = MakeLabel(this, "Label7", 240, 18, u"00:00",
         FontOf(QStringLiteral("DS-Digital"), 61, clWhite, true), false);
-    Label10 = MakeLabel(this, "Label10", 415, 37, QStringLiteral("00"),
-        FontOf(QStringLiteral("DS-Digital"), 40, clWhite), false);
-    Label11 = MakeLabel(this, "Label11", 424, 20, QStringLiteral("000"),
-        FontOf(QStringLiteral("DS-Digital"), 16, clWhite), false);
+    Label10 = MakeLabel(
+        this, "Label10", 415, 37, u"00", FontOf(QStringLiteral("DS-Digital"), 40, clWhite), false);
+    Label11 = MakeLabel(
+        this, "Label11", 424, 20, u"000", FontOf(QStringLiteral("DS-Digital"), 16, clWhite), false);
 }
 
 // The alarm time's hour and minute fields.
@@ -156,25 +156,25 @@ void TForm1::LayoutAlarmAction()
         R->TransparentOptions()->CheckAlignment = TAlignment::taLeftJustify;
         R->SetVisible(false);
     }
-    VqTrRadioButton1->SetCaption(QStringLiteral("Alerte Sonnore"));
+    VqTrRadioButton1->SetCaption(u"Alerte Sonnore");
     VqTrRadioButton1->SetChecked(true);
-    VqTrRadioButton2->SetCaption(QStringLiteral("Extinction  du PC"));
+    VqTrRadioButton2->SetCaption(u"Extinction  du PC");
 }
 
 // The buttons of the alarm setting and of the stopwatch, and the combo box.
 void TForm1::LayoutButtons()
 {
     Button2 = Place<TButton>(this, "Button2", 96, 71, 59, 15);
-    Button2->SetCaption(QStringLiteral("Valider"));
+    Button2->SetCaption(u"Valider");
     Button2->SetVisible(false);
     Button2->OnClick = [this](TObject* S) { Button2Click(S); };
     Button1 = Place<TButton>(this, "Button1", 32, 72, 57, 14);
-    Button1->SetCaption(QStringLiteral("Annuler"));
+    Button1->SetCaption(u"Annuler");
     Button1->SetVisible(false);
     Button1->OnClick = [this](TObject* S) { Button1Click(S); };
     Button3 = Place<TButton>(this, "Button3", 363, 111, 127, 21);
     Button3->SetFont(FontOf(QStringLiteral("MS Sans Serif"), 11, clWindowText));
-    Button3->SetCaption(QStringLiteral("Démarrer le chronomètre"));
+    Button3->SetCaption(u"Démarrer le chronomètre");
     Button3->SetVisible(false);
     Button3->OnClick = [this](TObject* S) { Button3Click(S); };
 
@@ -225,16 +225,16 @@ void TForm1::LayoutMenu()
     PopupMenu1->SetName(u"PopupMenu1");
     PopupMenu1->AutoHotkeys = false;
     PopupMenu1->AutoLineReduction = false;
-    Veludor1 = MakeItem(PopupMenu1, "Veludor1", QStringLiteral("&Veludor"));
+    Veludor1 = MakeItem(PopupMenu1, "Veludor1", u"&Veludor");
     Veludor1->OnClick = [this](TObject* S) { Veludor1Click(S); };
-    config1 = MakeItem(PopupMenu1, "config1", QStringLiteral("&Regleage Alarme"));
+    config1 = MakeItem(PopupMenu1, "config1", u"&Regleage Alarme");
     config1->OnClick = [this](TObject* S) { config1Click(S); };
-    Chronometre1 = MakeItem(PopupMenu1, "Chronometre1", QStringLiteral("Chronometre"));
+    Chronometre1 = MakeItem(PopupMenu1, "Chronometre1", u"Chronometre");
     Chronometre1->OnClick = [this](TObject* S) { Chronometre1Click(S); };
-    couleur1 = MakeItem(PopupMenu1, "couleur1", QStringLiteral("&Couleur"));
-    A1 = MakeItem(PopupMenu1, "A1", QStringLiteral("&A Propos"));
+    couleur1 = MakeItem(PopupMenu1, "couleur1", u"&Couleur");
+    A1 = MakeItem(PopupMenu1, "A1", u"&A Propos");
     A1->OnClick = [this](TObject* S) { A1Click(S); };
-    exit1 = MakeItem(PopupMenu1, "exit1", QStringLiteral("&Quitter"));
+    exit1 = MakeItem(PopupMenu1, "exit1", u"&Quitter");
     exit1->OnClick = [this](TObject* S) { exit1Click(S); };
 }
 

@@ -5,14 +5,15 @@
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/media/messagebeep.h"
 #include "toolkit/platform/power.h"
+#include "toolkit/qt/qtconvert.h"
 
 TForm2* Form2 = nullptr;
 
 namespace {
-const QString CountdownStart = QStringLiteral("30");
+constexpr TStringView CountdownStart = u"30";
 
 TLabel* MakeLabel(
-    TForm2* Form, const char* Name, int Left, int Top, const QString& Caption, const TFont& Font)
+    TForm2* Form, const char* Name, int Left, int Top, TStringView Caption, const TFont& Font)
 {
     auto* L = new TLabel(Form);
     L->SetName(Latin1ToString(Name));
@@ -38,18 +39,18 @@ TForm2::TForm2(TComponent* AOwner)
     SetColor(clBlack);
     SetClientSize(217, 84);
 
-    Label1 = MakeLabel(this, "Label1", 8, 16, QStringLiteral("Extinction du PC dans"),
+    Label1 = MakeLabel(this, "Label1", 8, 16, u"Extinction du PC dans",
         FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
     Label2 = MakeLabel(this, "Label2", 144, 0, CountdownStart,
         FontOf(QStringLiteral("DS-Digital"), 37, clRed, true));
-    Label3 = MakeLabel(this, "Label3", 192, 12, QStringLiteral("s"),
-        FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
+    Label3 = MakeLabel(
+        this, "Label3", 192, 12, u"s", FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
 
     Button1 = new TButton(this);
     Button1->SetName(u"Button1");
     Button1->SetParent(this);
     Button1->SetBounds(80, 48, 75, 25);
-    Button1->SetCaption(QStringLiteral("Annuler"));
+    Button1->SetCaption(u"Annuler");
     Button1->OnClick = [this](TObject* S) { Button1Click(S); };
 
     Timer1 = new TTimer(this);
@@ -81,7 +82,7 @@ void TForm2::FormShow(TObject*)
 void TForm2::Timer1Timer(TObject*)
 {
     MessageBeep(0);
-    Label2->SetCaption(QString::number(Label2->Caption().toInt() - 1));
+    Label2->SetCaption(IntToStr(StrToIntDef(FromQt(Label2->Caption()), 0) - 1LL));
     // Only the step onto 0 asks: a refused request is not repeated below zero.
     if (Label2->Caption() == QStringLiteral("0")) {
         ShutdownComputer();
@@ -93,7 +94,7 @@ void TForm2::CancelCountdown()
     Form1->Timer2->SetEnabled(false);
     Timer1->SetEnabled(false);
     Form1->Tag = 0; // the colon shows at the next clock tick
-    Form1->Label9->SetCaption(QStringLiteral("--:--"));
+    Form1->Label9->SetCaption(u"--:--");
 }
 
 void TForm2::Button1Click(TObject*)

@@ -6,8 +6,8 @@
 
 TForm3* Form3 = nullptr;
 
-const QString AuthorHost;
-const QString AuthorUrl;
+const TString AuthorHost;
+const TString AuthorUrl;
 
 TForm3::TForm3(TComponent* AOwner)
     : TForm(AOwner)
@@ -28,7 +28,7 @@ TForm3::TForm3(TComponent* AOwner)
     Label1->SetParent(this);
     Label1->SetBounds(16, 8, 0, 0);
     Label1->SetFont(Small);
-    Label1->SetCaption(QStringLiteral("Quorvane a ete realiser par Morvek"));
+    Label1->SetCaption(u"Quorvane a ete realiser par Morvek");
 
     TFont Link;
     Link.Height = 13;
@@ -48,15 +48,15 @@ TForm3::TForm3(TComponent* AOwner)
     Button1->SetName(u"Button1");
     Button1->SetParent(this);
     Button1->SetBounds(88, 48, 75, 25);
-    Button1->SetCaption(QStringLiteral("Fermer"));
+    Button1->SetCaption(u"Fermer");
     Button1->OnClick = [this](TObject* S) { Button1Click(S); };
     EndLayout();
 }
 
 void TForm3::Label2Click(TObject*)
 {
-    if (!AuthorUrl.isEmpty()) {
-        Shell().OpenUrl(FromQt(AuthorUrl));
+    if (!AuthorUrl.empty()) {
+        Shell().OpenUrl(AuthorUrl);
     }
 }
 

@@ -22,5 +22,5 @@ extern TForm3* Form3;
 
 // The address the about dialog shows (host name) and opens (full address). Empty: the
 // project has no web site of its own yet, so the dialog shows no link.
-extern const QString AuthorHost;
-extern const QString AuthorUrl;
+extern const TString AuthorHost;
+extern const TString AuthorUrl;

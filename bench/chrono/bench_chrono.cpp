@@ -214,7 +214,7 @@ int main(int argc, char** argv)
 
     QApplication App(argc, argv);
     QDir::setCurrent(Folder);
-    SetProgramFolder(Folder);
+    SetProgramFolder(FromQt(Folder));
     TPrintedErrors Errors;
     SetErrorBox(&Errors);
     TCountingClock Counting;
@@ -233,6 +233,6 @@ int main(int argc, char** argv)
     }
     SetClockSource(nullptr);
     SetErrorBox(nullptr);
-    SetProgramFolder(QString());
+    SetProgramFolder(TString());
     return 0;
 }

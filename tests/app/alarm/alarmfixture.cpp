@@ -9,6 +9,7 @@
 #include "toolkit/controls/menus.h"
 #include "toolkit/controls/spin.h"
 #include "toolkit/controls/stdctrls.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,13 +31,13 @@ TAlarmFixture::TAlarmFixture()
     QFile::copy(
         QStringLiteral(VELUDOR_ASSETS "/DS-DIGI.TTF"), FFolder + QStringLiteral("DS-DIGI.TTF"));
     QDir::setCurrent(FFolder);
-    SetProgramFolder(FFolder);
+    SetProgramFolder(FromQt(FFolder));
 }
 
 TAlarmFixture::~TAlarmFixture()
 {
     FApp.reset();
-    SetProgramFolder(QString());
+    SetProgramFolder(TString());
     QDir::setCurrent(QDir::tempPath());
 }
 

@@ -87,7 +87,7 @@ void TstUnit1::init()
     }
     QFile::copy(QStringLiteral(VELUDOR_ASSETS "/DS-DIGI.TTF"), FFolder + QStringLiteral("DS-DIGI.TTF"));
     QDir::setCurrent(FFolder);
-    SetProgramFolder(FFolder);
+    SetProgramFolder(FromQt(FFolder));
     FClock = std::make_unique<TFakeClock>(QDateTime(QDate(2026, 12, 7), QTime(7, 4, 58, 0)));
     FScreen = std::make_unique<TFakeScreen>();
     FErrors = std::make_unique<TRecordingErrorBox>();
@@ -99,7 +99,7 @@ void TstUnit1::cleanup()
     FErrors.reset();
     FScreen.reset();
     FClock.reset();
-    SetProgramFolder(QString());
+    SetProgramFolder(TString());
     QDir::setCurrent(QDir::tempPath());
     FDir.reset();
 }

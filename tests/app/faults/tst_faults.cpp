@@ -11,6 +11,7 @@
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/menus.h"
 #include "toolkit/controls/stdctrls.h"
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/profile.h"
 
 #include <QBuffer>
@@ -158,7 +159,7 @@ void TstFaults::init()
     // A fonts folder of this test's own, so that no earlier test has installed the face.
     qputenv("XDG_DATA_HOME", QFile::encodeName(FDir->path() + QStringLiteral("/data")));
     QDir::setCurrent(FFolder);
-    SetProgramFolder(FFolder);
+    SetProgramFolder(FromQt(FFolder));
     FClock = std::make_unique<TFakeClock>(QDateTime(QDate(2026, 12, 7), QTime(7, 4, 58)));
     FErrors = std::make_unique<TRecordingErrorBox>();
 }
@@ -168,7 +169,7 @@ void TstFaults::cleanup()
     FApp.reset();
     FErrors.reset();
     FClock.reset();
-    SetProgramFolder(QString());
+    SetProgramFolder(TString());
     QDir::setCurrent(QDir::tempPath());
     // Give write permission back so that the folder can be removed by anyone.
     for (const QString& Path :

@@ -10,6 +10,7 @@
 #include "tests/fakes/recordingerrorbox.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/stdctrls.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QDir>
 #include <QFile>
@@ -116,7 +117,7 @@ void tst_Footprint::init()
     }
     QVERIFY(QFile::copy(QStringLiteral(VELUDOR_ASSETS "/DS-DIGI.TTF"), Folder + QStringLiteral("DS-DIGI.TTF")));
     QDir::setCurrent(Folder);
-    SetProgramFolder(Folder);
+    SetProgramFolder(FromQt(Folder));
     FClock = std::make_unique<TFakeClock>(QDateTime(QDate(2026, 12, 7), QTime(0, 0, 0)));
     FErrors = std::make_unique<TRecordingErrorBox>();
     FApp = std::make_unique<TApplication>();
@@ -137,7 +138,7 @@ void tst_Footprint::cleanup()
     FApp.reset();
     FErrors.reset();
     FClock.reset();
-    SetProgramFolder(QString());
+    SetProgramFolder(TString());
     QDir::setCurrent(QDir::tempPath());
     FDir.reset();
 }

@@ -117,7 +117,7 @@ void tst_Stopwatch::init()
     FDir = std::make_unique<QTemporaryDir>();
     QVERIFY(FDir->isValid());
     QDir::setCurrent(FDir->path());
-    SetProgramFolder(FDir->path() + QLatin1Char('/'));
+    SetProgramFolder(FromQt(FDir->path() + QLatin1Char('/')));
     FormatSettings() = FSettings;
     FClock = std::make_unique<TTestClock>();
     FErrors = std::make_unique<TRecordingErrorBox>();
@@ -146,7 +146,7 @@ void tst_Stopwatch::cleanup()
     FErrors.reset();
     FClock.reset();
     FormatSettings() = FSettings;
-    SetProgramFolder(QString());
+    SetProgramFolder(TString());
     QDir::setCurrent(QDir::tempPath());
     FDir.reset();
 }

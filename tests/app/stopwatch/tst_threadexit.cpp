@@ -86,7 +86,7 @@ void tst_ThreadExit::quittingDuringRun()
 {
     QTemporaryDir Dir;
     QDir::setCurrent(Dir.path());
-    SetProgramFolder(Dir.path() + QLatin1Char('/'));
+    SetProgramFolder(FromQt(Dir.path() + QLatin1Char('/')));
     TCountingClock Clock;
     TRecordingErrorBox Errors;
     TApplication App;
@@ -147,7 +147,7 @@ void tst_ThreadExit::quittingDuringRun()
             QStringLiteral("La boucle de messages est terminée : l'appel n'a pas été exécuté"));
     }
     QVERIFY(Errors.Texts.isEmpty());
-    SetProgramFolder(QString());
+    SetProgramFolder(TString());
     QDir::setCurrent(QDir::tempPath());
 }
 
