@@ -1,5 +1,6 @@
 #include "app/programentry.h"
 
+#include "app/builtinfiles.h"
 #include "app/unit1.h"
 #include "app/unit2.h"
 #include "app/unit3.h"
@@ -13,31 +14,20 @@
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QPixmap>
-#include <QResource>
 
 #include <memory>
 
 Q_LOGGING_CATEGORY(lcPlatform, "veludor.platform", QtWarningMsg)
 
-// The built-in pictures live in this library's resources; a static library's resources
-// are registered by hand.
-static void InitBuiltinResources()
-{
-    static bool Done = false;
-    if (!Done) {
-        Done = true;
-        Q_INIT_RESOURCE(resources);
-    }
-}
-
 // The program's icon, every size of it, decoded by the toolkit (Qt's reader would load
-// its icon plugin and convert colours through a gamma table).
-static QIcon BuiltinIcon(const QString& Name)
+// its icon plugin and convert colours through a gamma table). The bytes are read where
+// they lie, not copied.
+static QIcon ProgramIcon()
 {
-    InitBuiltinResources();
     QIcon Icon;
-    const QResource Resource(Name);
-    for (const QImage& Image : DecodeIconImages(Resource.uncompressedData())) {
+    const auto Bytes = QByteArray::fromRawData(
+        reinterpret_cast<const char*>(BuiltinIcon.data()), qsizetype(BuiltinIcon.size()));
+    for (const QImage& Image : DecodeIconImages(Bytes)) {
         Icon.addPixmap(QPixmap::fromImage(Image));
     }
     return Icon;
@@ -45,7 +35,6 @@ static QIcon BuiltinIcon(const QString& Name)
 
 void CreateVeludorForms()
 {
-    InitBuiltinResources();
     Application->CreateForm(Form1);
     Application->CreateForm(Form2);
     Application->CreateForm(Form3);
@@ -71,7 +60,7 @@ int RunVeludor(int argc, char** argv)
 
     TApplication Veludor;
     Veludor.SetTitle(QStringLiteral("Veludor"));
-    Veludor.SetIcon(BuiltinIcon(QStringLiteral(":/builtin/veludor.ico")));
+    Veludor.SetIcon(ProgramIcon());
     QApplication::setWindowIcon(Veludor.Icon());
     CreateVeludorForms();
     return Veludor.Run();

@@ -2,6 +2,7 @@
 // their stored values and handlers.
 #include "app/unit1.h"
 
+#include "app/builtinfiles.h"
 #include "components/shaped_window/kwtranspamoveform.h"
 #include "components/transparent_radio/vqtrradiobutton.h"
 #include "components/tray_icon/piconebarretache.h"
@@ -14,18 +15,12 @@
 #include "toolkit/media/mediaplayer.h"
 #include "toolkit/qt/qtconvert.h"
 
-#include <QResource>
-
 namespace {
-// The built-in pictures are bitmaps among the program's resources, decoded by the
-// toolkit's own decoder: Qt's image reader would load every image plugin to sniff them.
-QImage BuiltinBitmap(const QString& Name)
+// The built-in pictures are bitmaps, decoded by the toolkit's own decoder: Qt's image
+// reader would load every image plugin to sniff them.
+QImage BuiltinBitmap(std::span<const std::uint8_t> Bytes)
 {
-    const QResource Resource(Name);
-    // Without the resources registered (a window made on its own) there is no picture.
-    return Resource.isValid()
-        ? ToQt(DecodeBitmap(BytesOf(Resource.uncompressedData())), QImage::Format_RGB32)
-        : QImage();
+    return ToQt(DecodeBitmap(Bytes), QImage::Format_RGB32);
 }
 
 template <class T>
@@ -49,11 +44,12 @@ TLabel* MakeLabel(TForm1* Form, const char* Name, int Left, int Top, TStringView
     return L;
 }
 
-TImage* MakeIcon(TForm1* Form, const char* Name, int Left, int Top, const char* Resource)
+TImage* MakeIcon(
+    TForm1* Form, const char* Name, int Left, int Top, std::span<const std::uint8_t> Picture)
 {
     TImage* I = Place<TImage>(Form, Name, Left, Top, 0, 0);
     I->SetAutoSize(true);
-    I->SetImage(BuiltinBitmap(QString::fromLatin1(Resource)));
+    I->SetImage(BuiltinBitmap(Picture));
     I->SetCursor(TCursor::crHandPoint);
     I->SetTransparent(true);
     I->SetVisible(false);
@@ -90,7 +86,7 @@ void TForm1::LayoutFace()
 {
     Image1 = Place<TImage>(this, "Image1", 0, 0, 220, 100);
     Image1->SetAutoSize(true);
-    Image1->SetImage(BuiltinBitmap(QStringLiteral(":/builtin/image1.bmp")));
+    Image1->SetImage(BuiltinBitmap(BuiltinImage1));
     Image1->SetCursor(TCursor::crSizeAll);
 
     const TFont Digits63 = FontOf(QStringLiteral("DS-Digital"), 63, clWhite, true);
@@ -101,9 +97,9 @@ void TForm1::LayoutFace()
     Label4 = MakeLabel(this, "Label4", 92, 25, u"00", Digits63, true);
     Label5 = MakeLabel(this, "Label5", 28, 20, u"Heure :",
         FontOf(QStringLiteral("MS Sans Serif"), 11, clWhite), false);
-    Image4 = MakeIcon(this, "Image4", 111, 42, ":/builtin/image4.bmp");
+    Image4 = MakeIcon(this, "Image4", 111, 42, BuiltinImage4);
     Image4->OnClick = [this](TObject* S) { Image4Click(S); };
-    Image5 = MakeIcon(this, "Image5", 132, 41, ":/builtin/image5.bmp");
+    Image5 = MakeIcon(this, "Image5", 132, 41, BuiltinImage5);
     Image5->OnClick = [this](TObject* S) { Image5Click(S); };
     Label8 = MakeLabel(
         this, "Label8", 163, 45, u"ALARME", FontOf(QStringLiteral("Arial"), 9, clWhite), true);
