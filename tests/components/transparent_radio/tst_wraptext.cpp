@@ -1,5 +1,5 @@
 #include "components/transparent_radio/wraptext.h"
-#include "tests/fakes/tstringtest.h"
+#include "tests/fakes/tstringcompare.h"
 
 #include <QTest>
 
@@ -98,7 +98,11 @@ void tst_WrapText::wrapCaption()
     QFETCH(QString, Caption);
     QFETCH(int, MaxCol);
     QFETCH(QStringList, Lines);
-    QCOMPARE(ToQtList(WrapCaption(FromQt(Caption), MaxCol)), Lines);
+    QStringList Wrapped;
+    for (const TString& Line : WrapCaption(FromQt(Caption), MaxCol)) {
+        Wrapped << ToQt(Line);
+    }
+    QCOMPARE(Wrapped, Lines);
 }
 
 void tst_WrapText::trimControls_data()

@@ -4,7 +4,7 @@
 #include "components/tray_icon/pourhandle.h"
 #include "tests/fakes/recordingerrorbox.h"
 #include "tests/fakes/recordingnotifyarea.h"
-#include "tests/fakes/tstringtest.h"
+#include "tests/fakes/tstringcompare.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/imglist.h"
 #include "toolkit/controls/menus.h"

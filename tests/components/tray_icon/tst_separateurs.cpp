@@ -1,5 +1,5 @@
 #include "components/tray_icon/separateurs.h"
-#include "tests/fakes/tstringtest.h"
+#include "tests/fakes/tstringcompare.h"
 
 #include <QTest>
 
