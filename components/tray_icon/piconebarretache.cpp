@@ -11,25 +11,49 @@
 #include "toolkit/qt/qtconvert.h"
 
 #include <QCursor>
-#include <QFile>
 #include <QPixmap>
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
 
 namespace {
 
 // No icon file comes near this; a larger file (or a device without an end) is refused
 // after reading this much.
-constexpr qint64 MaxIconFileSize = 16 * 1024 * 1024;
+constexpr std::size_t MaxIconFileSize = 16 * 1024 * 1024;
 
-QIcon ChargerIcone(const QString& FileName)
+// A file name as the file system takes it: UTF-16 on Windows, UTF-8 elsewhere (a lone
+// surrogate as "?", as the toolkit writes file names).
+std::filesystem::path PathOf(const TString& Name)
 {
-    QFile File(FileName);
-    if (!File.open(QIODevice::ReadOnly)) {
-        throw EInOutError(
-            FormatMessage(u"Impossible d'ouvrir le fichier %s", { FromQt(FileName) }));
+#ifdef _WIN32
+    return std::filesystem::path(std::wstring(Name.begin(), Name.end()));
+#else
+    return std::filesystem::path(StringToUtf8(Name));
+#endif
+}
+
+QIcon ChargerIcone(const TString& FileName)
+{
+    const std::filesystem::path Path = PathOf(FileName);
+    std::error_code Error;
+    std::ifstream File;
+    // A folder opens as a stream on some systems and then reads nothing: it is no file.
+    if (!std::filesystem::is_directory(Path, Error)) {
+        File.open(Path, std::ios::binary);
     }
-    const QByteArray Data = File.read(MaxIconFileSize + 1);
-    if (Data.size() > MaxIconFileSize) {
-        throw EInvalidGraphic(u"Icône incorrecte");
+    if (!File.is_open()) {
+        throw EInOutError(FormatMessage(u"Impossible d'ouvrir le fichier %s", { FileName }));
+    }
+    // Read in pieces up to one byte past the limit, so that memory follows the file.
+    QByteArray Data;
+    char Piece[64 * 1024];
+    while (File.read(Piece, sizeof Piece) || File.gcount() > 0) {
+        Data.append(Piece, qsizetype(File.gcount()));
+        if (std::size_t(Data.size()) > MaxIconFileSize) {
+            throw EInvalidGraphic(u"Icône incorrecte");
+        }
     }
     return QIcon(QPixmap::fromImage(DecodeIcon(Data)));
 }
@@ -291,10 +315,10 @@ void TPiconeBarreTache::SetApplicationCachee(bool Value)
     }
 }
 
-void TPiconeBarreTache::SetIconeFileName(const QString& Value)
+void TPiconeBarreTache::SetIconeFileName(const TString& Value)
 {
     FIconeFileName = Value;
-    if (!Value.isEmpty()) {
+    if (!Value.empty()) {
         SetIcone(ChargerIcone(Value));
     }
 }
@@ -355,10 +379,10 @@ void TPiconeBarreTache::SetNumIconeImageList(int Value)
     }
 }
 
-void TPiconeBarreTache::SetHint(const QString& Value)
+void TPiconeBarreTache::SetHint(const TString& Value)
 {
     FHint = Value;
-    FDonneesIcone.SetTip(FromQt(Value));
+    FDonneesIcone.SetTip(Value);
     if (FIconeAjoutee) {
         Envoyer(NIM_MODIFY);
     }

@@ -5,7 +5,6 @@
 #include "toolkit/platform/notifyarea.h"
 
 #include <QIcon>
-#include <QString>
 
 #include <functional>
 #include <memory>
@@ -83,8 +82,8 @@ public:
     void SetApplicationCachee(bool Value);
     // A non-empty name loads that icon file into Icone; a file that cannot be read or is
     // no icon raises (EInOutError, EInvalidGraphic) and leaves the icon as it was.
-    const QString& IconeFileName() const { return FIconeFileName; }
-    void SetIconeFileName(const QString& Value);
+    const TString& IconeFileName() const { return FIconeFileName; }
+    void SetIconeFileName(const TString& Value);
     // Copies the icon (a null icon empties it) and updates the notification area.
     const QIcon& Icone() const { return FIcone; }
     void SetIcone(const QIcon& Value);
@@ -100,8 +99,8 @@ public:
     int NumIconeImageList() const { return FNumIconeImageList; }
     void SetNumIconeImageList(int Value);
     // Stored whole; the notification area shows its first 63 characters.
-    const QString& Hint() const { return FHint; }
-    void SetHint(const QString& Value);
+    const TString& Hint() const { return FHint; }
+    void SetHint(const TString& Value);
     bool GrandeIconBlink() const { return FGrandeIconBlink; }
     void SetGrandeIconBlink(bool Value);
     int IntervalGrandeIconeBlink() const { return FIntervalGrandeIconeBlink; }
@@ -169,14 +168,14 @@ private:
     bool FPetiteIconeVisible = false;
     bool FGrandeIconeVisible = false;
     bool FApplicationCachee = false;
-    QString FIconeFileName;
+    TString FIconeFileName;
     QIcon FIcone;
     TImageList* FImageList = nullptr;
     TString FOrdreImageListAffiche;
     int FIntervalAnimation = 0;
     bool FAnimation = false;
     int FNumIconeImageList = 0;
-    QString FHint;
+    TString FHint;
     bool FGrandeIconBlink = false;
     int FIntervalGrandeIconeBlink = 0;
     bool FOuvreSiClicGauche = false;

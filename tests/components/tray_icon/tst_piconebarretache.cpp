@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QMenu>
 #include <QPixmap>
 #include <QTemporaryDir>
@@ -255,7 +256,7 @@ void tst_PiconeBarreTache::runTimeStartValues()
     QCOMPARE(T->IntervalAnimation(), 0);
     QCOMPARE(T->IntervalGrandeIconeBlink(), 0);
     QCOMPARE(T->NumIconeImageList(), 0);
-    QVERIFY(T->Hint().isEmpty() && T->IconeFileName().isEmpty() && T->OrdreImageListAffiche().empty());
+    QVERIFY(T->Hint().empty() && T->IconeFileName().empty() && T->OrdreImageListAffiche().empty());
     QCOMPARE(T->ImageList(), nullptr);
     QCOMPARE(T->Icone().cacheKey(), Application->Icon().cacheKey());
 
@@ -305,7 +306,7 @@ void tst_PiconeBarreTache::designModeDefaults()
     T->Loaded();
     T->SetGrandeIconeVisible(false);
     T->SetApplicationCachee(true);
-    T->SetHint(QStringLiteral("astuce"));
+    T->SetHint(u"astuce");
     T->SetGrandeIconBlink(true);
     T->ClignoterUneFois();
     QVERIFY(FArea->Calls.empty());
@@ -345,7 +346,7 @@ void tst_PiconeBarreTache::loadingVersusLoaded()
     size_t SentWhileLoading = 99;
     TTrayForm* F = MainWindow([&](TTrayForm* F) {
         StandardLayout(F);
-        F->Tray->SetHint(QStringLiteral("Veludor"));
+        F->Tray->SetHint(u"Veludor");
         F->Tray->SetIcone(ColourIcon(ImageColour(7)));
         F->Tray->SetPetiteIconeVisible(false);
         F->Tray->SetPetiteIconeVisible(true);
@@ -397,7 +398,7 @@ void tst_PiconeBarreTache::petiteIconeVisibleOffAndOn()
     QVERIFY(!T->IconeAjoutee());
 
     // Comes back with what has changed meanwhile.
-    T->SetHint(QStringLiteral("nouvelle astuce"));
+    T->SetHint(u"nouvelle astuce");
     T->SetIcone(ColourIcon(ImageColour(4)));
     QCOMPARE(FArea->Commands(), QStringList { "delete" });
     T->SetPetiteIconeVisible(true);
@@ -427,7 +428,7 @@ void tst_PiconeBarreTache::propertyTable_data()
     QTest::newRow("ApplicationCachee: no record")
         << TAction([](TTrayForm* F) { F->Tray->SetApplicationCachee(true); }) << None;
     QTest::newRow("IconeFileName empty: nothing loaded")
-        << TAction([](TTrayForm* F) { F->Tray->SetIconeFileName(QString()); }) << None;
+        << TAction([](TTrayForm* F) { F->Tray->SetIconeFileName(TString()); }) << None;
     QTest::newRow("Icone: changed in the area")
         << TAction([](TTrayForm* F) { F->Tray->SetIcone(ColourIcon(ImageColour(3))); }) << Modify;
     QTest::newRow("Icone none: an empty icon sent")
@@ -447,7 +448,7 @@ void tst_PiconeBarreTache::propertyTable_data()
            })
         << Modify;
     QTest::newRow("Hint: changed in the area")
-        << TAction([](TTrayForm* F) { F->Tray->SetHint(QStringLiteral("x")); }) << Modify;
+        << TAction([](TTrayForm* F) { F->Tray->SetHint(u"x"); }) << Modify;
     QTest::newRow("GrandeIconBlink: no record")
         << TAction([](TTrayForm* F) { F->Tray->SetGrandeIconBlink(true); }) << None;
     QTest::newRow("IntervalGrandeIconeBlink: timer only")
@@ -504,11 +505,11 @@ void tst_PiconeBarreTache::tip()
     QFETCH(QString, Hint);
     QFETCH(QString, Shown);
     TTrayForm* F = MainWindow();
-    F->Tray->SetHint(QStringLiteral("avant"));
+    F->Tray->SetHint(u"avant");
     FArea->Clear();
 
-    F->Tray->SetHint(Hint);
-    QCOMPARE(F->Tray->Hint(), Hint);
+    F->Tray->SetHint(FromQt(Hint));
+    QCOMPARE(ToQt(F->Tray->Hint()), Hint);
     QCOMPARE(FArea->Commands(), QStringList { "modify" });
     const TNotifyIconData& D = FArea->Last().Data;
     QCOMPARE(ToQt(D.Tip()), Shown);
@@ -526,6 +527,10 @@ void tst_PiconeBarreTache::iconFile_data()
         << QStringLiteral("absent.ico") << QStringLiteral("Impossible d'ouvrir le fichier %1");
     QTest::newRow("not an icon: graphic error, icon kept")
         << QStringLiteral("texte.ico") << QStringLiteral("Icône incorrecte");
+    QTest::newRow("a folder: open error, icon kept")
+        << QStringLiteral("dossier.ico") << QStringLiteral("Impossible d'ouvrir le fichier %1");
+    QTest::newRow("past the size bound: refused unread, icon kept")
+        << QStringLiteral("enorme.ico") << QStringLiteral("Icône incorrecte");
 }
 
 void tst_PiconeBarreTache::iconFile()
@@ -540,13 +545,18 @@ void tst_PiconeBarreTache::iconFile()
     QVERIFY(Text.open(QIODevice::WriteOnly));
     Text.write("pas une icone");
     Text.close();
+    QVERIFY(QDir(Dir.path()).mkdir(QStringLiteral("dossier.ico")));
+    // Sparse: 16 MiB and one byte of nothing, past what an icon file may hold.
+    QFile Huge(Dir.filePath(QStringLiteral("enorme.ico")));
+    QVERIFY(Huge.open(QIODevice::WriteOnly) && Huge.resize(16 * 1024 * 1024 + 1));
+    Huge.close();
 
     TTrayForm* F = MainWindow();
     FArea->Clear();
     const QString Path = Dir.filePath(Name);
     const qint64 Before = F->Tray->Icone().cacheKey();
     try {
-        F->Tray->SetIconeFileName(Path);
+        F->Tray->SetIconeFileName(FromQt(Path));
         QVERIFY(Error.isEmpty());
         QCOMPARE(ImageOf(F->Tray->Icone()), 9);
         QCOMPARE(FArea->Commands(), QStringList { "modify" });
@@ -556,7 +566,7 @@ void tst_PiconeBarreTache::iconFile()
         QCOMPARE(F->Tray->Icone().cacheKey(), Before);
         QVERIFY(FArea->Calls.empty());
     }
-    QCOMPARE(F->Tray->IconeFileName(), Path);
+    QCOMPARE(ToQt(F->Tray->IconeFileName()), Path);
 }
 
 void tst_PiconeBarreTache::taskbarCreated_data()
@@ -576,7 +586,7 @@ void tst_PiconeBarreTache::taskbarCreated()
     };
     TTrayForm* F = MainWindow();
     TPiconeBarreTache* T = F->Tray;
-    T->SetHint(QStringLiteral("Veludor"));
+    T->SetHint(u"Veludor");
     T->SetIcone(ColourIcon(ImageColour(5)));
     T->SetPetiteIconeVisible(Visible);
     FArea->Clear();
