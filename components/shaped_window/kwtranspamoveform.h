@@ -4,8 +4,6 @@
 #include "components/shaped_window/rgv.h"
 #include "toolkit/core/classes.h"
 
-#include <QPoint>
-
 #include <memory>
 
 class TImage;

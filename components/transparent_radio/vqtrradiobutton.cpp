@@ -54,16 +54,6 @@ namespace {
 constexpr TColor DisabledCheckColor = RGBColor(128, 128, 128);
 constexpr QChar ExtraLineMark = QChar(0x00A4); // "¤": counts as one more line when centring
 
-int RightOf(const QRect& R)
-{
-    return R.x() + R.width();
-}
-
-int BottomOf(const QRect& R)
-{
-    return R.y() + R.height();
-}
-
 int ClampToInt(qint64 Value)
 {
     return int(std::clamp<qint64>(
@@ -187,7 +177,7 @@ bool TVqTrRadioButton::UseRightToLeftReading() const
 TCreateParams TVqTrRadioButton::CreateParams() const
 {
     TCreateParams Params;
-    Params.WinClassName = QStringLiteral("BUTTON");
+    Params.WinClassName = u"BUTTON";
     Params.Style = BS_RADIOBUTTON;
     const bool LeftText = (FAlignment == TLeftRight::taLeftJustify) != UseRightToLeftReading();
     if (LeftText) {
@@ -225,12 +215,12 @@ void TVqTrRadioButton::FontChanged()
     Invalidate();
 }
 
-QPoint TVqTrRadioButton::ParentOrigin() const
+TPoint TVqTrRadioButton::ParentOrigin() const
 {
     if (!FWidget || !FParent || !FParent->Widget()) {
-        return QPoint(Left(), Top());
+        return { Left(), Top() };
     }
-    return FParent->ScreenToClient(FWidget->mapToGlobal(QPoint(0, 0)));
+    return FromQt(FParent->ScreenToClient(FWidget->mapToGlobal(QPoint(0, 0))));
 }
 
 void TVqTrRadioButton::Click()
@@ -412,17 +402,18 @@ void TVqTrRadioButton::DrawFace()
     }
     if (!Caption().isEmpty()) {
         FCanvas.Brush.Style = TBrushStyle::bsClear;
-        DrawCaption(QRect(AL, AT, AR - AL, AB - AT));
+        DrawCaption({ AL, AT, AR, AB });
     }
-    DrawCheckGlyph(QRect(BL, BT, BR - BL, BB - BT));
+    DrawCheckGlyph({ BL, BT, BR, BB });
 }
 
-void TVqTrRadioButton::DrawCaption(const QRect& Area)
+void TVqTrRadioButton::DrawCaption(const TRect& Bounds)
 {
-    const int L = Area.x();
-    const int T = Area.y();
-    const int R = RightOf(Area);
-    const int B = BottomOf(Area);
+    const QRect Area = ToQt(Bounds);
+    const int L = Bounds.Left;
+    const int T = Bounds.Top;
+    const int R = Bounds.Right;
+    const int B = Bounds.Bottom;
     const TAlignment Align = FTransparentOptions->CheckAlignment;
     const TTextLayout Layout = FTransparentOptions->Layout;
     const QString Text = Caption();
@@ -501,12 +492,12 @@ void TVqTrRadioButton::DrawCaption(const QRect& Area)
     }
 }
 
-void TVqTrRadioButton::DrawCheckGlyph(const QRect& Box)
+void TVqTrRadioButton::DrawCheckGlyph(const TRect& Box)
 {
     const TFont Kept = FCanvas.Font;
     FCanvas.Brush.Style = TBrushStyle::bsClear;
-    const int X = Box.x();
-    const int Y = Box.y();
+    const int X = Box.Left;
+    const int Y = Box.Top;
     const TColor DotColor = Enabled() ? Kept.Color : DisabledCheckColor;
 
     if (HasMarlett()) {

@@ -4,9 +4,7 @@
 #include "components/transparent_radio/transparentoptions.h"
 #include "toolkit/controls/stdctrls.h"
 
-#include <QPoint>
-#include <QRect>
-
+#include <cstdint>
 #include <memory>
 
 class QEvent;
@@ -17,13 +15,13 @@ class TVqTrRadioWidget;
 enum class TLeftRight { taLeftJustify, taRightJustify };
 
 // Style bits of the button's window, as its creation parameters give them.
-constexpr quint32 BS_RADIOBUTTON = 0x04;
-constexpr quint32 BS_OWNERDRAW = 0x0B;
-constexpr quint32 BS_LEFTTEXT = 0x20;
+constexpr std::uint32_t BS_RADIOBUTTON = 0x04;
+constexpr std::uint32_t BS_OWNERDRAW = 0x0B;
+constexpr std::uint32_t BS_LEFTTEXT = 0x20;
 
 struct TCreateParams {
-    QString WinClassName;
-    quint32 Style = 0;
+    TString WinClassName;
+    std::uint32_t Style = 0;
 };
 
 // A radio button that can paint itself over whatever its parent shows behind it, so
@@ -81,7 +79,7 @@ public:
     virtual TCreateParams CreateParams() const;
     bool HandleAllocated() const { return FHandleAllocated; }
     // The style the window was last created with (0 before it exists).
-    quint32 WindowStyle() const { return FWindowStyle; }
+    std::uint32_t WindowStyle() const { return FWindowStyle; }
     // Creates the window again from the current creation parameters, if it exists.
     void RecreateWnd();
 
@@ -91,16 +89,16 @@ public:
     virtual void DrawFace();
     // Draws the caption into Area (wrapped when TransparentOptions->WordWrap), clipped to
     // it and without background.
-    virtual void DrawCaption(const QRect& Area);
+    virtual void DrawCaption(const TRect& Area);
     // Draws the check mark with its top-left corner at Box's (Box is CheckSize square):
     // four shaded arcs and, when checked, the dot in the canvas font's colour (grey when
     // disabled). Uses the "Marlett" symbol face where the system has it, the same shapes
     // as vectors otherwise.
-    virtual void DrawCheckGlyph(const QRect& Box);
+    virtual void DrawCheckGlyph(const TRect& Box);
     // Repaints the control at once over its parent's background (transparent mode only).
     void RefreshOverParent();
     // The control's client origin in its parent's client coordinates.
-    QPoint ParentOrigin() const;
+    TPoint ParentOrigin() const;
     // Runs OnClick, then repaints over the parent in transparent mode.
     void Click() override;
 
@@ -132,5 +130,5 @@ private:
     std::unique_ptr<TTransparentOptions> FTransparentOptions;
     TLeftRight FAlignment = TLeftRight::taRightJustify;
     bool FHandleAllocated = false;
-    quint32 FWindowStyle = 0;
+    std::uint32_t FWindowStyle = 0;
 };

@@ -1,6 +1,7 @@
 #include "components/transparent_radio/vqtrradiobutton.h"
 
 #include "tests/fakes/recordingerrorbox.h"
+#include "tests/fakes/tstringcompare.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/core/sysutils.h"
@@ -29,16 +30,16 @@ public:
         }
         TVqTrRadioButton::DrawFace();
     }
-    void DrawCaption(const QRect& Area) override
+    void DrawCaption(const TRect& Area) override
     {
-        LastArea = Area;
+        LastArea = ToQt(Area);
         if (DrawsCaption) {
             TVqTrRadioButton::DrawCaption(Area);
         }
     }
-    void DrawCheckGlyph(const QRect& Box) override
+    void DrawCheckGlyph(const TRect& Box) override
     {
-        LastBox = Box;
+        LastBox = ToQt(Box);
         TVqTrRadioButton::DrawCheckGlyph(Box);
     }
 
@@ -275,16 +276,16 @@ void tst_VqTrRadioButton::createParams_data()
     QTest::addColumn<bool>("Transparent");
     QTest::addColumn<TLeftRight>("Alignment");
     QTest::addColumn<bool>("RightToLeft");
-    QTest::addColumn<quint32>("Style");
+    QTest::addColumn<std::uint32_t>("Style");
 
-    QTest::newRow("plain, caption right") << false << TLeftRight::taRightJustify << false << quint32(0x04);
-    QTest::newRow("plain, caption left") << false << TLeftRight::taLeftJustify << false << quint32(0x24);
+    QTest::newRow("plain, caption right") << false << TLeftRight::taRightJustify << false << std::uint32_t(0x04);
+    QTest::newRow("plain, caption left") << false << TLeftRight::taLeftJustify << false << std::uint32_t(0x24);
     QTest::newRow("transparent: owner-draw bits over the radio type")
-        << true << TLeftRight::taRightJustify << false << quint32(0x0F);
-    QTest::newRow("transparent, caption left") << true << TLeftRight::taLeftJustify << false << quint32(0x2F);
+        << true << TLeftRight::taRightJustify << false << std::uint32_t(0x0F);
+    QTest::newRow("transparent, caption left") << true << TLeftRight::taLeftJustify << false << std::uint32_t(0x2F);
     QTest::newRow("right-to-left, caption right: left text")
-        << false << TLeftRight::taRightJustify << true << quint32(0x24);
-    QTest::newRow("right-to-left, caption left") << false << TLeftRight::taLeftJustify << true << quint32(0x04);
+        << false << TLeftRight::taRightJustify << true << std::uint32_t(0x24);
+    QTest::newRow("right-to-left, caption left") << false << TLeftRight::taLeftJustify << true << std::uint32_t(0x04);
 }
 
 void tst_VqTrRadioButton::createParams()
@@ -292,12 +293,12 @@ void tst_VqTrRadioButton::createParams()
     QFETCH(bool, Transparent);
     QFETCH(TLeftRight, Alignment);
     QFETCH(bool, RightToLeft);
-    QFETCH(quint32, Style);
+    QFETCH(std::uint32_t, Style);
 
     FForm->Widget()->setLayoutDirection(RightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     FRadio->SetTransparent(Transparent);
     FRadio->SetAlignment(Alignment);
-    QCOMPARE(FRadio->CreateParams().WinClassName, QStringLiteral("BUTTON"));
+    QCOMPARE(FRadio->CreateParams().WinClassName, TString(u"BUTTON"));
     QCOMPARE(FRadio->CreateParams().Style, Style);
 
     // The window takes them when it is created: before it is first shown.
@@ -709,7 +710,7 @@ void tst_VqTrRadioButton::optionsWaitForTheNextPaint()
 void tst_VqTrRadioButton::transparentOffAndOn()
 {
     ShowForm();
-    QCOMPARE(FRadio->WindowStyle(), quint32(0x0F));
+    QCOMPARE(FRadio->WindowStyle(), std::uint32_t(0x0F));
     QCoreApplication::processEvents();
 
     // The same value again changes nothing, not even a repaint.
@@ -721,7 +722,7 @@ void tst_VqTrRadioButton::transparentOffAndOn()
     // Off: the window is recreated without the owner-draw bits and the Qt button paints
     // itself again.
     FRadio->SetTransparent(false);
-    QCOMPARE(FRadio->WindowStyle(), quint32(0x04));
+    QCOMPARE(FRadio->WindowStyle(), std::uint32_t(0x04));
     const QImage Plain = Grab(FRadio->Widget());
     QCOMPARE(FRadio->Faces, Faces);
     QVERIFY(!Ink(Plain).isEmpty());
@@ -729,12 +730,12 @@ void tst_VqTrRadioButton::transparentOffAndOn()
     // On: painted transparently from the next paint on; the style bits wait for the next
     // recreation of the window.
     FRadio->SetTransparent(true);
-    QCOMPARE(FRadio->WindowStyle(), quint32(0x04));
+    QCOMPARE(FRadio->WindowStyle(), std::uint32_t(0x04));
     const QImage Face = Grab(FRadio->Widget());
     QVERIFY(FRadio->Faces > Faces);
     QVERIFY(Face != Plain);
     FRadio->SetAlignment(TLeftRight::taLeftJustify);
-    QCOMPARE(FRadio->WindowStyle(), quint32(0x2F));
+    QCOMPARE(FRadio->WindowStyle(), std::uint32_t(0x2F));
     QCOMPARE(FRadio->Widget()->layoutDirection(), Qt::RightToLeft);
 }
 
@@ -755,11 +756,11 @@ void tst_VqTrRadioButton::fontChangeReachesTheFaceOnly()
 void tst_VqTrRadioButton::parentOrigin()
 {
     ShowForm();
-    QCOMPARE(FRadio->ParentOrigin(), QPoint(20, 42));
+    QCOMPARE(ToQt(FRadio->ParentOrigin()), QPoint(20, 42));
     FRadio->SetBounds(31, 7, 89, 17);
-    QCOMPARE(FRadio->ParentOrigin(), QPoint(31, 7));
+    QCOMPARE(ToQt(FRadio->ParentOrigin()), QPoint(31, 7));
     auto* Orphan = new TVqTrRadioButton(FForm);
-    QCOMPARE(Orphan->ParentOrigin(), QPoint(0, 0));
+    QCOMPARE(ToQt(Orphan->ParentOrigin()), QPoint(0, 0));
 }
 
 void tst_VqTrRadioButton::failingPaintIsReportedAfterwards()
