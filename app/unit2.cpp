@@ -39,11 +39,11 @@ TForm2::TForm2(TComponent* AOwner)
     SetClientSize(217, 84);
 
     Label1 = MakeLabel(this, "Label1", 8, 16, QStringLiteral("Extinction du PC dans"),
-        FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
-    Label2 = MakeLabel(this, "Label2", 144, 0, CountdownStart,
-        FontOf(QStringLiteral("DS-Digital"), 37, clRed, true));
-    Label3 = MakeLabel(this, "Label3", 192, 12, QStringLiteral("s"),
-        FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
+        FontOf(u"MS Sans Serif", 13, clWhite));
+    Label2
+        = MakeLabel(this, "Label2", 144, 0, CountdownStart, FontOf(u"DS-Digital", 37, clRed, true));
+    Label3 = MakeLabel(
+        this, "Label3", 192, 12, QStringLiteral("s"), FontOf(u"MS Sans Serif", 13, clWhite));
 
     Button1 = new TButton(this);
     Button1->SetName(u"Button1");
