@@ -73,7 +73,7 @@ void TForm1::LayoutWindow()
     SetBorderStyle(TBorderStyle::bsNone);
     SetCaption(QStringLiteral("Form1"));
     SetColor(clBtnFace);
-    SetFont(FontOf(QStringLiteral("MS Sans Serif"), 11, clWindowText));
+    SetFont(FontOf(u"MS Sans Serif", 11, clWindowText));
     SetBounds(310, 541, 551, 185);
     OnCreate = [this](TObject* S) { FormCreate(S); };
     OnCloseQuery = [this](TObject* S, bool& CanClose) { FormCloseQuery(S, CanClose); };
@@ -89,28 +89,25 @@ void TForm1::LayoutFace()
     Image1->SetImage(BuiltinBitmap(BuiltinImage1));
     Image1->SetCursor(TCursor::crSizeAll);
 
-    const TFont Digits63 = FontOf(QStringLiteral("DS-Digital"), 63, clWhite, true);
-    Label1 = MakeLabel(
-        this, "Label1", 25, 21, u"000", FontOf(QStringLiteral("Felix Titling"), 11, clWhite), true);
+    const TFont Digits63 = FontOf(u"DS-Digital", 63, clWhite, true);
+    Label1 = MakeLabel(this, "Label1", 25, 21, u"000", FontOf(u"Felix Titling", 11, clWhite), true);
     Label2 = MakeLabel(this, "Label2", 20, 25, u"00", Digits63, true);
     Label3 = MakeLabel(this, "Label3", 81, 25, u":", Digits63, true);
     Label4 = MakeLabel(this, "Label4", 92, 25, u"00", Digits63, true);
-    Label5 = MakeLabel(this, "Label5", 28, 20, u"Heure :",
-        FontOf(QStringLiteral("MS Sans Serif"), 11, clWhite), false);
+    Label5 = MakeLabel(
+        this, "Label5", 28, 20, u"Heure :", FontOf(u"MS Sans Serif", 11, clWhite), false);
     Image4 = MakeIcon(this, "Image4", 111, 42, BuiltinImage4);
     Image4->OnClick = [this](TObject* S) { Image4Click(S); };
     Image5 = MakeIcon(this, "Image5", 132, 41, BuiltinImage5);
     Image5->OnClick = [this](TObject* S) { Image5Click(S); };
-    Label8 = MakeLabel(
-        this, "Label8", 163, 45, u"ALARME", FontOf(QStringLiteral("Arial"), 9, clWhite), true);
-    Label9 = MakeLabel(this, "Label9", 166, 58, u"-- : --",
-        FontOf(QStringLiteral("DS-Digital"), 12, clWhite), true);
-    Label7 = MakeLabel(this, "Label7", 240, 18, u"00:00",
-        FontOf(QStringLiteral("DS-Digital"), 61, clWhite, true), false);
-    Label10 = MakeLabel(
-        this, "Label10", 415, 37, u"00", FontOf(QStringLiteral("DS-Digital"), 40, clWhite), false);
-    Label11 = MakeLabel(
-        this, "Label11", 424, 20, u"000", FontOf(QStringLiteral("DS-Digital"), 16, clWhite), false);
+    Label8 = MakeLabel(this, "Label8", 163, 45, u"ALARME", FontOf(u"Arial", 9, clWhite), true);
+    Label9
+        = MakeLabel(this, "Label9", 166, 58, u"-- : --", FontOf(u"DS-Digital", 12, clWhite), true);
+    Label7 = MakeLabel(
+        this, "Label7", 240, 18, u"00:00", FontOf(u"DS-Digital", 61, clWhite, true), false);
+    Label10 = MakeLabel(this, "Label10", 415, 37, u"00", FontOf(u"DS-Digital", 40, clWhite), false);
+    Label11
+        = MakeLabel(this, "Label11", 424, 20, u"000", FontOf(u"DS-Digital", 16, clWhite), false);
 }
 
 // The alarm time's hour and minute fields.
@@ -145,7 +142,7 @@ void TForm1::LayoutAlarmAction()
     VqTrRadioButton1 = Place<TVqTrRadioButton>(this, "VqTrRadioButton1", 20, 42, 89, 17);
     VqTrRadioButton2 = Place<TVqTrRadioButton>(this, "VqTrRadioButton2", 20, 56, 97, 17);
     for (TVqTrRadioButton* R : { VqTrRadioButton1, VqTrRadioButton2 }) {
-        R->SetFont(FontOf(QStringLiteral("MS Sans Serif"), 11, clWhite));
+        R->SetFont(FontOf(u"MS Sans Serif", 11, clWhite));
         R->SetTransparent(true);
         R->TransparentOptions()->WordWrap = false;
         R->TransparentOptions()->Layout = TTextLayout::tlTop;
@@ -169,7 +166,7 @@ void TForm1::LayoutButtons()
     Button1->SetVisible(false);
     Button1->OnClick = [this](TObject* S) { Button1Click(S); };
     Button3 = Place<TButton>(this, "Button3", 363, 111, 127, 21);
-    Button3->SetFont(FontOf(QStringLiteral("MS Sans Serif"), 11, clWindowText));
+    Button3->SetFont(FontOf(u"MS Sans Serif", 11, clWindowText));
     Button3->SetCaption(u"Démarrer le chronomètre");
     Button3->SetVisible(false);
     Button3->OnClick = [this](TObject* S) { Button3Click(S); };

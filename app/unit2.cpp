@@ -39,12 +39,11 @@ TForm2::TForm2(TComponent* AOwner)
     SetColor(clBlack);
     SetClientSize(217, 84);
 
-    Label1 = MakeLabel(this, "Label1", 8, 16, u"Extinction du PC dans",
-        FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
-    Label2 = MakeLabel(this, "Label2", 144, 0, CountdownStart,
-        FontOf(QStringLiteral("DS-Digital"), 37, clRed, true));
-    Label3 = MakeLabel(
-        this, "Label3", 192, 12, u"s", FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
+    Label1 = MakeLabel(
+        this, "Label1", 8, 16, u"Extinction du PC dans", FontOf(u"MS Sans Serif", 13, clWhite));
+    Label2
+        = MakeLabel(this, "Label2", 144, 0, CountdownStart, FontOf(u"DS-Digital", 37, clRed, true));
+    Label3 = MakeLabel(this, "Label3", 192, 12, u"s", FontOf(u"MS Sans Serif", 13, clWhite));
 
     Button1 = new TButton(this);
     Button1->SetName(u"Button1");

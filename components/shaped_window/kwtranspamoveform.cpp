@@ -358,7 +358,7 @@ void TKwTranspaMoveForm::AppMessage(TMsg& Msg, bool& Handled)
     }
     // Presses on controls with a window of their own (buttons, spin boxes, edit fields)
     // are addressed to those; presses on labels and pictures to the form itself.
-    if (Msg.hwnd != FForm->Handle()) {
+    if (Msg.hwnd != HandleOf(FForm->Handle())) {
         return;
     }
     if (Msg.message != WM_LBUTTONDOWN) {
@@ -368,7 +368,7 @@ void TKwTranspaMoveForm::AppMessage(TMsg& Msg, bool& Handled)
         return; // the picture gets its click
     }
     ++FPressesTaken;
-    FMove->Press(FForm->Widget(), Msg.pt);
+    FMove->Press(FForm->Widget(), ToQt(Msg.pt));
     Handled = true;
 }
 

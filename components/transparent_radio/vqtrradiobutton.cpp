@@ -70,23 +70,23 @@ bool HasMarlett()
 TFont MarlettFont(int Height, TColor Color)
 {
     TFont F;
-    F.Name = QStringLiteral("Marlett");
+    F.Name = u"Marlett";
     F.Height = Height;
     F.Color = Color;
     return F;
 }
 
 // The canvas stays bound for exactly one paint, whatever DrawFace does.
-class TCanvasBinding {
+class TControlCanvasBinding {
 public:
-    TCanvasBinding(TControlCanvas& Canvas, QPainter& Painter)
+    TControlCanvasBinding(TControlCanvas& Canvas, QPainter& Painter)
         : FCanvas(Canvas)
     {
         FCanvas.Bind(&Painter);
     }
-    ~TCanvasBinding() { FCanvas.Unbind(); }
-    TCanvasBinding(const TCanvasBinding&) = delete;
-    TCanvasBinding& operator=(const TCanvasBinding&) = delete;
+    ~TControlCanvasBinding() { FCanvas.Unbind(); }
+    TControlCanvasBinding(const TControlCanvasBinding&) = delete;
+    TControlCanvasBinding& operator=(const TControlCanvasBinding&) = delete;
 
 private:
     TControlCanvas& FCanvas;
@@ -197,7 +197,7 @@ void TVqTrRadioButton::CreateWnd()
     FWindowStyle = Params.Style;
     // A caption on the left-hand side is Qt's right-to-left button.
     FWidget->setLayoutDirection((Params.Style & BS_LEFTTEXT) ? Qt::RightToLeft : Qt::LeftToRight);
-    FWidget->setFont(FFont.ToQFont());
+    FWidget->setFont(ToQFont(FFont));
     FHandleAllocated = true;
     FWidget->update();
 }
@@ -337,7 +337,7 @@ bool TVqTrRadioButton::WndProc(QEvent* Event)
 
 void TVqTrRadioButton::PaintWindow(QPainter& Painter)
 {
-    const TCanvasBinding Binding(FCanvas, Painter);
+    const TControlCanvasBinding Binding(FCanvas, Painter);
     FCanvas.SetRightToLeftReading(UseRightToLeftReading());
     try {
         DrawFace();
@@ -447,7 +447,7 @@ void TVqTrRadioButton::DrawCaption(const TRect& Bounds)
     }
 
     // Column limit: the length of the longest prefix narrower than the right edge.
-    const QFontMetrics Metrics(FFont.ToQFont());
+    const QFontMetrics Metrics(ToQFont(FFont));
     qsizetype Columns = Text.size();
     while (Columns > 0 && Metrics.horizontalAdvance(Text.left(Columns)) >= R) {
         --Columns;

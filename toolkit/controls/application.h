@@ -1,6 +1,7 @@
 #pragma once
 
 #include "toolkit/controls/controls.h"
+#include "toolkit/core/messages.h"
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/mousemessages.h"
 
@@ -13,21 +14,9 @@
 
 class QEvent;
 class TCustomForm;
-class TApplicationFilter;
 
-// The application's message record: what the single application-wide hook receives for
-// every queued mouse press, before the press is delivered.
-struct TMsg {
-    QWidget* hwnd = nullptr; // the window the press is addressed to
-    quint32 message = 0;
-    quintptr wParam = 0;
-    qintptr lParam = 0;
-    QPoint pt; // cursor in screen coordinates when the press was queued
-};
-
-constexpr quint32 WM_NULL = 0x0000;
-constexpr quint32 WM_USER = 0x0400;
-
+// The hook on queued mouse presses: Msg is addressed to the press's window (hwnd); set
+// Handled to swallow the press.
 using TMessageEvent = std::function<void(TMsg& Msg, bool& Handled)>;
 
 // The application's hidden window: it carries the taskbar button. Showing or hiding it
@@ -56,7 +45,7 @@ private:
     bool FFlashing = false;
 };
 
-class TApplication : public TComponent {
+class TApplication : public TComponent, public IWSApplicationClient {
 public:
     TApplication();
     ~TApplication() override;
@@ -113,21 +102,18 @@ public:
     void Activated();
     void FormMinimized(TCustomForm* Form);
 
-private:
-    friend class TApplicationFilter;
-    bool DispatchHook(QWidget* Receiver, QEvent* Event);
+    bool WSQueuedMessage(TMsg& Msg) override;
+    void WSActivated() override { Activated(); }
 
+private:
     QString FTitle;
     QIcon FIcon;
     TCustomForm* FMainForm = nullptr;
     bool FCreatingMainForm = false;
     bool FTerminated = false;
     TApplicationWindow FWindow;
-    std::unique_ptr<TApplicationFilter> FFilter;
     QHash<QString, quint32> FMessages;
     quint32 FNextMessage = 0xC000;
-    qint64 FLastPressTime = -1;
-    QPoint FLastPressPos;
 };
 
 // The program's application object; created by the program entry (or a test).

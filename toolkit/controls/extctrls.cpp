@@ -2,6 +2,7 @@
 
 #include "toolkit/controls/forms.h"
 #include "toolkit/controls/secondbeat.h"
+#include "toolkit/widgetset/qt/qtwindow.h"
 
 #include <algorithm>
 

@@ -3,6 +3,7 @@
 #include "toolkit/controls/menus.h"
 #include "toolkit/platform/screen.h"
 #include "toolkit/qt/qtconvert.h"
+#include "toolkit/widgetset/qt/qtwindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>

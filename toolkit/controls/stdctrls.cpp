@@ -1,6 +1,7 @@
 #include "toolkit/controls/stdctrls.h"
 
 #include "toolkit/controls/forms.h"
+#include "toolkit/widgetset/qt/qtfont.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -98,11 +99,11 @@ void TLabel::SettleSize() const
 
 void TLabel::PrepareFont()
 {
-    FQFont = FFont.ToQFont();
-    // The digit face stands on a baseline and a height of its own (see TFont::ToQFont).
+    FQFont = ToQFont(FFont);
+    // The digit face stands on a baseline and a height of its own (see QtFont).
     const QFontMetrics Metrics(FQFont);
-    FBaseline = FFont.IsDigitFace() ? int(FFont.Height * 0.9 + 0.5) : Metrics.ascent();
-    FTextHeight = FFont.IsDigitFace() ? FFont.Height : Metrics.height();
+    FBaseline = IsDigitFace(FFont) ? int(FFont.Height * 0.9 + 0.5) : Metrics.ascent();
+    FTextHeight = IsDigitFace(FFont) ? FFont.Height : Metrics.height();
     FPrevious = TShapedText();
     FText = TShapedText();
     FFontPrepared = true;

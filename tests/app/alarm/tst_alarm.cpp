@@ -8,6 +8,7 @@
 #include "tests/app/alarm/alarmfixture.h"
 #include "tests/fakes/recordingaudio.h"
 #include "tests/fakes/recordingpower.h"
+#include "tests/fakes/tstringcompare.h"
 #include "toolkit/controls/dialogs.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/menus.h"

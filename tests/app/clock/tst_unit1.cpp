@@ -399,8 +399,8 @@ void TstUnit1::digitFaceInstalled()
 {
     Start();
     QVERIFY(QFile::exists(QDir::homePath() + QStringLiteral("/.local/share/fonts/DS-DIGI.TTF")));
-    const QFontInfo Info(Form1->Label2->Widget()->font().resolve(Form1->Label2->Font().ToQFont()));
-    QCOMPARE(QFontInfo(Form1->Label2->Font().ToQFont()).family(), QStringLiteral("DSEG7 Classic"));
+    const QFontInfo Info(Form1->Label2->Widget()->font().resolve(ToQFont(Form1->Label2->Font())));
+    QCOMPARE(QFontInfo(ToQFont(Form1->Label2->Font())).family(), QStringLiteral("DSEG7 Classic"));
     Q_UNUSED(Info);
 }
 

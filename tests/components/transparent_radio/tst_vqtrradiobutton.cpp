@@ -100,7 +100,7 @@ namespace {
 TFont White11()
 {
     TFont F;
-    F.Name = QStringLiteral("MS Sans Serif");
+    F.Name = u"MS Sans Serif";
     F.Height = 11;
     F.Color = clWhite;
     return F;
@@ -131,7 +131,7 @@ QImage ReferenceText(QSize Size, const QRect& Clip, const TFont& Font, const QLi
     QImage Image(Size, QImage::Format_ARGB32_Premultiplied);
     Image.fill(Qt::transparent);
     QPainter P(&Image);
-    const QFont F = Font.ToQFont();
+    const QFont F = ToQFont(Font);
     P.setFont(F);
     P.setClipRect(Clip);
     const int Ascent = QFontMetrics(F).ascent();
@@ -500,7 +500,7 @@ void tst_VqTrRadioButton::disabledCaption_data()
     QTest::addColumn<bool>("WordWrap");
     QTest::addColumn<QList<TTextPart>>("Parts");
 
-    const int H = QFontMetrics(White11().ToQFont()).height();
+    const int H = QFontMetrics(ToQFont(White11())).height();
     // One line: the highlight copy one pixel right of and below the shadow copy.
     QTest::newRow("one line") << false
                               << QList<TTextPart> { { "Alerte Sonnore", 16, 1, clBtnHighlight },
@@ -559,7 +559,7 @@ void tst_VqTrRadioButton::wordWrap()
     ShowForm();
     const QImage Face = Grab(FRadio->Widget());
     const QRect Area = FRadio->LastArea;
-    const int H = QFontMetrics(White11().ToQFont()).height();
+    const int H = QFontMetrics(ToQFont(White11())).height();
     QList<TTextPart> Parts;
     for (int i = 0; i < Lines.size(); ++i) {
         Parts.append({ Lines.at(i), Area.x() + 1, i * H, clWhite });

@@ -15,14 +15,13 @@ QWidget* QtWidgetOf(const TWSControl* Control)
     return H ? H->Widget() : nullptr;
 }
 
-bool SendToClient(
-    TWSControl* Control, std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
+bool SendToClient(IWSClient* Client, std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
 {
-    if (!Control->Client()) {
+    if (!Client) {
         return false;
     }
     TMessage M { Msg, WParam, LParam, 0 };
-    return Control->Client()->WSMessage(M);
+    return Client->WSMessage(M);
 }
 
 void NotifyClient(TWSControl* Control, int Code)
@@ -96,35 +95,35 @@ bool TQtMessageFilter::eventFilter(QObject*, QEvent* Event)
         const std::uint32_t Msg = MouseMessage(Event->type(), E->button());
         const QPoint P = E->position().toPoint();
         return Msg != WM_NULL
-            && SendToClient(FControl, Msg, ButtonsHeld(E->buttons()), MakeLParam(P.x(), P.y()));
+            && SendToClient(FClient, Msg, ButtonsHeld(E->buttons()), MakeLParam(P.x(), P.y()));
     }
     case QEvent::MouseMove: {
         auto* E = static_cast<QMouseEvent*>(Event);
         const QPoint P = E->position().toPoint();
         return SendToClient(
-            FControl, WM_MOUSEMOVE, ButtonsHeld(E->buttons()), MakeLParam(P.x(), P.y()));
+            FClient, WM_MOUSEMOVE, ButtonsHeld(E->buttons()), MakeLParam(P.x(), P.y()));
     }
     case QEvent::KeyPress: {
         auto* E = static_cast<QKeyEvent*>(Event);
         bool Handled = false;
         if (const std::uintptr_t Key = VirtualKey(E->key())) {
-            Handled = SendToClient(FControl, WM_KEYDOWN, Key);
+            Handled = SendToClient(FClient, WM_KEYDOWN, Key);
         }
         const QString Text = E->text();
         if (!Handled && !Text.isEmpty()) {
-            Handled = SendToClient(FControl, WM_CHAR, Text.at(0).unicode());
+            Handled = SendToClient(FClient, WM_CHAR, Text.at(0).unicode());
         }
         return Handled;
     }
     case QEvent::FocusIn:
-        SendToClient(FControl, WM_SETFOCUS);
+        SendToClient(FClient, WM_SETFOCUS);
         return false;
     case QEvent::FocusOut:
-        SendToClient(FControl, WM_KILLFOCUS);
+        SendToClient(FClient, WM_KILLFOCUS);
         return false;
     case QEvent::ContextMenu: {
         const QPoint P = static_cast<QContextMenuEvent*>(Event)->globalPos();
-        return SendToClient(FControl, WM_CONTEXTMENU, 0, MakeLParam(P.x(), P.y()));
+        return SendToClient(FClient, WM_CONTEXTMENU, 0, MakeLParam(P.x(), P.y()));
     }
     default:
         return false;

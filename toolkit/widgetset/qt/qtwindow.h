@@ -22,19 +22,25 @@ protected:
 // request) and lets the model swallow what it handles.
 class TQtMessageFilter : public QObject {
 public:
-    explicit TQtMessageFilter(TWSControl* AControl)
-        : FControl(AControl)
+    explicit TQtMessageFilter(IWSClient* AClient, QObject* AParent = nullptr)
+        : QObject(AParent)
+        , FClient(AClient)
     {
     }
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
-    TWSControl* FControl;
+    IWSClient* FClient;
 };
 
 // Sends a message to the model; true when the model handled it.
 bool SendToClient(
-    TWSControl* Control, std::uint32_t Msg, std::uintptr_t WParam = 0, std::intptr_t LParam = 0);
+    IWSClient* Client, std::uint32_t Msg, std::uintptr_t WParam = 0, std::intptr_t LParam = 0);
+inline bool SendToClient(
+    TWSControl* Control, std::uint32_t Msg, std::uintptr_t WParam = 0, std::intptr_t LParam = 0)
+{
+    return SendToClient(Control->Client(), Msg, WParam, LParam);
+}
 // A WM_COMMAND notification with its code in WParam's high word.
 void NotifyClient(TWSControl* Control, int Code);
 
@@ -44,7 +50,7 @@ class TQtControl : public Base, public TQtHandle {
 public:
     TQtControl(IWSClient* AClient, QWidget* AWidget)
         : Base(AClient)
-        , FFilter(this)
+        , FFilter(AClient)
     {
         FWidget = AWidget;
         AWidget->installEventFilter(&FFilter);
