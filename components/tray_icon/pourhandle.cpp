@@ -23,13 +23,7 @@ protected:
             return QWidget::event(Event);
         }
         const auto* Posted = static_cast<TNotifyIconEvent*>(Event);
-        TMessage Message;
-        Message.Msg = Posted->Msg;
-        Message.WParam = Posted->WParam;
-        Message.LParam = Posted->LParam;
-        if (Message.Msg == TPiconeBarreTache::MessageIcone) {
-            FControl->TraiterMessageIcone(Message);
-        }
+        FControl->Perform(Posted->Msg, Posted->WParam, Posted->LParam);
         return true;
     }
 
@@ -42,6 +36,15 @@ TPourHandle::TPourHandle(TComponent* AOwner)
     : TWinControl(AOwner, new TPourHandleWidget(this))
 {
     FBounds = QRect();
+}
+
+void TPourHandle::WndProc(TMessage& Message)
+{
+    if (Message.Msg == TPiconeBarreTache::MessageIcone) {
+        TraiterMessageIcone(Message);
+    } else {
+        TWinControl::WndProc(Message);
+    }
 }
 
 void TPourHandle::TraiterMessageIcone(TMessage& Message)

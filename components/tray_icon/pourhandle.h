@@ -4,17 +4,20 @@
 
 // The tray icon's message window: a windowed control that the user never sees (no size,
 // at its parent's top-left corner) whose handle is the window of the notification-area
-// record. It takes the record's callback message (0x464) and hands it to the tray
-// component that owns it; every other message gets the default handling.
+// record. The notification area's callbacks arrive as the window's messages, through
+// WindowProc like any other (so a component may hook them); WndProc hands the record's
+// callback message (0x464) to the tray component that owns it, and every other message
+// gets the default handling.
 //
 // Owned by a TPiconeBarreTache and made a child of that component's owner window.
 class TPourHandle : public TWinControl {
 public:
     explicit TPourHandle(TComponent* AOwner);
-
     // The window handle, or null once the parent window has destroyed it.
     QWidget* Handle() const { return FWidget; }
-
     // Handler of message 0x464: runs the owning tray component's TraiterMessageIcone.
     void TraiterMessageIcone(TMessage& Message);
+
+protected:
+    void WndProc(TMessage& Message) override;
 };

@@ -198,6 +198,8 @@ private slots:
     void menuOpensWhereTheCursorWas();
     void menuForHostsThatDrawIt();
     void failingHandlerSkipsTheRest();
+    void messageWindowHook_data();
+    void messageWindowHook();
     void orderText_data();
     void orderText();
     void orderTextErrorIsShownDecoded();
@@ -932,6 +934,37 @@ void tst_PiconeBarreTache::menuOpensWhereTheCursorWas()
     FArea->SendMouse(WM_RBUTTONDOWN);
     QCOMPARE(Closer.Places, QList<QPoint> { Cursor });
     QCOMPARE(QCursor::pos(), QPoint(300, 200));
+}
+
+// The notification area's callbacks go through the message window's WindowProc, so a
+// handler put in front sees them and decides whether the tray icon gets them.
+void tst_PiconeBarreTache::messageWindowHook_data()
+{
+    QTest::addColumn<bool>("PassOn");
+    QTest::addColumn<QStringList>("Expected");
+    QTest::newRow("passed on: the tray icon handles the press")
+        << true << QStringList { "hook:1124:513", "down:left:", "open" };
+    QTest::newRow("kept: the tray icon never sees it") << false << QStringList { "hook:1124:513" };
+}
+
+void tst_PiconeBarreTache::messageWindowHook()
+{
+    QFETCH(bool, PassOn);
+    QFETCH(QStringList, Expected);
+    TTrayForm* F = MainWindow();
+    TPourHandle* Window = F->Tray->FenetreMessages();
+    F->Tray->OnMouseDown = [](TObject*, TMouseButton B, TShiftState, int, int) {
+        Log << QStringLiteral("down:%1:").arg(ButtonName(B));
+    };
+    const auto Previous = Window->WindowProc;
+    Window->WindowProc = [&](TMessage& M) {
+        Log << QStringLiteral("hook:%1:%2").arg(M.Msg).arg(M.LParam);
+        if (PassOn) {
+            Previous(M);
+        }
+    };
+    FArea->SendMouse(WM_LBUTTONDOWN);
+    QVERIFY2(Log == Expected, qPrintable(Log.join(QLatin1Char(' '))));
 }
 
 void tst_PiconeBarreTache::failingHandlerSkipsTheRest()
