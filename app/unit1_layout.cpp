@@ -44,7 +44,7 @@ TLabel* MakeLabel(TForm1* Form, const char* Name, int Left, int Top, const QStri
     TLabel* L = Place<TLabel>(Form, Name, Left, Top, 0, 0);
     L->SetTransparent(true);
     L->SetFont(Font);
-    L->SetCaption(Caption);
+    L->SetCaption(FromQt(Caption));
     L->SetVisible(Visible);
     return L;
 }
@@ -64,7 +64,7 @@ TMenuItem* MakeItem(TPopupMenu* Menu, const char* Name, const QString& Caption)
 {
     auto* Item = new TMenuItem(Menu);
     Item->SetName(Latin1ToString(Name));
-    Item->SetCaption(Caption);
+    Item->SetCaption(FromQt(Caption));
     Menu->Items()->Add(Item);
     return Item;
 }
@@ -75,7 +75,7 @@ void TForm1::LayoutWindow()
 {
     SetName(u"Form1");
     SetBorderStyle(TBorderStyle::bsNone);
-    SetCaption(QStringLiteral("Form1"));
+    SetCaption(u"Form1");
     SetColor(clBtnFace);
     SetFont(FontOf(u"MS Sans Serif", 11, clWindowText));
     SetBounds(310, 541, 551, 185);
@@ -156,30 +156,30 @@ void TForm1::LayoutAlarmAction()
         R->TransparentOptions()->CheckAlignment = TAlignment::taLeftJustify;
         R->SetVisible(false);
     }
-    VqTrRadioButton1->SetCaption(QStringLiteral("Alerte Sonnore"));
+    VqTrRadioButton1->SetCaption(u"Alerte Sonnore");
     VqTrRadioButton1->SetChecked(true);
-    VqTrRadioButton2->SetCaption(QStringLiteral("Extinction  du PC"));
+    VqTrRadioButton2->SetCaption(u"Extinction  du PC");
 }
 
 // The buttons of the alarm setting and of the stopwatch, and the combo box.
 void TForm1::LayoutButtons()
 {
     Button2 = Place<TButton>(this, "Button2", 96, 71, 59, 15);
-    Button2->SetCaption(QStringLiteral("Valider"));
+    Button2->SetCaption(u"Valider");
     Button2->SetVisible(false);
     Button2->OnClick = [this](TObject* S) { Button2Click(S); };
     Button1 = Place<TButton>(this, "Button1", 32, 72, 57, 14);
-    Button1->SetCaption(QStringLiteral("Annuler"));
+    Button1->SetCaption(u"Annuler");
     Button1->SetVisible(false);
     Button1->OnClick = [this](TObject* S) { Button1Click(S); };
     Button3 = Place<TButton>(this, "Button3", 363, 111, 127, 21);
     Button3->SetFont(FontOf(u"MS Sans Serif", 11, clWindowText));
-    Button3->SetCaption(QStringLiteral("Démarrer le chronomètre"));
+    Button3->SetCaption(u"Démarrer le chronomètre");
     Button3->SetVisible(false);
     Button3->OnClick = [this](TObject* S) { Button3Click(S); };
 
     ComboBox1 = Place<TComboBox>(this, "ComboBox1", 112, 104, 145, 21);
-    ComboBox1->SetText(QStringLiteral("ComboBox1"));
+    ComboBox1->SetText(u"ComboBox1");
 }
 
 // The non-visual components: the window's shape and drag, the timers and the sound file
@@ -213,8 +213,7 @@ void TForm1::LayoutServices()
 
     OpenDialog1 = new TOpenDialog(this);
     OpenDialog1->SetName(u"OpenDialog1");
-    OpenDialog1->Filter
-        = QStringLiteral("mp3|*.mp3|wav|*.wav|mid|*.mid|mp3,wav,mid|*.mp3;*.wav;*.mid");
+    OpenDialog1->Filter = u"mp3|*.mp3|wav|*.wav|mid|*.mid|mp3,wav,mid|*.mp3;*.wav;*.mid";
     OpenDialog1->FilterIndex = 4;
 }
 

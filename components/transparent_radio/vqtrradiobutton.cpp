@@ -3,6 +3,7 @@
 #include "components/transparent_radio/wraptext.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/core/sysutils.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -229,7 +230,7 @@ QPoint TVqTrRadioButton::ParentOrigin() const
     if (!FWidget || !FParent || !FParent->Widget()) {
         return QPoint(Left(), Top());
     }
-    return FParent->ScreenToClient(FWidget->mapToGlobal(QPoint(0, 0)));
+    return ToQt(FParent->ScreenToClient(FromQt(FWidget->mapToGlobal(QPoint(0, 0)))));
 }
 
 void TVqTrRadioButton::Click()
@@ -409,7 +410,7 @@ void TVqTrRadioButton::DrawFace()
             FCanvas.SetPixel(AR - 1, Y, clWindowFrame);
         }
     }
-    if (!Caption().isEmpty()) {
+    if (!Caption().empty()) {
         FCanvas.Brush.Style = TBrushStyle::bsClear;
         DrawCaption(QRect(AL, AT, AR - AL, AB - AT));
     }
@@ -424,7 +425,7 @@ void TVqTrRadioButton::DrawCaption(const QRect& Area)
     const int B = BottomOf(Area);
     const TAlignment Align = FTransparentOptions->CheckAlignment;
     const TTextLayout Layout = FTransparentOptions->Layout;
-    const QString Text = Caption();
+    const QString Text = ToQt(Caption());
 
     if (!FTransparentOptions->WordWrap) {
         FCanvas.Font = FFont;
