@@ -59,7 +59,7 @@ int RunVeludor(int argc, char** argv)
     InstallFontSubstitutions();
 
     TApplication Veludor;
-    Veludor.SetTitle(QStringLiteral("Veludor"));
+    Veludor.SetTitle(u"Veludor");
     Veludor.SetIcon(ProgramIcon());
     QApplication::setWindowIcon(Veludor.Icon());
     CreateVeludorForms();

@@ -126,7 +126,7 @@ void TForm1::FormCreate(TObject*)
         u"form", u"couleur", TString(DefaultSkin), Folder + TString(SettingsFile));
 
     // 3. Skin: the window keeps the size and shape given by the built-in picture.
-    Image1->LoadFromFile(ToQt(Folder + u"skin/" + Skin));
+    Image1->LoadFromFile(Folder + u"skin/" + Skin);
 
     // 4. Placement near the bottom-right corner of the primary screen, above the panel.
     const TSize Screen = ScreenMetrics().PrimaryScreenSize();
@@ -156,10 +156,10 @@ void TForm1::FormCreate(TObject*)
 
     // 6. Skin list, one item per picture under "&Couleur" (found by position).
     for (const TString& Name : FileSearch().FindFiles(Folder + u"skin", u"*.bmp")) {
-        ComboBox1->AddItem(ToQt(Name));
+        ComboBox1->AddItem(Name);
     }
     TMenuItem* Colours = PopupMenu1->Items()->Items(3);
-    for (const QString& Name : ComboBox1->Items()) {
+    for (const TString& Name : ComboBox1->Items()) {
         auto* Item = new TMenuItem(PopupMenu1);
         Item->SetCaption(Name);
         Item->OnClick = [this](TObject* S) { GenericMenuItemClick(S); };
@@ -297,10 +297,10 @@ void TForm1::GenericMenuItemClick(TObject* Sender)
         return;
     }
     const TString Folder = ProgramFolder();
-    const TString Skin = FromQt(Item->Caption());
+    const TString Skin = Item->Caption();
     // Only the picture changes: the window keeps the size and shape built at start from
     // the built-in picture, as a skin chosen from the menu always has.
-    Image1->LoadFromFile(ToQt(Folder + u"skin/" + Skin));
+    Image1->LoadFromFile(Folder + u"skin/" + Skin);
     // Saved only once the picture has loaded.
     const TString Settings = Folder + TString(SettingsFile);
     if (!WritePrivateProfileString(u"form", u"couleur", Skin, Settings)) {

@@ -3,6 +3,7 @@
 
 #include "app/chronothread.h"
 #include "toolkit/controls/stdctrls.h"
+#include "toolkit/qt/qtconvert.h"
 
 const std::array<TString, 2> ChronoCaptions = {
     u"Démarrer le chronomètre",
@@ -21,9 +22,9 @@ void TForm1::Button3Click(TObject*)
         ChronoWorker.Reset();
         return;
     }
-    Label7->SetCaption(TStringView(u"00:00"));
-    Label10->SetCaption(TStringView(u"00"));
-    Label11->SetCaption(TStringView(u"000"));
+    Label7->SetCaption(u"00:00");
+    Label10->SetCaption(u"00");
+    Label11->SetCaption(u"000");
     // Dropped first, so that a failed creation leaves no run to stop. The worker owns
     // itself from the moment it starts; the window keeps only the reference.
     ChronoWorker.Reset();

@@ -60,7 +60,7 @@ TMenuItem* MakeItem(TPopupMenu* Menu, const char* Name, TStringView Caption)
 {
     auto* Item = new TMenuItem(Menu);
     Item->SetName(Latin1ToString(Name));
-    Item->SetCaption(ToQt(Caption));
+    Item->SetCaption(Caption);
     Menu->Items()->Add(Item);
     return Item;
 }
@@ -71,7 +71,7 @@ void TForm1::LayoutWindow()
 {
     SetName(u"Form1");
     SetBorderStyle(TBorderStyle::bsNone);
-    SetCaption(QStringLiteral("Form1"));
+    SetCaption(u"Form1");
     SetColor(clBtnFace);
     SetFont(FontOf(u"MS Sans Serif", 11, clWindowText));
     SetBounds(310, 541, 551, 185);
@@ -172,7 +172,7 @@ void TForm1::LayoutButtons()
     Button3->OnClick = [this](TObject* S) { Button3Click(S); };
 
     ComboBox1 = Place<TComboBox>(this, "ComboBox1", 112, 104, 145, 21);
-    ComboBox1->SetText(QStringLiteral("ComboBox1"));
+    ComboBox1->SetText(u"ComboBox1");
 }
 
 // The non-visual components: the window's shape and drag, the timers and the sound file
@@ -206,8 +206,7 @@ void TForm1::LayoutServices()
 
     OpenDialog1 = new TOpenDialog(this);
     OpenDialog1->SetName(u"OpenDialog1");
-    OpenDialog1->Filter
-        = QStringLiteral("mp3|*.mp3|wav|*.wav|mid|*.mid|mp3,wav,mid|*.mp3;*.wav;*.mid");
+    OpenDialog1->Filter = u"mp3|*.mp3|wav|*.wav|mid|*.mid|mp3,wav,mid|*.mp3;*.wav;*.mid";
     OpenDialog1->FilterIndex = 4;
 }
 

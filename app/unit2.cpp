@@ -34,7 +34,7 @@ TForm2::TForm2(TComponent* AOwner)
     SetName(u"Form2");
     SetBorderStyle(TBorderStyle::bsDialog);
     SetFormStyle(TFormStyle::fsStayOnTop);
-    SetCaption(QStringLiteral("Alame Extinction PC "));
+    SetCaption(u"Alame Extinction PC ");
     SetPosition(TPosition::poScreenCenter);
     SetColor(clBlack);
     SetClientSize(217, 84);
@@ -81,9 +81,9 @@ void TForm2::FormShow(TObject*)
 void TForm2::Timer1Timer(TObject*)
 {
     MessageBeep(0);
-    Label2->SetCaption(IntToStr(StrToIntDef(FromQt(Label2->Caption()), 0) - 1LL));
+    Label2->SetCaption(IntToStr(StrToIntDef(Label2->Caption(), 0) - 1LL));
     // Only the step onto 0 asks: a refused request is not repeated below zero.
-    if (Label2->Caption() == QStringLiteral("0")) {
+    if (Label2->Caption() == u"0") {
         ShutdownComputer();
     }
 }

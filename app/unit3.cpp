@@ -16,7 +16,7 @@ TForm3::TForm3(TComponent* AOwner)
     BeginLayout();
     SetName(u"Form3");
     SetBorderStyle(TBorderStyle::bsDialog);
-    SetCaption(QStringLiteral("A propos de Veludor !"));
+    SetCaption(u"A propos de Veludor !");
     SetColor(clBlack);
     SetBounds(589, 511, 237, 76);
 

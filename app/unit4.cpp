@@ -15,7 +15,7 @@ TForm4::TForm4(TComponent* AOwner)
     SetName(u"Form4");
     SetBorderStyle(TBorderStyle::bsDialog);
     SetFormStyle(TFormStyle::fsStayOnTop);
-    SetCaption(QStringLiteral("Alarme !"));
+    SetCaption(u"Alarme !");
     SetPosition(TPosition::poDesktopCenter);
     SetColor(clBlack);
     SetClientSize(166, 70);

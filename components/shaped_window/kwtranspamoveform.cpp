@@ -376,7 +376,7 @@ bool TKwTranspaMoveForm::PictureUnderCursor() const
 {
     // The cursor as it is now, not where the press was queued. Hidden pictures count
     // too: the alarm view's picture buttons keep their place when the clock view shows.
-    const QPoint P = FForm->ScreenToClient(QCursor::pos());
+    const QPoint P = ToQt(FForm->ScreenToClient(FromQt(QCursor::pos())));
     for (int i = FForm->ComponentCount() - 1; i >= 0; --i) {
         const auto* Picture = dynamic_cast<const TImage*>(FForm->Components(i));
         if (!Picture) {

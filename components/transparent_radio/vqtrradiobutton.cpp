@@ -220,7 +220,7 @@ TPoint TVqTrRadioButton::ParentOrigin() const
     if (!FWidget || !FParent || !FParent->Widget()) {
         return { Left(), Top() };
     }
-    return FromQt(FParent->ScreenToClient(FWidget->mapToGlobal(QPoint(0, 0))));
+    return FParent->ScreenToClient(FromQt(FWidget->mapToGlobal(QPoint(0, 0))));
 }
 
 void TVqTrRadioButton::Click()
@@ -400,7 +400,7 @@ void TVqTrRadioButton::DrawFace()
             FCanvas.SetPixel(AR - 1, Y, clWindowFrame);
         }
     }
-    if (!Caption().isEmpty()) {
+    if (!Caption().empty()) {
         FCanvas.Brush.Style = TBrushStyle::bsClear;
         DrawCaption({ AL, AT, AR, AB });
     }
@@ -416,7 +416,7 @@ void TVqTrRadioButton::DrawCaption(const TRect& Bounds)
     const int B = Bounds.Bottom;
     const TAlignment Align = FTransparentOptions->CheckAlignment;
     const TTextLayout Layout = FTransparentOptions->Layout;
-    const QString Text = Caption();
+    const QString Text = ToQt(Caption());
 
     if (!FTransparentOptions->WordWrap) {
         FCanvas.Font = FFont;

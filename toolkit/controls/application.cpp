@@ -20,10 +20,11 @@ TApplication* Application = nullptr;
 
 TApplicationWindow::TApplicationWindow()
 {
-    WindowProc = [](quint32, quintptr, qintptr) -> qintptr { return 0; };
+    WindowProc = [](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t { return 0; };
 }
 
-qintptr TApplicationWindow::Perform(quint32 Msg, quintptr WParam, qintptr LParam)
+std::intptr_t TApplicationWindow::Perform(
+    std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
 {
     return WindowProc ? WindowProc(Msg, WParam, LParam) : 0;
 }
@@ -67,12 +68,12 @@ TApplication::TApplication()
 {
     Application = this;
     // A tray host that appears reaches the tray components as "TaskbarCreated".
-    SetNotifyAreaClient({ [] { return Application ? FromQt(Application->Title()) : TString(); },
+    SetNotifyAreaClient({ [] { return Application ? Application->Title() : TString(); },
         [] {
             if (Application) {
                 Application->Guard([] {
                     Application->Handle().Perform(
-                        Application->RegisterWindowMessage(QStringLiteral("TaskbarCreated")));
+                        Application->RegisterWindowMessage(u"TaskbarCreated"));
                 });
             }
         } });
@@ -160,19 +161,17 @@ void TApplication::CallEvent(const TNotifyEvent& Event, TObject* Sender)
 void TApplication::HandleException(TStringView Message)
 {
     qCDebug(lcForms) << "error box:" << ToQt(Message);
-    ErrorBox().ShowError(FromQt(FTitle), ErrorBoxText(Message));
+    ErrorBox().ShowError(FTitle, ErrorBoxText(Message));
 }
 
-quint32 TApplication::RegisterWindowMessage(const QString& Name)
+std::uint32_t TApplication::RegisterWindowMessage(TStringView Name)
 {
-    const QString Key = Name.toLower();
-    auto It = FMessages.find(Key);
-    if (It != FMessages.end()) {
-        return It.value();
+    // Names compare without regard to case; the numbers are those Windows hands out.
+    const auto [It, Added] = FMessages.try_emplace(LowerCase(Name), FNextMessage);
+    if (Added) {
+        ++FNextMessage;
     }
-    const quint32 Number = FNextMessage++;
-    FMessages.insert(Key, Number);
-    return Number;
+    return It->second;
 }
 
 void TApplication::FormShown(TCustomForm* Form)

@@ -5,9 +5,9 @@
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/mousemessages.h"
 
-#include <QHash>
 #include <QIcon>
 #include <QPoint>
+#include <map>
 
 #include <functional>
 #include <memory>
@@ -25,11 +25,12 @@ using TMessageEvent = std::function<void(TMsg& Msg, bool& Handled)>;
 // messages, such as the tray icon's "TaskbarCreated".
 class TApplicationWindow {
 public:
-    using TWndProc = std::function<qintptr(quint32 Msg, quintptr WParam, qintptr LParam)>;
+    using TWndProc = std::function<std::intptr_t(
+        std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)>;
 
     TApplicationWindow();
     TWndProc WindowProc;
-    qintptr Perform(quint32 Msg, quintptr WParam = 0, qintptr LParam = 0);
+    std::intptr_t Perform(std::uint32_t Msg, std::uintptr_t WParam = 0, std::intptr_t LParam = 0);
 
     void SetVisible(bool Value);
     bool Visible() const { return FVisible; }
@@ -50,8 +51,8 @@ public:
     TApplication();
     ~TApplication() override;
 
-    const QString& Title() const { return FTitle; }
-    void SetTitle(const QString& Value) { FTitle = Value; }
+    const TString& Title() const { return FTitle; }
+    void SetTitle(TStringView Value) { FTitle.assign(Value); }
     const QIcon& Icon() const { return FIcon; }
     void SetIcon(const QIcon& Value) { FIcon = Value; }
 
@@ -94,7 +95,7 @@ public:
     TNotifyEvent OnMinimize;
 
     // A process-wide message number for a name, the same for every caller.
-    quint32 RegisterWindowMessage(const QString& Name);
+    std::uint32_t RegisterWindowMessage(TStringView Name);
 
     // Called by forms.
     void FormShown(TCustomForm* Form);
@@ -106,14 +107,14 @@ public:
     void WSActivated() override { Activated(); }
 
 private:
-    QString FTitle;
+    TString FTitle;
     QIcon FIcon;
     TCustomForm* FMainForm = nullptr;
     bool FCreatingMainForm = false;
     bool FTerminated = false;
     TApplicationWindow FWindow;
-    QHash<QString, quint32> FMessages;
-    quint32 FNextMessage = 0xC000;
+    std::map<TString, std::uint32_t> FMessages;
+    std::uint32_t FNextMessage = 0xC000;
 };
 
 // The program's application object; created by the program entry (or a test).

@@ -172,20 +172,13 @@ void TControl::SetEnabled(bool Value)
     }
 }
 
-void TControl::SetCaption(const QString& Value)
+void TControl::SetCaption(TStringView Value)
 {
     if (Value == FCaption) {
         return;
     }
-    FCaption = Value;
+    FCaption.assign(Value);
     CaptionChanged();
-}
-
-void TControl::SetCaption(TStringView Value)
-{
-    if (QStringView(Value.data(), qsizetype(Value.size())) != FCaption) {
-        SetCaption(ToQt(Value));
-    }
 }
 
 void TControl::SetFont(const TFont& Value)
@@ -213,20 +206,21 @@ void TControl::SetParentColor(bool Value)
     Invalidate();
 }
 
-QPoint TControl::ScreenToClient(const QPoint& P) const
+TPoint TControl::ScreenToClient(TPoint P) const
 {
     if (!FWidget && FParent) {
-        return FParent->ScreenToClient(P) - FBounds.topLeft();
+        const TPoint InParent = FParent->ScreenToClient(P);
+        return { InParent.X - FBounds.x(), InParent.Y - FBounds.y() };
     }
-    return FWidget ? FWidget->mapFromGlobal(P) : P;
+    return FWidget ? FromQt(FWidget->mapFromGlobal(ToQt(P))) : P;
 }
 
-QPoint TControl::ClientToScreen(const QPoint& P) const
+TPoint TControl::ClientToScreen(TPoint P) const
 {
     if (!FWidget && FParent) {
-        return FParent->ClientToScreen(P + FBounds.topLeft());
+        return FParent->ClientToScreen({ P.X + FBounds.x(), P.Y + FBounds.y() });
     }
-    return FWidget ? FWidget->mapToGlobal(P) : P;
+    return FWidget ? FromQt(FWidget->mapToGlobal(ToQt(P))) : P;
 }
 
 void TControl::Invalidate()

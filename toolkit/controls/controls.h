@@ -42,12 +42,12 @@ public:
 
     int Left() const { return FBounds.x(); }
     int Top() const { return FBounds.y(); }
-    int Width() const { return BoundsRect().width(); }
-    int Height() const { return BoundsRect().height(); }
-    QRect BoundsRect() const
+    int Width() const { return BoundsRect().Width(); }
+    int Height() const { return BoundsRect().Height(); }
+    TRect BoundsRect() const
     {
         SettleSize();
-        return FBounds;
+        return TRect::FromSize(FBounds.x(), FBounds.y(), FBounds.width(), FBounds.height());
     }
     void SetLeft(int Value) { SetBounds(Value, Top(), Width(), Height()); }
     void SetTop(int Value) { SetBounds(Left(), Value, Width(), Height()); }
@@ -63,11 +63,10 @@ public:
     bool Enabled() const { return FEnabled; }
     virtual void SetEnabled(bool Value);
 
-    const QString& Caption() const { return FCaption; }
-    virtual void SetCaption(const QString& Value);
-    // The same from the toolkit's text; an unchanged caption costs no conversion, so a
-    // caption formatted into a kept buffer is set without allocating.
-    void SetCaption(TStringView Value);
+    // An unchanged caption costs nothing, so a caption formatted into a kept buffer is
+    // set without allocating.
+    const TString& Caption() const { return FCaption; }
+    virtual void SetCaption(TStringView Value);
 
     const TFont& Font() const { return FFont; }
     virtual void SetFont(const TFont& Value);
@@ -83,8 +82,8 @@ public:
     void SetCursor(TCursor Value) { FCursor = Value; }
 
     // Point conversions between screen and this control's client coordinates.
-    QPoint ScreenToClient(const QPoint& P) const;
-    QPoint ClientToScreen(const QPoint& P) const;
+    TPoint ScreenToClient(TPoint P) const;
+    TPoint ClientToScreen(TPoint P) const;
 
     void Invalidate();
     void Repaint();
@@ -130,7 +129,7 @@ protected:
     QRect FBounds;
     bool FVisible = true;
     bool FEnabled = true;
-    QString FCaption;
+    TString FCaption;
     TFont FFont;
     TColor FColor = clBtnFace;
     bool FParentColor = true;

@@ -1,5 +1,5 @@
+#include "tests/fakes/qtcompare.h"
 #include "components/transparent_radio/wraptext.h"
-#include "tests/fakes/tstringcompare.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
+#include "tests/fakes/qtcompare.h"
 #include "components/tray_icon/piconebarretache.h"
 
 #include "components/tray_icon/exceptionnumsimagelistaffiche.h"
 #include "components/tray_icon/pourhandle.h"
 #include "tests/fakes/recordingerrorbox.h"
 #include "tests/fakes/recordingnotifyarea.h"
-#include "tests/fakes/tstringcompare.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/imglist.h"
 #include "toolkit/controls/menus.h"
@@ -41,7 +41,7 @@ public:
         OnShow = [](TObject*) { Log << QStringLiteral("open"); };
         Menu = new TPopupMenu(this);
         auto* Item = new TMenuItem(Menu);
-        Item->SetCaption(QStringLiteral("&Quitter"));
+        Item->SetCaption(u"&Quitter");
         Menu->Items()->Add(Item);
         if (NextLayout) {
             NextLayout(this);
@@ -224,7 +224,7 @@ void tst_PiconeBarreTache::init()
     FBox = std::make_unique<TRecordingErrorBox>();
     FArea = std::make_unique<TRecordingNotifyArea>();
     FApplication = std::make_unique<TApplication>();
-    FApplication->SetTitle(QStringLiteral("Veludor"));
+    FApplication->SetTitle(u"Veludor");
     FApplication->SetIcon(ColourIcon(qRgb(1, 2, 3)));
     QCursor::setPos(Cursor);
 }
@@ -273,7 +273,7 @@ void tst_PiconeBarreTache::runTimeStartValues()
     QCOMPARE(T->FenetreMessages()->Handle()->parentWidget(), F->Widget());
     QCOMPARE(T->FenetreMessages()->Handle()->size(), QSize(0, 0));
 
-    QCOMPARE(T->MessageTaskbarCreated(), Application->RegisterWindowMessage(QStringLiteral("TaskbarCreated")));
+    QCOMPARE(T->MessageTaskbarCreated(), Application->RegisterWindowMessage(u"TaskbarCreated"));
     QVERIFY(!T->IconeAjoutee() && !T->ChargementFini());
     QCOMPARE(T->DonneesIcone().cbSize, 0u);
     QCOMPARE(T->DonneesIcone().hWnd, nullptr);
@@ -673,7 +673,7 @@ void tst_PiconeBarreTache::handlersOfOursPutBackLaterPassThrough()
 
     Application->Activated();
     QCOMPARE(Calls, QStringList { "first" });
-    QCOMPARE(Application->Handle().Perform(Application->RegisterWindowMessage(QStringLiteral("TaskbarCreated"))), 0);
+    QCOMPARE(Application->Handle().Perform(Application->RegisterWindowMessage(u"TaskbarCreated")), 0);
     TCloseAction Action = TCloseAction::caHide;
     F->OnClose(F, Action);
     QCOMPARE(Log, QStringList { "FormClose" });

@@ -1,5 +1,5 @@
+#include "tests/fakes/qtcompare.h"
 #include "components/tray_icon/separateurs.h"
-#include "tests/fakes/tstringcompare.h"
 
 #include <QTest>
 

@@ -1,6 +1,7 @@
 // Windowed controls make their Qt widget when they first show: until then they keep
 // what they are given and report it as the widget would; made late, the widget carries
 // that state and takes its layout place among its siblings for stacking and keyboard.
+#include "tests/fakes/qtcompare.h"
 #include "tests/fakes/recordingerrorbox.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/controls/spin.h"
@@ -59,21 +60,21 @@ void tst_Controls::stateKeptUntilShown()
     switch (Kind) {
     case 0: {
         auto* B = new TButton(&Form);
-        B->SetCaption(QStringLiteral("Valider"));
+        B->SetCaption(u"Valider");
         C = B;
         break;
     }
     case 1: {
         auto* E = new TEdit(&Form);
-        E->SetText(QStringLiteral("alarm.mp3"));
+        E->SetText(u"alarm.mp3");
         C = E;
         break;
     }
     case 2: {
         auto* Box = new TComboBox(&Form);
-        Box->SetText(QStringLiteral("ComboBox1"));
-        Box->AddItem(QStringLiteral("a.bmp"));
-        Box->AddItem(QStringLiteral("b.bmp"));
+        Box->SetText(u"ComboBox1");
+        Box->AddItem(u"a.bmp");
+        Box->AddItem(u"b.bmp");
         QCOMPARE(Box->Text(), QStringLiteral("ComboBox1"));
         C = Box;
         break;

@@ -1,6 +1,7 @@
 // The label draws its caption as QPainter would draw the text from (0, baseline) with
 // the label's font, whatever the order in which caption and font were set: the shaped
 // text it keeps between paints must never be that of an earlier caption or font.
+#include "tests/fakes/qtcompare.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/controls/graphics.h"
 #include "toolkit/qt/qtconvert.h"
@@ -118,7 +119,7 @@ void tst_Label::drawsTheCurrentCaption()
     Label->SetFont(Font);
     for (const TStep& Step : Steps) {
         if (!Step.Caption.isNull()) {
-            Label->SetCaption(Step.Caption);
+            Label->SetCaption(FromQt(Step.Caption));
         }
         if (Step.Height != 0) {
             TFont Changed = Label->Font();

@@ -182,11 +182,12 @@ int TQtWidgetSet::PopupMenu(const std::vector<TWSMenuEntry>& Entries, TPoint At)
 }
 
 bool TQtWidgetSet::OpenFileDialog(TStringView Title,
-    const std::vector<std::pair<TString, TString>>& Filters, int& FilterIndex, TString& FileName)
+    const std::vector<std::pair<TString, TString>>& Filters, int& FilterIndex, TString& FileName,
+    TWindowHandle Owner)
 {
     // Built only when asked for: nothing of the dialog is loaded at start.
     LoadQtTranslation();
-    QFileDialog Dialog(QApplication::activeWindow(), ToQt(Title));
+    QFileDialog Dialog(WidgetOf(Owner), ToQt(Title));
     Dialog.setFileMode(QFileDialog::AnyFile);
     Dialog.setAcceptMode(QFileDialog::AcceptOpen);
     QStringList Names;

@@ -33,7 +33,7 @@ public:
 
     int PopupMenu(const std::vector<TWSMenuEntry>& Entries, TPoint At) override;
     bool OpenFileDialog(TStringView Title, const std::vector<std::pair<TString, TString>>& Filters,
-        int& FilterIndex, TString& FileName) override;
+        int& FilterIndex, TString& FileName, TWindowHandle Owner = nullptr) override;
     TTextMetrics FontMetrics(const TFont& Font) override;
     TSize TextExtent(const TFont& Font, TStringView Text) override;
     TColor SystemColor(TColor Color) override;
