@@ -10,7 +10,6 @@
 #include "toolkit/controls/spin.h"
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/media/mediaplayer.h"
-#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/datetime.h"
 
 namespace {

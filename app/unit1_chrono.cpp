@@ -3,7 +3,6 @@
 
 #include "app/chronothread.h"
 #include "toolkit/controls/stdctrls.h"
-#include "toolkit/qt/qtconvert.h"
 
 const std::array<TString, 2> ChronoCaptions = {
     u"Démarrer le chronomètre",

@@ -5,7 +5,6 @@
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/media/messagebeep.h"
 #include "toolkit/platform/power.h"
-#include "toolkit/qt/qtconvert.h"
 
 TForm2* Form2 = nullptr;
 

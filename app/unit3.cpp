@@ -2,7 +2,6 @@
 
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/platform/shell.h"
-#include "toolkit/qt/qtconvert.h"
 
 TForm3* Form3 = nullptr;
 

@@ -5,8 +5,8 @@
 #include "toolkit/controls/forms.h"
 #include "toolkit/platform/windowmanager.h"
 #include "toolkit/qt/qtconvert.h"
+#include "toolkit/widgetset/widgetset.h"
 
-#include <QCursor>
 #include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPointer>
@@ -376,7 +376,7 @@ bool TKwTranspaMoveForm::PictureUnderCursor() const
 {
     // The cursor as it is now, not where the press was queued. Hidden pictures count
     // too: the alarm view's picture buttons keep their place when the clock view shows.
-    const QPoint P = ToQt(FForm->ScreenToClient(FromQt(QCursor::pos())));
+    const QPoint P = ToQt(FForm->ScreenToClient(WidgetSet().CursorPos()));
     for (int i = FForm->ComponentCount() - 1; i >= 0; --i) {
         const auto* Picture = dynamic_cast<const TImage*>(FForm->Components(i));
         if (!Picture) {

@@ -9,8 +9,8 @@
 #include "toolkit/graphics/graphicerror.h"
 #include "toolkit/graphics/icondecoder.h"
 #include "toolkit/qt/qtconvert.h"
+#include "toolkit/widgetset/widgetset.h"
 
-#include <QCursor>
 #include <QPixmap>
 
 #include <filesystem>
@@ -56,12 +56,6 @@ QIcon ChargerIcone(const TString& FileName)
         }
     }
     return QIcon(QPixmap::fromImage(DecodeIcon(Data)));
-}
-
-// The cursor in screen coordinates, read when the message is handled.
-QPoint GetCursorPos()
-{
-    return QCursor::pos();
 }
 
 } // namespace
@@ -490,9 +484,10 @@ void TPiconeBarreTache::TraiterMessageIcone(TMessage& Message)
         const std::shared_ptr<TCrochets> Crochets = FCrochets;
         const auto Vit = [&] { return Crochets->Composant == this; };
 
-        const QPoint Curseur = GetCursorPos();
-        const int X = Curseur.x();
-        const int Y = Curseur.y();
+        // The cursor in screen coordinates, read when the message is handled.
+        const TPoint Curseur = WidgetSet().CursorPos();
+        const int X = Curseur.X;
+        const int Y = Curseur.Y;
         const qintptr Souris = Message.LParam;
         switch (Souris) {
         case WM_MOUSEMOVE:

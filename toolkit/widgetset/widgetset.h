@@ -283,6 +283,9 @@ public:
     virtual TColor SystemColor(TColor Color) = 0;
     // The program's icon for its windows and taskbar button (bitmaps of several sizes).
     virtual void SetApplicationIcon(const std::vector<TBitmap32>& Images) = 0;
+    // Where the mouse pointer is now, in screen coordinates (not where a queued message
+    // found it).
+    virtual TPoint CursorPos() = 0;
 };
 
 // The widget set the program was linked with.

@@ -5,6 +5,7 @@
 #include "toolkit/widgetset/qt/qtfont.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QMenu>
@@ -231,6 +232,11 @@ void TQtWidgetSet::SetApplicationIcon(const std::vector<TBitmap32>& Images)
         Icon.addPixmap(QPixmap::fromImage(ToQt(Image)));
     }
     QApplication::setWindowIcon(Icon);
+}
+
+TPoint TQtWidgetSet::CursorPos()
+{
+    return FromQt(QCursor::pos());
 }
 
 TWidgetSet& WidgetSet()

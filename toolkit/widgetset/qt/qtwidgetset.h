@@ -38,6 +38,7 @@ public:
     TSize TextExtent(const TFont& Font, TStringView Text) override;
     TColor SystemColor(TColor Color) override;
     void SetApplicationIcon(const std::vector<TBitmap32>& Images) override;
+    TPoint CursorPos() override;
 
 private:
     std::unique_ptr<TQtApplicationFilter> FFilter;
