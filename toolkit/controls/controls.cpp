@@ -136,6 +136,9 @@ void TControl::SetParent(TWinControl* AParent)
     } else {
         CreateWidgetIfShown();
     }
+    if (FParentColor) {
+        ColorChanged(); // the new parent's colour
+    }
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
@@ -197,13 +200,13 @@ void TControl::SetColor(TColor Value)
 {
     FColor = Value;
     FParentColor = false;
-    Invalidate();
+    ColorChanged();
 }
 
 void TControl::SetParentColor(bool Value)
 {
     FParentColor = Value;
-    Invalidate();
+    ColorChanged();
 }
 
 TPoint TControl::ScreenToClient(TPoint P) const
@@ -293,7 +296,7 @@ void TWinControl::SetColor(TColor Value)
     TControl::SetColor(Value);
     for (TControl* C : FControls) {
         if (C->ParentColor()) {
-            C->Invalidate();
+            C->ColorChanged();
         }
     }
 }

@@ -121,6 +121,8 @@ protected:
     void ParentDestroyed();
     virtual void FontChanged();
     virtual void CaptionChanged();
+    // The colour it shows changed (its own, or its parent's that it follows).
+    virtual void ColorChanged() { Invalidate(); }
 
     QPointer<QWidget> FWidget;
     TWidgetFactory FFactory; // emptied when used: a widget is made once at most

@@ -10,7 +10,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
-#include <QTimer>
 
 namespace {
 class TImageWidget : public QWidget {
@@ -126,9 +125,8 @@ void TImage::Rebuild()
 
 TTimer::TTimer(TComponent* AOwner)
     : TComponent(AOwner)
-    , FTimer(new QTimer)
+    , FTimer(WidgetSet().CreateTimer([this] { Tick(); }))
 {
-    QObject::connect(FTimer, &QTimer::timeout, FTimer, [this] { Tick(); });
     Update();
 }
 
@@ -137,7 +135,6 @@ TTimer::~TTimer()
     if (FAlignedToSecond) {
         TSecondBeat::Leave(this);
     }
-    delete FTimer;
 }
 
 void TTimer::SetAlignedToSecond(bool Value)
@@ -189,11 +186,11 @@ void TTimer::Update()
     }
     // A stored timer starts once its form is loaded; an interval of 0 gives no ticks.
     if (Ticking() && !TicksOnBeat()) {
-        // Whole-second timers share the second's beat: the clock tick and the alarm watch
-        // then wake the program once a second, not twice.
-        FTimer->setTimerType(FInterval % 1000 == 0 ? Qt::VeryCoarseTimer : Qt::CoarseTimer);
-        FTimer->start(FInterval);
+        // Not precise: the system may coalesce it with other wake-ups (whole-second timers
+        // with the second's beat, so that the clock tick and the alarm watch wake the
+        // program once a second, not twice).
+        FTimer->Start(FInterval, false, false);
     } else {
-        FTimer->stop();
+        FTimer->Stop();
     }
 }

@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QRegion>
 
-class QTimer;
+class TWSTimer;
 
 // A picture drawn at its top-left corner, one pixel per pixel. Auto-sized pictures take
 // the size of what they hold; transparent ones leave out the colour of their bottom-left
@@ -81,7 +81,7 @@ public:
 
 private:
     void Update();
-    QTimer* FTimer;
+    std::unique_ptr<TWSTimer> FTimer;
     int FInterval = 1000;
     bool FEnabled = true;
     bool FAlignedToSecond = false;

@@ -3,7 +3,7 @@
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/platform/clocksource.h"
 
-#include <QTimer>
+#include "toolkit/widgetset/widgetset.h"
 
 #include <algorithm>
 #include <exception>
@@ -29,18 +29,12 @@ int MSecOf(TDateTime Now)
 }
 
 TSecondBeat::TSecondBeat()
-    : FTimer(new QTimer)
+    // Precise: a coalesced timer may fire up to 5 % of the wait away from its end.
+    : FTimer(WidgetSet().CreateTimer([this] { Wake(); }))
 {
-    // Precise: Qt's coarse timers may fire up to 5 % of the wait away from its end.
-    FTimer->setTimerType(Qt::PreciseTimer);
-    FTimer->setSingleShot(true);
-    QObject::connect(FTimer, &QTimer::timeout, FTimer, [this] { Wake(); });
 }
 
-TSecondBeat::~TSecondBeat()
-{
-    delete FTimer;
-}
+TSecondBeat::~TSecondBeat() = default;
 
 void TSecondBeat::Join(TTimer* Timer)
 {
@@ -99,14 +93,14 @@ void TSecondBeat::Arm()
     const bool Wanted = std::any_of(
         FTimers.begin(), FTimers.end(), [](const TTimer* T) { return T->TicksOnBeat(); });
     if (!Wanted) {
-        FTimer->stop();
+        FTimer->Stop();
         FArmed = -1;
         return;
     }
     // An enabled timer that joins a running beat ticks with it, at the next boundary.
     if (FArmed < 0 && !FWaking) {
         FArmed = DelayAfter(ClockSource().Now());
-        FTimer->start(FArmed);
+        FTimer->Start(FArmed, true, true);
     }
 }
 

@@ -2,9 +2,10 @@
 
 #include "toolkit/core/datetimevalue.h"
 
+#include <memory>
 #include <vector>
 
-class QTimer;
+class TWSTimer;
 class TTimer;
 
 // The beat of the timers that follow the clock's seconds: it wakes once just after each
@@ -37,7 +38,7 @@ private:
     ~TSecondBeat();
     void Arm();
     void Wake();
-    QTimer* FTimer;
+    std::unique_ptr<TWSTimer> FTimer;
     std::vector<TTimer*> FTimers;
     int FArmed = -1;
     bool FWaking = false;

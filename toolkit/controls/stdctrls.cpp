@@ -2,44 +2,30 @@
 
 #include "toolkit/controls/forms.h"
 #include "toolkit/qt/qtconvert.h"
-#include "toolkit/widgetset/qt/qtfont.h"
+#include "toolkit/widgetset/qt/qtaccess.h"
 
 #include <QComboBox>
-#include <QFontMetrics>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTextLayout>
 
 #include <utility>
 
-namespace {
-class TLabelWidget : public QWidget {
-public:
-    explicit TLabelWidget(TLabel* ALabel)
-        : FLabel(ALabel)
-    {
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter P(this);
-        if (!FLabel->Transparent()) {
-            P.fillRect(rect(), ToQColor(FLabel->Color()));
-        }
-        FLabel->DrawCaption(P);
-    }
-
-private:
-    TLabel* FLabel;
-};
+TLabel::TLabel(TComponent* AOwner)
+    : TLabel(AOwner, WidgetSet().CreateLabel(nullptr))
+{
 }
 
-TLabel::TLabel(TComponent* AOwner)
-    : TGraphicControl(AOwner, new TLabelWidget(this))
+TLabel::TLabel(TComponent* AOwner, std::unique_ptr<TWSLabel> AWindow)
+    : TGraphicControl(AOwner, QtWidgetOf(AWindow.get()))
+    , FWindow(std::move(AWindow))
 {
+}
+
+TLabel::~TLabel()
+{
+    // The window object deletes the widget; the control base then finds none.
+    FWindow.reset();
 }
 
 void TLabel::SetAutoSize(bool Value)
@@ -52,7 +38,9 @@ void TLabel::SetAutoSize(bool Value)
 void TLabel::SetTransparent(bool Value)
 {
     FTransparent = Value;
-    Invalidate();
+    if (FFontPrepared) {
+        PrepareText();
+    }
 }
 
 void TLabel::FontChanged()
@@ -60,14 +48,19 @@ void TLabel::FontChanged()
     FFontPrepared = false;
     FMeasured = false;
     Measure();
-    Invalidate();
 }
 
 void TLabel::CaptionChanged()
 {
     FMeasured = false;
     Measure();
-    Invalidate();
+}
+
+void TLabel::ColorChanged()
+{
+    if (FFontPrepared) {
+        PrepareText();
+    }
 }
 
 void TLabel::SetVisible(bool Value)
@@ -90,75 +83,14 @@ void TLabel::SettleSize() const
     }
     FMeasured = true;
     auto* Self = const_cast<TLabel*>(this);
-    if (!FFontPrepared) {
-        Self->PrepareFont();
-    } else {
-        Self->PrepareText();
-    }
+    Self->PrepareText();
     Self->AdjustSize();
-}
-
-void TLabel::PrepareFont()
-{
-    FQFont = ToQFont(FFont);
-    // The digit face stands on a baseline and a height of its own (see QtFont).
-    const QFontMetrics Metrics(FQFont);
-    FBaseline = IsDigitFace(FFont) ? int(FFont.Height * 0.9 + 0.5) : Metrics.ascent();
-    FTextHeight = IsDigitFace(FFont) ? FFont.Height : Metrics.height();
-    FPrevious = TShapedText();
-    FText = TShapedText();
-    FFontPrepared = true;
-    PrepareText();
 }
 
 void TLabel::PrepareText()
 {
-    if (FText.Shaped && FText.Caption == FCaption) {
-        return;
-    }
-    if (FPrevious.Shaped && FPrevious.Caption == FCaption) {
-        std::swap(FText, FPrevious);
-        return;
-    }
-    FPrevious = std::move(FText);
-    FText = TShapedText();
-    FText.Caption = FCaption;
-    FText.Shaped = true;
-    if (FCaption.empty()) {
-        return;
-    }
-    const QString Text = ToQt(FCaption);
-    FText.Width = QFontMetrics(FQFont).horizontalAdvance(Text);
-    // Shaped once here; each paint then draws the same glyphs at the same places as
-    // drawing the text from (0, baseline) would.
-    QTextLayout Layout(Text, FQFont);
-    QTextOption Option;
-    Option.setWrapMode(QTextOption::NoWrap);
-    Option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
-    Layout.setTextOption(Option);
-    Layout.beginLayout();
-    qreal Y = 0;
-    bool First = true;
-    for (QTextLine Line = Layout.createLine(); Line.isValid(); Line = Layout.createLine()) {
-        Line.setLineWidth(1e6);
-        Line.setPosition(QPointF(0, Y));
-        if (First) {
-            FText.Top = Line.ascent();
-            First = false;
-        }
-        Y += Line.height();
-    }
-    Layout.endLayout();
-    FText.Glyphs = Layout.glyphRuns();
-}
-
-void TLabel::DrawCaption(QPainter& Painter) const
-{
-    Painter.setPen(ToQColor(FFont.Color));
-    const QPointF Origin(0, FBaseline - FText.Top);
-    for (const QGlyphRun& Run : FText.Glyphs) {
-        Painter.drawGlyphRun(Origin, Run);
-    }
+    FWindow->SetLabel(FCaption, FFont, FTransparent, Color());
+    FFontPrepared = true;
 }
 
 void TLabel::AdjustSize()
@@ -166,7 +98,8 @@ void TLabel::AdjustSize()
     if (!FAutoSize) {
         return;
     }
-    SetBounds(Left(), Top(), FText.Width, FTextHeight);
+    const TSize Size = FWindow->TextSize(FCaption, FFont);
+    SetBounds(Left(), Top(), Size.Width, Size.Height);
 }
 
 TButton::TButton(TComponent* AOwner)

@@ -2,11 +2,6 @@
 
 #include "toolkit/controls/controls.h"
 
-#include <QFont>
-#include <QGlyphRun>
-#include <QList>
-
-class QPainter;
 class QPushButton;
 class QLineEdit;
 class QComboBox;
@@ -17,51 +12,36 @@ class QRadioButton;
 class TLabel : public TGraphicControl {
 public:
     explicit TLabel(TComponent* AOwner);
+    ~TLabel() override;
 
     bool AutoSize() const { return FAutoSize; }
     void SetAutoSize(bool Value);
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool Value);
 
-    // Draws the caption with its baseline where the label's font puts it; the label's
-    // widget paints through it.
-    void DrawCaption(QPainter& Painter) const;
-
     void SetVisible(bool Value) override;
 
 protected:
     void FontChanged() override;
     void CaptionChanged() override;
+    void ColorChanged() override;
     void SettleSize() const override;
 
 private:
+    TLabel(TComponent* AOwner, std::unique_ptr<TWSLabel> AWindow);
     void AdjustSize();
-    void PrepareFont();
+    // Hands the window object the caption, font and background: it prepares the text's
+    // drawing once per font and caption (a clock repaints its labels every second,
+    // mostly with the same text), and a paint only draws.
     void PrepareText();
     // Measures now where the label shows; otherwise when its size is first read or it
     // shows: the faces of views and windows a session never opens are never loaded.
     void Measure();
+    std::unique_ptr<TWSLabel> FWindow;
     bool FAutoSize = true;
     bool FTransparent = false;
-    bool FFontPrepared = false;
+    bool FFontPrepared = false; // the window object has the current font
     mutable bool FMeasured = false;
-    // A clock repaints its labels every second, mostly with the same text: the Qt font
-    // and the baseline are prepared when the font changes, the shaped text when the
-    // caption changes, and a paint only draws the prepared glyphs.
-    QFont FQFont;
-    int FBaseline = 0;
-    int FTextHeight = 0;
-    struct TShapedText {
-        TString Caption;
-        QList<QGlyphRun> Glyphs;
-        qreal Top = 0; // where the glyphs' layout puts its top, above the baseline
-        int Width = 0; // the caption's advance, the width of an auto-sized label
-        bool Shaped = false;
-    };
-    TShapedText FText;
-    // The caption before the current one, still shaped: a blinking colon alternates
-    // between two captions.
-    TShapedText FPrevious;
 };
 
 // The push button, the edit field and the editable combo box make their Qt widget when

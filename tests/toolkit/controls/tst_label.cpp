@@ -55,6 +55,8 @@ private slots:
     void initTestCase();
     void drawsTheCurrentCaption_data();
     void drawsTheCurrentCaption();
+    void backgroundFollowsTheColour_data();
+    void backgroundFollowsTheColour();
 
 private:
     std::unique_ptr<TApplication> FApp;
@@ -137,6 +139,42 @@ void tst_Label::drawsTheCurrentCaption()
     }
     QCOMPARE(Label->Widget()->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
         Expected(Final, Caption, Label->Widget()->size()));
+}
+
+void tst_Label::backgroundFollowsTheColour_data()
+{
+    QTest::addColumn<bool>("OwnColour");
+    QTest::addColumn<bool>("Transparent");
+    QTest::addColumn<QColor>("Expected");
+    QTest::newRow("follows the parent's new colour") << false << false << QColor(Qt::blue);
+    QTest::newRow("its own colour stays") << true << false << QColor(Qt::red);
+    QTest::newRow("transparent: the parent shows") << false << true << QColor(Qt::blue);
+}
+
+// A shown label's background is the colour it shows now, also after its parent's
+// colour or its transparency changed once its text was prepared.
+void tst_Label::backgroundFollowsTheColour()
+{
+    QFETCH(bool, OwnColour);
+    QFETCH(bool, Transparent);
+    QFETCH(QColor, Expected);
+    TForm Form(nullptr);
+    Form.SetClientSize(100, 40);
+    Form.SetColor(clWhite);
+    auto* Label = new TLabel(&Form);
+    Label->SetParent(&Form);
+    Label->SetAutoSize(false);
+    Label->SetBounds(0, 0, 60, 20);
+    Label->SetFont(Face(QStringLiteral("MS Sans Serif"), 13));
+    Label->SetCaption(u"x");
+    if (OwnColour) {
+        Label->SetColor(clRed);
+    }
+    Form.Show();
+    Label->SetTransparent(Transparent);
+    Form.SetColor(clBlue);
+    const QImage Shown = Form.Widget()->grab().toImage();
+    QCOMPARE(Shown.pixelColor(50, 15), Expected);
 }
 
 QTEST_MAIN(tst_Label)

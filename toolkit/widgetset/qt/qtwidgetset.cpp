@@ -85,7 +85,10 @@ public:
     }
     void Start(int IntervalMs, bool SingleShot, bool Precise) override
     {
-        FTimer.setTimerType(Precise ? Qt::PreciseTimer : Qt::CoarseTimer);
+        // Whole seconds round to the second: such timers share one wake-up a second.
+        FTimer.setTimerType(Precise      ? Qt::PreciseTimer
+                : IntervalMs % 1000 == 0 ? Qt::VeryCoarseTimer
+                                         : Qt::CoarseTimer);
         FTimer.setSingleShot(SingleShot);
         FTimer.start(IntervalMs);
     }
