@@ -4,8 +4,6 @@
 #include "toolkit/qt/qtconvert.h"
 #include "toolkit/widgetset/qt/qtaccess.h"
 
-#include <QComboBox>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -103,15 +101,23 @@ void TLabel::AdjustSize()
 }
 
 TButton::TButton(TComponent* AOwner)
-    : TWinControl(AOwner, [] { return new QPushButton; })
+    : TWinControl(AOwner, [this] {
+        FWindow = WidgetSet().CreateButton(this);
+        return QtWidgetOf(FWindow.get());
+    })
 {
+    FMessagesFromWidgetSet = true;
+}
+
+// The window objects delete their widgets; the control base then finds none.
+TButton::~TButton()
+{
+    FWindow.reset();
 }
 
 void TButton::InitWidget()
 {
-    QPushButton* B = Button();
-    B->setText(ToQt(FCaption));
-    QObject::connect(B, &QPushButton::clicked, B, [this] { Click(); });
+    FWindow->SetCaption(FCaption);
 }
 
 QPushButton* TButton::Button() const
@@ -119,86 +125,92 @@ QPushButton* TButton::Button() const
     return static_cast<QPushButton*>(Widget());
 }
 
+void TButton::WndProc(TMessage& Message)
+{
+    if (Message.Msg == WM_COMMAND && (Message.WParam >> 16) == BN_CLICKED) {
+        Click();
+        return;
+    }
+    TWinControl::WndProc(Message);
+}
+
 void TButton::CaptionChanged()
 {
-    if (FWidget) {
-        Button()->setText(ToQt(FCaption));
+    if (FWindow) {
+        FWindow->SetCaption(FCaption);
     }
 }
 
 TEdit::TEdit(TComponent* AOwner)
-    : TWinControl(AOwner, [] { return new QLineEdit; })
+    : TWinControl(AOwner, [this] {
+        FWindow = WidgetSet().CreateEdit(this);
+        return QtWidgetOf(FWindow.get());
+    })
 {
+    FMessagesFromWidgetSet = true;
+}
+
+TEdit::~TEdit()
+{
+    FWindow.reset();
 }
 
 void TEdit::InitWidget()
 {
-    static_cast<QLineEdit*>(FWidget.data())->setText(ToQt(FText));
+    FWindow->SetText(FText);
 }
 
 TString TEdit::Text() const
 {
-    return FWidget ? FromQt(static_cast<QLineEdit*>(FWidget.data())->text()) : FText;
+    return FWindow ? FWindow->Text() : FText;
 }
 
 void TEdit::SetText(TStringView Value)
 {
-    if (FWidget) {
-        static_cast<QLineEdit*>(FWidget.data())->setText(ToQt(Value));
+    if (FWindow) {
+        FWindow->SetText(Value);
     } else {
         FText.assign(Value);
     }
 }
 
 TComboBox::TComboBox(TComponent* AOwner)
-    : TWinControl(AOwner, [] { return new QComboBox; })
+    : TWinControl(AOwner, [this] {
+        FWindow = WidgetSet().CreateComboBox(this);
+        return QtWidgetOf(FWindow.get());
+    })
 {
+    FMessagesFromWidgetSet = true;
+}
+
+TComboBox::~TComboBox()
+{
+    FWindow.reset();
 }
 
 void TComboBox::InitWidget()
 {
-    auto* Box = static_cast<QComboBox*>(FWidget.data());
-    Box->setEditable(true);
-    for (const TString& Item : FItems) {
-        Box->addItem(ToQt(Item));
-    }
-    Box->setCurrentText(ToQt(FText));
-}
-
-std::vector<TString> TComboBox::Items() const
-{
-    if (!FWidget) {
-        return FItems;
-    }
-    auto* Box = static_cast<QComboBox*>(FWidget.data());
-    std::vector<TString> Result;
-    for (int i = 0; i < Box->count(); ++i) {
-        Result.push_back(FromQt(Box->itemText(i)));
-    }
-    return Result;
+    FWindow->SetItems(FItems);
+    FWindow->SetText(FText);
 }
 
 void TComboBox::AddItem(TStringView Item)
 {
-    if (!FWidget) {
-        FItems.emplace_back(Item); // the text stays as it is
-        return;
+    FItems.emplace_back(Item);
+    if (FWindow) {
+        FWindow->SetItems(FItems);
     }
-    auto* Box = static_cast<QComboBox*>(FWidget.data());
-    const QString Current = Box->currentText();
-    Box->addItem(ToQt(Item));
-    Box->setCurrentText(Current);
 }
 
 TString TComboBox::Text() const
 {
-    return FWidget ? FromQt(static_cast<QComboBox*>(FWidget.data())->currentText()) : FText;
+    return FWindow ? FWindow->Text() : FText;
 }
 
 void TComboBox::SetText(TStringView Value)
 {
-    if (FWidget) {
-        static_cast<QComboBox*>(FWidget.data())->setCurrentText(ToQt(Value));
+    if (FWindow) {
+        FWindow->SetText(Value);
     } else {
         FText.assign(Value);
     }

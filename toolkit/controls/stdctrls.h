@@ -49,16 +49,23 @@ private:
 class TButton : public TWinControl {
 public:
     explicit TButton(TComponent* AOwner);
+    ~TButton() override;
     QPushButton* Button() const;
+    // A click of the button (BN_CLICKED) runs Click.
+    void WndProc(TMessage& Message) override;
 
 protected:
     void InitWidget() override;
     void CaptionChanged() override;
+
+private:
+    std::unique_ptr<TWSButton> FWindow;
 };
 
 class TEdit : public TWinControl {
 public:
     explicit TEdit(TComponent* AOwner);
+    ~TEdit() override;
     TString Text() const;
     void SetText(TStringView Value);
 
@@ -66,13 +73,16 @@ protected:
     void InitWidget() override;
 
 private:
-    TString FText; // until the widget exists
+    std::unique_ptr<TWSEdit> FWindow;
+    TString FText; // until the window exists
 };
 
 class TComboBox : public TWinControl {
 public:
     explicit TComboBox(TComponent* AOwner);
-    std::vector<TString> Items() const;
+    ~TComboBox() override;
+    const std::vector<TString>& Items() const { return FItems; }
+    // Appends an item; the text stays as it is.
     void AddItem(TStringView Item);
     TString Text() const;
     void SetText(TStringView Value);
@@ -81,9 +91,9 @@ protected:
     void InitWidget() override;
 
 private:
-    // Until the widget exists.
+    std::unique_ptr<TWSComboBox> FWindow;
     std::vector<TString> FItems;
-    TString FText;
+    TString FText; // until the window exists
 };
 
 // An ordinary radio button, one of the exclusive group formed by the radio buttons of
