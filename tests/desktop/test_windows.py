@@ -4,8 +4,10 @@ drawn and ticking, and closes; the toolchain probe has C++ threads and its resou
 its sound reaches a PulseAudio sink; the platform services' Windows side, through
 platform_probe.exe, reads the clock, the screen and its work area, lists skins, plays
 sound files, shows the error box, wakes a thread, installs the digit font and asks for
-the power-off (the last two in a throw-away prefix). On an X server with a tray panel, a
-Wine session and a sink of their own.
+the power-off (the last two in a throw-away prefix); the Win32 widget set, through
+widget_probe.exe, shows a shaped form with a control of each kind, hands clicks, keys and
+a menu's choice to the model, and runs work posted from a thread while its timers tick.
+On an X server with a tray panel, a Wine session and a sink of their own.
 """
 import datetime
 import glob
@@ -18,16 +20,20 @@ import tempfile
 import unittest
 import wave
 
+from Xlib import X
+from Xlib.ext import shape
+
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import wine  # noqa: E402
-from desktop import picture_pixels, wait_for  # noqa: E402
+from desktop import picture_pixels, pixel_at, wait_for, xdotool  # noqa: E402
 from xsession import XSession  # noqa: E402
 
 WINDOWS_DIR = os.environ.get("VELUDOR_WINDOWS_BUILD_DIR", "")
 CLOCK = os.path.join(WINDOWS_DIR, "bench", "footprint", "win32clock.exe")
 PROBE = os.path.join(WINDOWS_DIR, "tests", "windows", "toolchain_probe.exe")
 PLATFORM = os.path.join(WINDOWS_DIR, "tests", "windows", "platform_probe.exe")
-EXECUTABLES = [CLOCK, PROBE, PLATFORM]
+WIDGETS = os.path.join(WINDOWS_DIR, "tests", "windows", "widget_probe.exe")
+EXECUTABLES = [CLOCK, PROBE, PLATFORM, WIDGETS]
 ASSETS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "assets")
 # The family the digit font's name table declares.
 DIGIT_FACE = "DSEG7 Classic"
@@ -233,6 +239,162 @@ class UnderWine(unittest.TestCase):
                 # Written aside and renamed: nothing else of the name is left.
                 self.assertEqual([n for n in os.listdir(self.tmp) if n.startswith("parametre")],
                                  ["parametre.ini"])
+
+
+class WidgetSet(unittest.TestCase):
+    """widget_probe.exe's form (see tests/windows/widgetprobe.cpp): a 360 x 240 popup
+    without its top-right 40 x 40 corner, on white with a green band at y 200-215, a
+    label, a half-transparent red picture, a button, an edit, a combo box, a radio pair,
+    a spin edit whose model refuses what is not a digit, and a transparent custom control
+    drawing a blue ellipse. The probe prints each control's place and what its model is
+    told; the rows run in their order, the last one closes the form."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.mkdtemp(prefix="veludor-widgets-")
+        cls.session = XSession(tray=True).start()
+        cls.wine = wine.Wine(os.path.join(WINDOWS_DIR, "wine")).start()
+        cls.log = os.path.join(cls.tmp, "show.log")
+        with open(cls.log, "wb") as out:
+            cls.proc = cls.wine.run(WIDGETS, "show", stdout=out)
+        wait_for(lambda: "ready" in cls.printed(), timeout=60, what="the probe's form")
+        cls.places = {f[1]: tuple(map(int, f[2:])) for f in map(str.split, cls.printed())
+                      if f[0] == "at"}
+        cls.form = cls.wine.window(cls.proc, "Sonde")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wine.stop()
+        cls.session.stop()
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+
+    @classmethod
+    def printed(cls):
+        with open(cls.log, encoding="utf-8") as f:
+            return f.read().replace("\r\n", "\n").splitlines()
+
+    def at(self, name, x, y):
+        """A screen point from a point of the named control."""
+        left, top = self.places[name][:2]
+        return left + x, top + y
+
+    def expect(self, action, lines):
+        """Runs action and waits for lines among what the probe prints after it, in order."""
+        mark = len(self.printed())
+
+        def seen():
+            new, wanted = self.printed()[mark:], list(lines)
+            for line in new:
+                if wanted and line == wanted[0]:
+                    wanted.pop(0)
+            return not wanted
+        action()
+        wait_for(seen, timeout=10, what="%s among %s" % (lines, self.printed()[mark:]))
+
+    def click(self, point, button=1):
+        return lambda: (xdotool("mousemove", "--sync", *point), xdotool("click", button))
+
+    def test_1_shape_is_the_region(self):
+        # Wine cuts the X window with the region's rectangles: its area is the region's.
+        pixels = int(next(f[1] for f in map(str.split, self.printed()) if f[0] == "shape"))
+        rects = self.form.shape_get_rectangles(shape.SK.Bounding).rectangles
+        covered = {(x, y) for r in rects for x in range(r.x, r.x + r.width)
+                   for y in range(r.y, r.y + r.height)}
+        self.assertEqual(len(covered), pixels)
+        self.assertNotIn((350, 10), covered)
+
+    def test_2_what_the_form_shows(self):
+        shot = self.wine.screenshot(self.form, os.path.join(self.tmp, "form.png"))
+        width, height, raw = picture_pixels(shot)
+        origin = self.places["form"][:2]
+
+        def colour(name, x, y):
+            px, py = self.at(name, x, y)
+            return pixel_at(raw, width, px - origin[0], py - origin[1])
+        label = self.places["label"]
+        dark = [p for p in dark_pixels(shot)
+                if label[0] <= p[0] + origin[0] < label[0] + label[2]
+                and label[1] <= p[1] + origin[1] < label[1] + label[3]]
+        # "Veludor 12:34" at 20 pixels is a few hundred dark pixels.
+        self.assertGreater(len(dark), 150)
+        for what, name, x, y, expected in [
+                ("half-transparent red over white", "picture", 20, 20, (255, 127, 127)),
+                ("the band under the transparent control", "custom", 5, 57, (0, 160, 0)),
+                ("the control's ellipse", "custom", 50, 25, (0, 0, 255)),
+                ("the form's white", "form", 300, 120, (255, 255, 255))]:
+            with self.subTest(what):
+                got = colour(name, x, y)
+                self.assertTrue(all(abs(a - b) <= 1 for a, b in zip(got, expected)), got)
+
+    def test_3_clicks_reach_the_model(self):
+        for name, point, lines in [
+                ("bouton", (50, 14), ["command bouton 0"]),
+                ("deux", (8, 10), ["command deux 0", "checked un 0 deux 1"]),
+                ("un", (8, 10), ["command un 0", "checked un 1 deux 0"]),
+                # Client coordinates of the control itself.
+                ("custom", (30, 20), ["custom down 30 20"])]:
+            with self.subTest(name):
+                self.expect(self.click(self.at(name, *point)), lines)
+
+    def test_4_spin_edit_keys_go_through_the_model(self):
+        width = self.places["spin"][2]
+        self.expect(self.click(self.at("spin", 10, 12)), [])
+        for what, action, lines in [
+                ("a digit and a letter", lambda: (xdotool("key", "End"), xdotool("type", "7x")),
+                 ["spin 57", "refused x"]),
+                ("the up key", lambda: xdotool("key", "Up"), ["spin 58"]),
+                ("the up arrow", self.click(self.at("spin", width - 5, 5)), ["spin 59"]),
+                ("the down arrow", self.click(self.at("spin", width - 5, 19)), ["spin 58"])]:
+            with self.subTest(what):
+                self.expect(action, lines)
+
+    def test_5_menu_returns_the_chosen_command(self):
+        root = self.session.x.screen().root
+
+        def menus():
+            found = []
+            for w in root.query_tree().children:
+                try:
+                    a = w.get_attributes()
+                except Exception:
+                    continue
+                if a.map_state == X.IsViewable and a.override_redirect:
+                    found.append(w)
+            return found
+        for what, where, lines in [
+                ("the last entry", lambda g: (g.x + 20, g.y + g.height - 6), ["menu 2"]),
+                ("the disabled entry", lambda g: (g.x + 20, g.y + g.height * 5 // 8), []),
+                ("outside the menu", lambda g: (g.x + g.width + 200, g.y + g.height + 200),
+                 ["menu 0"])]:
+            with self.subTest(what):
+                before = {w.id for w in menus()}
+                xdotool("mousemove", "--sync", *self.at("form", 300, 110))
+                xdotool("click", 3)
+                menu = wait_for(lambda: next((w for w in menus() if w.id not in before), None),
+                                what="the menu")
+                self.expect(self.click(where(menu.get_geometry())), lines)
+                if not lines:
+                    # A disabled entry keeps the menu open: Escape closes it with nothing.
+                    self.expect(self.click((1500, 900)), ["menu 0"])
+
+    def test_6_posted_work_runs_while_the_timer_ticks(self):
+        code, out = lines(self.wine.output(WIDGETS, "post", timeout=120))
+        posted, ran, ticks = (int(v) for v in out[0].split()[1::2])
+        self.assertEqual((code, ran), (0, posted))
+        # The worker posts until the timer has ticked five times: a starved timer stops
+        # it at its bound with no tick.
+        self.assertEqual(ticks, 5, out)
+        print(out[1], file=sys.stderr)
+
+    def test_7_precise_timer_rearmed_from_its_tick(self):
+        code, out = lines(self.wine.output(WIDGETS, "beat", timeout=60))
+        self.assertEqual((code, len(out)), (0, 5), out)
+        print("beat ms after the second: " + " ".join(l.split()[1] for l in out), file=sys.stderr)
+
+    def test_9_close_asks_the_model(self):
+        self.expect(lambda: self.wine.close(self.form), ["close"])
+        wait_for(lambda: self.proc.poll() is not None, what="the probe to end")
+        self.assertEqual(self.proc.returncode, 0)
 
 
 class ThrowAwayPrefix(unittest.TestCase):
