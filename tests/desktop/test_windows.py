@@ -246,8 +246,9 @@ class WidgetSet(unittest.TestCase):
     without its top-right 40 x 40 corner, on white with a green band at y 200-215, a
     label, a half-transparent red picture, a button, an edit, a combo box, a radio pair,
     a spin edit whose model refuses what is not a digit, and a transparent custom control
-    drawing a blue ellipse. The probe prints each control's place and what its model is
-    told; the rows run in their order, the last one closes the form."""
+    drawing a blue ellipse; beside it a dialog whose model refuses the first close. The
+    probe prints each control's place and what its model is told; the rows run in their
+    order, the last one closes the form."""
 
     @classmethod
     def setUpClass(cls):
@@ -261,6 +262,7 @@ class WidgetSet(unittest.TestCase):
         cls.places = {f[1]: tuple(map(int, f[2:])) for f in map(str.split, cls.printed())
                       if f[0] == "at"}
         cls.form = cls.wine.window(cls.proc, "Sonde")
+        cls.dialog = cls.wine.window(cls.proc, "Réglages")
 
     @classmethod
     def tearDownClass(cls):
@@ -291,6 +293,19 @@ class WidgetSet(unittest.TestCase):
         action()
         wait_for(seen, timeout=10, what="%s among %s" % (lines, self.printed()[mark:]))
 
+    def fields(self, first):
+        """The numbers of the first line the probe printed that starts with first."""
+        return next([int(v) for v in f[len(first.split()):] if v.lstrip("-").isdigit()]
+                    for f in map(str.split, self.printed()) if f[:len(first.split())] == first.split())
+
+    def label_pixels(self):
+        """The dark pixels inside the label, in the label's coordinates."""
+        shot = self.wine.screenshot(self.form, os.path.join(self.tmp, "label.png"))
+        origin, label = self.places["form"], self.places["label"]
+        dx, dy = label[0] - origin[0], label[1] - origin[1]
+        return {(x - dx, y - dy) for x, y in dark_pixels(shot)
+                if 0 <= x - dx < label[2] and 0 <= y - dy < label[3]}
+
     def click(self, point, button=1):
         return lambda: (xdotool("mousemove", "--sync", *point), xdotool("click", button))
 
@@ -311,12 +326,18 @@ class WidgetSet(unittest.TestCase):
         def colour(name, x, y):
             px, py = self.at(name, x, y)
             return pixel_at(raw, width, px - origin[0], py - origin[1])
-        label = self.places["label"]
-        dark = [p for p in dark_pixels(shot)
-                if label[0] <= p[0] + origin[0] < label[0] + label[2]
-                and label[1] <= p[1] + origin[1] < label[1] + label[3]]
-        # "Veludor 12:34" at 20 pixels is a few hundred dark pixels.
+        dark = self.label_pixels()
+        # "Veludor 12:34" at 20 pixels is a few hundred dark pixels, as wide as the widget
+        # set measures the text (its advance includes a pixel or two of side bearing)
+        # and within the line cell its metrics give.
         self.assertGreater(len(dark), 150)
+        ascent, descent, height, extent, line = self.fields("metrics")
+        self.assertEqual((ascent + descent, line), (height, height))
+        # 20 is the characters' height: the cell adds the internal leading.
+        self.assertGreater(height, 20)
+        span = max(x for x, y in dark) - min(x for x, y in dark) + 1
+        self.assertLessEqual(abs(extent - span), 3, (extent, span))
+        self.assertLess(max(y for x, y in dark), height)
         for what, name, x, y, expected in [
                 ("half-transparent red over white", "picture", 20, 20, (255, 127, 127)),
                 ("the band under the transparent control", "custom", 5, 57, (0, 160, 0)),
@@ -327,6 +348,7 @@ class WidgetSet(unittest.TestCase):
                 self.assertTrue(all(abs(a - b) <= 1 for a, b in zip(got, expected)), got)
 
     def test_3_clicks_reach_the_model(self):
+        before = self.label_pixels()
         for name, point, lines in [
                 ("bouton", (50, 14), ["command bouton 0"]),
                 ("deux", (8, 10), ["command deux 0", "checked un 0 deux 1"]),
@@ -335,11 +357,19 @@ class WidgetSet(unittest.TestCase):
                 ("custom", (30, 20), ["custom down 30 20"])]:
             with self.subTest(name):
                 self.expect(self.click(self.at(name, *point)), lines)
+        # The button's model gave the label a new caption: the label alone was invalidated,
+        # and the form painted it again.
+        wait_for(lambda: self.label_pixels() != before, timeout=5, what="the new caption")
 
-    def test_4_spin_edit_keys_go_through_the_model(self):
+    def test_4_keys_go_through_the_model(self):
         width = self.places["spin"][2]
-        self.expect(self.click(self.at("spin", 10, 12)), [])
         for what, action, lines in [
+                ("typing in the edit", lambda: (self.click(self.at("edit", 10, 12))(),
+                                                xdotool("type", "a")), ["command edit 768"]),
+                ("typing in the combo box", lambda: (self.click(self.at("combo", 10, 12))(),
+                                                     xdotool("type", "z")), ["command combo 5"]),
+                ("the combo box's next item", lambda: xdotool("key", "Down"), ["command combo 1"]),
+                ("into the spin edit", self.click(self.at("spin", 10, 12)), []),
                 ("a digit and a letter", lambda: (xdotool("key", "End"), xdotool("type", "7x")),
                  ["spin 57", "refused x"]),
                 ("the up key", lambda: xdotool("key", "Up"), ["spin 58"]),
@@ -368,8 +398,9 @@ class WidgetSet(unittest.TestCase):
                  ["menu 0"])]:
             with self.subTest(what):
                 before = {w.id for w in menus()}
-                xdotool("mousemove", "--sync", *self.at("form", 300, 110))
-                xdotool("click", 3)
+                # The loop's hook sees the press first, with the cursor's screen place.
+                self.expect(self.click(self.at("form", 300, 110), 3),
+                            ["hook 516 %d %d" % self.at("form", 300, 110)])
                 menu = wait_for(lambda: next((w for w in menus() if w.id not in before), None),
                                 what="the menu")
                 self.expect(self.click(where(menu.get_geometry())), lines)
@@ -390,6 +421,28 @@ class WidgetSet(unittest.TestCase):
         code, out = lines(self.wine.output(WIDGETS, "beat", timeout=60))
         self.assertEqual((code, len(out)), (0, 5), out)
         print("beat ms after the second: " + " ".join(l.split()[1] for l in out), file=sys.stderr)
+
+    def test_8_dialog(self):
+        client_width, client_height, outer_width, outer_height = self.fields("dialog client")
+        self.assertEqual((client_width, client_height), (200, 100))
+        self.assertGreater(outer_height, client_height)  # the caption
+        for what, action, lines, mapped in [
+                ("close refused", lambda: self.wine.close(self.dialog), ["close refused"], True),
+                # The window manager moves it: the model hears of the new place (and the
+                # refused close, handled before, left it shown).
+                ("moved", lambda: xdotool("windowmove", self.dialog.id, 700, 300),
+                 ["bounds dialog"], True),
+                ("close accepted", lambda: self.wine.close(self.dialog), ["close dialog"], False)]:
+            with self.subTest(what):
+                mark = len(self.printed())
+                self.expect(action, [])
+                wait_for(lambda: any(l.startswith(lines[0]) for l in self.printed()[mark:]),
+                         timeout=10, what=lines[0])
+                if what == "moved":
+                    moved = next(l for l in self.printed()[mark:] if l.startswith(lines[0]))
+                    self.assertEqual(moved.split()[-2:], ["200", "100"])
+                wait_for(lambda: (self.dialog.get_attributes().map_state == X.IsViewable) == mapped,
+                         timeout=10, what="the dialog mapped: %s" % mapped)
 
     def test_9_close_asks_the_model(self):
         self.expect(lambda: self.wine.close(self.form), ["close"])

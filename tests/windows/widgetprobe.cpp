@@ -44,6 +44,11 @@ public:
     {
     }
     bool WSMessage(TMessage& M) override { return OnMessage ? OnMessage(M) : false; }
+    void WSBoundsChanged(const TRect& Bounds) override
+    {
+        Print("bounds %s %d %d %d %d", Name, Bounds.Left, Bounds.Top, Bounds.Width(),
+            Bounds.Height());
+    }
     void WSPaint(IWSCanvas& Canvas, const TRect& Area) override
     {
         if (OnPaint) {
@@ -57,7 +62,14 @@ public:
 
 class TAppClient : public IWSApplicationClient {
 public:
-    bool WSQueuedMessage(TMsg&) override { return false; }
+    // Right presses as the loop's hook sees them, with the cursor on the screen.
+    bool WSQueuedMessage(TMsg& M) override
+    {
+        if (M.message == WM_RBUTTONDOWN) {
+            Print("hook %u %d %d", unsigned(M.message), M.pt.X, M.pt.Y);
+        }
+        return false;
+    }
     void WSActivated() override { }
 };
 
@@ -104,10 +116,15 @@ int Show()
         return Control;
     };
     auto Label = Make(WS.CreateLabel(&LabelClient), TRect::FromSize(10, 10, 200, 30));
-    Label->SetLabel(u"Veludor 12:34", Text, true, clWhite);
+    TString Caption = u"Veludor 12:34";
+    Label->SetLabel(Caption, Text, true, clWhite);
     LabelClient.OnPaint = [&](IWSCanvas& C, const TRect&) {
-        C.TextOut(Text, { clWhite, TBrushStyle::bsClear }, 0, 0, u"Veludor 12:34");
+        C.TextOut(Text, { clWhite, TBrushStyle::bsClear }, 0, 0, Caption);
     };
+    const TTextMetrics Metrics = Label->Metrics(Text);
+    const TSize Extent = Label->TextSize(Caption, Text);
+    Print("metrics %d %d %d extent %d %d", Metrics.Ascent, Metrics.Descent, Metrics.Height,
+        Extent.Width, Extent.Height);
     auto Picture = Make(WS.CreateGraphicControl(&PictureClient), TRect::FromSize(220, 10, 40, 40));
     const TBitmap32 HalfRed(40, 40, 0x80FF0000u);
     PictureClient.OnPaint = [&](IWSCanvas& C, const TRect&) { C.DrawBitmap(0, 0, HalfRed); };
@@ -131,9 +148,14 @@ int Show()
 
     // What the controls report.
     for (TProbeClient* Client : { &ButtonClient, &EditClient, &ComboClient }) {
-        Client->OnMessage = [Client](TMessage& M) {
+        Client->OnMessage = [&, Client](TMessage& M) {
             if (M.Msg == WM_COMMAND) {
                 Print("command %s %d", Client->Name, CommandOf(M));
+            }
+            // The button changes the label: only the label's rectangle is painted again.
+            if (Client == &ButtonClient && CommandOf(M) == BN_CLICKED) {
+                Caption = u"Réveil 07:30";
+                Label->SetLabel(Caption, Text, true, clWhite);
             }
             return false;
         };
@@ -207,6 +229,28 @@ int Show()
     for (const auto& [Name, Bounds] : Places) {
         PrintPlace(Name, *Form, Bounds);
     }
+
+    // A dialog beside it: a frame of the window manager's around a fixed client area;
+    // its model refuses the first close.
+    TProbeClient DialogClient("dialog");
+    std::unique_ptr<TWSForm> Dialog = WS.CreateForm(&DialogClient);
+    Dialog->SetCaption(u"Réglages");
+    Dialog->SetStyle(TWSBorder::Dialog, false, true);
+    Dialog->SetBounds(TRect::FromSize(600, 100, 200, 100));
+    Dialog->SetColor(clWhite);
+    int Closes = 0;
+    DialogClient.OnMessage = [&](TMessage& M) {
+        if (M.Msg == WM_CLOSE) {
+            M.Result = ++Closes > 1;
+            Print(M.Result ? "close dialog" : "close refused");
+            return true;
+        }
+        return false;
+    };
+    Dialog->SetVisible(true);
+    const TSize Client = Dialog->ClientSize(), Outer = Dialog->OuterSize();
+    Print(
+        "dialog client %d %d outer %d %d", Client.Width, Client.Height, Outer.Width, Outer.Height);
     Print("ready");
     return WS.Run();
 }
