@@ -348,15 +348,29 @@ class WidgetSet(unittest.TestCase):
                 self.assertTrue(all(abs(a - b) <= 1 for a, b in zip(got, expected)), got)
 
     def test_3_clicks_reach_the_model(self):
+        # Checked by the probe before the form showed: told as a click.
+        start = self.printed()
+        self.assertIn("checked un 1 deux 0", start[start.index("command un 0"):start.index("ready")])
         before = self.label_pixels()
-        for name, point, lines in [
-                ("bouton", (50, 14), ["command bouton 0"]),
-                ("deux", (8, 10), ["command deux 0", "checked un 0 deux 1"]),
-                ("un", (8, 10), ["command un 0", "checked un 1 deux 0"]),
+        bouton = self.at("bouton", 50, 14)
+        for what, name, point, button, lines in [
+                ("button", "bouton", (50, 14), 1, ["command bouton 0"]),
+                ("second radio", "deux", (8, 10), 1, ["command deux 0", "checked un 0 deux 1"]),
+                ("first radio", "un", (8, 10), 1, ["command un 0", "checked un 1 deux 0"]),
                 # Client coordinates of the control itself.
-                ("custom", (30, 20), ["custom down 30 20"])]:
-            with self.subTest(name):
-                self.expect(self.click(self.at(name, *point)), lines)
+                ("custom control", "custom", (30, 20), 1, ["custom down 30 20"]),
+                # The hook: a press on a native control is addressed to its form, the
+                # position the control's own.
+                ("middle press", "bouton", (50, 14), 2,
+                 ["hook 519 %d %d form 50 14" % bouton])]:
+            with self.subTest(what):
+                self.expect(self.click(self.at(name, *point), button), lines)
+        # A click on the radio button already checked changes nothing: the model hears of
+        # the button's click after it and of nothing between.
+        mark = len(self.printed())
+        self.expect(lambda: (self.click(self.at("un", 8, 10))(), self.click(bouton)()),
+                    ["command bouton 0"])
+        self.assertEqual(self.printed()[mark:], ["command bouton 0"])
         # The button's model gave the label a new caption: the label alone was invalidated,
         # and the form painted it again.
         wait_for(lambda: self.label_pixels() != before, timeout=5, what="the new caption")
@@ -371,12 +385,22 @@ class WidgetSet(unittest.TestCase):
                 ("the combo box's next item", lambda: xdotool("key", "Down"), ["command combo 1"]),
                 ("into the spin edit", self.click(self.at("spin", 10, 12)), []),
                 ("a digit and a letter", lambda: (xdotool("key", "End"), xdotool("type", "7x")),
-                 ["spin 57", "refused x"]),
-                ("the up key", lambda: xdotool("key", "Up"), ["spin 58"]),
-                ("the up arrow", self.click(self.at("spin", width - 5, 5)), ["spin 59"]),
-                ("the down arrow", self.click(self.at("spin", width - 5, 19)), ["spin 58"])]:
+                 ["spin 57", "refused x"])]:
             with self.subTest(what):
                 self.expect(action, lines)
+        # The arrows step the model's value; a press that the loaded machine holds long
+        # enough repeats, as a held arrow does, so only the direction is certain.
+        for what, action, step in [
+                ("the up key", lambda: xdotool("key", "Up"), 1),
+                ("the up arrow", self.click(self.at("spin", width - 5, 5)), 1),
+                ("the down arrow", self.click(self.at("spin", width - 5, 19)), -1),
+                ("the down key", lambda: xdotool("key", "Down"), -1)]:
+            with self.subTest(what):
+                values = lambda: [int(l.split()[1]) for l in self.printed() if l.startswith("spin ")]
+                before = len(values())
+                action()
+                wait_for(lambda: len(values()) > before, timeout=10, what="the spin edit's step")
+                self.assertEqual(values()[before] - values()[before - 1], step)
 
     def test_5_menu_returns_the_chosen_command(self):
         root = self.session.x.screen().root
@@ -400,7 +424,7 @@ class WidgetSet(unittest.TestCase):
                 before = {w.id for w in menus()}
                 # The loop's hook sees the press first, with the cursor's screen place.
                 self.expect(self.click(self.at("form", 300, 110), 3),
-                            ["hook 516 %d %d" % self.at("form", 300, 110)])
+                            ["hook 516 %d %d form 300 110" % self.at("form", 300, 110)])
                 menu = wait_for(lambda: next((w for w in menus() if w.id not in before), None),
                                 what="the menu")
                 self.expect(self.click(where(menu.get_geometry())), lines)

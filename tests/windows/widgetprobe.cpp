@@ -62,14 +62,17 @@ public:
 
 class TAppClient : public IWSApplicationClient {
 public:
-    // Right presses as the loop's hook sees them, with the cursor on the screen.
+    // Right and middle presses as the loop's hook sees them: the cursor on the screen,
+    // the window (the form's or another) and the position in the receiving control.
     bool WSQueuedMessage(TMsg& M) override
     {
-        if (M.message == WM_RBUTTONDOWN) {
-            Print("hook %u %d %d", unsigned(M.message), M.pt.X, M.pt.Y);
+        if (M.message == WM_RBUTTONDOWN || M.message == WM_MBUTTONDOWN) {
+            Print("hook %u %d %d %s %d %d", unsigned(M.message), M.pt.X, M.pt.Y,
+                M.hwnd == Form ? "form" : "other", LParamX(M.lParam), LParamY(M.lParam));
         }
         return false;
     }
+    TWindowHandle Form = nullptr;
     void WSActivated() override { }
 };
 
@@ -139,7 +142,6 @@ int Show()
     auto Two = Make(WS.CreateRadioButton(&TwoClient), TRect::FromSize(100, 90, 80, 20));
     One->SetCaption(u"Un");
     Two->SetCaption(u"Deux");
-    One->SetChecked(true);
     auto Spin = Make(WS.CreateSpinEdit(&SpinClient), TRect::FromSize(10, 120, 80, 24));
     Spin->SetText(u"5");
     auto Custom = Make(WS.CreateCustomControl(&CustomClient), TRect::FromSize(200, 150, 100, 80));
@@ -169,6 +171,7 @@ int Show()
             return false;
         };
     }
+    One->SetChecked(true); // told to its model as a click
     // The spin edit's key filter: digits and editing keys pass, the arrows step the
     // value, anything else is refused (swallowed).
     SpinClient.OnMessage = [&](TMessage& M) {
@@ -225,6 +228,7 @@ int Show()
     }
     Form->SetShape(Shape);
     Form->SetVisible(true);
+    AppClient.Form = Form->Handle();
     Print("shape %lld", Pixels);
     for (const auto& [Name, Bounds] : Places) {
         PrintPlace(Name, *Form, Bounds);

@@ -147,8 +147,12 @@ LRESULT ChildNotification(TNode& Host, UINT Msg, WPARAM WParam, LPARAM LParam, b
         if (!Child || Child == &Host) {
             break;
         }
-        if (Child->Kind == TKind::Radio && HIWORD(WParam) == BN_CLICKED
-            && SendMessageW(Child->Wnd, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+        if (Child->Kind == TKind::Radio && HIWORD(WParam) == BN_CLICKED) {
+            // A click on the radio button that is checked already changes nothing, and
+            // the model hears of changes only, as it does of SetChecked's.
+            if (Child->Checked || SendMessageW(Child->Wnd, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+                return 0;
+            }
             CheckInGroup(*Child);
         }
         TMessage Message { WM_COMMAND, WParam, LParam, 0 };
@@ -270,14 +274,22 @@ namespace {
             return FNode.Wnd ? SendMessageW(FNode.Wnd, BM_GETCHECK, 0, 0) == BST_CHECKED
                              : FNode.Checked;
         }
+        // Checking one tells its model, as a click does (BN_CLICKED); the others of the
+        // group are unchecked without a word.
         void SetChecked(bool Value) override
         {
+            const bool Was = FNode.Checked;
             if (Value) {
                 CheckInGroup(FNode);
             }
             FNode.Checked = Value;
             if (FNode.Wnd) {
                 SendMessageW(FNode.Wnd, BM_SETCHECK, Value ? BST_CHECKED : BST_UNCHECKED, 0);
+            }
+            if (Value && !Was) {
+                TMessage Message { WM_COMMAND, MakeWParam(0, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(FNode.Wnd), 0 };
+                FNode.Client->WSMessage(Message);
             }
         }
     };

@@ -223,12 +223,15 @@ namespace {
         return Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELAST;
     }
 
-    // One queued message: mouse messages pass the application's hook first.
+    // One queued message: mouse messages pass the application's hook first, addressed to
+    // the top-level window of the one that receives them (the platform services name
+    // top-level windows), the position in the receiver's client area as Windows gives it.
     void Dispatch(MSG& M)
     {
         if (IsMouseMessage(M.message) && TApp::Get().Client) {
-            TMsg Hooked { reinterpret_cast<TWindowHandle>(M.hwnd), M.message, M.wParam, M.lParam,
-                { int(M.pt.x), int(M.pt.y) } };
+            HWND Top = M.hwnd ? GetAncestor(M.hwnd, GA_ROOT) : nullptr;
+            TMsg Hooked { reinterpret_cast<TWindowHandle>(Top ? Top : M.hwnd), M.message, M.wParam,
+                M.lParam, { int(M.pt.x), int(M.pt.y) } };
             try {
                 if (TApp::Get().Client->WSQueuedMessage(Hooked)) {
                     return;
