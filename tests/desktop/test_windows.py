@@ -201,6 +201,12 @@ class UnderWine(unittest.TestCase):
             proc = self.wine.run(PLATFORM, "error", "Veludor", "Fichier son introuvable.",
                                  stdout=out)
         box = self.wine.window(proc, "Veludor")
+
+        def read():
+            with open(log, encoding="utf-8") as f:
+                return "[" in f.read()
+        # Closed once the probe has read its texts: a box closed first has none to read.
+        wait_for(read, what="the box's texts read")
         self.wine.close(box)
         wait_for(lambda: proc.poll() is not None, what="the box to close")
         with open(log, encoding="utf-8") as f:
@@ -505,6 +511,16 @@ class ThrowAwayPrefix(unittest.TestCase):
         self.assertTrue(glob.glob(os.path.join(
             self.wine.prefix, "drive_c", "users", "*", "AppData", "Local", "Microsoft",
             "Windows", "Fonts", "DS-DIGI.TTF")))
+
+    def test_1a_font_made_before_its_face_is_added(self):
+        # A label measured before the program's font was added: the widget set makes its
+        # font again once the face is there (GDI binds a font to a face when made).
+        code, out = lines(self.wine.output(WIDGETS, "font",
+                                           windows_path(os.path.join(ASSETS, "DS-DIGI.TTF")),
+                                           DIGIT_FACE))
+        self.assertEqual(code, 0, out)
+        before, after = (int(v) for v in out[0].split()[1::2])
+        self.assertNotEqual(before, after)
 
     def test_2_power_off_ends_the_session(self):
         # Wine carries ExitWindowsEx out by ending its own session (wineboot

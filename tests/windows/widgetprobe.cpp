@@ -8,6 +8,9 @@
 //           much was posted and run and how often the timer ticked meanwhile
 //   beat    a precise single-shot timer armed for just after each of five seconds of
 //           the local clock; prints how late each tick came (ms)
+//   font <file> <face>
+//           measures "88:88" in <face> before and after the font file is added for the
+//           program alone, as the platform's font service adds the digit font
 #include "toolkit/widgetset/widgetset.h"
 
 #include <windows.h>
@@ -325,6 +328,28 @@ int Beat()
 }
 }
 
+int Font(const wchar_t* File, const wchar_t* Face)
+{
+    TFont Digits;
+    Digits.Name = reinterpret_cast<const char16_t*>(Face);
+    Digits.Height = 40;
+    TWidgetSet& WS = WidgetSet();
+    const TSize Before = WS.TextExtent(Digits, u"88:88");
+    if (AddFontResourceExW(File, FR_PRIVATE, nullptr) == 0) {
+        Print("not added");
+        return 1;
+    }
+    // The font made with a stand-in face before is made again in its own face, in its
+    // own time: measured until it changes, bounded.
+    TSize After = WS.TextExtent(Digits, u"88:88");
+    for (int i = 0; i < 100 && After == Before; ++i) {
+        Sleep(50);
+        After = WS.TextExtent(Digits, u"88:88");
+    }
+    Print("before %d after %d", Before.Width, After.Width);
+    return 0;
+}
+
 int wmain(int Argc, wchar_t** Argv)
 {
     const std::wstring Command = Argc > 1 ? Argv[1] : L"";
@@ -337,6 +362,9 @@ int wmain(int Argc, wchar_t** Argv)
     if (Command == L"beat") {
         return Beat();
     }
-    std::fprintf(stderr, "usage: widget_probe show|post|beat\n");
+    if (Command == L"font" && Argc > 3) {
+        return Font(Argv[2], Argv[3]);
+    }
+    std::fprintf(stderr, "usage: widget_probe show|post|beat|font <file> <face>\n");
     return 2;
 }

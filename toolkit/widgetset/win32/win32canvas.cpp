@@ -40,9 +40,21 @@ namespace {
         }
     };
 
-    std::map<TFontKey, HFONT>& FontCache()
+    // A font whose face GDI did not find stands in with another face. GDI binds a
+    // font to its face when it is made, so one made before the program added its own
+    // face (the digit font, added privately at start) would stand in for good: such a
+    // font is made again, at most once a second, until its face is there.
+    constexpr ULONGLONG StandInRetryMs = 1000;
+
+    struct TCachedFont {
+        HFONT Font = nullptr;
+        bool StandIn = false;
+        ULONGLONG MadeAt = 0;
+    };
+
+    std::map<TFontKey, TCachedFont>& FontCache()
     {
-        static std::map<TFontKey, HFONT> Cache;
+        static std::map<TFontKey, TCachedFont> Cache;
         return Cache;
     }
 
@@ -51,6 +63,26 @@ namespace {
     {
         static HDC Dc = CreateCompatibleDC(nullptr);
         return Dc;
+    }
+
+    // Whether GDI realises the font in the face it was asked for.
+    bool HasItsFace(HFONT Font, const TString& Face)
+    {
+        HDC Dc = MeasureDc();
+        HGDIOBJ Old = SelectObject(Dc, Font);
+        wchar_t Realised[LF_FACESIZE] = {};
+        const int Length = GetTextFaceW(Dc, LF_FACESIZE, Realised);
+        SelectObject(Dc, Old);
+        const TString Got(reinterpret_cast<const char16_t*>(Realised),
+            std::size_t(std::clamp(Length - 1, 0, LF_FACESIZE - 1)));
+        return LowerCase(Got) == LowerCase(Face.substr(0, LF_FACESIZE - 1));
+    }
+
+    TCachedFont MakeCachedFont(const TFont& Font)
+    {
+        TCachedFont Made { CreateFontFor(Font), false, GetTickCount64() };
+        Made.StandIn = Made.Font && !HasItsFace(Made.Font, Font.Name);
+        return Made;
     }
 }
 
@@ -73,24 +105,37 @@ HFONT CachedFont(const TFont& Font)
     TFontKey Key { Font.Name, Font.Height, Font.Bold, Font.Underline };
     auto Found = Cache.find(Key);
     if (Found != Cache.end()) {
-        return Found->second;
+        TCachedFont& Entry = Found->second;
+        if (Entry.StandIn && GetTickCount64() - Entry.MadeAt >= StandInRetryMs) {
+            TCachedFont Again = MakeCachedFont(Font);
+            if (Again.Font && !Again.StandIn) {
+                DeleteObject(Entry.Font);
+                Entry = Again;
+            } else {
+                if (Again.Font) {
+                    DeleteObject(Again.Font);
+                }
+                Entry.MadeAt = Again.MadeAt;
+            }
+        }
+        return Entry.Font;
     }
     if (Cache.size() >= MaxCachedFonts) {
         ClearFontCache();
     }
-    HFONT Made = CreateFontFor(Font);
-    if (!Made) {
+    TCachedFont Made = MakeCachedFont(Font);
+    if (!Made.Font) {
         return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }
     Cache.emplace(std::move(Key), Made);
-    return Made;
+    return Made.Font;
 }
 
 // The cached fonts are selected into a DC only during one call, so none is in use here.
 void ClearFontCache()
 {
-    for (auto& [Key, Font] : FontCache()) {
-        DeleteObject(Font);
+    for (auto& [Key, Entry] : FontCache()) {
+        DeleteObject(Entry.Font);
     }
     FontCache().clear();
 }
