@@ -428,11 +428,17 @@ class WidgetSet(unittest.TestCase):
                  ["menu 0"])]:
             with self.subTest(what):
                 before = {w.id for w in menus()}
+                opened = len(self.printed())
                 # The loop's hook sees the press first, with the cursor's screen place.
                 self.expect(self.click(self.at("form", 300, 110), 3),
                             ["hook 516 %d %d form 300 110" % self.at("form", 300, 110)])
                 menu = wait_for(lambda: next((w for w in menus() if w.id not in before), None),
                                 what="the menu")
+                # Windows' own loop runs the menu: posted work and timers still run in it.
+                during = ["posted during menu 3", "timer during menu", "precise timer during menu"]
+                wait_for(lambda: set(during) <= set(self.printed()[opened:]), timeout=10,
+                         what="%s among %s" % (during, self.printed()[opened:]))
+                self.assertNotIn("menu", [l.split()[0] for l in self.printed()[opened:]])
                 self.expect(self.click(where(menu.get_geometry())), lines)
                 if not lines:
                     # A disabled entry keeps the menu open: Escape closes it with nothing.

@@ -203,13 +203,26 @@ int Show()
         }
         return false;
     };
+    auto CoarseTimer = WS.CreateTimer([] { Print("timer during menu"); });
+    auto PreciseTimer = WS.CreateTimer([] { Print("precise timer during menu"); });
     FormClient.OnMessage = [&](TMessage& M) {
         if (M.Msg == WM_RBUTTONUP) {
+            // While the menu's own loop runs: work posted from a thread, a window timer
+            // and a precise one.
+            std::thread Worker([&] {
+                for (int i = 1; i <= 3; ++i) {
+                    Sleep(30);
+                    WS.Post([i] { Print("posted during menu %d", i); });
+                }
+            });
+            CoarseTimer->Start(20, true, false);
+            PreciseTimer->Start(20, true, true);
             const TPoint At = Form->ClientToScreen({ LParamX(M.LParam), LParamY(M.LParam) });
             const int Chosen
                 = WS.PopupMenu({ { u"Premier", 1, true, {} }, { u"-", 0, true, {} },
                                    { u"Grisé", 3, false, {} }, { u"Second", 2, true, {} } },
                     At);
+            Worker.join();
             Print("menu %d", Chosen);
             return true;
         }
