@@ -70,7 +70,7 @@ int RunVeludor(int argc, char** argv)
     InstallFontSubstitutions();
 
     TApplication Veludor;
-    Veludor.SetTitle(QStringLiteral("Veludor"));
+    Veludor.SetTitle(u"Veludor");
     Veludor.SetIcon(BuiltinIcon(QStringLiteral(":/builtin/veludor.ico")));
     QApplication::setWindowIcon(Veludor.Icon());
     CreateVeludorForms();

@@ -109,7 +109,7 @@ void TForm1::FormCreate(TObject*)
         u"form", u"couleur", FromQt(DefaultSkin), FromQt(Folder + SettingsFile)));
 
     // 3. Skin: the window keeps the size and shape given by the built-in picture.
-    Image1->LoadFromFile(Folder + QStringLiteral("skin/") + Skin);
+    Image1->LoadFromFile(FromQt(Folder + QStringLiteral("skin/") + Skin));
 
     // 4. Placement near the bottom-right corner of the primary screen, above the panel.
     const QSize Screen = ToQt(ScreenMetrics().PrimaryScreenSize());
@@ -138,10 +138,10 @@ void TForm1::FormCreate(TObject*)
     // 6. Skin list, one item per picture under "&Couleur" (found by position).
     for (const TString& Name :
         FileSearch().FindFiles(FromQt(Folder + QStringLiteral("skin")), u"*.bmp")) {
-        ComboBox1->AddItem(ToQt(Name));
+        ComboBox1->AddItem(Name);
     }
     TMenuItem* Colours = PopupMenu1->Items()->Items(3);
-    for (const QString& Name : ComboBox1->Items()) {
+    for (const TString& Name : ComboBox1->Items()) {
         auto* Item = new TMenuItem(PopupMenu1);
         Item->SetCaption(Name);
         Item->OnClick = [this](TObject* S) { GenericMenuItemClick(S); };
@@ -154,7 +154,7 @@ void TForm1::FormCreate(TObject*)
     const TString Minutes = FormatDateTime(u"nn", Now());
     Label2->SetCaption(Hours);
     Label4->SetCaption(Minutes);
-    Label3->SetCaption(QStringLiteral(":"));
+    Label3->SetCaption(u":");
     SpinEdit1->SetValue(StrToInt(Hours));
     SpinEdit2->SetValue(StrToInt(Minutes));
 }
@@ -169,10 +169,10 @@ void TForm1::Timer1Timer(TObject*)
     Label2->SetCaption(FormatDateTime(u"hh", Now()));
     Label4->SetCaption(FormatDateTime(u"nn", Now()));
     if (Tag == 0) {
-        Label3->SetCaption(QStringLiteral(":"));
+        Label3->SetCaption(u":");
         Tag = 1;
     } else {
-        Label3->SetCaption(QStringLiteral(" "));
+        Label3->SetCaption(u" ");
         Tag = 0;
     }
 }
@@ -281,11 +281,10 @@ void TForm1::GenericMenuItemClick(TObject* Sender)
     const QString Folder = ProgramFolder();
     // Only the picture changes: the window keeps the size and shape built at start from
     // the built-in picture, as a skin chosen from the menu always has.
-    Image1->LoadFromFile(Folder + QStringLiteral("skin/") + Item->Caption());
+    Image1->LoadFromFile(FromQt(Folder + QStringLiteral("skin/") + ToQt(Item->Caption())));
     // Saved only once the picture has loaded.
     const QString Settings = Folder + SettingsFile;
-    if (!WritePrivateProfileString(
-            u"form", u"couleur", FromQt(Item->Caption()), FromQt(Settings))) {
+    if (!WritePrivateProfileString(u"form", u"couleur", Item->Caption(), FromQt(Settings))) {
         throw EInOutError(FormatMessage(u"Impossible d'écrire dans %s", { FromQt(Settings) }));
     }
 }

@@ -33,7 +33,7 @@ void WrapSpinEdit(TSpinEdit* Box, int Last)
 // The chosen sound file, or the default one of the current directory.
 QString AlarmSoundFile()
 {
-    const QString Chosen = Form1->Edit1->Text();
+    const QString Chosen = ToQt(Form1->Edit1->Text());
     return Chosen.isEmpty() ? DefaultSound : Chosen;
 }
 
@@ -62,8 +62,7 @@ void TForm1::Button2Click(TObject*)
     // Hour, the locale's time separator between blanks, minute: the parse expects that
     // separator, so arming works whatever the locale ("7 : 5", Finnish "7 . 5").
     const TString Separator = TString(u" ") + FormatSettings().TimeSeparator + u" ";
-    const TDateTime Time
-        = StrToTime(FromQt(SpinEdit1->Text()) + Separator + FromQt(SpinEdit2->Text()));
+    const TDateTime Time = StrToTime(SpinEdit1->Text() + Separator + SpinEdit2->Text());
     Label9->SetCaption(FormatDateTime(u"hh:nn", Time));
     Timer2->SetEnabled(true);
 }

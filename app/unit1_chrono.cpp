@@ -3,6 +3,7 @@
 
 #include "app/chronothread.h"
 #include "toolkit/controls/stdctrls.h"
+#include "toolkit/qt/qtconvert.h"
 
 const std::array<QString, 2> ChronoCaptions = {
     QStringLiteral("Démarrer le chronomètre"),
@@ -13,7 +14,7 @@ TThread::TReference ChronoWorker;
 
 void TForm1::Button3Click(TObject*)
 {
-    Button3->SetCaption(ChronoCaptions[ChronoState]);
+    Button3->SetCaption(FromQt(ChronoCaptions[ChronoState]));
     ChronoState = ChronoState == 0 ? 1 : 0;
     if (ChronoState == 1) {
         // The worker ends at its next turn; an update already handed over still runs.
@@ -21,9 +22,9 @@ void TForm1::Button3Click(TObject*)
         ChronoWorker.Reset();
         return;
     }
-    Label7->SetCaption(QStringLiteral("00:00"));
-    Label10->SetCaption(QStringLiteral("00"));
-    Label11->SetCaption(QStringLiteral("000"));
+    Label7->SetCaption(u"00:00");
+    Label10->SetCaption(u"00");
+    Label11->SetCaption(u"000");
     // Dropped first, so that a failed creation leaves no run to stop. The worker owns
     // itself from the moment it starts; the window keeps only the reference.
     ChronoWorker.Reset();

@@ -44,7 +44,7 @@ TLabel* MakeLabel(TForm1* Form, const char* Name, int Left, int Top, const QStri
     TLabel* L = Place<TLabel>(Form, Name, Left, Top, 0, 0);
     L->SetTransparent(true);
     L->SetFont(Font);
-    L->SetCaption(Caption);
+    L->SetCaption(FromQt(Caption));
     L->SetVisible(Visible);
     return L;
 }
@@ -64,7 +64,7 @@ TMenuItem* MakeItem(TPopupMenu* Menu, const char* Name, const QString& Caption)
 {
     auto* Item = new TMenuItem(Menu);
     Item->SetName(Latin1ToString(Name));
-    Item->SetCaption(Caption);
+    Item->SetCaption(FromQt(Caption));
     Menu->Items()->Add(Item);
     return Item;
 }
@@ -75,9 +75,9 @@ void TForm1::LayoutWindow()
 {
     SetName(u"Form1");
     SetBorderStyle(TBorderStyle::bsNone);
-    SetCaption(QStringLiteral("Form1"));
+    SetCaption(u"Form1");
     SetColor(clBtnFace);
-    SetFont(FontOf(QStringLiteral("MS Sans Serif"), 11, clWindowText));
+    SetFont(FontOf(u"MS Sans Serif", 11, clWindowText));
     SetBounds(310, 541, 551, 185);
     OnCreate = [this](TObject* S) { FormCreate(S); };
     OnCloseQuery = [this](TObject* S, bool& CanClose) { FormCloseQuery(S, CanClose); };
@@ -93,28 +93,28 @@ void TForm1::LayoutFace()
     Image1->SetImage(BuiltinBitmap(QStringLiteral(":/builtin/image1.bmp")));
     Image1->SetCursor(TCursor::crSizeAll);
 
-    const TFont Digits63 = FontOf(QStringLiteral("DS-Digital"), 63, clWhite, true);
-    Label1 = MakeLabel(this, "Label1", 25, 21, QStringLiteral("000"),
-        FontOf(QStringLiteral("Felix Titling"), 11, clWhite), true);
+    const TFont Digits63 = FontOf(u"DS-Digital", 63, clWhite, true);
+    Label1 = MakeLabel(
+        this, "Label1", 25, 21, QStringLiteral("000"), FontOf(u"Felix Titling", 11, clWhite), true);
     Label2 = MakeLabel(this, "Label2", 20, 25, QStringLiteral("00"), Digits63, true);
     Label3 = MakeLabel(this, "Label3", 81, 25, QStringLiteral(":"), Digits63, true);
     Label4 = MakeLabel(this, "Label4", 92, 25, QStringLiteral("00"), Digits63, true);
     Label5 = MakeLabel(this, "Label5", 28, 20, QStringLiteral("Heure :"),
-        FontOf(QStringLiteral("MS Sans Serif"), 11, clWhite), false);
+        FontOf(u"MS Sans Serif", 11, clWhite), false);
     Image4 = MakeIcon(this, "Image4", 111, 42, ":/builtin/image4.bmp");
     Image4->OnClick = [this](TObject* S) { Image4Click(S); };
     Image5 = MakeIcon(this, "Image5", 132, 41, ":/builtin/image5.bmp");
     Image5->OnClick = [this](TObject* S) { Image5Click(S); };
-    Label8 = MakeLabel(this, "Label8", 163, 45, QStringLiteral("ALARME"),
-        FontOf(QStringLiteral("Arial"), 9, clWhite), true);
+    Label8 = MakeLabel(
+        this, "Label8", 163, 45, QStringLiteral("ALARME"), FontOf(u"Arial", 9, clWhite), true);
     Label9 = MakeLabel(this, "Label9", 166, 58, QStringLiteral("-- : --"),
-        FontOf(QStringLiteral("DS-Digital"), 12, clWhite), true);
+        FontOf(u"DS-Digital", 12, clWhite), true);
     Label7 = MakeLabel(this, "Label7", 240, 18, QStringLiteral("00:00"),
-        FontOf(QStringLiteral("DS-Digital"), 61, clWhite, true), false);
-    Label10 = MakeLabel(this, "Label10", 415, 37, QStringLiteral("00"),
-        FontOf(QStringLiteral("DS-Digital"), 40, clWhite), false);
-    Label11 = MakeLabel(this, "Label11", 424, 20, QStringLiteral("000"),
-        FontOf(QStringLiteral("DS-Digital"), 16, clWhite), false);
+        FontOf(u"DS-Digital", 61, clWhite, true), false);
+    Label10 = MakeLabel(
+        this, "Label10", 415, 37, QStringLiteral("00"), FontOf(u"DS-Digital", 40, clWhite), false);
+    Label11 = MakeLabel(
+        this, "Label11", 424, 20, QStringLiteral("000"), FontOf(u"DS-Digital", 16, clWhite), false);
 }
 
 // The alarm time's hour and minute fields.
@@ -149,37 +149,37 @@ void TForm1::LayoutAlarmAction()
     VqTrRadioButton1 = Place<TVqTrRadioButton>(this, "VqTrRadioButton1", 20, 42, 89, 17);
     VqTrRadioButton2 = Place<TVqTrRadioButton>(this, "VqTrRadioButton2", 20, 56, 97, 17);
     for (TVqTrRadioButton* R : { VqTrRadioButton1, VqTrRadioButton2 }) {
-        R->SetFont(FontOf(QStringLiteral("MS Sans Serif"), 11, clWhite));
+        R->SetFont(FontOf(u"MS Sans Serif", 11, clWhite));
         R->SetTransparent(true);
         R->TransparentOptions()->WordWrap = false;
         R->TransparentOptions()->Layout = TTextLayout::tlTop;
         R->TransparentOptions()->CheckAlignment = TAlignment::taLeftJustify;
         R->SetVisible(false);
     }
-    VqTrRadioButton1->SetCaption(QStringLiteral("Alerte Sonnore"));
+    VqTrRadioButton1->SetCaption(u"Alerte Sonnore");
     VqTrRadioButton1->SetChecked(true);
-    VqTrRadioButton2->SetCaption(QStringLiteral("Extinction  du PC"));
+    VqTrRadioButton2->SetCaption(u"Extinction  du PC");
 }
 
 // The buttons of the alarm setting and of the stopwatch, and the combo box.
 void TForm1::LayoutButtons()
 {
     Button2 = Place<TButton>(this, "Button2", 96, 71, 59, 15);
-    Button2->SetCaption(QStringLiteral("Valider"));
+    Button2->SetCaption(u"Valider");
     Button2->SetVisible(false);
     Button2->OnClick = [this](TObject* S) { Button2Click(S); };
     Button1 = Place<TButton>(this, "Button1", 32, 72, 57, 14);
-    Button1->SetCaption(QStringLiteral("Annuler"));
+    Button1->SetCaption(u"Annuler");
     Button1->SetVisible(false);
     Button1->OnClick = [this](TObject* S) { Button1Click(S); };
     Button3 = Place<TButton>(this, "Button3", 363, 111, 127, 21);
-    Button3->SetFont(FontOf(QStringLiteral("MS Sans Serif"), 11, clWindowText));
-    Button3->SetCaption(QStringLiteral("Démarrer le chronomètre"));
+    Button3->SetFont(FontOf(u"MS Sans Serif", 11, clWindowText));
+    Button3->SetCaption(u"Démarrer le chronomètre");
     Button3->SetVisible(false);
     Button3->OnClick = [this](TObject* S) { Button3Click(S); };
 
     ComboBox1 = Place<TComboBox>(this, "ComboBox1", 112, 104, 145, 21);
-    ComboBox1->SetText(QStringLiteral("ComboBox1"));
+    ComboBox1->SetText(u"ComboBox1");
 }
 
 // The non-visual components: the window's shape and drag, the timers and the sound file
@@ -213,8 +213,7 @@ void TForm1::LayoutServices()
 
     OpenDialog1 = new TOpenDialog(this);
     OpenDialog1->SetName(u"OpenDialog1");
-    OpenDialog1->Filter
-        = QStringLiteral("mp3|*.mp3|wav|*.wav|mid|*.mid|mp3,wav,mid|*.mp3;*.wav;*.mid");
+    OpenDialog1->Filter = u"mp3|*.mp3|wav|*.wav|mid|*.mid|mp3,wav,mid|*.mp3;*.wav;*.mid";
     OpenDialog1->FilterIndex = 4;
 }
 

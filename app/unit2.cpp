@@ -5,6 +5,7 @@
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/media/messagebeep.h"
 #include "toolkit/platform/power.h"
+#include "toolkit/qt/qtconvert.h"
 
 TForm2* Form2 = nullptr;
 
@@ -19,7 +20,7 @@ TLabel* MakeLabel(
     L->SetParent(Form);
     L->SetBounds(Left, Top, 0, 0);
     L->SetFont(Font);
-    L->SetCaption(Caption);
+    L->SetCaption(FromQt(Caption));
     return L;
 }
 
@@ -33,23 +34,23 @@ TForm2::TForm2(TComponent* AOwner)
     SetName(u"Form2");
     SetBorderStyle(TBorderStyle::bsDialog);
     SetFormStyle(TFormStyle::fsStayOnTop);
-    SetCaption(QStringLiteral("Alame Extinction PC "));
+    SetCaption(u"Alame Extinction PC ");
     SetPosition(TPosition::poScreenCenter);
     SetColor(clBlack);
     SetClientSize(217, 84);
 
     Label1 = MakeLabel(this, "Label1", 8, 16, QStringLiteral("Extinction du PC dans"),
-        FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
-    Label2 = MakeLabel(this, "Label2", 144, 0, CountdownStart,
-        FontOf(QStringLiteral("DS-Digital"), 37, clRed, true));
-    Label3 = MakeLabel(this, "Label3", 192, 12, QStringLiteral("s"),
-        FontOf(QStringLiteral("MS Sans Serif"), 13, clWhite));
+        FontOf(u"MS Sans Serif", 13, clWhite));
+    Label2
+        = MakeLabel(this, "Label2", 144, 0, CountdownStart, FontOf(u"DS-Digital", 37, clRed, true));
+    Label3 = MakeLabel(
+        this, "Label3", 192, 12, QStringLiteral("s"), FontOf(u"MS Sans Serif", 13, clWhite));
 
     Button1 = new TButton(this);
     Button1->SetName(u"Button1");
     Button1->SetParent(this);
     Button1->SetBounds(80, 48, 75, 25);
-    Button1->SetCaption(QStringLiteral("Annuler"));
+    Button1->SetCaption(u"Annuler");
     Button1->OnClick = [this](TObject* S) { Button1Click(S); };
 
     Timer1 = new TTimer(this);
@@ -74,16 +75,16 @@ void TForm2::FormShow(TObject*)
 {
     // Each countdown starts from 30: one cancelled at 12, or one that went on below zero
     // after a refused power-off, must not carry over to the next alarm.
-    Label2->SetCaption(CountdownStart);
+    Label2->SetCaption(FromQt(CountdownStart));
     Timer1->SetEnabled(true);
 }
 
 void TForm2::Timer1Timer(TObject*)
 {
     MessageBeep(0);
-    Label2->SetCaption(QString::number(Label2->Caption().toInt() - 1));
+    Label2->SetCaption(FromQt(QString::number(ToQt(Label2->Caption()).toInt() - 1)));
     // Only the step onto 0 asks: a refused request is not repeated below zero.
-    if (Label2->Caption() == QStringLiteral("0")) {
+    if (Label2->Caption() == u"0") {
         ShutdownComputer();
     }
 }
@@ -93,7 +94,7 @@ void TForm2::CancelCountdown()
     Form1->Timer2->SetEnabled(false);
     Timer1->SetEnabled(false);
     Form1->Tag = 0; // the colon shows at the next clock tick
-    Form1->Label9->SetCaption(QStringLiteral("--:--"));
+    Form1->Label9->SetCaption(u"--:--");
 }
 
 void TForm2::Button1Click(TObject*)

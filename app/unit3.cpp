@@ -16,7 +16,7 @@ TForm3::TForm3(TComponent* AOwner)
     BeginLayout();
     SetName(u"Form3");
     SetBorderStyle(TBorderStyle::bsDialog);
-    SetCaption(QStringLiteral("A propos de Veludor !"));
+    SetCaption(u"A propos de Veludor !");
     SetColor(clBlack);
     SetBounds(589, 511, 237, 76);
 
@@ -28,7 +28,7 @@ TForm3::TForm3(TComponent* AOwner)
     Label1->SetParent(this);
     Label1->SetBounds(16, 8, 0, 0);
     Label1->SetFont(Small);
-    Label1->SetCaption(QStringLiteral("Quorvane a ete realiser par Morvek"));
+    Label1->SetCaption(u"Quorvane a ete realiser par Morvek");
 
     TFont Link;
     Link.Height = 13;
@@ -40,7 +40,7 @@ TForm3::TForm3(TComponent* AOwner)
     Label2->SetParent(this);
     Label2->SetBounds(72, 24, 0, 0);
     Label2->SetFont(Link);
-    Label2->SetCaption(AuthorHost);
+    Label2->SetCaption(FromQt(AuthorHost));
     Label2->SetCursor(TCursor::crHandPoint);
     Label2->OnClick = [this](TObject* S) { Label2Click(S); };
 
@@ -48,7 +48,7 @@ TForm3::TForm3(TComponent* AOwner)
     Button1->SetName(u"Button1");
     Button1->SetParent(this);
     Button1->SetBounds(88, 48, 75, 25);
-    Button1->SetCaption(QStringLiteral("Fermer"));
+    Button1->SetCaption(u"Fermer");
     Button1->OnClick = [this](TObject* S) { Button1Click(S); };
     EndLayout();
 }

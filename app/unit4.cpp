@@ -15,7 +15,7 @@ TForm4::TForm4(TComponent* AOwner)
     SetName(u"Form4");
     SetBorderStyle(TBorderStyle::bsDialog);
     SetFormStyle(TFormStyle::fsStayOnTop);
-    SetCaption(QStringLiteral("Alarme !"));
+    SetCaption(u"Alarme !");
     SetPosition(TPosition::poDesktopCenter);
     SetColor(clBlack);
     SetClientSize(166, 70);
@@ -29,13 +29,13 @@ TForm4::TForm4(TComponent* AOwner)
     Label1->SetBounds(40, 8, 0, 0);
     Label1->SetColor(clBlack); // the dialog's black behind the text
     Label1->SetFont(Text);
-    Label1->SetCaption(QStringLiteral("Arretez l'alarme ?"));
+    Label1->SetCaption(u"Arretez l'alarme ?");
 
     Button1 = new TButton(this);
     Button1->SetName(u"Button1");
     Button1->SetParent(this);
     Button1->SetBounds(32, 32, 105, 25);
-    Button1->SetCaption(QStringLiteral("Maintenant"));
+    Button1->SetCaption(u"Maintenant");
     Button1->OnClick = [this](TObject* S) { Button1Click(S); };
 
     Timer1 = new TTimer(this);
@@ -67,7 +67,7 @@ void TForm4::Timer1Timer(TObject*)
 
 void TForm4::StopRinging()
 {
-    Form1->Label9->SetCaption(QStringLiteral("--:--"));
+    Form1->Label9->SetCaption(u"--:--");
     Form1->Timer2->SetEnabled(false);
     Timer1->SetEnabled(false);
     if (Form1->MediaPlayer1->IsOpen()) {

@@ -6,7 +6,7 @@
 # out. A new interface header is added to this list.
 set(VELUDOR_SEAM_HEADERS
   core/types.h core/tstring.h core/datetimevalue.h core/bitmap32.h core/region.h
-  core/sysutils.h core/classes.h text/datetime.h text/profile.h media/mediaplayer.h
+  core/sysutils.h core/classes.h core/messages.h widgetset/widgetset.h text/datetime.h text/profile.h media/mediaplayer.h
   media/messagebeep.h threads/thread.h graphics/graphicerror.h graphics/bmpdecoder.h
   graphics/jpegdecoder.h
   platform/audio.h platform/clocksource.h platform/displayplatform.h platform/errorbox.h
@@ -26,4 +26,5 @@ set_target_properties(toolkit_seam_check PROPERTIES AUTOMOC OFF AUTORCC OFF AUTO
 target_include_directories(toolkit_seam_check PRIVATE
   ${CMAKE_BINARY_DIR}/toolkit_layers/core ${CMAKE_BINARY_DIR}/toolkit_layers/platform
   ${CMAKE_BINARY_DIR}/toolkit_layers/text ${CMAKE_BINARY_DIR}/toolkit_layers/media
-  ${CMAKE_BINARY_DIR}/toolkit_layers/threads ${CMAKE_BINARY_DIR}/toolkit_layers/graphics)
+  ${CMAKE_BINARY_DIR}/toolkit_layers/threads ${CMAKE_BINARY_DIR}/toolkit_layers/graphics
+  ${CMAKE_BINARY_DIR}/toolkit_layers/widgetset)

@@ -222,7 +222,7 @@ int main(int argc, char** argv)
     SetClockSource(&Counting);
     {
         TApplication Veludor;
-        Veludor.SetTitle(QStringLiteral("Veludor"));
+        Veludor.SetTitle(u"Veludor");
         Application->CreateForm(Form1);
         Form1->Show();
         Form1->Chronometre1Click(nullptr);

@@ -357,7 +357,7 @@ void TKwTranspaMoveForm::AppMessage(TMsg& Msg, bool& Handled)
     }
     // Presses on controls with a window of their own (buttons, spin boxes, edit fields)
     // are addressed to those; presses on labels and pictures to the form itself.
-    if (Msg.hwnd != FForm->Handle()) {
+    if (Msg.hwnd != HandleOf(FForm->Handle())) {
         return;
     }
     if (Msg.message != WM_LBUTTONDOWN) {
@@ -367,7 +367,7 @@ void TKwTranspaMoveForm::AppMessage(TMsg& Msg, bool& Handled)
         return; // the picture gets its click
     }
     ++FPressesTaken;
-    FMove->Press(FForm->Widget(), Msg.pt);
+    FMove->Press(FForm->Widget(), ToQt(Msg.pt));
     Handled = true;
 }
 
@@ -375,7 +375,7 @@ bool TKwTranspaMoveForm::PictureUnderCursor() const
 {
     // The cursor as it is now, not where the press was queued. Hidden pictures count
     // too: the alarm view's picture buttons keep their place when the clock view shows.
-    const QPoint P = FForm->ScreenToClient(QCursor::pos());
+    const QPoint P = ToQt(FForm->ScreenToClient(FromQt(QCursor::pos())));
     for (int i = FForm->ComponentCount() - 1; i >= 0; --i) {
         const auto* Picture = dynamic_cast<const TImage*>(FForm->Components(i));
         if (!Picture) {

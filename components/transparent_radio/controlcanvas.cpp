@@ -15,7 +15,7 @@ void TControlCanvas::Unbind()
 
 QSize TControlCanvas::TextExtent(const QString& Text) const
 {
-    const QFontMetrics M(Font.ToQFont());
+    const QFontMetrics M(ToQFont(Font));
     return QSize(M.horizontalAdvance(Text), M.height());
 }
 
@@ -24,7 +24,7 @@ void TControlCanvas::TextOut(int X, int Y, const QString& Text)
     if (!FPainter) {
         return;
     }
-    const QFont F = Font.ToQFont();
+    const QFont F = ToQFont(Font);
     const QFontMetrics M(F);
     if (Brush.Style != TBrushStyle::bsClear) {
         FPainter->fillRect(

@@ -8,14 +8,6 @@
 class QPainter;
 class QRectF;
 
-enum class TBrushStyle { bsSolid, bsClear };
-
-// The background drawn behind text: a colour, or nothing when the style is bsClear.
-struct TBrush {
-    TColor Color = clWhite;
-    TBrushStyle Style = TBrushStyle::bsSolid;
-};
-
 // The drawing surface of a control that draws itself: a font and a brush over the
 // painter of the paint in progress. The paint entry binds the painter for the length of
 // one paint; unbound, the canvas still measures text but draws nothing (a widget can only

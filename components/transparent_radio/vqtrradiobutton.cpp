@@ -3,6 +3,7 @@
 #include "components/transparent_radio/wraptext.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/core/sysutils.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -79,23 +80,23 @@ bool HasMarlett()
 TFont MarlettFont(int Height, TColor Color)
 {
     TFont F;
-    F.Name = QStringLiteral("Marlett");
+    F.Name = u"Marlett";
     F.Height = Height;
     F.Color = Color;
     return F;
 }
 
 // The canvas stays bound for exactly one paint, whatever DrawFace does.
-class TCanvasBinding {
+class TControlCanvasBinding {
 public:
-    TCanvasBinding(TControlCanvas& Canvas, QPainter& Painter)
+    TControlCanvasBinding(TControlCanvas& Canvas, QPainter& Painter)
         : FCanvas(Canvas)
     {
         FCanvas.Bind(&Painter);
     }
-    ~TCanvasBinding() { FCanvas.Unbind(); }
-    TCanvasBinding(const TCanvasBinding&) = delete;
-    TCanvasBinding& operator=(const TCanvasBinding&) = delete;
+    ~TControlCanvasBinding() { FCanvas.Unbind(); }
+    TControlCanvasBinding(const TControlCanvasBinding&) = delete;
+    TControlCanvasBinding& operator=(const TControlCanvasBinding&) = delete;
 
 private:
     TControlCanvas& FCanvas;
@@ -206,7 +207,7 @@ void TVqTrRadioButton::CreateWnd()
     FWindowStyle = Params.Style;
     // A caption on the left-hand side is Qt's right-to-left button.
     FWidget->setLayoutDirection((Params.Style & BS_LEFTTEXT) ? Qt::RightToLeft : Qt::LeftToRight);
-    FWidget->setFont(FFont.ToQFont());
+    FWidget->setFont(ToQFont(FFont));
     FHandleAllocated = true;
     FWidget->update();
 }
@@ -229,7 +230,7 @@ QPoint TVqTrRadioButton::ParentOrigin() const
     if (!FWidget || !FParent || !FParent->Widget()) {
         return QPoint(Left(), Top());
     }
-    return FParent->ScreenToClient(FWidget->mapToGlobal(QPoint(0, 0)));
+    return ToQt(FParent->ScreenToClient(FromQt(FWidget->mapToGlobal(QPoint(0, 0)))));
 }
 
 void TVqTrRadioButton::Click()
@@ -346,7 +347,7 @@ bool TVqTrRadioButton::WndProc(QEvent* Event)
 
 void TVqTrRadioButton::PaintWindow(QPainter& Painter)
 {
-    const TCanvasBinding Binding(FCanvas, Painter);
+    const TControlCanvasBinding Binding(FCanvas, Painter);
     FCanvas.SetRightToLeftReading(UseRightToLeftReading());
     try {
         DrawFace();
@@ -409,7 +410,7 @@ void TVqTrRadioButton::DrawFace()
             FCanvas.SetPixel(AR - 1, Y, clWindowFrame);
         }
     }
-    if (!Caption().isEmpty()) {
+    if (!Caption().empty()) {
         FCanvas.Brush.Style = TBrushStyle::bsClear;
         DrawCaption(QRect(AL, AT, AR - AL, AB - AT));
     }
@@ -424,7 +425,7 @@ void TVqTrRadioButton::DrawCaption(const QRect& Area)
     const int B = BottomOf(Area);
     const TAlignment Align = FTransparentOptions->CheckAlignment;
     const TTextLayout Layout = FTransparentOptions->Layout;
-    const QString Text = Caption();
+    const QString Text = ToQt(Caption());
 
     if (!FTransparentOptions->WordWrap) {
         FCanvas.Font = FFont;
@@ -455,7 +456,7 @@ void TVqTrRadioButton::DrawCaption(const QRect& Area)
     }
 
     // Column limit: the length of the longest prefix narrower than the right edge.
-    const QFontMetrics Metrics(FFont.ToQFont());
+    const QFontMetrics Metrics(ToQFont(FFont));
     qsizetype Columns = Text.size();
     while (Columns > 0 && Metrics.horizontalAdvance(Text.left(Columns)) >= R) {
         --Columns;

@@ -87,7 +87,7 @@ TPiconeBarreTache::TPiconeBarreTache(TComponent* AOwner)
     }
     FIcone = Application->Icon();
     InstallerCrochets();
-    FMessageTaskbarCreated = Application->RegisterWindowMessage(QStringLiteral("TaskbarCreated"));
+    FMessageTaskbarCreated = Application->RegisterWindowMessage(u"TaskbarCreated");
 }
 
 TPiconeBarreTache::~TPiconeBarreTache()

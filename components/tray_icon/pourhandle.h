@@ -2,14 +2,6 @@
 
 #include "toolkit/controls/controls.h"
 
-// A window message as a handler receives it.
-struct TMessage {
-    quint32 Msg = 0;
-    quintptr WParam = 0;
-    qintptr LParam = 0;
-    qintptr Result = 0;
-};
-
 // The tray icon's message window: a windowed control that the user never sees (no size,
 // at its parent's top-left corner) whose handle is the window of the notification-area
 // record. It takes the record's callback message (0x464) and hands it to the tray

@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QLoggingCategory>
-#include <QMouseEvent>
 
 Q_LOGGING_CATEGORY(lcForms, "veludor.forms", QtWarningMsg)
 
@@ -21,10 +20,11 @@ TApplication* Application = nullptr;
 
 TApplicationWindow::TApplicationWindow()
 {
-    WindowProc = [](quint32, quintptr, qintptr) -> qintptr { return 0; };
+    WindowProc = [](std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t { return 0; };
 }
 
-qintptr TApplicationWindow::Perform(quint32 Msg, quintptr WParam, qintptr LParam)
+std::intptr_t TApplicationWindow::Perform(
+    std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
 {
     return WindowProc ? WindowProc(Msg, WParam, LParam) : 0;
 }
@@ -63,55 +63,23 @@ void TApplicationWindow::StopFlashing()
 // ---------------------------------------------------------------------------
 // The application object
 
-// Presents each queued mouse press to the application's hook before it is delivered,
-// and has Qt's translation read before a context menu of Qt's own is built.
-class TApplicationFilter : public QObject {
-public:
-    bool eventFilter(QObject* Watched, QEvent* Event) override
-    {
-        switch (Event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            if (Watched->isWidgetType() && Application) {
-                return Application->DispatchHook(static_cast<QWidget*>(Watched), Event);
-            }
-            break;
-        case QEvent::ContextMenu:
-            // An edit field builds its context menu from Qt's own texts.
-            LoadQtTranslation();
-            break;
-        default:
-            break;
-        }
-        return false;
-    }
-};
-
 TApplication::TApplication()
     : TComponent(nullptr)
-    , FFilter(std::make_unique<TApplicationFilter>())
 {
     Application = this;
     // A tray host that appears reaches the tray components as "TaskbarCreated".
-    SetNotifyAreaClient({ [] { return Application ? FromQt(Application->Title()) : TString(); },
+    SetNotifyAreaClient({ [] { return Application ? Application->Title() : TString(); },
         [] {
             if (Application) {
                 Application->Guard([] {
                     Application->Handle().Perform(
-                        Application->RegisterWindowMessage(QStringLiteral("TaskbarCreated")));
+                        Application->RegisterWindowMessage(u"TaskbarCreated"));
                 });
             }
         } });
     if (QCoreApplication::instance()) {
-        qApp->installEventFilter(FFilter.get());
-        QApplication::setQuitOnLastWindowClosed(false);
+        WidgetSet().Initialize(this);
         WindowManager().TrackPositions();
-        QObject::connect(qApp, &QGuiApplication::applicationStateChanged, FFilter.get(),
-            [](Qt::ApplicationState State) {
-                if (State == Qt::ApplicationActive && Application) {
-                    Application->Activated();
-                }
-            });
     }
 }
 
@@ -119,10 +87,8 @@ TApplication::~TApplication()
 {
     OnMessage = nullptr;
     DestroyComponents();
-    if (QCoreApplication::instance()) {
-        qApp->removeEventFilter(FFilter.get());
-    }
     if (Application == this) {
+        WidgetSet().Initialize(nullptr);
         Application = nullptr;
         SetNotifyAreaClient({});
     }
@@ -195,19 +161,17 @@ void TApplication::CallEvent(const TNotifyEvent& Event, TObject* Sender)
 void TApplication::HandleException(TStringView Message)
 {
     qCDebug(lcForms) << "error box:" << ToQt(Message);
-    ErrorBox().ShowError(FromQt(FTitle), ErrorBoxText(Message));
+    ErrorBox().ShowError(FTitle, ErrorBoxText(Message));
 }
 
-quint32 TApplication::RegisterWindowMessage(const QString& Name)
+std::uint32_t TApplication::RegisterWindowMessage(TStringView Name)
 {
-    const QString Key = Name.toLower();
-    auto It = FMessages.find(Key);
-    if (It != FMessages.end()) {
-        return It.value();
+    // Names compare without regard to case; the numbers are those Windows hands out.
+    const auto [It, Added] = FMessages.try_emplace(LowerCase(Name), FNextMessage);
+    if (Added) {
+        ++FNextMessage;
     }
-    const quint32 Number = FNextMessage++;
-    FMessages.insert(Key, Number);
-    return Number;
+    return It->second;
 }
 
 void TApplication::FormShown(TCustomForm* Form)
@@ -234,41 +198,11 @@ void TApplication::FormMinimized(TCustomForm* Form)
     }
 }
 
-bool TApplication::DispatchHook(QWidget* Receiver, QEvent* Event)
+bool TApplication::WSQueuedMessage(TMsg& Msg)
 {
     if (!OnMessage) {
         return false;
     }
-    auto* Mouse = static_cast<QMouseEvent*>(Event);
-    // Qt offers a press that a child ignored to its parents as well; the hook sees each
-    // press once, addressed to the window that received it first.
-    const qint64 Time = qint64(Mouse->timestamp());
-    const QPoint Pos = Mouse->globalPosition().toPoint();
-    if (Time == FLastPressTime && Pos == FLastPressPos) {
-        return false;
-    }
-    FLastPressTime = Time;
-    FLastPressPos = Pos;
-
-    const bool Double = Event->type() == QEvent::MouseButtonDblClick;
-    TMsg Msg;
-    Msg.hwnd = Receiver;
-    switch (Mouse->button()) {
-    case Qt::LeftButton:
-        Msg.message = Double ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN;
-        break;
-    case Qt::RightButton:
-        Msg.message = Double ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN;
-        break;
-    case Qt::MiddleButton:
-        Msg.message = Double ? WM_MBUTTONDBLCLK : WM_MBUTTONDOWN;
-        break;
-    default:
-        return false;
-    }
-    const QPoint Local = Mouse->position().toPoint();
-    Msg.lParam = qintptr((Local.y() & 0xFFFF) << 16 | (Local.x() & 0xFFFF));
-    Msg.pt = Pos;
     bool Handled = false;
     Guard([&] { OnMessage(Msg, Handled); });
     return Handled;

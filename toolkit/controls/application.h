@@ -1,33 +1,22 @@
 #pragma once
 
 #include "toolkit/controls/controls.h"
+#include "toolkit/core/messages.h"
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/mousemessages.h"
 
-#include <QHash>
 #include <QIcon>
 #include <QPoint>
+#include <map>
 
 #include <functional>
 #include <memory>
 
 class QEvent;
 class TCustomForm;
-class TApplicationFilter;
 
-// The application's message record: what the single application-wide hook receives for
-// every queued mouse press, before the press is delivered.
-struct TMsg {
-    QWidget* hwnd = nullptr; // the window the press is addressed to
-    quint32 message = 0;
-    quintptr wParam = 0;
-    qintptr lParam = 0;
-    QPoint pt; // cursor in screen coordinates when the press was queued
-};
-
-constexpr quint32 WM_NULL = 0x0000;
-constexpr quint32 WM_USER = 0x0400;
-
+// The hook on queued mouse presses: Msg is addressed to the press's window (hwnd); set
+// Handled to swallow the press.
 using TMessageEvent = std::function<void(TMsg& Msg, bool& Handled)>;
 
 // The application's hidden window: it carries the taskbar button. Showing or hiding it
@@ -36,11 +25,12 @@ using TMessageEvent = std::function<void(TMsg& Msg, bool& Handled)>;
 // messages, such as the tray icon's "TaskbarCreated".
 class TApplicationWindow {
 public:
-    using TWndProc = std::function<qintptr(quint32 Msg, quintptr WParam, qintptr LParam)>;
+    using TWndProc = std::function<std::intptr_t(
+        std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)>;
 
     TApplicationWindow();
     TWndProc WindowProc;
-    qintptr Perform(quint32 Msg, quintptr WParam = 0, qintptr LParam = 0);
+    std::intptr_t Perform(std::uint32_t Msg, std::uintptr_t WParam = 0, std::intptr_t LParam = 0);
 
     void SetVisible(bool Value);
     bool Visible() const { return FVisible; }
@@ -56,13 +46,13 @@ private:
     bool FFlashing = false;
 };
 
-class TApplication : public TComponent {
+class TApplication : public TComponent, public IWSApplicationClient {
 public:
     TApplication();
     ~TApplication() override;
 
-    const QString& Title() const { return FTitle; }
-    void SetTitle(const QString& Value) { FTitle = Value; }
+    const TString& Title() const { return FTitle; }
+    void SetTitle(TStringView Value) { FTitle.assign(Value); }
     const QIcon& Icon() const { return FIcon; }
     void SetIcon(const QIcon& Value) { FIcon = Value; }
 
@@ -105,7 +95,7 @@ public:
     TNotifyEvent OnMinimize;
 
     // A process-wide message number for a name, the same for every caller.
-    quint32 RegisterWindowMessage(const QString& Name);
+    std::uint32_t RegisterWindowMessage(TStringView Name);
 
     // Called by forms.
     void FormShown(TCustomForm* Form);
@@ -113,21 +103,18 @@ public:
     void Activated();
     void FormMinimized(TCustomForm* Form);
 
-private:
-    friend class TApplicationFilter;
-    bool DispatchHook(QWidget* Receiver, QEvent* Event);
+    bool WSQueuedMessage(TMsg& Msg) override;
+    void WSActivated() override { Activated(); }
 
-    QString FTitle;
+private:
+    TString FTitle;
     QIcon FIcon;
     TCustomForm* FMainForm = nullptr;
     bool FCreatingMainForm = false;
     bool FTerminated = false;
     TApplicationWindow FWindow;
-    std::unique_ptr<TApplicationFilter> FFilter;
-    QHash<QString, quint32> FMessages;
-    quint32 FNextMessage = 0xC000;
-    qint64 FLastPressTime = -1;
-    QPoint FLastPressPos;
+    std::map<TString, std::uint32_t> FMessages;
+    std::uint32_t FNextMessage = 0xC000;
 };
 
 // The program's application object; created by the program entry (or a test).

@@ -2,6 +2,8 @@
 
 #include "toolkit/controls/forms.h"
 #include "toolkit/qt/qtconvert.h"
+#include "toolkit/widgetset/qt/qtaccess.h"
+#include "toolkit/widgetset/qt/qtwindow.h"
 
 #include <algorithm>
 
@@ -10,6 +12,8 @@ TControl::TControl(TComponent* AOwner, QWidget* AWidget)
     , FWidget(AWidget)
 {
     FBounds = QRect(0, 0, AWidget->width(), AWidget->height());
+    WindowProc = [this](TMessage& M) { WndProc(M); };
+    AWidget->installEventFilter(new TQtMessageFilter(this, AWidget));
 }
 
 TControl::TControl(TComponent* AOwner, TWidgetFactory Factory)
@@ -18,6 +22,33 @@ TControl::TControl(TComponent* AOwner, TWidgetFactory Factory)
     // The size Qt gives a widget made without a parent, as the other constructor takes.
     , FBounds(0, 0, 640, 480)
 {
+    WindowProc = [this](TMessage& M) { WndProc(M); };
+}
+
+std::intptr_t TControl::Perform(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
+{
+    TMessage M { Msg, WParam, LParam, 0 };
+    if (WindowProc) {
+        WindowProc(M);
+    }
+    return M.Result;
+}
+
+void TControl::WndProc(TMessage&)
+{
+    FMessageLeft = true;
+}
+
+bool TControl::WSMessage(TMessage& Message)
+{
+    // Handled unless it reaches the model's default handling and that leaves it.
+    FMessageLeft = false;
+    if (WindowProc) {
+        WindowProc(Message);
+    } else {
+        FMessageLeft = true;
+    }
+    return !FMessageLeft;
 }
 
 QWidget* TControl::Widget() const
@@ -47,6 +78,9 @@ void TControl::CreateWidget()
     FFactory = nullptr;
     QWidget* W = Factory();
     FWidget = W;
+    if (!FMessagesFromWidgetSet) {
+        W->installEventFilter(new TQtMessageFilter(this, W));
+    }
     if (FParent && FParent->FWidget) {
         W->setParent(FParent->FWidget);
         // Under the next windowed sibling that has a widget, as if made with them (the
@@ -62,7 +96,7 @@ void TControl::CreateWidget()
     W->setGeometry(FBounds);
     W->setEnabled(FEnabled);
     if (FFontSet) {
-        W->setFont(FFont.ToQFont());
+        W->setFont(ToQFont(FFont));
     }
     InitWidget();
     W->setVisible(FVisible && FParent);
@@ -138,20 +172,13 @@ void TControl::SetEnabled(bool Value)
     }
 }
 
-void TControl::SetCaption(const QString& Value)
+void TControl::SetCaption(TStringView Value)
 {
     if (Value == FCaption) {
         return;
     }
-    FCaption = Value;
+    FCaption.assign(Value);
     CaptionChanged();
-}
-
-void TControl::SetCaption(TStringView Value)
-{
-    if (QStringView(Value.data(), qsizetype(Value.size())) != FCaption) {
-        SetCaption(ToQt(Value));
-    }
 }
 
 void TControl::SetFont(const TFont& Value)
@@ -179,20 +206,21 @@ void TControl::SetParentColor(bool Value)
     Invalidate();
 }
 
-QPoint TControl::ScreenToClient(const QPoint& P) const
+TPoint TControl::ScreenToClient(TPoint P) const
 {
     if (!FWidget && FParent) {
-        return FParent->ScreenToClient(P) - FBounds.topLeft();
+        const TPoint InParent = FParent->ScreenToClient(P);
+        return { InParent.X - FBounds.x(), InParent.Y - FBounds.y() };
     }
-    return FWidget ? FWidget->mapFromGlobal(P) : P;
+    return FWidget ? FromQt(FWidget->mapFromGlobal(ToQt(P))) : P;
 }
 
-QPoint TControl::ClientToScreen(const QPoint& P) const
+TPoint TControl::ClientToScreen(TPoint P) const
 {
     if (!FWidget && FParent) {
-        return FParent->ClientToScreen(P + FBounds.topLeft());
+        return FParent->ClientToScreen({ P.X + FBounds.x(), P.Y + FBounds.y() });
     }
-    return FWidget ? FWidget->mapToGlobal(P) : P;
+    return FWidget ? FromQt(FWidget->mapToGlobal(ToQt(P))) : P;
 }
 
 void TControl::Invalidate()
@@ -217,7 +245,7 @@ void TControl::Click()
 void TControl::FontChanged()
 {
     if (FWidget) {
-        FWidget->setFont(FFont.ToQFont());
+        FWidget->setFont(ToQFont(FFont));
         FWidget->update();
     }
 }
@@ -279,6 +307,42 @@ void TWinControl::SetFocus()
 {
     if (QWidget* W = Widget()) {
         W->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+TCustomControl::TCustomControl(TComponent* AOwner)
+    : TWinControl(AOwner, [this] {
+        FWindow = WidgetSet().CreateCustomControl(this);
+        FWindow->SetTransparent(FTransparent);
+        return QtWidgetOf(FWindow.get());
+    })
+{
+    FMessagesFromWidgetSet = true;
+}
+
+TCustomControl::~TCustomControl()
+{
+    // The window object deletes the widget; the control base then finds none.
+    FWindow.reset();
+}
+
+void TCustomControl::SetTransparent(bool Value)
+{
+    FTransparent = Value;
+    if (FWindow) {
+        FWindow->SetTransparent(Value);
+    }
+}
+
+void TCustomControl::WSPaint(IWSCanvas& Canvas, const TRect&)
+{
+    const TCanvasBinding Binding(FCanvas, Canvas);
+    // A failure ends this paint in the error box; it must not leave through the window
+    // system's paint handling.
+    if (Application) {
+        Application->Guard([this] { Paint(); });
+    } else {
+        Paint();
     }
 }
 

@@ -8,12 +8,11 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TWinControl;
 class TPopupMenu;
-
-enum class TCursor { crDefault, crSizeAll, crHandPoint };
 
 // A visual control: a component with a parent, a place and a size in the parent's
 // client coordinates, a visibility, a caption and a font. Each control is carried by one
@@ -25,7 +24,11 @@ enum class TCursor { crDefault, crSizeAll, crHandPoint };
 // the Qt widgets of views a session never opens then cost neither memory nor start-up
 // time. A widget created late takes its place among its windowed siblings for stacking
 // as if it had been created with them; the form moves the keyboard focus in layout order.
-class TControl : public TComponent {
+//
+// Every message its window reports goes through WindowProc, which starts as WndProc (the
+// model's own reactions) and which a component may replace, calling the handler it
+// replaced for what it does not take itself.
+class TControl : public TComponent, public IWSClient {
 public:
     TControl(TComponent* AOwner, QWidget* AWidget);
     ~TControl() override;
@@ -39,12 +42,12 @@ public:
 
     int Left() const { return FBounds.x(); }
     int Top() const { return FBounds.y(); }
-    int Width() const { return BoundsRect().width(); }
-    int Height() const { return BoundsRect().height(); }
-    QRect BoundsRect() const
+    int Width() const { return BoundsRect().Width(); }
+    int Height() const { return BoundsRect().Height(); }
+    TRect BoundsRect() const
     {
         SettleSize();
-        return FBounds;
+        return TRect::FromSize(FBounds.x(), FBounds.y(), FBounds.width(), FBounds.height());
     }
     void SetLeft(int Value) { SetBounds(Value, Top(), Width(), Height()); }
     void SetTop(int Value) { SetBounds(Left(), Value, Width(), Height()); }
@@ -60,11 +63,10 @@ public:
     bool Enabled() const { return FEnabled; }
     virtual void SetEnabled(bool Value);
 
-    const QString& Caption() const { return FCaption; }
-    virtual void SetCaption(const QString& Value);
-    // The same from the toolkit's text; an unchanged caption costs no conversion, so a
-    // caption formatted into a kept buffer is set without allocating.
-    void SetCaption(TStringView Value);
+    // An unchanged caption costs nothing, so a caption formatted into a kept buffer is
+    // set without allocating.
+    const TString& Caption() const { return FCaption; }
+    virtual void SetCaption(TStringView Value);
 
     const TFont& Font() const { return FFont; }
     virtual void SetFont(const TFont& Value);
@@ -80,8 +82,8 @@ public:
     void SetCursor(TCursor Value) { FCursor = Value; }
 
     // Point conversions between screen and this control's client coordinates.
-    QPoint ScreenToClient(const QPoint& P) const;
-    QPoint ClientToScreen(const QPoint& P) const;
+    TPoint ScreenToClient(TPoint P) const;
+    TPoint ClientToScreen(TPoint P) const;
 
     void Invalidate();
     void Repaint();
@@ -89,6 +91,19 @@ public:
     // Runs OnClick through the application's error box.
     virtual void Click();
     TNotifyEvent OnClick;
+
+    // The control's message handler; a replacement calls the one it replaced for what it
+    // leaves to the control.
+    std::function<void(TMessage& Message)> WindowProc;
+    // Delivers a message through WindowProc now; returns its Result.
+    std::intptr_t Perform(std::uint32_t Msg, std::uintptr_t WParam = 0, std::intptr_t LParam = 0);
+    // The model's own handling of a message. A subclass that handles a message does not
+    // call this; the messages it passes on here are left to the window system (a press on
+    // a native button presses it) unless the model takes them.
+    virtual void WndProc(TMessage& Message);
+
+    bool WSMessage(TMessage& Message) override;
+    void WSPaint(IWSCanvas& Canvas, const TRect& Area) override { }
 
 protected:
     friend class TWinControl;
@@ -114,13 +129,17 @@ protected:
     QRect FBounds;
     bool FVisible = true;
     bool FEnabled = true;
-    QString FCaption;
+    TString FCaption;
     TFont FFont;
     TColor FColor = clBtnFace;
     bool FParentColor = true;
     TCursor FCursor = TCursor::crDefault;
+    // The window object reports the widget's messages itself (a control made through
+    // the widget set): the model does not watch the widget for them.
+    bool FMessagesFromWidgetSet = false;
 
 private:
+    bool FMessageLeft = false; // WndProc left the message to the window system
     void CreateWidgetIfShown();
     void CreateWidget();
 };
@@ -151,6 +170,31 @@ protected:
 private:
     friend class TControl;
     std::vector<TControl*> FControls;
+};
+
+// A windowed control that paints itself: Paint draws on Canvas, bound for the length of
+// each paint, in client coordinates. Transparent, it draws over what its parent and the
+// controls below it show there (nothing of its own background is filled).
+class TCustomControl : public TWinControl {
+public:
+    explicit TCustomControl(TComponent* AOwner);
+    ~TCustomControl() override;
+
+    TCanvas& Canvas() { return FCanvas; }
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool Value);
+
+    void WSPaint(IWSCanvas& Canvas, const TRect& Area) override;
+
+protected:
+    virtual void Paint() { }
+    // The window object, made with the widget (null until then).
+    TWSCustomControl* WSControl() const { return FWindow.get(); }
+
+private:
+    std::unique_ptr<TWSCustomControl> FWindow;
+    TCanvas FCanvas;
+    bool FTransparent = false;
 };
 
 // A control without a window of its own (labels, pictures): presses on it reach its

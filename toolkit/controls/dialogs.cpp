@@ -1,53 +1,45 @@
 #include "toolkit/controls/dialogs.h"
 
 #include "toolkit/controls/forms.h"
-#include "toolkit/qt/qttranslation.h"
+#include "toolkit/qt/qtconvert.h"
 
-#include <QFileDialog>
-#include <QStringList>
-
-std::function<QString(TOpenDialog&)> TOpenDialog::Runner;
+std::function<TString(TOpenDialog&)> TOpenDialog::Runner;
 
 TOpenDialog::TOpenDialog(TComponent* AOwner)
     : TComponent(AOwner)
 {
 }
 
-QStringList TOpenDialog::NameFilters() const
+std::vector<std::pair<TString, TString>> TOpenDialog::Filters() const
 {
-    const QStringList Parts = Filter.split(QLatin1Char('|'));
-    QStringList Result;
-    for (int i = 0; i + 1 < Parts.size(); i += 2) {
-        QString Patterns = Parts[i + 1];
-        Patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        Result << QStringLiteral("%1 (%2)").arg(Parts[i], Patterns);
+    std::vector<TString> Parts;
+    size_t From = 0;
+    for (size_t Bar = Filter.find(u'|'); Bar != TString::npos; Bar = Filter.find(u'|', From)) {
+        Parts.push_back(Filter.substr(From, Bar - From));
+        From = Bar + 1;
+    }
+    Parts.push_back(Filter.substr(From));
+    std::vector<std::pair<TString, TString>> Result;
+    for (size_t i = 0; i + 1 < Parts.size(); i += 2) {
+        Result.emplace_back(Parts[i], Parts[i + 1]);
     }
     return Result;
 }
 
 bool TOpenDialog::Execute()
 {
-    QString Chosen;
+    TString Chosen;
     if (Runner) {
         Chosen = Runner(*this);
     } else {
-        // Built only when asked for: nothing of the dialog is loaded at start.
-        LoadQtTranslation();
-        QFileDialog Dialog(
-            Application && Application->MainForm() ? Application->MainForm()->Widget() : nullptr,
-            Title);
-        Dialog.setFileMode(QFileDialog::AnyFile);
-        Dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        const QStringList Filters = NameFilters();
-        Dialog.setNameFilters(Filters);
-        if (FilterIndex >= 1 && FilterIndex <= Filters.size()) {
-            Dialog.selectNameFilter(Filters[FilterIndex - 1]);
-        }
-        if (Dialog.exec() == QDialog::Accepted && !Dialog.selectedFiles().isEmpty()) {
-            Chosen = Dialog.selectedFiles().first();
+        TCustomForm* Owner = Application ? Application->MainForm() : nullptr;
+        int Index = FilterIndex;
+        if (!WidgetSet().OpenFileDialog(
+                Title, Filters(), Index, Chosen, Owner ? HandleOf(Owner->Widget()) : nullptr)) {
+            Chosen.clear();
         }
     }
-    if (Chosen.isEmpty()) {
+    if (Chosen.empty()) {
         return false;
     }
     FileName = Chosen;

@@ -2,6 +2,8 @@
 
 #include "toolkit/controls/forms.h"
 #include "toolkit/controls/secondbeat.h"
+#include "toolkit/qt/qtconvert.h"
+#include "toolkit/widgetset/qt/qtwindow.h"
 
 #include <algorithm>
 
@@ -38,9 +40,9 @@ TImage::TImage(TComponent* AOwner)
     SetBounds(0, 0, 105, 105);
 }
 
-void TImage::LoadFromFile(const QString& FileName)
+void TImage::LoadFromFile(TStringView FileName)
 {
-    FPicture.LoadFromFile(FileName);
+    FPicture.LoadFromFile(ToQt(FileName));
     PictureChanged();
 }
 

@@ -20,7 +20,7 @@ public:
     const TPicture& Picture() const { return FPicture; }
     // Loads a file into the picture (the error of the loader escapes; the picture keeps
     // its content then) and resizes the control when AutoSize is on.
-    void LoadFromFile(const QString& FileName);
+    void LoadFromFile(TStringView FileName);
     void SetImage(const QImage& Image);
     // Call after changing Picture() directly.
     void PictureChanged();

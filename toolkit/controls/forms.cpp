@@ -3,6 +3,7 @@
 #include "toolkit/controls/menus.h"
 #include "toolkit/platform/screen.h"
 #include "toolkit/qt/qtconvert.h"
+#include "toolkit/widgetset/qt/qtwindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,7 +40,7 @@ protected:
     void mousePressEvent(QMouseEvent* E) override
     {
         if (E->button() == Qt::LeftButton) {
-            FForm->FPressed = FForm->GraphicControlAt(E->position().toPoint());
+            FForm->FPressed = FForm->GraphicControlAt(FromQt(E->position().toPoint()));
         }
     }
 
@@ -50,14 +51,14 @@ protected:
         }
         TGraphicControl* Pressed = FForm->FPressed;
         FForm->FPressed = nullptr;
-        if (Pressed && Pressed == FForm->GraphicControlAt(E->position().toPoint())) {
+        if (Pressed && Pressed == FForm->GraphicControlAt(FromQt(E->position().toPoint()))) {
             Pressed->Click();
         }
     }
 
     void mouseMoveEvent(QMouseEvent* E) override
     {
-        TGraphicControl* Over = FForm->GraphicControlAt(E->position().toPoint());
+        TGraphicControl* Over = FForm->GraphicControlAt(FromQt(E->position().toPoint()));
         const TCursor Wanted = Over ? Over->Cursor() : FForm->Cursor();
         switch (Wanted) {
         case TCursor::crSizeAll:
@@ -214,9 +215,9 @@ int TCustomForm::ClientHeight() const
     return FWidget->height();
 }
 
-QSize TCustomForm::OuterSize() const
+TSize TCustomForm::OuterSize() const
 {
-    return FWidget->frameGeometry().size();
+    return FromQt(FWidget->frameGeometry().size());
 }
 
 void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
@@ -230,10 +231,10 @@ void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
     FWidget->move(FBounds.topLeft());
 }
 
-void TCustomForm::SetCaption(const QString& Value)
+void TCustomForm::SetCaption(TStringView Value)
 {
-    FCaption = Value;
-    FWidget->setWindowTitle(Value);
+    FCaption.assign(Value);
+    FWidget->setWindowTitle(ToQt(Value));
 }
 
 void TCustomForm::SetVisible(bool Value)
@@ -264,12 +265,11 @@ void TCustomForm::SetVisible(bool Value)
 
 void TCustomForm::CentreOnScreen()
 {
-    const QSize Area = FPosition == TPosition::poScreenCenter
-        ? ToQt(ScreenMetrics().PrimaryScreenSize())
-        : ToQt(ScreenMetrics().VirtualScreen().Size());
-    const QSize Outer = OuterSize();
-    SetBounds((Area.width() - Outer.width()) / 2, (Area.height() - Outer.height()) / 2, Width(),
-        Height());
+    const TSize Area = FPosition == TPosition::poScreenCenter
+        ? ScreenMetrics().PrimaryScreenSize()
+        : ScreenMetrics().VirtualScreen().Size();
+    const TSize Outer = OuterSize();
+    SetBounds((Area.Width - Outer.Width) / 2, (Area.Height - Outer.Height) / 2, Width(), Height());
 }
 
 void TCustomForm::Close()
@@ -345,11 +345,11 @@ bool TCustomForm::FocusNextControl(bool Forward)
     return false;
 }
 
-TGraphicControl* TCustomForm::GraphicControlAt(const QPoint& ClientPoint) const
+TGraphicControl* TCustomForm::GraphicControlAt(TPoint ClientPoint) const
 {
     for (int i = ControlCount() - 1; i >= 0; --i) {
         auto* G = dynamic_cast<TGraphicControl*>(Controls(i));
-        if (G && G->Visible() && G->BoundsRect().contains(ClientPoint)) {
+        if (G && G->Visible() && G->BoundsRect().Contains(ClientPoint)) {
             return G;
         }
     }

@@ -39,9 +39,9 @@ public:
     int ClientWidth() const;
     int ClientHeight() const;
     // Outer size of the window including its frame, as the window manager reports it.
-    QSize OuterSize() const;
+    TSize OuterSize() const;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-    void SetCaption(const QString& Value) override;
+    void SetCaption(TStringView Value) override;
     // Showing a window already shown brings it to the front. The first showing places a
     // centred window; later ones find it where it was left.
     void SetVisible(bool Value) override;
@@ -69,7 +69,7 @@ public:
 
     // Hands a click of the left button at a client point to the topmost visible
     // windowless control there; used by the window's mouse handling.
-    TGraphicControl* GraphicControlAt(const QPoint& ClientPoint) const;
+    TGraphicControl* GraphicControlAt(TPoint ClientPoint) const;
 
 protected:
     void BeginLayout();

@@ -1,53 +1,81 @@
 #pragma once
 
 #include "toolkit/core/types.h"
-
-#include <algorithm>
+#include "toolkit/widgetset/widgetset.h"
 
 #include <QColor>
 #include <QFont>
-#include <QRect>
-#include <QRegion>
-#include <QString>
-
-// A control's font as the layouts give it: face name, character height in pixels,
-// styles and colour.
-struct TFont {
-    QString Name = QStringLiteral("MS Sans Serif");
-    int Height = 11; // character height in pixels
-    bool Bold = false;
-    bool Underline = false;
-    TColor Color = clWindowText;
-
-    QFont ToQFont() const;
-    // The seven-segment face of the clock digits: its text keeps the designed box (one
-    // character height tall) with the digits standing on a baseline at 0.9 of it.
-    bool IsDigitFace() const;
-};
 
 // A font as the layouts write it: face, character height in pixels, colour and weight.
-TFont FontOf(const QString& Name, int Height, TColor Color = clWindowText, bool Bold = false);
+TFont FontOf(TStringView Name, int Height, TColor Color = clWindowText, bool Bold = false);
 
-// The colour a TColor stands for: plain colours as they are, system colours through the
-// application palette.
+// Temporary, for the components that still paint with Qt: the Qt font and colour of the
+// widget set (toolkit/widgetset/qt/qtfont.h).
+QFont ToQFont(const TFont& Font);
 QColor ToQColor(TColor Color);
 
 // Maps the faces the layouts name to the closest faces the system has, so that text keeps
 // the designed size and place.
 void InstallFontSubstitutions();
 
-// Calls Paint for each rectangle of Area, cut into bands of fewer rows than Qt's painter
-// hands to its thread pool (96 spans a fill or a drawn picture; a rectangle of its own
-// gives one span a row, where a complex clip would cut rows into several): a window's
-// full repaint would otherwise start pool threads that then idle in the process for half
-// a minute.
-template <class F>
-void PaintInBands(const QRegion& Area, F&& Paint)
-{
-    constexpr int Band = 64;
-    for (const QRect& R : Area) {
-        for (int Top = R.top(); Top <= R.bottom(); Top += Band) {
-            Paint(QRect(R.left(), Top, R.width(), std::min(Band, R.bottom() + 1 - Top)));
-        }
+// The drawing surface of a control that draws itself: a font and a brush over the
+// window system's canvas of the paint in progress. The paint binds it for the length of
+// one paint; unbound, it still measures text (through the widget set) but draws nothing
+// (a window can only be drawn on while it is being painted). Font, brush and reading
+// direction persist from paint to paint.
+class TCanvas {
+public:
+    TFont Font;
+    TBrush Brush;
+
+    void Bind(IWSCanvas* Canvas);
+    void Unbind() { FCanvas = nullptr; }
+    IWSCanvas* Handle() const { return FCanvas; }
+
+    // Text is laid out right to left when set.
+    bool RightToLeftReading() const { return FRightToLeftReading; }
+    void SetRightToLeftReading(bool Value);
+
+    // The size of a text's line cell in the current font: its advance and the font's
+    // line height, whatever the characters.
+    TSize TextExtent(TStringView Text) const;
+    int TextWidth(TStringView Text) const { return TextExtent(Text).Width; }
+    int TextHeight(TStringView Text) const { return TextExtent(Text).Height; }
+
+    // Draws Text in the font's colour with the top-left corner of its cell at (X, Y),
+    // over the brush unless the brush is clear.
+    void TextOut(int X, int Y, TStringView Text);
+    // The same, with the drawing (the brush too) clipped to Clip.
+    void TextRect(const TRect& Clip, int X, int Y, TStringView Text);
+    void SetPixel(int X, int Y, TColor Color);
+    // A one-pixel arc along the ellipse in the box (X, Y, W, H) from StartDegrees
+    // counterclockwise (0 = three o'clock) over SpanDegrees, smoothed.
+    void Arc(
+        double X, double Y, double W, double H, int StartDegrees, int SpanDegrees, TColor Color);
+    // A filled ellipse without outline, smoothed.
+    void FillEllipse(double X, double Y, double W, double H, TColor Color);
+    // Fills Area with the brush's colour (nothing with a clear brush).
+    void FillRect(const TRect& Area);
+    // Draws Bitmap with its top-left pixel at (X, Y), blending by its alpha.
+    void Draw(int X, int Y, const TBitmap32& Bitmap);
+
+private:
+    IWSCanvas* FCanvas = nullptr;
+    bool FRightToLeftReading = false;
+};
+
+// Binds a canvas for the length of a scope: unbound again also when drawing fails.
+class TCanvasBinding {
+public:
+    TCanvasBinding(TCanvas& ACanvas, IWSCanvas& Target)
+        : FCanvas(ACanvas)
+    {
+        FCanvas.Bind(&Target);
     }
-}
+    ~TCanvasBinding() { FCanvas.Unbind(); }
+    TCanvasBinding(const TCanvasBinding&) = delete;
+    TCanvasBinding& operator=(const TCanvasBinding&) = delete;
+
+private:
+    TCanvas& FCanvas;
+};

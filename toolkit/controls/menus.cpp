@@ -1,6 +1,7 @@
 #include "toolkit/controls/menus.h"
 
 #include "toolkit/controls/forms.h"
+#include "toolkit/qt/qtconvert.h"
 
 #include <QMenu>
 
@@ -21,9 +22,9 @@ TMenuItem::~TMenuItem()
     }
 }
 
-void TMenuItem::SetCaption(const QString& Value)
+void TMenuItem::SetCaption(TStringView Value)
 {
-    FCaption = Value;
+    FCaption.assign(Value);
 }
 
 void TMenuItem::Add(TMenuItem* Item)
@@ -68,13 +69,13 @@ QMenu* TPopupMenu::BuildMenu()
 void TPopupMenu::Fill(QMenu* Menu, TMenuItem* Parent)
 {
     for (TMenuItem* Item : Parent->FItems) {
-        if (Item->FCaption == QLatin1String("-")) {
+        if (Item->FCaption == u"-") {
             Menu->addSeparator();
         } else if (Item->Count() > 0) {
-            QMenu* Sub = Menu->addMenu(Item->FCaption);
+            QMenu* Sub = Menu->addMenu(ToQt(Item->FCaption));
             Fill(Sub, Item);
         } else {
-            QAction* Action = Menu->addAction(Item->FCaption);
+            QAction* Action = Menu->addAction(ToQt(Item->FCaption));
             QObject::connect(Action, &QAction::triggered, Action, [Item] { Item->Click(); });
         }
     }

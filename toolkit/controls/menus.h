@@ -14,8 +14,8 @@ public:
     explicit TMenuItem(TComponent* AOwner);
     ~TMenuItem() override;
 
-    const QString& Caption() const { return FCaption; }
-    void SetCaption(const QString& Value);
+    const TString& Caption() const { return FCaption; }
+    void SetCaption(TStringView Value);
 
     int Count() const { return int(FItems.size()); }
     TMenuItem* Items(int Index) const { return FItems.at(size_t(Index)); }
@@ -29,7 +29,7 @@ public:
 
 private:
     friend class TPopupMenu;
-    QString FCaption;
+    TString FCaption;
     TMenuItem* FParent = nullptr;
     std::vector<TMenuItem*> FItems;
 };

@@ -2,6 +2,7 @@
 
 #include "toolkit/controls/forms.h"
 #include "toolkit/media/messagebeep.h"
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/datetime.h"
 
 #include <QAbstractSpinBox>
@@ -16,7 +17,7 @@ public:
         setButtonSymbols(QAbstractSpinBox::UpDownArrows);
         setKeyboardTracking(true);
         setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
-        lineEdit()->setText(ASpin->FText);
+        lineEdit()->setText(ToQt(ASpin->FText));
         QObject::connect(
             lineEdit(), &QLineEdit::textChanged, this, [this] { FSpin->TextChanged(); });
     }
@@ -78,18 +79,18 @@ TSpinEditWidget* TSpinEdit::Editor() const
     return static_cast<TSpinEditWidget*>(Widget());
 }
 
-QString TSpinEdit::Text() const
+TString TSpinEdit::Text() const
 {
-    return FWidget ? Editor()->Line()->text() : FText;
+    return FWidget ? FromQt(Editor()->Line()->text()) : FText;
 }
 
-void TSpinEdit::SetText(const QString& AText)
+void TSpinEdit::SetText(TStringView AText)
 {
     if (FWidget) {
-        Editor()->Line()->setText(AText);
+        Editor()->Line()->setText(ToQt(AText));
     } else if (AText != FText) {
         // As the widget's edit field does: only a change of the text is one.
-        FText = AText;
+        FText.assign(AText);
         TextChanged();
     }
 }
@@ -97,7 +98,7 @@ void TSpinEdit::SetText(const QString& AText)
 int TSpinEdit::Value() const
 {
     bool Ok = false;
-    const int V = Text().trimmed().toInt(&Ok, 10);
+    const int V = ToQt(Text()).trimmed().toInt(&Ok, 10);
     return Ok ? V : FMinValue;
 }
 
@@ -116,7 +117,7 @@ int TSpinEdit::CheckValue(int AValue) const
 
 void TSpinEdit::SetValue(int AValue)
 {
-    SetText(QString::number(CheckValue(AValue)));
+    SetText(IntToStr(CheckValue(AValue)));
 }
 
 void TSpinEdit::StepBy(int Delta)

@@ -23,8 +23,8 @@ public:
     void SetMaxValue(int AValue) { FMaxValue = AValue; }
     int Increment = 1;
 
-    QString Text() const;
-    void SetText(const QString& AText);
+    TString Text() const;
+    void SetText(TStringView AText);
     TNotifyEvent OnChange;
 
     // The arrows' and keys' step: Value + Delta * Increment.
@@ -37,5 +37,5 @@ private:
     void TextChanged();
     int FMinValue = 0;
     int FMaxValue = 0;
-    QString FText = QStringLiteral("0"); // until the widget exists (see TControl)
+    TString FText = u"0"; // until the widget exists (see TControl)
 };

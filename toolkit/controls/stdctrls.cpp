@@ -1,6 +1,8 @@
 #include "toolkit/controls/stdctrls.h"
 
 #include "toolkit/controls/forms.h"
+#include "toolkit/qt/qtconvert.h"
+#include "toolkit/widgetset/qt/qtfont.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -98,11 +100,11 @@ void TLabel::SettleSize() const
 
 void TLabel::PrepareFont()
 {
-    FQFont = FFont.ToQFont();
-    // The digit face stands on a baseline and a height of its own (see TFont::ToQFont).
+    FQFont = ToQFont(FFont);
+    // The digit face stands on a baseline and a height of its own (see QtFont).
     const QFontMetrics Metrics(FQFont);
-    FBaseline = FFont.IsDigitFace() ? int(FFont.Height * 0.9 + 0.5) : Metrics.ascent();
-    FTextHeight = FFont.IsDigitFace() ? FFont.Height : Metrics.height();
+    FBaseline = IsDigitFace(FFont) ? int(FFont.Height * 0.9 + 0.5) : Metrics.ascent();
+    FTextHeight = IsDigitFace(FFont) ? FFont.Height : Metrics.height();
     FPrevious = TShapedText();
     FText = TShapedText();
     FFontPrepared = true;
@@ -122,13 +124,14 @@ void TLabel::PrepareText()
     FText = TShapedText();
     FText.Caption = FCaption;
     FText.Shaped = true;
-    if (FCaption.isEmpty()) {
+    if (FCaption.empty()) {
         return;
     }
-    FText.Width = QFontMetrics(FQFont).horizontalAdvance(FCaption);
+    const QString Text = ToQt(FCaption);
+    FText.Width = QFontMetrics(FQFont).horizontalAdvance(Text);
     // Shaped once here; each paint then draws the same glyphs at the same places as
     // drawing the text from (0, baseline) would.
-    QTextLayout Layout(FCaption, FQFont);
+    QTextLayout Layout(Text, FQFont);
     QTextOption Option;
     Option.setWrapMode(QTextOption::NoWrap);
     Option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
@@ -174,7 +177,7 @@ TButton::TButton(TComponent* AOwner)
 void TButton::InitWidget()
 {
     QPushButton* B = Button();
-    B->setText(FCaption);
+    B->setText(ToQt(FCaption));
     QObject::connect(B, &QPushButton::clicked, B, [this] { Click(); });
 }
 
@@ -186,7 +189,7 @@ QPushButton* TButton::Button() const
 void TButton::CaptionChanged()
 {
     if (FWidget) {
-        Button()->setText(FCaption);
+        Button()->setText(ToQt(FCaption));
     }
 }
 
@@ -197,20 +200,20 @@ TEdit::TEdit(TComponent* AOwner)
 
 void TEdit::InitWidget()
 {
-    static_cast<QLineEdit*>(FWidget.data())->setText(FText);
+    static_cast<QLineEdit*>(FWidget.data())->setText(ToQt(FText));
 }
 
-QString TEdit::Text() const
+TString TEdit::Text() const
 {
-    return FWidget ? static_cast<QLineEdit*>(FWidget.data())->text() : FText;
+    return FWidget ? FromQt(static_cast<QLineEdit*>(FWidget.data())->text()) : FText;
 }
 
-void TEdit::SetText(const QString& Value)
+void TEdit::SetText(TStringView Value)
 {
     if (FWidget) {
-        static_cast<QLineEdit*>(FWidget.data())->setText(Value);
+        static_cast<QLineEdit*>(FWidget.data())->setText(ToQt(Value));
     } else {
-        FText = Value;
+        FText.assign(Value);
     }
 }
 
@@ -223,46 +226,48 @@ void TComboBox::InitWidget()
 {
     auto* Box = static_cast<QComboBox*>(FWidget.data());
     Box->setEditable(true);
-    Box->addItems(FItems);
-    Box->setCurrentText(FText);
+    for (const TString& Item : FItems) {
+        Box->addItem(ToQt(Item));
+    }
+    Box->setCurrentText(ToQt(FText));
 }
 
-QStringList TComboBox::Items() const
+std::vector<TString> TComboBox::Items() const
 {
     if (!FWidget) {
         return FItems;
     }
     auto* Box = static_cast<QComboBox*>(FWidget.data());
-    QStringList Result;
+    std::vector<TString> Result;
     for (int i = 0; i < Box->count(); ++i) {
-        Result << Box->itemText(i);
+        Result.push_back(FromQt(Box->itemText(i)));
     }
     return Result;
 }
 
-void TComboBox::AddItem(const QString& Item)
+void TComboBox::AddItem(TStringView Item)
 {
     if (!FWidget) {
-        FItems << Item; // the text stays as it is
+        FItems.emplace_back(Item); // the text stays as it is
         return;
     }
     auto* Box = static_cast<QComboBox*>(FWidget.data());
     const QString Current = Box->currentText();
-    Box->addItem(Item);
+    Box->addItem(ToQt(Item));
     Box->setCurrentText(Current);
 }
 
-QString TComboBox::Text() const
+TString TComboBox::Text() const
 {
-    return FWidget ? static_cast<QComboBox*>(FWidget.data())->currentText() : FText;
+    return FWidget ? FromQt(static_cast<QComboBox*>(FWidget.data())->currentText()) : FText;
 }
 
-void TComboBox::SetText(const QString& Value)
+void TComboBox::SetText(TStringView Value)
 {
     if (FWidget) {
-        static_cast<QComboBox*>(FWidget.data())->setCurrentText(Value);
+        static_cast<QComboBox*>(FWidget.data())->setCurrentText(ToQt(Value));
     } else {
-        FText = Value;
+        FText.assign(Value);
     }
 }
 
@@ -307,5 +312,5 @@ void TRadioButton::SetChecked(bool Value)
 
 void TRadioButton::CaptionChanged()
 {
-    RadioButton()->setText(FCaption);
+    RadioButton()->setText(ToQt(FCaption));
 }

@@ -5,7 +5,6 @@
 #include <QFont>
 #include <QGlyphRun>
 #include <QList>
-#include <QStringList>
 
 class QPainter;
 class QPushButton;
@@ -53,7 +52,7 @@ private:
     int FBaseline = 0;
     int FTextHeight = 0;
     struct TShapedText {
-        QString Caption;
+        TString Caption;
         QList<QGlyphRun> Glyphs;
         qreal Top = 0; // where the glyphs' layout puts its top, above the baseline
         int Width = 0; // the caption's advance, the width of an auto-sized label
@@ -80,31 +79,31 @@ protected:
 class TEdit : public TWinControl {
 public:
     explicit TEdit(TComponent* AOwner);
-    QString Text() const;
-    void SetText(const QString& Value);
+    TString Text() const;
+    void SetText(TStringView Value);
 
 protected:
     void InitWidget() override;
 
 private:
-    QString FText; // until the widget exists
+    TString FText; // until the widget exists
 };
 
 class TComboBox : public TWinControl {
 public:
     explicit TComboBox(TComponent* AOwner);
-    QStringList Items() const;
-    void AddItem(const QString& Item);
-    QString Text() const;
-    void SetText(const QString& Value);
+    std::vector<TString> Items() const;
+    void AddItem(TStringView Item);
+    TString Text() const;
+    void SetText(TStringView Value);
 
 protected:
     void InitWidget() override;
 
 private:
     // Until the widget exists.
-    QStringList FItems;
-    QString FText;
+    std::vector<TString> FItems;
+    TString FText;
 };
 
 // An ordinary radio button, one of the exclusive group formed by the radio buttons of

@@ -271,10 +271,11 @@ public:
     // Shows the menu at a screen point, returns the chosen entry's command (0: none),
     // after the menu has closed.
     virtual int PopupMenu(const std::vector<TWSMenuEntry>& Entries, TPoint At) = 0;
-    // The file-open dialog; Filters as pairs (description, pattern list "*.mp3;*.wav").
+    // The file-open dialog; Filters as pairs (description, pattern list "*.mp3;*.wav"),
+    // modal to Owner (null: to none).
     virtual bool OpenFileDialog(TStringView Title,
         const std::vector<std::pair<TString, TString>>& Filters, int& FilterIndex,
-        TString& FileName)
+        TString& FileName, TWindowHandle Owner = nullptr)
         = 0;
     virtual TTextMetrics FontMetrics(const TFont& Font) = 0;
     virtual TSize TextExtent(const TFont& Font, TStringView Text) = 0;

@@ -1,3 +1,4 @@
+#include "tests/fakes/qtcompare.h"
 #include "tests/app/alarm/alarmfixture.h"
 
 #include "app/programentry.h"
@@ -43,7 +44,7 @@ TAlarmFixture::~TAlarmFixture()
 void TAlarmFixture::Start()
 {
     FApp = std::make_unique<TApplication>();
-    FApp->SetTitle(QStringLiteral("Veludor"));
+    FApp->SetTitle(u"Veludor");
     CreateVeludorForms();
     for (TTimer* T : { Form1->Timer1, Form1->Timer2, Form2->Timer1, Form4->Timer1 }) {
         T->SetInterval(NeverMs);

@@ -8,6 +8,7 @@
 #include "tests/app/alarm/alarmfixture.h"
 #include "tests/fakes/recordingaudio.h"
 #include "tests/fakes/recordingpower.h"
+#include "tests/fakes/qtcompare.h"
 #include "toolkit/controls/dialogs.h"
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/menus.h"
@@ -310,7 +311,7 @@ void TestAlarm::timeThatDoesNotParse()
     QFETCH(QString, message);
     FormatSettings().TimeSeparator = separator.unicode();
     Form1->config1->Click();
-    Form1->SpinEdit1->SetText(hourText);
+    Form1->SpinEdit1->SetText(FromQt(hourText));
     Form1->SpinEdit2->SetValue(5);
     QCOMPARE(Form1->SpinEdit1->Text(), hourText);
     Form1->Button2->Click();
@@ -327,12 +328,12 @@ void TestAlarm::chosenSoundIsTestedAndRings()
     int FilterIndex = 0;
     TOpenDialog::Runner = [&](TOpenDialog& Dialog) {
         FilterIndex = Dialog.FilterIndex;
-        return Chosen;
+        return FromQt(Chosen);
     };
     Form1->Image4->Click();
     QCOMPARE(FilterIndex, 4); // the entry that shows the three kinds
     QCOMPARE(Form1->Edit1->Text(), Chosen);
-    TOpenDialog::Runner = [](TOpenDialog&) { return QString(); };
+    TOpenDialog::Runner = [](TOpenDialog&) { return TString(); };
     Form1->Image4->Click(); // cancelled: the choice stays
     QCOMPARE(Form1->Edit1->Text(), Chosen);
 
@@ -373,7 +374,7 @@ void TestAlarm::ringingSurvivesAFailedTestPlay()
     QVERIFY(Form4->Visible());
     // While it rings, the user tests a file that does not open: the alarm sound is
     // closed by that open.
-    Form1->Edit1->SetText(QStringLiteral("absent.mid"));
+    Form1->Edit1->SetText(u"absent.mid");
     FAudio->Unreadable << QStringLiteral("absent.mid");
     Form1->Image5->Click();
     QCOMPARE(F->Errors.Texts.size(), 1);
@@ -471,17 +472,17 @@ void TestAlarm::dialogLayouts()
     QCOMPARE(Form2->Color(), clBlack);
     QCOMPARE(QSize(Form2->ClientWidth(), Form2->ClientHeight()), QSize(217, 84));
     QCOMPARE(Form2->Label1->Caption(), QStringLiteral("Extinction du PC dans"));
-    QCOMPARE(Form2->Label1->BoundsRect().topLeft(), QPoint(8, 16));
+    QCOMPARE(ToQt(Form2->Label1->BoundsRect()).topLeft(), QPoint(8, 16));
     QCOMPARE(Form2->Label1->Font().Height, 13);
     QCOMPARE(Form2->Label1->Font().Color, clWhite);
     QCOMPARE(Form2->Label2->Caption(), QStringLiteral("30"));
-    QCOMPARE(Form2->Label2->BoundsRect().topLeft(), QPoint(144, 0));
+    QCOMPARE(ToQt(Form2->Label2->BoundsRect()).topLeft(), QPoint(144, 0));
     QCOMPARE(Form2->Label2->Font().Name, QStringLiteral("DS-Digital"));
     QCOMPARE(Form2->Label2->Font().Height, 37);
     QVERIFY(Form2->Label2->Font().Bold);
     QCOMPARE(Form2->Label2->Font().Color, clRed);
     QCOMPARE(Form2->Label3->Caption(), QStringLiteral("s"));
-    QCOMPARE(Form2->Label3->BoundsRect().topLeft(), QPoint(192, 12));
+    QCOMPARE(ToQt(Form2->Label3->BoundsRect()).topLeft(), QPoint(192, 12));
     QCOMPARE(Form2->Button1->Caption(), QStringLiteral("Annuler"));
     QCOMPARE(Form2->Button1->BoundsRect(), QRect(80, 48, 75, 25));
     QVERIFY(!Form2->Timer1->Enabled());
@@ -494,7 +495,7 @@ void TestAlarm::dialogLayouts()
     QCOMPARE(Form4->Color(), clBlack);
     QCOMPARE(QSize(Form4->ClientWidth(), Form4->ClientHeight()), QSize(166, 70));
     QCOMPARE(Form4->Label1->Caption(), QStringLiteral("Arretez l'alarme ?"));
-    QCOMPARE(Form4->Label1->BoundsRect().topLeft(), QPoint(40, 8));
+    QCOMPARE(ToQt(Form4->Label1->BoundsRect()).topLeft(), QPoint(40, 8));
     QCOMPARE(Form4->Label1->Font().Name, QStringLiteral("MS Sans Serif"));
     QCOMPARE(Form4->Label1->Font().Height, 11);
     QCOMPARE(Form4->Label1->Font().Color, clWhite);

@@ -1,6 +1,7 @@
 // The power-off alarm with the real power-off request. Run on a private system bus with
 // a mock logind (VELUDOR_SYSTEM_BUS=logind) or with no bus at the address ("absent");
 // the beeps are counted by a recorded sound output.
+#include "tests/fakes/qtcompare.h"
 #include "app/unit1.h"
 #include "app/unit2.h"
 #include "tests/app/alarm/alarmfixture.h"

@@ -1,6 +1,7 @@
 // The sound alarm on the real decoders, its sound read back from SDL's disk driver:
 // the missing default file, and MP3, WAV and MIDI files ringing in a loop until
 // "Maintenant" or the close box.
+#include "tests/fakes/qtcompare.h"
 #include "app/unit1.h"
 #include "app/unit4.h"
 #include "tests/app/alarm/alarmfixture.h"
@@ -91,7 +92,7 @@ void TestAlarmSound::ringsInALoopUntilStopped()
     if (asDefault) {
         QVERIFY(QFile::copy(Sound(file), F->Folder() + QStringLiteral("alarm.mp3")));
     } else {
-        Form1->Edit1->SetText(Sound(file));
+        Form1->Edit1->SetText(FromQt(Sound(file)));
     }
     F->Arm(7, 5, true);
     F->WatchAt(QTime(7, 5, 0));

@@ -1,6 +1,7 @@
 // The main window: start-up (settings, skin, placement, skin list, first time display),
 // the clock tick, the views and the menu commands, driven with a fake clock and fake
 // screen metrics on the offscreen platform.
+#include "tests/fakes/qtcompare.h"
 #include "app/chronothread.h"
 #include "app/programentry.h"
 #include "app/unit1.h"
@@ -107,7 +108,7 @@ void TstUnit1::cleanup()
 void TstUnit1::Start()
 {
     FApp = std::make_unique<TApplication>();
-    FApp->SetTitle(QStringLiteral("Veludor"));
+    FApp->SetTitle(u"Veludor");
     CreateVeludorForms();
 }
 
@@ -175,7 +176,7 @@ void TstUnit1::skinCommandSavesChoice()
     Start();
     TMenuItem* Item = nullptr;
     for (int i = 0; i < Form1->couleur1->Count(); ++i) {
-        if (Form1->couleur1->Items(i)->Caption() == QLatin1String("argent.bmp")) {
+        if (Form1->couleur1->Items(i)->Caption() == u"argent.bmp") {
             Item = Form1->couleur1->Items(i);
         }
     }
@@ -360,10 +361,10 @@ void TstUnit1::stopwatchControlsMoveOutOfPicture()
 {
     Start();
     Form1->Chronometre1->Click();
-    QCOMPARE(Form1->Label7->BoundsRect().topLeft(), QPoint(22, 10));
-    QCOMPARE(Form1->Label10->BoundsRect().topLeft(), QPoint(160, 37));
-    QCOMPARE(Form1->Label11->BoundsRect().topLeft(), QPoint(168, 20));
-    QCOMPARE(Form1->Button3->BoundsRect().topLeft(), QPoint(27, 63));
+    QCOMPARE(ToQt(Form1->Label7->BoundsRect()).topLeft(), QPoint(22, 10));
+    QCOMPARE(ToQt(Form1->Label10->BoundsRect()).topLeft(), QPoint(160, 37));
+    QCOMPARE(ToQt(Form1->Label11->BoundsRect()).topLeft(), QPoint(168, 20));
+    QCOMPARE(ToQt(Form1->Button3->BoundsRect()).topLeft(), QPoint(27, 63));
     Form1->Veludor1->Click();
     for (TControl* C : std::initializer_list<TControl*> { Form1->Label7, Form1->Label10, Form1->Label11, Form1->Button3 }) {
         QCOMPARE(C->Left(), 240);
@@ -399,8 +400,8 @@ void TstUnit1::digitFaceInstalled()
 {
     Start();
     QVERIFY(QFile::exists(QDir::homePath() + QStringLiteral("/.local/share/fonts/DS-DIGI.TTF")));
-    const QFontInfo Info(Form1->Label2->Widget()->font().resolve(Form1->Label2->Font().ToQFont()));
-    QCOMPARE(QFontInfo(Form1->Label2->Font().ToQFont()).family(), QStringLiteral("DSEG7 Classic"));
+    const QFontInfo Info(Form1->Label2->Widget()->font().resolve(ToQFont(Form1->Label2->Font())));
+    QCOMPARE(QFontInfo(ToQFont(Form1->Label2->Font())).family(), QStringLiteral("DSEG7 Classic"));
     Q_UNUSED(Info);
 }
 
@@ -425,7 +426,7 @@ void TstUnit1::errorBoxFullStop()
     QFETCH(QString, message);
     QFETCH(QString, shown);
     TApplication App;
-    App.SetTitle(QStringLiteral("Veludor"));
+    App.SetTitle(u"Veludor");
     App.Guard([&] { throw Exception(FromQt(message)); });
     QCOMPARE(FErrors->Texts, QStringList { shown });
     QCOMPARE(FErrors->Titles, QStringList { QStringLiteral("Veludor") });

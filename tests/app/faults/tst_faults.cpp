@@ -4,6 +4,7 @@
 // folder unusable. Each time the clock starts, shows the right French error box (or
 // none), keeps the settings file byte for byte when it cannot write it, and keeps
 // ticking. Driven on the real main window with a fake clock on the offscreen platform.
+#include "tests/fakes/qtcompare.h"
 #include "app/programentry.h"
 #include "app/unit1.h"
 #include "tests/fakes/fakeclock.h"
@@ -184,7 +185,7 @@ void TstFaults::cleanup()
 void TstFaults::Start()
 {
     FApp = std::make_unique<TApplication>();
-    FApp->SetTitle(QStringLiteral("Veludor"));
+    FApp->SetTitle(u"Veludor");
     CreateVeludorForms();
 }
 

@@ -2,6 +2,7 @@
 // shown on the offscreen platform, goes through a simulated day (86,400 clock ticks, the
 // fake clock moved one second before each) with 1,000 stopwatch runs spread over it.
 // Its resident memory at the end stays within 1 MB of the figure after the first minute.
+#include "tests/fakes/qtcompare.h"
 #include "app/chronothread.h"
 #include "app/programentry.h"
 #include "app/unit1.h"
@@ -120,7 +121,7 @@ void tst_Footprint::init()
     FClock = std::make_unique<TFakeClock>(QDateTime(QDate(2026, 12, 7), QTime(0, 0, 0)));
     FErrors = std::make_unique<TRecordingErrorBox>();
     FApp = std::make_unique<TApplication>();
-    FApp->SetTitle(QStringLiteral("Veludor"));
+    FApp->SetTitle(u"Veludor");
     CreateVeludorForms();
     Form1->Show();
     QVERIFY(QTest::qWaitForWindowExposed(Form1->Widget()));
@@ -158,7 +159,7 @@ void tst_Footprint::StopwatchRun(int Run)
     const qint64 Elapsed = 1 + Run % 999;
     FClock->AdvanceMs(Elapsed);
     const QString Shown = QStringLiteral("%1").arg(Elapsed, 3, 10, QLatin1Char('0'));
-    QVERIFY2(PumpUntil([&] { return Form1->Label11->Caption() == Shown; }), qPrintable(Form1->Label11->Caption()));
+    QVERIFY2(PumpUntil([&] { return Form1->Label11->Caption() == Shown; }), qPrintable(ToQt(Form1->Label11->Caption())));
     Form1->Button3->Click();
     QVERIFY(PumpUntil([] { return TThread::InstanceCount() == 0; }));
     Form1->Veludor1Click(nullptr);

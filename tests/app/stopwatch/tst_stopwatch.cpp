@@ -2,6 +2,7 @@
 // stop and close requests, and the worker's life through errors, failed creation,
 // thousands of presses and view changes. The clock is a test clock read only on the
 // window thread; the workers are real threads.
+#include "tests/fakes/qtcompare.h"
 #include "app/chronothread.h"
 #include "app/unit1.h"
 #include "tests/fakes/pump.h"
@@ -57,7 +58,7 @@ std::thread RefusingStarter(std::function<void()>)
 
 QStringList StopwatchFigures()
 {
-    return { Form1->Label7->Caption(), Form1->Label10->Caption(), Form1->Label11->Caption() };
+    return { ToQt(Form1->Label7->Caption()), ToQt(Form1->Label10->Caption()), ToQt(Form1->Label11->Caption()) };
 }
 
 void Press()
@@ -122,7 +123,7 @@ void tst_Stopwatch::init()
     FClock = std::make_unique<TTestClock>();
     FErrors = std::make_unique<TRecordingErrorBox>();
     FApp = std::make_unique<TApplication>();
-    FApp->SetTitle(QStringLiteral("Veludor"));
+    FApp->SetTitle(u"Veludor");
     Application->CreateForm(Form1);
     // The clock tick reads the clock too; the tests count the stopwatch's readings.
     Form1->Timer1->SetEnabled(false);
@@ -180,9 +181,9 @@ void tst_Stopwatch::captionsAndState()
 
     for (int i = 0; i < Presses; ++i) {
         // What the previous run left on the labels.
-        Form1->Label7->SetCaption(QStringLiteral("12:34"));
-        Form1->Label10->SetCaption(QStringLiteral("56"));
-        Form1->Label11->SetCaption(QStringLiteral("789"));
+        Form1->Label7->SetCaption(u"12:34");
+        Form1->Label10->SetCaption(u"56");
+        Form1->Label11->SetCaption(u"789");
         Press();
     }
     QCOMPARE(Form1->Button3->Caption(), Caption);
@@ -244,7 +245,7 @@ void tst_Stopwatch::workerShowsElapsedTime()
 void tst_Stopwatch::resetKeepsColonWhateverSeparator()
 {
     FormatSettings().TimeSeparator = u'.';
-    Form1->Label7->SetCaption(QStringLiteral("12.34"));
+    Form1->Label7->SetCaption(u"12.34");
     Press();
     QCOMPARE(Form1->Label7->Caption(), QStringLiteral("00:00"));
     QVERIFY(PumpUntil([] { return Form1->Label7->Caption() == QStringLiteral("00.00"); }));
@@ -329,7 +330,7 @@ void tst_Stopwatch::errorInUpdateEndsWorkerSilently()
 
 void tst_Stopwatch::threadCreationFailure()
 {
-    Form1->Label7->SetCaption(QStringLiteral("12:34"));
+    Form1->Label7->SetCaption(u"12:34");
     TThread::SetThreadStarter(&RefusingStarter);
     Press();
     const QString SystemText

@@ -2,6 +2,7 @@
 // stopwatch, the loop ends at once, no handed-over call runs after it, and workers still
 // in their loop (stopped or not) end by themselves instead of waiting forever. The end of
 // the loop is final for the process, so this is a test program of its own.
+#include "tests/fakes/qtcompare.h"
 #include "app/chronothread.h"
 #include "app/unit1.h"
 #include "tests/fakes/pump.h"
@@ -90,7 +91,7 @@ void tst_ThreadExit::quittingDuringRun()
     TCountingClock Clock;
     TRecordingErrorBox Errors;
     TApplication App;
-    App.SetTitle(QStringLiteral("Veludor"));
+    App.SetTitle(u"Veludor");
     Application->CreateForm(Form1);
     // The clock tick reads the clock too; the test counts the stopwatch's readings.
     Form1->Timer1->SetEnabled(false);

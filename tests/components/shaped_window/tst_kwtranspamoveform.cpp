@@ -2,6 +2,7 @@
 // of crafted pictures, and the press hook driven through the real event path (presses
 // sent to the window, picked and filtered by Qt as a user's would be) on the offscreen
 // platform, where the system move is refused and the component's own drag runs.
+#include "tests/fakes/qtcompare.h"
 #include "components/shaped_window/kwtranspamoveform.h"
 #include "components/shaped_window/opaqueregion.h"
 #include "toolkit/controls/extctrls.h"
@@ -331,7 +332,7 @@ void TstKwTranspaMoveForm::builtinPictureShapesWindow()
     TTestForm Form([&](TTestForm& F) {
         Skin = F.Add<TImage>("Image1", QRect(0, 0, 220, 100));
         Skin->SetAutoSize(true);
-        Skin->LoadFromFile(QStringLiteral(VELUDOR_ASSETS "/builtin/image1.bmp"));
+        Skin->LoadFromFile(FromQt(QStringLiteral(VELUDOR_ASSETS "/builtin/image1.bmp")));
         F.AddShape(Skin);
     });
     const QImage Builtin = Skin->Picture().Image();
@@ -476,7 +477,7 @@ std::unique_ptr<TTestForm> TstKwTranspaMoveForm::MainLike(bool ImagesVisible)
         TImage* Image1 = F.AddPicture("Image1", {}, Skin);
         TLabel* Label = F.Add<TLabel>("Label1", {});
         Label->SetAutoSize(false);
-        Label->SetCaption(QStringLiteral("Heure"));
+        Label->SetCaption(u"Heure");
         Label->SetBounds(5, 5, 20, 10);
         F.AddPicture("Image4", { 70, 30 }, Icon, ImagesVisible);
         F.AddPicture("Image5", { 90, 30 }, Icon, ImagesVisible);
@@ -591,7 +592,7 @@ void TstKwTranspaMoveForm::dragFollowsMouse()
     QTest::mouseMove(Window, QPoint(50, 50)); // buttons up: the window stays
     QCoreApplication::processEvents();
     QCOMPARE(Form->Widget()->pos(), Origin + QPoint(37, -12));
-    QCOMPARE(Form->BoundsRect().topLeft(), Origin + QPoint(37, -12));
+    QCOMPARE(ToQt(Form->BoundsRect()).topLeft(), Origin + QPoint(37, -12));
 }
 
 void TstKwTranspaMoveForm::moveStartsAtFirstMotion_data()

@@ -1,3 +1,4 @@
+#include "tests/fakes/qtcompare.h"
 #include "components/transparent_radio/vqtrradiobutton.h"
 
 #include "tests/fakes/recordingerrorbox.h"
@@ -99,7 +100,7 @@ namespace {
 TFont White11()
 {
     TFont F;
-    F.Name = QStringLiteral("MS Sans Serif");
+    F.Name = u"MS Sans Serif";
     F.Height = 11;
     F.Color = clWhite;
     return F;
@@ -130,7 +131,7 @@ QImage ReferenceText(QSize Size, const QRect& Clip, const TFont& Font, const QLi
     QImage Image(Size, QImage::Format_ARGB32_Premultiplied);
     Image.fill(Qt::transparent);
     QPainter P(&Image);
-    const QFont F = Font.ToQFont();
+    const QFont F = ToQFont(Font);
     P.setFont(F);
     P.setClipRect(Clip);
     const int Ascent = QFontMetrics(F).ascent();
@@ -211,7 +212,7 @@ void tst_VqTrRadioButton::initTestCase()
 {
     InstallFontSubstitutions();
     FApplication = std::make_unique<TApplication>();
-    FApplication->SetTitle(QStringLiteral("Veludor"));
+    FApplication->SetTitle(u"Veludor");
     FErrors = std::make_unique<TRecordingErrorBox>();
 }
 
@@ -231,7 +232,7 @@ void tst_VqTrRadioButton::init()
     FRadio->SetBounds(20, 42, 89, 17);
     FRadio->SetFont(White11());
     FRadio->SetTransparent(true);
-    FRadio->SetCaption(QStringLiteral("Alerte Sonnore"));
+    FRadio->SetCaption(u"Alerte Sonnore");
 }
 
 void tst_VqTrRadioButton::cleanup()
@@ -402,7 +403,7 @@ void tst_VqTrRadioButton::firstRadioButtonOfTheMainWindow()
 
     // A caption too long for the control stops at the area's right edge.
     const QString Long = QStringLiteral("Alerte Sonnore Alerte Sonnore");
-    FRadio->SetCaption(Long);
+    FRadio->SetCaption(FromQt(Long));
     FRadio->Widget()->clearFocus();
     const QImage Clipped = Grab(FRadio->Widget());
     const QImage LongText = ReferenceText(Clipped.size(), QRect(14, 0, 75, 17), White11(), { { Long, 15, 0, clWhite } });
@@ -417,7 +418,7 @@ void tst_VqTrRadioButton::skinShowsAroundMarkAndCaption()
     FRadio->SetChecked(true);
     ShowForm();
     FRadio->SetFocus();
-    const QRect Place = FRadio->BoundsRect();
+    const QRect Place = ToQt(FRadio->BoundsRect());
     const QImage Face = Grab(FRadio->Widget());
     const QImage WithRadio = Grab(FForm->Widget()).copy(Place);
     FRadio->Hide();
@@ -463,7 +464,7 @@ void tst_VqTrRadioButton::checkMark()
     QFETCH(QString, Caption);
     QFETCH(TColor, Dot);
 
-    FRadio->SetCaption(Caption);
+    FRadio->SetCaption(FromQt(Caption));
     FRadio->SetChecked(Checked);
     FRadio->SetEnabled(Enabled);
     ShowForm();
@@ -499,7 +500,7 @@ void tst_VqTrRadioButton::disabledCaption_data()
     QTest::addColumn<bool>("WordWrap");
     QTest::addColumn<QList<TTextPart>>("Parts");
 
-    const int H = QFontMetrics(White11().ToQFont()).height();
+    const int H = QFontMetrics(ToQFont(White11())).height();
     // One line: the highlight copy one pixel right of and below the shadow copy.
     QTest::newRow("one line") << false
                               << QList<TTextPart> { { "Alerte Sonnore", 16, 1, clBtnHighlight },
@@ -552,13 +553,13 @@ void tst_VqTrRadioButton::wordWrap()
     QFETCH(QStringList, Lines);
 
     FRadio->SetBounds(20, 30, Width, 40);
-    FRadio->SetCaption(Caption);
+    FRadio->SetCaption(FromQt(Caption));
     FRadio->TransparentOptions()->WordWrap = true;
     FRadio->TransparentOptions()->CheckAlignment = Align;
     ShowForm();
     const QImage Face = Grab(FRadio->Widget());
     const QRect Area = FRadio->LastArea;
-    const int H = QFontMetrics(White11().ToQFont()).height();
+    const int H = QFontMetrics(ToQFont(White11())).height();
     QList<TTextPart> Parts;
     for (int i = 0; i < Lines.size(); ++i) {
         Parts.append({ Lines.at(i), Area.x() + 1, i * H, clWhite });
@@ -638,7 +639,7 @@ void tst_VqTrRadioButton::clickChecksOneOfAPair()
     Second->SetBounds(20, 56, 97, 17);
     Second->SetFont(White11());
     Second->SetTransparent(true);
-    Second->SetCaption(QStringLiteral("Extinction  du PC"));
+    Second->SetCaption(u"Extinction  du PC");
     FRadio->SetChecked(true);
     QStringList Clicks;
     FRadio->OnClick = [&](TObject* S) { Clicks << ToQt(static_cast<TComponent*>(S)->Name()); };
@@ -659,8 +660,8 @@ void tst_VqTrRadioButton::clickChecksOneOfAPair()
 
     // The dot moved from the first mark to the second.
     const QImage After = Grab(FForm->Widget());
-    const QPoint FirstDot = FRadio->BoundsRect().topLeft() + QPoint(5, 5);
-    const QPoint SecondDot = Second->BoundsRect().topLeft() + QPoint(5, 5);
+    const QPoint FirstDot = ToQt(FRadio->BoundsRect()).topLeft() + QPoint(5, 5);
+    const QPoint SecondDot = ToQt(Second->BoundsRect()).topLeft() + QPoint(5, 5);
     QCOMPARE(Before.pixel(FirstDot), Opaque(clWhite));
     QCOMPARE(After.pixel(FirstDot), MakeSkin().pixel(FirstDot));
     QCOMPARE(Before.pixel(SecondDot), MakeSkin().pixel(SecondDot));

@@ -1,3 +1,4 @@
+#include "tests/fakes/qtcompare.h"
 #include "components/transparent_radio/wraptext.h"
 
 #include <QTest>

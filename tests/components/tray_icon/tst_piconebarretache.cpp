@@ -1,3 +1,4 @@
+#include "tests/fakes/qtcompare.h"
 #include "components/tray_icon/piconebarretache.h"
 
 #include "components/tray_icon/exceptionnumsimagelistaffiche.h"
@@ -39,7 +40,7 @@ public:
         OnShow = [](TObject*) { Log << QStringLiteral("open"); };
         Menu = new TPopupMenu(this);
         auto* Item = new TMenuItem(Menu);
-        Item->SetCaption(QStringLiteral("&Quitter"));
+        Item->SetCaption(u"&Quitter");
         Menu->Items()->Add(Item);
         if (NextLayout) {
             NextLayout(this);
@@ -220,7 +221,7 @@ void tst_PiconeBarreTache::init()
     FBox = std::make_unique<TRecordingErrorBox>();
     FArea = std::make_unique<TRecordingNotifyArea>();
     FApplication = std::make_unique<TApplication>();
-    FApplication->SetTitle(QStringLiteral("Veludor"));
+    FApplication->SetTitle(u"Veludor");
     FApplication->SetIcon(ColourIcon(qRgb(1, 2, 3)));
     QCursor::setPos(Cursor);
 }
@@ -269,7 +270,7 @@ void tst_PiconeBarreTache::runTimeStartValues()
     QCOMPARE(T->FenetreMessages()->Handle()->parentWidget(), F->Widget());
     QCOMPARE(T->FenetreMessages()->Handle()->size(), QSize(0, 0));
 
-    QCOMPARE(T->MessageTaskbarCreated(), Application->RegisterWindowMessage(QStringLiteral("TaskbarCreated")));
+    QCOMPARE(T->MessageTaskbarCreated(), Application->RegisterWindowMessage(u"TaskbarCreated"));
     QVERIFY(!T->IconeAjoutee() && !T->ChargementFini());
     QCOMPARE(T->DonneesIcone().cbSize, 0u);
     QCOMPARE(T->DonneesIcone().hWnd, nullptr);
@@ -660,7 +661,7 @@ void tst_PiconeBarreTache::handlersOfOursPutBackLaterPassThrough()
 
     Application->Activated();
     QCOMPARE(Calls, QStringList { "first" });
-    QCOMPARE(Application->Handle().Perform(Application->RegisterWindowMessage(QStringLiteral("TaskbarCreated"))), 0);
+    QCOMPARE(Application->Handle().Perform(Application->RegisterWindowMessage(u"TaskbarCreated")), 0);
     TCloseAction Action = TCloseAction::caHide;
     F->OnClose(F, Action);
     QCOMPARE(Log, QStringList { "FormClose" });

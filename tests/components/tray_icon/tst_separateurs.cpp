@@ -1,3 +1,4 @@
+#include "tests/fakes/qtcompare.h"
 #include "components/tray_icon/separateurs.h"
 
 #include <QTest>

@@ -1,6 +1,8 @@
 // Windowed controls make their Qt widget when they first show: until then they keep
 // what they are given and report it as the widget would; made late, the widget carries
 // that state and takes its layout place among its siblings for stacking and keyboard.
+#include "tests/fakes/qtcompare.h"
+#include "tests/fakes/recordingerrorbox.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/controls/spin.h"
 #include "toolkit/controls/stdctrls.h"
@@ -18,12 +20,19 @@ private slots:
     void stateKeptUntilShown_data();
     void stateKeptUntilShown();
     void layoutOrderKept();
+    void customControlPaints_data();
+    void customControlPaints();
+    void windowProcReplaced_data();
+    void windowProcReplaced();
 
 private:
     std::unique_ptr<TApplication> FApp;
 };
 
-void tst_Controls::initTestCase() { FApp = std::make_unique<TApplication>(); }
+void tst_Controls::initTestCase()
+{
+    FApp = std::make_unique<TApplication>();
+}
 
 // Each row gives a control a value while it has no widget, then shows it.
 void tst_Controls::stateKeptUntilShown_data()
@@ -32,8 +41,8 @@ void tst_Controls::stateKeptUntilShown_data()
     QTest::addColumn<QRect>("Bounds");
     QTest::addColumn<bool>("MadeAtShow");
     const QRect Inside(10, 10, 60, 20), Outside(10, 150, 60, 20);
-    for (const auto& [Kind, Name] : { std::pair { 0, "button" }, { 1, "edit field" },
-             { 2, "combo box" }, { 3, "spin box" } }) {
+    for (const auto& [Kind, Name] :
+        { std::pair { 0, "button" }, { 1, "edit field" }, { 2, "combo box" }, { 3, "spin box" } }) {
         QTest::addRow("%s inside the window", Name) << Kind << Inside << true;
         QTest::addRow("%s outside the window", Name) << Kind << Outside << false;
     }
@@ -51,21 +60,21 @@ void tst_Controls::stateKeptUntilShown()
     switch (Kind) {
     case 0: {
         auto* B = new TButton(&Form);
-        B->SetCaption(QStringLiteral("Valider"));
+        B->SetCaption(u"Valider");
         C = B;
         break;
     }
     case 1: {
         auto* E = new TEdit(&Form);
-        E->SetText(QStringLiteral("alarm.mp3"));
+        E->SetText(u"alarm.mp3");
         C = E;
         break;
     }
     case 2: {
         auto* Box = new TComboBox(&Form);
-        Box->SetText(QStringLiteral("ComboBox1"));
-        Box->AddItem(QStringLiteral("a.bmp"));
-        Box->AddItem(QStringLiteral("b.bmp"));
+        Box->SetText(u"ComboBox1");
+        Box->AddItem(u"a.bmp");
+        Box->AddItem(u"b.bmp");
         QCOMPARE(Box->Text(), QStringLiteral("ComboBox1"));
         C = Box;
         break;
@@ -136,12 +145,98 @@ void tst_Controls::layoutOrderKept()
     QVERIFY(Stack.indexOf(Buttons[0]->Widget()) < Stack.indexOf(Buttons[1]->Widget()));
     QVERIFY(Stack.indexOf(Buttons[1]->Widget()) < Stack.indexOf(Buttons[2]->Widget()));
     Buttons[0]->SetFocus();
-    for (const auto& [Key, Modifiers, Then] : { std::tuple { Qt::Key_Tab, Qt::NoModifier, 1 },
-             { Qt::Key_Tab, Qt::NoModifier, 2 }, { Qt::Key_Tab, Qt::NoModifier, 0 },
-             { Qt::Key_Backtab, Qt::ShiftModifier, 2 } }) {
+    for (const auto& [Key, Modifiers, Then] :
+        { std::tuple { Qt::Key_Tab, Qt::NoModifier, 1 }, { Qt::Key_Tab, Qt::NoModifier, 2 },
+            { Qt::Key_Tab, Qt::NoModifier, 0 }, { Qt::Key_Backtab, Qt::ShiftModifier, 2 } }) {
         QTest::keyClick(QApplication::focusWidget(), Key, Modifiers);
         QCOMPARE(QApplication::focusWidget(), Buttons[size_t(Then)]->Widget());
     }
+}
+
+namespace {
+// Paints its client area in its brush's colour, or fails while painting when told to.
+class TPaintProbe : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    bool Fail = false;
+    int Paints = 0;
+
+protected:
+    void Paint() override
+    {
+        ++Paints;
+        Canvas().Brush.Color = clRed;
+        Canvas().FillRect(TRect::FromSize(0, 0, Width(), Height()));
+        if (Fail) {
+            throw Exception(u"Dessin impossible");
+        }
+    }
+};
+}
+
+void tst_Controls::customControlPaints_data()
+{
+    QTest::addColumn<bool>("Fail");
+    QTest::addRow("paint draws on the bound canvas") << false;
+    QTest::addRow("a failing paint ends in the error box") << true;
+}
+
+// The canvas is bound for exactly one paint: a failure neither escapes the window
+// system's paint nor leaves it bound; unbound, it still measures.
+void tst_Controls::customControlPaints()
+{
+    QFETCH(bool, Fail);
+    TRecordingErrorBox Errors;
+    TForm Form(nullptr);
+    Form.SetClientSize(100, 100);
+    auto* C = new TPaintProbe(&Form);
+    C->SetParent(&Form);
+    C->SetBounds(10, 10, 30, 20);
+    C->Fail = Fail;
+    Form.Show();
+    const QImage Face = C->Widget()->grab().toImage();
+    QVERIFY(C->Paints > 0);
+    QCOMPARE(C->Canvas().Handle(), nullptr);
+    QCOMPARE(Errors.Texts.size() > 0, Fail);
+    QCOMPARE(Face.pixelColor(15, 10), QColor(Qt::red));
+    C->Canvas().TextOut(0, 0, u"hors dessin");
+    QVERIFY(C->Canvas().TextWidth(u"12:00") > 0);
+}
+
+void tst_Controls::windowProcReplaced_data()
+{
+    QTest::addColumn<bool>("PassOn");
+    QTest::addRow("replacement swallows the press") << false;
+    QTest::addRow("replacement passes it on") << true;
+}
+
+// A component puts its handler in front of a control's: it sees the window's messages
+// first, and what it passes on reaches the control's own handling.
+void tst_Controls::windowProcReplaced()
+{
+    QFETCH(bool, PassOn);
+    TForm Form(nullptr);
+    Form.SetClientSize(100, 100);
+    auto* C = new TPaintProbe(&Form);
+    C->SetParent(&Form);
+    C->SetBounds(10, 10, 30, 20);
+    Form.Show();
+    QWidget* W = C->Widget();
+    const auto Previous = C->WindowProc;
+    std::vector<std::uint32_t> Seen;
+    int Passed = 0;
+    C->WindowProc = [&](TMessage& M) {
+        Seen.push_back(M.Msg);
+        if (PassOn) {
+            ++Passed;
+            Previous(M);
+        }
+    };
+    QTest::mousePress(W, Qt::LeftButton, {}, QPoint(5, 6));
+    QVERIFY(std::find(Seen.begin(), Seen.end(), WM_LBUTTONDOWN) != Seen.end());
+    QCOMPARE(Passed > 0, PassOn);
+    QCOMPARE(C->Perform(WM_USER + 1, 2, 3), 0);
+    QCOMPARE(Seen.back(), WM_USER + 1);
 }
 
 QTEST_MAIN(tst_Controls)

@@ -1,8 +1,11 @@
 // The label draws its caption as QPainter would draw the text from (0, baseline) with
 // the label's font, whatever the order in which caption and font were set: the shaped
 // text it keeps between paints must never be that of an earlier caption or font.
+#include "tests/fakes/qtcompare.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/controls/graphics.h"
+#include "toolkit/qt/qtconvert.h"
+#include "toolkit/widgetset/qt/qtfont.h"
 #include "toolkit/controls/stdctrls.h"
 
 #include <QFontDatabase>
@@ -19,7 +22,7 @@ struct TStep {
 TFont Face(const QString& Name, int Height, bool Bold = false, bool Underline = false)
 {
     TFont F;
-    F.Name = Name;
+    F.Name = FromQt(Name);
     F.Height = Height;
     F.Bold = Bold;
     F.Underline = Underline;
@@ -33,10 +36,10 @@ QImage Expected(const TFont& Font, const QString& Caption, QSize Size)
     QImage Image(Size, QImage::Format_ARGB32_Premultiplied);
     Image.fill(Qt::white);
     QPainter P(&Image);
-    const QFont F = Font.ToQFont();
+    const QFont F = ToQFont(Font);
     P.setFont(F);
     P.setPen(Qt::black);
-    const int Baseline = Font.IsDigitFace() ? int(Font.Height * 0.9 + 0.5) : QFontMetrics(F).ascent();
+    const int Baseline = IsDigitFace(Font) ? int(Font.Height * 0.9 + 0.5) : QFontMetrics(F).ascent();
     P.drawText(QPointF(0, Baseline), Caption);
     return Image;
 }
@@ -116,7 +119,7 @@ void tst_Label::drawsTheCurrentCaption()
     Label->SetFont(Font);
     for (const TStep& Step : Steps) {
         if (!Step.Caption.isNull()) {
-            Label->SetCaption(Step.Caption);
+            Label->SetCaption(FromQt(Step.Caption));
         }
         if (Step.Height != 0) {
             TFont Changed = Label->Font();
@@ -128,7 +131,7 @@ void tst_Label::drawsTheCurrentCaption()
     TFont Final = Font;
     Final.Height = Height;
     // Auto-sized to the text's advance.
-    QCOMPARE(Label->Width(), QFontMetrics(Final.ToQFont()).horizontalAdvance(Caption));
+    QCOMPARE(Label->Width(), QFontMetrics(ToQFont(Final)).horizontalAdvance(Caption));
     if (Caption.isEmpty()) {
         return; // nothing left to draw on
     }

@@ -4,6 +4,7 @@
 // count again when its interval or enabled flag changes, and never ticks at interval 0;
 // timers aligned to the second tick together just after each second of the clock source,
 // whatever the wall clock did since the last wake-up.
+#include "tests/fakes/qtcompare.h"
 #include "tests/fakes/fakeclock.h"
 #include "tests/fakes/recordingaudio.h"
 #include "toolkit/controls/extctrls.h"

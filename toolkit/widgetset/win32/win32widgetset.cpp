@@ -504,7 +504,7 @@ namespace {
 
         bool OpenFileDialog(TStringView Title,
             const std::vector<std::pair<TString, TString>>& Filters, int& FilterIndex,
-            TString& FileName) override
+            TString& FileName, TWindowHandle Owner) override
         {
             std::wstring Filter;
             for (const auto& [Description, Patterns] : Filters) {
@@ -518,7 +518,7 @@ namespace {
             std::copy(Initial.begin(), Initial.end(), Name.begin());
             OPENFILENAMEW Open {};
             Open.lStructSize = sizeof(Open);
-            Open.hwndOwner = OwnForegroundWindow();
+            Open.hwndOwner = Owner ? reinterpret_cast<HWND>(Owner) : OwnForegroundWindow();
             Open.lpstrFilter = Filters.empty() ? nullptr : Filter.c_str();
             Open.nFilterIndex = DWORD(std::max(FilterIndex, 0));
             Open.lpstrFile = Name.data();

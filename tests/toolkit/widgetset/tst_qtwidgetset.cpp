@@ -1,0 +1,245 @@
+// The Qt widget set seen from the model's side: Qt's input arrives as the messages the
+// model expects (numbers, packed positions, notifications), the model's answers decide
+// what Qt does, and the application hook sees each press once.
+#include "toolkit/widgetset/qt/qtaccess.h"
+#include "toolkit/widgetset/widgetset.h"
+
+#include <QAbstractSpinBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+namespace {
+// Records what a window object reports and answers as told.
+struct TRecordingClient : IWSClient {
+    std::vector<TMessage> Messages;
+    bool Handle = false;
+    std::intptr_t CloseAnswer = 1;
+    int Paints = 0;
+    bool WSMessage(TMessage& M) override
+    {
+        if (M.Msg == WM_CLOSE) {
+            M.Result = CloseAnswer;
+        }
+        Messages.push_back(M);
+        return Handle;
+    }
+    void WSPaint(IWSCanvas&, const TRect&) override { ++Paints; }
+    const TMessage* Last(std::uint32_t Msg) const
+    {
+        for (auto It = Messages.rbegin(); It != Messages.rend(); ++It) {
+            if (It->Msg == Msg) {
+                return &*It;
+            }
+        }
+        return nullptr;
+    }
+};
+
+struct TRecordingApplication : IWSApplicationClient {
+    std::vector<TMsg> Queued;
+    bool Swallow = false;
+    bool WSQueuedMessage(TMsg& Msg) override
+    {
+        Queued.push_back(Msg);
+        return Swallow;
+    }
+    void WSActivated() override { }
+};
+
+// A shown form of 200 x 100 with the client's messages recorded.
+struct TShownForm {
+    TRecordingClient Client;
+    std::unique_ptr<TWSForm> Form = WidgetSet().CreateForm(&Client);
+    TShownForm()
+    {
+        Form->SetBounds(TRect::FromSize(0, 0, 200, 100));
+        Form->SetVisible(true);
+    }
+    QWidget* Widget() const { return QtWidgetOf(Form.get()); }
+};
+}
+
+class tst_QtWidgetSet : public QObject {
+    Q_OBJECT
+
+private slots:
+    void mouseMessages_data();
+    void mouseMessages();
+    void closeFollowsTheModel_data();
+    void closeFollowsTheModel();
+    void notifications_data();
+    void notifications();
+    void hookSeesEachPressOnce_data();
+    void hookSeesEachPressOnce();
+    void labelKeepsTwoCaptions();
+};
+
+void tst_QtWidgetSet::mouseMessages_data()
+{
+    QTest::addColumn<int>("Button");
+    QTest::addColumn<bool>("Double");
+    QTest::addColumn<bool>("Release");
+    QTest::addColumn<uint>("Expected");
+    QTest::addRow("left press") << int(Qt::LeftButton) << false << false << uint(WM_LBUTTONDOWN);
+    QTest::addRow("left release") << int(Qt::LeftButton) << false << true << uint(WM_LBUTTONUP);
+    QTest::addRow("left double") << int(Qt::LeftButton) << true << false << uint(WM_LBUTTONDBLCLK);
+    QTest::addRow("right press") << int(Qt::RightButton) << false << false << uint(WM_RBUTTONDOWN);
+    QTest::addRow("right release") << int(Qt::RightButton) << false << true << uint(WM_RBUTTONUP);
+    QTest::addRow("middle press") << int(Qt::MiddleButton) << false << false
+                                  << uint(WM_MBUTTONDOWN);
+}
+
+// The message number and the client position packed in LParam.
+void tst_QtWidgetSet::mouseMessages()
+{
+    QFETCH(int, Button);
+    QFETCH(bool, Double);
+    QFETCH(bool, Release);
+    QFETCH(uint, Expected);
+    TShownForm F;
+    const QPoint At(150, 70);
+    const auto B = Qt::MouseButton(Button);
+    if (Double) {
+        QTest::mouseDClick(F.Widget(), B, {}, At);
+    } else if (Release) {
+        QTest::mouseClick(F.Widget(), B, {}, At);
+    } else {
+        QTest::mousePress(F.Widget(), B, {}, At);
+    }
+    const TMessage* M = F.Client.Last(Expected);
+    QVERIFY(M);
+    QCOMPARE(LParamX(M->LParam), 150);
+    QCOMPARE(LParamY(M->LParam), 70);
+}
+
+void tst_QtWidgetSet::closeFollowsTheModel_data()
+{
+    QTest::addColumn<int>("Answer");
+    QTest::addColumn<bool>("Closed");
+    QTest::addRow("model lets it close") << 1 << true;
+    QTest::addRow("model keeps it open") << 0 << false;
+}
+
+void tst_QtWidgetSet::closeFollowsTheModel()
+{
+    QFETCH(int, Answer);
+    QFETCH(bool, Closed);
+    TShownForm F;
+    F.Client.CloseAnswer = Answer;
+    F.Form->Close();
+    QVERIFY(F.Client.Last(WM_CLOSE));
+    QCOMPARE(F.Form->IsVisible(), !Closed);
+}
+
+void tst_QtWidgetSet::notifications_data()
+{
+    QTest::addColumn<int>("Kind");
+    QTest::addColumn<int>("Code");
+    QTest::addRow("button clicked") << 0 << BN_CLICKED;
+    QTest::addRow("edit changed") << 1 << EN_CHANGE;
+    QTest::addRow("radio checked") << 2 << BN_CLICKED;
+    QTest::addRow("spin text changed") << 3 << EN_CHANGE;
+}
+
+// A native control's change reaches the model as WM_COMMAND with the code in the high
+// word; the spin box's arrows as the Up key.
+void tst_QtWidgetSet::notifications()
+{
+    QFETCH(int, Kind);
+    QFETCH(int, Code);
+    TShownForm F;
+    TRecordingClient Client;
+    std::unique_ptr<TWSControl> C;
+    switch (Kind) {
+    case 0:
+        C = WidgetSet().CreateButton(&Client);
+        break;
+    case 1:
+        C = WidgetSet().CreateEdit(&Client);
+        break;
+    case 2:
+        C = WidgetSet().CreateRadioButton(&Client);
+        break;
+    default:
+        C = WidgetSet().CreateSpinEdit(&Client);
+        break;
+    }
+    C->SetParent(F.Form.get(), nullptr);
+    C->SetBounds(TRect::FromSize(10, 10, 80, 24));
+    C->SetVisible(true);
+    QWidget* W = QtWidgetOf(C.get());
+    switch (Kind) {
+    case 0:
+        QTest::mouseClick(W, Qt::LeftButton);
+        break;
+    case 1:
+        static_cast<TWSEdit*>(C.get())->SetText(u"alarm.mp3");
+        break;
+    case 2:
+        static_cast<TWSRadioButton*>(C.get())->SetChecked(true);
+        break;
+    default:
+        static_cast<QAbstractSpinBox*>(W)->stepUp();
+        QCOMPARE(Client.Last(WM_KEYDOWN) ? Client.Last(WM_KEYDOWN)->WParam : 0, VK_UP);
+        static_cast<TWSSpinEdit*>(C.get())->SetText(u"12");
+        break;
+    }
+    const TMessage* M = Client.Last(WM_COMMAND);
+    QVERIFY(M);
+    QCOMPARE(int(M->WParam >> 16), Code);
+}
+
+void tst_QtWidgetSet::hookSeesEachPressOnce_data()
+{
+    QTest::addColumn<bool>("Swallow");
+    QTest::addRow("hook passes the press on") << false;
+    QTest::addRow("hook swallows the press") << true;
+}
+
+// A press on a child that ignores it travels up to the form: the hook still sees it
+// once, addressed to the child's top-level window; swallowed, the control never sees it.
+void tst_QtWidgetSet::hookSeesEachPressOnce()
+{
+    QFETCH(bool, Swallow);
+    TRecordingApplication App;
+    App.Swallow = Swallow;
+    WidgetSet().Initialize(&App);
+    TShownForm F;
+    TRecordingClient Client;
+    auto Picture = WidgetSet().CreateGraphicControl(&Client);
+    Picture->SetParent(F.Form.get(), nullptr);
+    Picture->SetBounds(TRect::FromSize(0, 0, 50, 50));
+    Picture->SetVisible(true);
+    QTest::mousePress(F.Widget(), Qt::LeftButton, {}, QPoint(20, 30));
+    WidgetSet().Initialize(nullptr);
+    QCOMPARE(int(App.Queued.size()), 1);
+    QCOMPARE(App.Queued[0].message, WM_LBUTTONDOWN);
+    QCOMPARE(App.Queued[0].hwnd, F.Form->Handle());
+    QCOMPARE(LParamX(App.Queued[0].lParam), 20);
+    QCOMPARE(F.Client.Last(WM_LBUTTONDOWN) == nullptr, Swallow);
+}
+
+// The label keeps the shapes of its last two captions (a blinking colon): going back to
+// the first, and a change of font, give the sizes measured afresh.
+void tst_QtWidgetSet::labelKeepsTwoCaptions()
+{
+    TRecordingClient Client;
+    auto Label = WidgetSet().CreateLabel(&Client);
+    TFont Small;
+    Small.Height = 12;
+    TFont Large = Small;
+    Large.Height = 40;
+    const TSize Colon = Label->TextSize(u"12:34", Small);
+    const TSize Wide = Label->TextSize(u"12 WW 34", Small);
+    QVERIFY(Wide.Width > Colon.Width);
+    QCOMPARE(Label->TextSize(u"12:34", Small).Width, Colon.Width);
+    QCOMPARE(Label->TextSize(u"12 WW 34", Small).Width, Wide.Width);
+    QVERIFY(Label->TextSize(u"12:34", Large).Width > Colon.Width);
+    QCOMPARE(Label->TextSize(u"12:34", Small).Width, Colon.Width);
+    QCOMPARE(Label->Metrics(Small).Height, WidgetSet().FontMetrics(Small).Height);
+}
+
+QTEST_MAIN(tst_QtWidgetSet)
+#include "tst_qtwidgetset.moc"

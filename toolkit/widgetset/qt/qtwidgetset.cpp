@@ -1,0 +1,240 @@
+#include "toolkit/widgetset/qt/qtwidgetset.h"
+
+#include "toolkit/qt/qtconvert.h"
+#include "toolkit/qt/qttranslation.h"
+#include "toolkit/widgetset/qt/qtfont.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
+
+// Presents each queued mouse press to the application's hook before it is delivered,
+// and has Qt's translation read before a context menu of Qt's own is built.
+class TQtApplicationFilter : public QObject {
+public:
+    IWSApplicationClient* Client = nullptr;
+    bool Connected = false; // to the application's state changes
+
+    bool eventFilter(QObject* Watched, QEvent* Event) override
+    {
+        switch (Event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (Watched->isWidgetType() && Client) {
+                return Dispatch(static_cast<QWidget*>(Watched), static_cast<QMouseEvent*>(Event));
+            }
+            break;
+        case QEvent::ContextMenu:
+            // An edit field builds its context menu from Qt's own texts.
+            LoadQtTranslation();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    bool Dispatch(QWidget* Receiver, QMouseEvent* Mouse)
+    {
+        // Qt offers a press that a child ignored to its parents as well; the hook sees
+        // each press once, addressed to the window that received it first.
+        const qint64 Time = qint64(Mouse->timestamp());
+        const QPoint Pos = Mouse->globalPosition().toPoint();
+        if (Time == FLastPressTime && Pos == FLastPressPos) {
+            return false;
+        }
+        FLastPressTime = Time;
+        FLastPressPos = Pos;
+        const bool Double = Mouse->type() == QEvent::MouseButtonDblClick;
+        TMsg Msg;
+        Msg.hwnd = HandleOf(Receiver);
+        switch (Mouse->button()) {
+        case Qt::LeftButton:
+            Msg.message = Double ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN;
+            break;
+        case Qt::RightButton:
+            Msg.message = Double ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN;
+            break;
+        case Qt::MiddleButton:
+            Msg.message = Double ? WM_MBUTTONDBLCLK : WM_MBUTTONDOWN;
+            break;
+        default:
+            return false;
+        }
+        const QPoint Local = Mouse->position().toPoint();
+        Msg.lParam = MakeLParam(Local.x(), Local.y());
+        Msg.pt = FromQt(Pos);
+        return Client->WSQueuedMessage(Msg);
+    }
+
+    qint64 FLastPressTime = -1;
+    QPoint FLastPressPos;
+};
+
+namespace {
+class TQtTimer : public TWSTimer {
+public:
+    explicit TQtTimer(std::function<void()> OnTick)
+    {
+        QObject::connect(&FTimer, &QTimer::timeout, &FTimer, std::move(OnTick));
+    }
+    void Start(int IntervalMs, bool SingleShot, bool Precise) override
+    {
+        FTimer.setTimerType(Precise ? Qt::PreciseTimer : Qt::CoarseTimer);
+        FTimer.setSingleShot(SingleShot);
+        FTimer.start(IntervalMs);
+    }
+    void Stop() override { FTimer.stop(); }
+    bool Active() const override { return FTimer.isActive(); }
+
+private:
+    QTimer FTimer;
+};
+
+void FillMenu(QMenu* Menu, const std::vector<TWSMenuEntry>& Entries)
+{
+    for (const TWSMenuEntry& Entry : Entries) {
+        if (Entry.Caption == u"-") {
+            Menu->addSeparator();
+        } else if (!Entry.Children.empty()) {
+            QMenu* Sub = Menu->addMenu(ToQt(Entry.Caption));
+            Sub->setEnabled(Entry.Enabled);
+            FillMenu(Sub, Entry.Children);
+        } else {
+            QAction* Action = Menu->addAction(ToQt(Entry.Caption));
+            Action->setEnabled(Entry.Enabled);
+            Action->setData(Entry.Command);
+        }
+    }
+}
+}
+
+TQtWidgetSet::TQtWidgetSet()
+    : FFilter(std::make_unique<TQtApplicationFilter>())
+{
+}
+
+TQtWidgetSet::~TQtWidgetSet()
+{
+    if (QCoreApplication::instance()) {
+        qApp->removeEventFilter(FFilter.get());
+    }
+}
+
+std::unique_ptr<TWSTimer> TQtWidgetSet::CreateTimer(std::function<void()> OnTick)
+{
+    return std::make_unique<TQtTimer>(std::move(OnTick));
+}
+
+void TQtWidgetSet::Initialize(IWSApplicationClient* Client)
+{
+    FFilter->Client = Client;
+    if (!QCoreApplication::instance()) {
+        return;
+    }
+    if (!Client) {
+        qApp->removeEventFilter(FFilter.get());
+        return;
+    }
+    qApp->installEventFilter(FFilter.get());
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (!FFilter->Connected) {
+        FFilter->Connected = true;
+        QObject::connect(qApp, &QGuiApplication::applicationStateChanged, FFilter.get(),
+            [this](Qt::ApplicationState State) {
+                if (State == Qt::ApplicationActive && FFilter->Client) {
+                    FFilter->Client->WSActivated();
+                }
+            });
+    }
+}
+
+int TQtWidgetSet::Run()
+{
+    return QApplication::exec();
+}
+
+void TQtWidgetSet::ProcessMessages()
+{
+    QCoreApplication::processEvents();
+}
+
+void TQtWidgetSet::Quit(int ExitCode)
+{
+    QCoreApplication::exit(ExitCode);
+}
+
+void TQtWidgetSet::Post(std::function<void()> Work)
+{
+    QMetaObject::invokeMethod(qApp, std::move(Work), Qt::QueuedConnection);
+}
+
+int TQtWidgetSet::PopupMenu(const std::vector<TWSMenuEntry>& Entries, TPoint At)
+{
+    QMenu Menu;
+    FillMenu(&Menu, Entries);
+    const QAction* Chosen = Menu.exec(ToQt(At));
+    return Chosen ? Chosen->data().toInt() : 0;
+}
+
+bool TQtWidgetSet::OpenFileDialog(TStringView Title,
+    const std::vector<std::pair<TString, TString>>& Filters, int& FilterIndex, TString& FileName,
+    TWindowHandle Owner)
+{
+    // Built only when asked for: nothing of the dialog is loaded at start.
+    LoadQtTranslation();
+    QFileDialog Dialog(WidgetOf(Owner), ToQt(Title));
+    Dialog.setFileMode(QFileDialog::AnyFile);
+    Dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    QStringList Names;
+    for (const auto& [Description, Patterns] : Filters) {
+        Names << QStringLiteral("%1 (%2)").arg(
+            ToQt(Description), ToQt(Patterns).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    }
+    Dialog.setNameFilters(Names);
+    if (FilterIndex >= 1 && FilterIndex <= Names.size()) {
+        Dialog.selectNameFilter(Names[FilterIndex - 1]);
+    }
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) {
+        return false;
+    }
+    FileName = FromQt(Dialog.selectedFiles().first());
+    FilterIndex = int(Names.indexOf(Dialog.selectedNameFilter())) + 1;
+    return !FileName.empty();
+}
+
+TTextMetrics TQtWidgetSet::FontMetrics(const TFont& Font)
+{
+    return QtMetrics(Font);
+}
+
+TSize TQtWidgetSet::TextExtent(const TFont& Font, TStringView Text)
+{
+    const QFontMetrics M(QtFont(Font));
+    return { M.horizontalAdvance(ToQt(Text)), M.height() };
+}
+
+TColor TQtWidgetSet::SystemColor(TColor Color)
+{
+    const QColor C = QtColor(Color);
+    return RGBColor(C.red(), C.green(), C.blue());
+}
+
+void TQtWidgetSet::SetApplicationIcon(const std::vector<TBitmap32>& Images)
+{
+    QIcon Icon;
+    for (const TBitmap32& Image : Images) {
+        Icon.addPixmap(QPixmap::fromImage(ToQt(Image)));
+    }
+    QApplication::setWindowIcon(Icon);
+}
+
+TWidgetSet& WidgetSet()
+{
+    static TQtWidgetSet Set;
+    return Set;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "toolkit/widgetset/widgetset.h"
+
+#include <memory>
+
+class TQtApplicationFilter;
+
+// The contract over Qt Widgets: the window objects are Qt widgets, the message loop is
+// Qt's, and an application-wide event filter hands the queued mouse presses to the
+// application's hook.
+class TQtWidgetSet : public TWidgetSet {
+public:
+    TQtWidgetSet();
+    ~TQtWidgetSet() override;
+
+    std::unique_ptr<TWSForm> CreateForm(IWSClient* Client) override;
+    std::unique_ptr<TWSGraphicControl> CreateGraphicControl(IWSClient* Client) override;
+    std::unique_ptr<TWSLabel> CreateLabel(IWSClient* Client) override;
+    std::unique_ptr<TWSButton> CreateButton(IWSClient* Client) override;
+    std::unique_ptr<TWSEdit> CreateEdit(IWSClient* Client) override;
+    std::unique_ptr<TWSComboBox> CreateComboBox(IWSClient* Client) override;
+    std::unique_ptr<TWSRadioButton> CreateRadioButton(IWSClient* Client) override;
+    std::unique_ptr<TWSSpinEdit> CreateSpinEdit(IWSClient* Client) override;
+    std::unique_ptr<TWSCustomControl> CreateCustomControl(IWSClient* Client) override;
+    std::unique_ptr<TWSTimer> CreateTimer(std::function<void()> OnTick) override;
+
+    void Initialize(IWSApplicationClient* Client) override;
+    int Run() override;
+    void ProcessMessages() override;
+    void Quit(int ExitCode) override;
+    void Post(std::function<void()> Work) override;
+
+    int PopupMenu(const std::vector<TWSMenuEntry>& Entries, TPoint At) override;
+    bool OpenFileDialog(TStringView Title, const std::vector<std::pair<TString, TString>>& Filters,
+        int& FilterIndex, TString& FileName, TWindowHandle Owner = nullptr) override;
+    TTextMetrics FontMetrics(const TFont& Font) override;
+    TSize TextExtent(const TFont& Font, TStringView Text) override;
+    TColor SystemColor(TColor Color) override;
+    void SetApplicationIcon(const std::vector<TBitmap32>& Images) override;
+
+private:
+    std::unique_ptr<TQtApplicationFilter> FFilter;
+};
