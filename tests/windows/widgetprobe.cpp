@@ -251,7 +251,7 @@ int Show()
     }
 
     // A dialog beside it: a frame of the window manager's around a fixed client area;
-    // its model refuses the first close.
+    // its model refuses the first close and leaves the next one to the default.
     TProbeClient DialogClient("dialog");
     std::unique_ptr<TWSForm> Dialog = WS.CreateForm(&DialogClient);
     Dialog->SetCaption(u"Réglages");
@@ -261,9 +261,12 @@ int Show()
     int Closes = 0;
     DialogClient.OnMessage = [&](TMessage& M) {
         if (M.Msg == WM_CLOSE) {
-            M.Result = ++Closes > 1;
-            Print(M.Result ? "close dialog" : "close refused");
-            return true;
+            if (++Closes == 1) {
+                M.Result = 0;
+                Print("close refused");
+                return true;
+            }
+            Print("close dialog");
         }
         return false;
     };

@@ -148,9 +148,10 @@ LRESULT TNode::FormMessage(UINT Msg, WPARAM WParam, LPARAM LParam, bool& Done)
     case WM_ERASEBKGND:
         return 1; // the paint covers everything
     case WM_CLOSE: {
-        TMessage Message { WM_CLOSE, 0, 0, 0 };
+        // The window may close unless the model says otherwise (Result 0).
+        TMessage Message { WM_CLOSE, 0, 0, 1 };
         Client->WSMessage(Message);
-        if (Message.Result == 1) {
+        if (Message.Result != 0) {
             ShowWindow(Wnd, SW_HIDE);
         }
         return 0;
