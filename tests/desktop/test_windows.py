@@ -348,7 +348,8 @@ class WidgetSet(unittest.TestCase):
                 ("half-transparent red over white", "picture", 20, 20, (255, 127, 127)),
                 ("the band under the transparent control", "custom", 5, 57, (0, 160, 0)),
                 ("the control's ellipse", "custom", 50, 25, (0, 0, 255)),
-                ("the form's white", "form", 300, 120, (255, 255, 255))]:
+                ("the form's white", "form", 300, 120, (255, 255, 255)),
+                ("an opaque label's background", "nuit", 118, 1, (0, 0, 0))]:
             with self.subTest(what):
                 got = colour(name, x, y)
                 self.assertTrue(all(abs(a - b) <= 1 for a, b in zip(got, expected)), got)

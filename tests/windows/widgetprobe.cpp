@@ -100,8 +100,8 @@ int Show()
 
     const TFont Text { u"Tahoma", 20, false, false, clBlack };
     TProbeClient FormClient("form"), LabelClient("label"), PictureClient("picture"),
-        ButtonClient("bouton"), EditClient("edit"), ComboClient("combo"), OneClient("un"),
-        TwoClient("deux"), SpinClient("spin"), CustomClient("custom");
+        NightClient("nuit"), ButtonClient("bouton"), EditClient("edit"), ComboClient("combo"),
+        OneClient("un"), TwoClient("deux"), SpinClient("spin"), CustomClient("custom");
     std::unique_ptr<TWSForm> Form = WS.CreateForm(&FormClient);
     Form->SetStyle(TWSBorder::None, false, true);
     Form->SetCaption(u"Sonde");
@@ -124,9 +124,9 @@ int Show()
     auto Label = Make(WS.CreateLabel(&LabelClient), TRect::FromSize(10, 10, 200, 30));
     TString Caption = u"Veludor 12:34";
     Label->SetLabel(Caption, Text, true, clWhite);
-    LabelClient.OnPaint = [&](IWSCanvas& C, const TRect&) {
-        C.TextOut(Text, { clWhite, TBrushStyle::bsClear }, 0, 0, Caption);
-    };
+    // An opaque label: its own background under its text.
+    auto Night = Make(WS.CreateLabel(&NightClient), TRect::FromSize(10, 160, 120, 26));
+    Night->SetLabel(u"Nuit", { u"Tahoma", 20, true, false, clWhite }, false, clBlack);
     const TTextMetrics Metrics = Label->Metrics(Text);
     const TSize Extent = Label->TextSize(Caption, Text);
     Print("metrics %d %d %d extent %d %d", Metrics.Ascent, Metrics.Descent, Metrics.Height,

@@ -53,6 +53,14 @@ void TNode::PaintInto(
             Canvas.FillRect(Area, Form ? Form->Color : clBtnFace);
         }
     }
+    if (Kind == TKind::Label) {
+        // A label draws its caption itself, from the top-left corner of its line cell,
+        // over its background unless it is transparent.
+        if (!Transparent) {
+            Canvas.FillRect(Area, Color);
+        }
+        Canvas.TextOut(Font, { clWhite, TBrushStyle::bsClear }, 0, 0, Caption, nullptr);
+    }
     Client->WSPaint(Canvas, Area);
     for (TNode* Child : Children) {
         if (Child->Windowed() || !Child->Visible) {
