@@ -395,6 +395,12 @@ class WidgetSet(unittest.TestCase):
                  ["spin 57", "refused x"])]:
             with self.subTest(what):
                 self.expect(action, lines)
+        # A key the model handles gives no character after it: Enter reaches the model
+        # once, then the next digit.
+        mark = len(self.printed())
+        self.expect(lambda: (xdotool("key", "Return"), xdotool("type", "1")), ["enter", "spin 571"])
+        self.assertEqual(self.printed()[mark:], ["enter", "spin 571"])
+        self.expect(lambda: xdotool("key", "BackSpace"), ["spin 57"])
         # The arrows step the model's value; a press that the loaded machine holds long
         # enough repeats, as a held arrow does, so only the direction is certain.
         for what, action, step in [

@@ -178,6 +178,10 @@ int Show()
     // The spin edit's key filter: digits and editing keys pass, the arrows step the
     // value, anything else is refused (swallowed).
     SpinClient.OnMessage = [&](TMessage& M) {
+        if (M.Msg == WM_KEYDOWN && M.WParam == VK_RETURN) {
+            Print("enter");
+            return true;
+        }
         if (M.Msg == WM_KEYDOWN && (M.WParam == VK_UP || M.WParam == VK_DOWN)) {
             const int Value = StrToIntDef(Spin->Text(), 0) + (M.WParam == VK_UP ? 1 : -1);
             Spin->SetText(IntToStr(Value));

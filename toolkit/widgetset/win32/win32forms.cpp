@@ -104,6 +104,12 @@ bool TNode::ForwardToModel(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Resu
     TMessage Message { Msg, WParam, LParam, 0 };
     const bool Handled = Client->WSMessage(Message);
     Result = Message.Result;
+    // The loop's TranslateMessage queued the key's character before the key came here:
+    // a key the model handled gives no character as well (Enter would beep in an edit).
+    if (Handled && Msg == WM_KEYDOWN && Wnd) {
+        MSG Char {};
+        PeekMessageW(&Char, Wnd, WM_CHAR, WM_CHAR, PM_REMOVE);
+    }
     return Handled;
 }
 
