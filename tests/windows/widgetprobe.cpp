@@ -8,6 +8,8 @@
 //           much was posted and run and how often the timer ticked meanwhile
 //   beat    a precise single-shot timer armed for just after each of five seconds of
 //           the local clock; prints how late each tick came (ms)
+//   paint   a clock-sized form (220 × 100, a picture and a label) painted again and
+//           again; prints the time of one whole repaint (µs)
 //   font <file> <face>
 //           measures "88:88" in <face> before and after the font file is added for the
 //           program alone, as the platform's font service adds the digit font
@@ -370,6 +372,41 @@ int Font(const wchar_t* File, const wchar_t* Face)
     return 0;
 }
 
+int Paint()
+{
+    TWidgetSet& WS = WidgetSet();
+    TAppClient AppClient;
+    WS.Initialize(&AppClient);
+    TProbeClient FormClient("form"), PictureClient("picture"), LabelClient("label");
+    auto Form = WS.CreateForm(&FormClient);
+    Form->SetStyle(TWSBorder::None, false, true);
+    Form->SetBounds(TRect::FromSize(100, 100, 220, 100));
+    auto Picture = WS.CreateGraphicControl(&PictureClient);
+    auto Label = WS.CreateLabel(&LabelClient);
+    const TBitmap32 Skin(220, 100, 0xC0406080u);
+    PictureClient.OnPaint = [&](IWSCanvas& C, const TRect&) { C.DrawBitmap(0, 0, Skin); };
+    for (TWSControl* Control :
+        { static_cast<TWSControl*>(Picture.get()), static_cast<TWSControl*>(Label.get()) }) {
+        Control->SetParent(Form.get(), nullptr);
+        Control->SetBounds(TRect::FromSize(0, 0, 220, 100));
+        Control->SetVisible(true);
+    }
+    Label->SetLabel(u"12:34", { u"Tahoma", 60, true, false, clWhite }, true, clBlack);
+    Form->SetVisible(true);
+    WS.ProcessMessages();
+    LARGE_INTEGER Frequency, Start, End;
+    QueryPerformanceFrequency(&Frequency);
+    constexpr int Rounds = 300;
+    QueryPerformanceCounter(&Start);
+    for (int i = 0; i < Rounds; ++i) {
+        Form->Repaint();
+    }
+    QueryPerformanceCounter(&End);
+    Print("repaint %.1f us",
+        double(End.QuadPart - Start.QuadPart) * 1e6 / double(Frequency.QuadPart) / Rounds);
+    return 0;
+}
+
 int wmain(int Argc, wchar_t** Argv)
 {
     const std::wstring Command = Argc > 1 ? Argv[1] : L"";
@@ -382,9 +419,12 @@ int wmain(int Argc, wchar_t** Argv)
     if (Command == L"beat") {
         return Beat();
     }
+    if (Command == L"paint") {
+        return Paint();
+    }
     if (Command == L"font" && Argc > 3) {
         return Font(Argv[2], Argv[3]);
     }
-    std::fprintf(stderr, "usage: widget_probe show|post|beat|font <file> <face>\n");
+    std::fprintf(stderr, "usage: widget_probe show|post|beat|paint|font <file> <face>\n");
     return 2;
 }

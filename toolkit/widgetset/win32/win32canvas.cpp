@@ -217,24 +217,30 @@ TCanvas::TCanvas(HDC Dc, std::uint32_t* Bits, TSize Size, TPoint Offset, const T
 {
 }
 
+namespace {
+    // Pixel over Target with opacity A (0 to 255), rounded to the nearest.
+    std::uint32_t Over(std::uint32_t Target, std::uint32_t Pixel, unsigned A)
+    {
+        if (A >= 255) {
+            return Pixel | 0xFF000000u;
+        }
+        std::uint32_t Result = 0xFF000000u;
+        for (int Shift = 0; Shift <= 16; Shift += 8) {
+            const unsigned From = (Target >> Shift) & 0xFF;
+            const unsigned To = (Pixel >> Shift) & 0xFF;
+            Result |= ((From * (255 - A) + To * A + 127) / 255) << Shift;
+        }
+        return Result;
+    }
+}
+
 void TCanvas::Blend(int BX, int BY, std::uint32_t Pixel, double Coverage)
 {
     if (!FClip.Contains({ BX, BY }) || Coverage <= 0) {
         return;
     }
     std::uint32_t& Target = FBits[std::size_t(BY) * std::size_t(FSize.Width) + std::size_t(BX)];
-    const unsigned A = unsigned(std::lround((Pixel >> 24) * std::min(Coverage, 1.0)));
-    if (A >= 255) {
-        Target = Pixel | 0xFF000000u;
-        return;
-    }
-    std::uint32_t Result = 0xFF000000u;
-    for (int Shift = 0; Shift <= 16; Shift += 8) {
-        const unsigned From = (Target >> Shift) & 0xFF;
-        const unsigned To = (Pixel >> Shift) & 0xFF;
-        Result |= ((From * (255 - A) + To * A + 127) / 255) << Shift;
-    }
-    Target = Result;
+    Target = Over(Target, Pixel, unsigned(std::lround((Pixel >> 24) * std::min(Coverage, 1.0))));
 }
 
 void TCanvas::FillRect(const TRect& Area, TColor Color)
@@ -264,12 +270,14 @@ void TCanvas::DrawBitmap(int X, int Y, const TBitmap32& Bitmap)
     if (R.IsEmpty()) {
         return;
     }
+    // Row by row over the clipped rectangle, in integers: a skin is the whole window.
     for (int BY = R.Top; BY < R.Bottom; ++BY) {
-        const std::uint32_t* Source = Bitmap.ScanLine(BY - Y - FOffset.Y);
-        for (int BX = R.Left; BX < R.Right; ++BX) {
-            const std::uint32_t Pixel = Source[BX - X - FOffset.X];
-            if (Pixel >> 24) {
-                Blend(BX, BY, Pixel, 1.0);
+        const std::uint32_t* Source
+            = Bitmap.ScanLine(BY - Y - FOffset.Y) + (R.Left - X - FOffset.X);
+        std::uint32_t* Target = FBits + std::size_t(BY) * std::size_t(FSize.Width) + R.Left;
+        for (int i = 0; i < R.Width(); ++i) {
+            if (const unsigned A = Source[i] >> 24) {
+                Target[i] = Over(Target[i], Source[i], A);
             }
         }
     }
