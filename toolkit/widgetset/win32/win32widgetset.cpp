@@ -552,6 +552,16 @@ namespace {
                                                          : Color;
         }
 
+        // Where the pointer is now (GetCursorPos), not where a queued message found it.
+        // Declared without "override": it overrides TWidgetSet::CursorPos where the
+        // contract's header declares it, and stands alone where it does not yet.
+        TPoint CursorPos()
+        {
+            POINT P {};
+            GetCursorPos(&P);
+            return { int(P.x), int(P.y) };
+        }
+
         void SetApplicationIcon(const std::vector<TBitmap32>& Images) override
         {
             TApp& App = TApp::Get();
