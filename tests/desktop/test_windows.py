@@ -489,6 +489,19 @@ class WidgetSet(unittest.TestCase):
                 wait_for(lambda: (self.dialog.get_attributes().map_state == X.IsViewable) == mapped,
                          timeout=10, what="the dialog mapped: %s" % mapped)
 
+    def test_8a_dragged_by_its_surface(self):
+        # The form's model hands a press to the platform's window manager, whose system
+        # move follows the pointer: the model hears of the new place.
+        left, top = self.places["form"][:2]
+        start = self.at("form", 300, 100)
+        xdotool("mousemove", "--sync", *start)
+        xdotool("mousedown", 1)
+        for n in range(1, 11):
+            xdotool("mousemove", "--sync", start[0] + 30 * n, start[1] + 20 * n)
+        self.expect(lambda: xdotool("mouseup", 1), [])
+        wait_for(lambda: "bounds form %d %d 360 240" % (left + 300, top + 200) in self.printed(),
+                 timeout=10, what="the form moved by (300, 200) among %s" % self.printed()[-5:])
+
     def test_9_close_asks_the_model(self):
         self.expect(lambda: self.wine.close(self.form), ["close"])
         wait_for(lambda: self.proc.poll() is not None, what="the probe to end")

@@ -13,6 +13,7 @@
 //   font <file> <face>
 //           measures "88:88" in <face> before and after the font file is added for the
 //           program alone, as the platform's font service adds the digit font
+#include "toolkit/platform/windowmanager.h"
 #include "toolkit/widgetset/widgetset.h"
 
 #include <windows.h>
@@ -230,6 +231,13 @@ int Show()
                     At);
             Worker.join();
             Print("menu %d", Chosen);
+            return true;
+        }
+        // A press on the form's own surface moves it, as the clock is moved: the
+        // platform's window manager hands the move to the system.
+        if (M.Msg == WM_LBUTTONDOWN) {
+            WindowManager().StartSystemMove(
+                Form->Handle(), Form->ClientToScreen({ LParamX(M.LParam), LParamY(M.LParam) }));
             return true;
         }
         if (M.Msg == WM_CLOSE) {
