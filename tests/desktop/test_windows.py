@@ -372,6 +372,10 @@ class WidgetSet(unittest.TestCase):
                  ["hook 519 %d %d form 50 14" % bouton])]:
             with self.subTest(what):
                 self.expect(self.click(self.at(name, *point), button), lines)
+            if what == "button":
+                # The button's model made the form a light grey, which the radio buttons
+                # stand on too: they paint again before anything else touches them.
+                self.assert_grey_under([("form", 300, 120), ("deux", 75, 10), ("un", 75, 10)])
         # A click on the radio button already checked changes nothing: the model hears of
         # the button's click after it and of nothing between.
         mark = len(self.printed())
@@ -381,6 +385,18 @@ class WidgetSet(unittest.TestCase):
         # The button's model gave the label a new caption: the label alone was invalidated,
         # and the form painted it again.
         wait_for(lambda: self.label_pixels() != before, timeout=5, what="the new caption")
+
+    def assert_grey_under(self, points):
+        shot = os.path.join(self.tmp, "grey.png")
+
+        def colour(name, x, y):
+            width, height, raw = picture_pixels(self.wine.screenshot(self.form, shot))
+            px, py = self.at(name, x, y)
+            return pixel_at(raw, width, px - self.places["form"][0], py - self.places["form"][1])
+        for name, x, y in points:
+            with self.subTest("grey under " + name):
+                wait_for(lambda: colour(name, x, y) == (224, 224, 224), timeout=5,
+                         what="grey under %s, not %s" % (name, colour(name, x, y)))
 
     def test_4_keys_go_through_the_model(self):
         width = self.places["spin"][2]

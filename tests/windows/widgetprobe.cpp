@@ -164,6 +164,7 @@ int Show()
             if (Client == &ButtonClient && CommandOf(M) == BN_CLICKED) {
                 Caption = u"Réveil 07:30";
                 Label->SetLabel(Caption, Text, true, clWhite);
+                Form->SetColor(RGBColor(224, 224, 224));
             }
             return false;
         };

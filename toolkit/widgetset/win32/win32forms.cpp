@@ -289,12 +289,16 @@ namespace {
         }
         void SetColor(TColor Color) override
         {
-            FNode.Color = Color;
-            if (FNode.ColorBrush) {
-                DeleteObject(FNode.ColorBrush);
-                FNode.ColorBrush = nullptr;
+            if (FNode.Color == Color) {
+                return;
             }
+            FNode.Color = Color;
             FNode.Invalidate();
+            // The native controls stand on the form's colour too (WM_CTLCOLORSTATIC):
+            // they paint again with it.
+            if (FNode.Wnd) {
+                RedrawWindow(FNode.Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+            }
         }
         TSize ClientSize() const override
         {

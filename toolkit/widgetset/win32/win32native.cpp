@@ -181,8 +181,13 @@ LRESULT ChildNotification(TNode& Host, UINT Msg, WPARAM WParam, LPARAM LParam, b
         }
         // Radio buttons and buttons stand on the form's colour, not the system's grey.
         const TColor Color = FormColorOf(Host);
-        if (!Host.ColorBrush) {
-            Host.ColorBrush = CreateSolidBrush(ColorRef(Color));
+        // Made again when the form's colour (or the system's) changed since.
+        if (!Host.ColorBrush || Host.BrushColor != ColorRef(Color)) {
+            if (Host.ColorBrush) {
+                DeleteObject(Host.ColorBrush);
+            }
+            Host.BrushColor = ColorRef(Color);
+            Host.ColorBrush = CreateSolidBrush(Host.BrushColor);
         }
         HDC Dc = reinterpret_cast<HDC>(WParam);
         SetBkColor(Dc, ColorRef(Color));

@@ -92,6 +92,7 @@ public:
     bool FixedSize = true;
     TColor Color = clBtnFace;
     HBRUSH ColorBrush = nullptr; // owned; the background of native controls on it
+    COLORREF BrushColor = 0; // the colour ColorBrush was made in
     bool PlacingWindow = false; // our own SetWindowPos: not reported back
     // Custom controls and radio buttons.
     bool Transparent = false;
