@@ -4,8 +4,10 @@ drawn and ticking, and closes; the toolchain probe has C++ threads and its resou
 its sound reaches a PulseAudio sink; the platform services' Windows side, through
 platform_probe.exe, reads the clock, the screen and its work area, lists skins, plays
 sound files, shows the error box, wakes a thread, installs the digit font and asks for
-the power-off (the last two in a throw-away prefix). On an X server with a tray panel, a
-Wine session and a sink of their own.
+the power-off (the last two in a throw-away prefix); the Win32 widget set, through
+widget_probe.exe, shows a shaped form with a control of each kind, hands clicks, keys and
+a menu's choice to the model, and runs work posted from a thread while its timers tick.
+On an X server with a tray panel, a Wine session and a sink of their own.
 """
 import datetime
 import glob
@@ -18,16 +20,20 @@ import tempfile
 import unittest
 import wave
 
+from Xlib import X
+from Xlib.ext import shape
+
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import wine  # noqa: E402
-from desktop import picture_pixels, wait_for  # noqa: E402
+from desktop import picture_pixels, pixel_at, wait_for, xdotool  # noqa: E402
 from xsession import XSession  # noqa: E402
 
 WINDOWS_DIR = os.environ.get("VELUDOR_WINDOWS_BUILD_DIR", "")
 CLOCK = os.path.join(WINDOWS_DIR, "bench", "footprint", "win32clock.exe")
 PROBE = os.path.join(WINDOWS_DIR, "tests", "windows", "toolchain_probe.exe")
 PLATFORM = os.path.join(WINDOWS_DIR, "tests", "windows", "platform_probe.exe")
-EXECUTABLES = [CLOCK, PROBE, PLATFORM]
+WIDGETS = os.path.join(WINDOWS_DIR, "tests", "windows", "widget_probe.exe")
+EXECUTABLES = [CLOCK, PROBE, PLATFORM, WIDGETS]
 ASSETS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "assets")
 # The family the digit font's name table declares.
 DIGIT_FACE = "DSEG7 Classic"
@@ -195,6 +201,12 @@ class UnderWine(unittest.TestCase):
             proc = self.wine.run(PLATFORM, "error", "Veludor", "Fichier son introuvable.",
                                  stdout=out)
         box = self.wine.window(proc, "Veludor")
+
+        def read():
+            with open(log, encoding="utf-8") as f:
+                return "[" in f.read()
+        # Closed once the probe has read its texts: a box closed first has none to read.
+        wait_for(read, what="the box's texts read")
         self.wine.close(box)
         wait_for(lambda: proc.poll() is not None, what="the box to close")
         with open(log, encoding="utf-8") as f:
@@ -235,6 +247,283 @@ class UnderWine(unittest.TestCase):
                                  ["parametre.ini"])
 
 
+class WidgetSet(unittest.TestCase):
+    """widget_probe.exe's form (see tests/windows/widgetprobe.cpp): a 360 x 240 popup
+    without its top-right 40 x 40 corner, on white with a green band at y 200-215, a
+    label, a half-transparent red picture, a button, an edit, a combo box, a radio pair,
+    a spin edit whose model refuses what is not a digit, and a transparent custom control
+    drawing a blue ellipse; beside it a dialog whose model refuses the first close. The
+    probe prints each control's place and what its model is told; the rows run in their
+    order, the last one closes the form."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.mkdtemp(prefix="veludor-widgets-")
+        cls.session = XSession(tray=True).start()
+        cls.wine = wine.Wine(os.path.join(WINDOWS_DIR, "wine")).start()
+        cls.log = os.path.join(cls.tmp, "show.log")
+        with open(cls.log, "wb") as out:
+            cls.proc = cls.wine.run(WIDGETS, "show", stdout=out)
+        wait_for(lambda: "ready" in cls.printed(), timeout=60, what="the probe's form")
+        cls.places = {f[1]: tuple(map(int, f[2:])) for f in map(str.split, cls.printed())
+                      if f[0] == "at"}
+        cls.form = cls.wine.window(cls.proc, "Sonde")
+        cls.dialog = cls.wine.window(cls.proc, "Réglages")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wine.stop()
+        cls.session.stop()
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+
+    @classmethod
+    def printed(cls):
+        with open(cls.log, encoding="utf-8") as f:
+            return f.read().replace("\r\n", "\n").splitlines()
+
+    def at(self, name, x, y):
+        """A screen point from a point of the named control."""
+        left, top = self.places[name][:2]
+        return left + x, top + y
+
+    def expect(self, action, lines):
+        """Runs action and waits for lines among what the probe prints after it, in order."""
+        mark = len(self.printed())
+
+        def seen():
+            new, wanted = self.printed()[mark:], list(lines)
+            for line in new:
+                if wanted and line == wanted[0]:
+                    wanted.pop(0)
+            return not wanted
+        action()
+        wait_for(seen, timeout=10, what="%s among %s" % (lines, self.printed()[mark:]))
+
+    def fields(self, first):
+        """The numbers of the first line the probe printed that starts with first."""
+        return next([int(v) for v in f[len(first.split()):] if v.lstrip("-").isdigit()]
+                    for f in map(str.split, self.printed()) if f[:len(first.split())] == first.split())
+
+    def label_pixels(self):
+        """The dark pixels inside the label, in the label's coordinates."""
+        shot = self.wine.screenshot(self.form, os.path.join(self.tmp, "label.png"))
+        origin, label = self.places["form"], self.places["label"]
+        dx, dy = label[0] - origin[0], label[1] - origin[1]
+        return {(x - dx, y - dy) for x, y in dark_pixels(shot)
+                if 0 <= x - dx < label[2] and 0 <= y - dy < label[3]}
+
+    def click(self, point, button=1):
+        return lambda: (xdotool("mousemove", "--sync", *point), xdotool("click", button))
+
+    def test_1_shape_is_the_region(self):
+        # Wine cuts the X window with the region's rectangles: its area is the region's.
+        pixels = int(next(f[1] for f in map(str.split, self.printed()) if f[0] == "shape"))
+        rects = self.form.shape_get_rectangles(shape.SK.Bounding).rectangles
+        covered = {(x, y) for r in rects for x in range(r.x, r.x + r.width)
+                   for y in range(r.y, r.y + r.height)}
+        self.assertEqual(len(covered), pixels)
+        self.assertNotIn((350, 10), covered)
+
+    def test_2_what_the_form_shows(self):
+        shot = self.wine.screenshot(self.form, os.path.join(self.tmp, "form.png"))
+        width, height, raw = picture_pixels(shot)
+        origin = self.places["form"][:2]
+
+        def colour(name, x, y):
+            px, py = self.at(name, x, y)
+            return pixel_at(raw, width, px - origin[0], py - origin[1])
+        dark = self.label_pixels()
+        # "Veludor 12:34" at 20 pixels is a few hundred dark pixels, as wide as the widget
+        # set measures the text (its advance includes a pixel or two of side bearing)
+        # and within the line cell its metrics give.
+        self.assertGreater(len(dark), 150)
+        ascent, descent, height, extent, line = self.fields("metrics")
+        self.assertEqual((ascent + descent, line), (height, height))
+        # 20 is the characters' height: the cell adds the internal leading.
+        self.assertGreater(height, 20)
+        span = max(x for x, y in dark) - min(x for x, y in dark) + 1
+        self.assertLessEqual(abs(extent - span), 3, (extent, span))
+        self.assertLess(max(y for x, y in dark), height)
+        for what, name, x, y, expected in [
+                ("half-transparent red over white", "picture", 20, 20, (255, 127, 127)),
+                ("the band under the transparent control", "custom", 5, 57, (0, 160, 0)),
+                ("the control's ellipse", "custom", 50, 25, (0, 0, 255)),
+                ("the form's white", "form", 300, 120, (255, 255, 255)),
+                ("an opaque label's background", "nuit", 118, 1, (0, 0, 0))]:
+            with self.subTest(what):
+                got = colour(name, x, y)
+                self.assertTrue(all(abs(a - b) <= 1 for a, b in zip(got, expected)), got)
+
+    def test_3_clicks_reach_the_model(self):
+        # Checked by the probe before the form showed: told as a click.
+        start = self.printed()
+        self.assertIn("checked un 1 deux 0", start[start.index("command un 0"):start.index("ready")])
+        before = self.label_pixels()
+        bouton = self.at("bouton", 50, 14)
+        for what, name, point, button, lines in [
+                ("button", "bouton", (50, 14), 1, ["command bouton 0"]),
+                ("second radio", "deux", (8, 10), 1, ["command deux 0", "checked un 0 deux 1"]),
+                ("first radio", "un", (8, 10), 1, ["command un 0", "checked un 1 deux 0"]),
+                # Client coordinates of the control itself.
+                ("custom control", "custom", (30, 20), 1, ["custom down 30 20"]),
+                # The hook: a press on a native control is addressed to its form, the
+                # position the control's own.
+                ("middle press", "bouton", (50, 14), 2,
+                 ["hook 519 %d %d form 50 14" % bouton])]:
+            with self.subTest(what):
+                self.expect(self.click(self.at(name, *point), button), lines)
+            if what == "button":
+                # The button's model made the form a light grey, which the radio buttons
+                # stand on too: they paint again before anything else touches them.
+                self.assert_grey_under([("form", 300, 120), ("deux", 75, 10), ("un", 75, 10)])
+        # A click on the radio button already checked changes nothing: the model hears of
+        # the button's click after it and of nothing between.
+        mark = len(self.printed())
+        self.expect(lambda: (self.click(self.at("un", 8, 10))(), self.click(bouton)()),
+                    ["command bouton 0"])
+        self.assertEqual(self.printed()[mark:], ["command bouton 0"])
+        # The button's model gave the label a new caption: the label alone was invalidated,
+        # and the form painted it again.
+        wait_for(lambda: self.label_pixels() != before, timeout=5, what="the new caption")
+
+    def assert_grey_under(self, points):
+        shot = os.path.join(self.tmp, "grey.png")
+
+        def colour(name, x, y):
+            width, height, raw = picture_pixels(self.wine.screenshot(self.form, shot))
+            px, py = self.at(name, x, y)
+            return pixel_at(raw, width, px - self.places["form"][0], py - self.places["form"][1])
+        for name, x, y in points:
+            with self.subTest("grey under " + name):
+                wait_for(lambda: colour(name, x, y) == (224, 224, 224), timeout=5,
+                         what="grey under %s, not %s" % (name, colour(name, x, y)))
+
+    def test_4_keys_go_through_the_model(self):
+        width = self.places["spin"][2]
+        for what, action, lines in [
+                ("typing in the edit", lambda: (self.click(self.at("edit", 10, 12))(),
+                                                xdotool("type", "a")), ["command edit 768"]),
+                ("typing in the combo box", lambda: (self.click(self.at("combo", 10, 12))(),
+                                                     xdotool("type", "z")), ["command combo 5"]),
+                ("the combo box's next item", lambda: xdotool("key", "Down"), ["command combo 1"]),
+                ("into the spin edit", self.click(self.at("spin", 10, 12)), []),
+                ("a digit and a letter", lambda: (xdotool("key", "End"), xdotool("type", "7x")),
+                 ["spin 57", "refused x"])]:
+            with self.subTest(what):
+                self.expect(action, lines)
+        # A key the model handles gives no character after it: Enter reaches the model
+        # once, then the next digit.
+        mark = len(self.printed())
+        self.expect(lambda: (xdotool("key", "Return"), xdotool("type", "1")), ["enter", "spin 571"])
+        self.assertEqual(self.printed()[mark:], ["enter", "spin 571"])
+        self.expect(lambda: xdotool("key", "BackSpace"), ["spin 57"])
+        # The arrows step the model's value; a press that the loaded machine holds long
+        # enough repeats, as a held arrow does, so only the direction is certain.
+        for what, action, step in [
+                ("the up key", lambda: xdotool("key", "Up"), 1),
+                ("the up arrow", self.click(self.at("spin", width - 5, 5)), 1),
+                ("the down arrow", self.click(self.at("spin", width - 5, 19)), -1),
+                ("the down key", lambda: xdotool("key", "Down"), -1)]:
+            with self.subTest(what):
+                values = lambda: [int(l.split()[1]) for l in self.printed() if l.startswith("spin ")]
+                before = len(values())
+                action()
+                wait_for(lambda: len(values()) > before, timeout=10, what="the spin edit's step")
+                self.assertEqual(values()[before] - values()[before - 1], step)
+
+    def test_5_menu_returns_the_chosen_command(self):
+        root = self.session.x.screen().root
+
+        def menus():
+            found = []
+            for w in root.query_tree().children:
+                try:
+                    a = w.get_attributes()
+                except Exception:
+                    continue
+                if a.map_state == X.IsViewable and a.override_redirect:
+                    found.append(w)
+            return found
+        for what, where, lines in [
+                ("the last entry", lambda g: (g.x + 20, g.y + g.height - 6), ["menu 2"]),
+                ("the disabled entry", lambda g: (g.x + 20, g.y + g.height * 5 // 8), []),
+                ("outside the menu", lambda g: (g.x + g.width + 200, g.y + g.height + 200),
+                 ["menu 0"])]:
+            with self.subTest(what):
+                before = {w.id for w in menus()}
+                opened = len(self.printed())
+                # The loop's hook sees the press first, with the cursor's screen place.
+                self.expect(self.click(self.at("form", 300, 110), 3),
+                            ["hook 516 %d %d form 300 110" % self.at("form", 300, 110)])
+                menu = wait_for(lambda: next((w for w in menus() if w.id not in before), None),
+                                what="the menu")
+                # Windows' own loop runs the menu: posted work and timers still run in it.
+                during = ["posted during menu 3", "timer during menu", "precise timer during menu"]
+                wait_for(lambda: set(during) <= set(self.printed()[opened:]), timeout=10,
+                         what="%s among %s" % (during, self.printed()[opened:]))
+                self.assertNotIn("menu", [l.split()[0] for l in self.printed()[opened:]])
+                self.expect(self.click(where(menu.get_geometry())), lines)
+                if not lines:
+                    # A disabled entry keeps the menu open: Escape closes it with nothing.
+                    self.expect(self.click((1500, 900)), ["menu 0"])
+
+    def test_6_posted_work_runs_while_the_timer_ticks(self):
+        code, out = lines(self.wine.output(WIDGETS, "post", timeout=120))
+        posted, ran, ticks = (int(v) for v in out[0].split()[1::2])
+        self.assertEqual((code, ran), (0, posted))
+        # The worker posts until the timer has ticked five times: a starved timer stops
+        # it at its bound with no tick.
+        self.assertEqual(ticks, 5, out)
+        print(out[1], file=sys.stderr)
+
+    def test_7_precise_timer_rearmed_from_its_tick(self):
+        code, out = lines(self.wine.output(WIDGETS, "beat", timeout=60))
+        self.assertEqual((code, len(out)), (0, 5), out)
+        print("beat ms after the second: " + " ".join(l.split()[1] for l in out), file=sys.stderr)
+
+    def test_8_dialog(self):
+        client_width, client_height, outer_width, outer_height = self.fields("dialog client")
+        self.assertEqual((client_width, client_height), (200, 100))
+        self.assertGreater(outer_height, client_height)  # the caption
+        for what, action, lines, mapped in [
+                ("close refused", lambda: self.wine.close(self.dialog), ["close refused"], True),
+                # The window manager moves it: the model hears of the new place (and the
+                # refused close, handled before, left it shown).
+                ("moved", lambda: xdotool("windowmove", self.dialog.id, 700, 300),
+                 ["bounds dialog"], True),
+                # The model does not answer: the window closes, as it does without a model.
+                ("close left to the default", lambda: self.wine.close(self.dialog),
+                 ["close dialog"], False)]:
+            with self.subTest(what):
+                mark = len(self.printed())
+                self.expect(action, [])
+                wait_for(lambda: any(l.startswith(lines[0]) for l in self.printed()[mark:]),
+                         timeout=10, what=lines[0])
+                if what == "moved":
+                    moved = next(l for l in self.printed()[mark:] if l.startswith(lines[0]))
+                    self.assertEqual(moved.split()[-2:], ["200", "100"])
+                wait_for(lambda: (self.dialog.get_attributes().map_state == X.IsViewable) == mapped,
+                         timeout=10, what="the dialog mapped: %s" % mapped)
+
+    def test_8a_dragged_by_its_surface(self):
+        # The form's model hands a press to the platform's window manager, whose system
+        # move follows the pointer: the model hears of the new place.
+        left, top = self.places["form"][:2]
+        start = self.at("form", 300, 100)
+        xdotool("mousemove", "--sync", *start)
+        xdotool("mousedown", 1)
+        for n in range(1, 11):
+            xdotool("mousemove", "--sync", start[0] + 30 * n, start[1] + 20 * n)
+        self.expect(lambda: xdotool("mouseup", 1), [])
+        wait_for(lambda: "bounds form %d %d 360 240" % (left + 300, top + 200) in self.printed(),
+                 timeout=10, what="the form moved by (300, 200) among %s" % self.printed()[-5:])
+
+    def test_9_close_asks_the_model(self):
+        self.expect(lambda: self.wine.close(self.form), ["close"])
+        wait_for(lambda: self.proc.poll() is not None, what="the probe to end")
+        self.assertEqual(self.proc.returncode, 0)
+
+
 class ThrowAwayPrefix(unittest.TestCase):
     """What would spoil the kept prefix: the font table, and the session's end. The
     prefix sees no fonts of the machine's (an empty fontconfig), where the digit face may
@@ -266,6 +555,16 @@ class ThrowAwayPrefix(unittest.TestCase):
         self.assertTrue(glob.glob(os.path.join(
             self.wine.prefix, "drive_c", "users", "*", "AppData", "Local", "Microsoft",
             "Windows", "Fonts", "DS-DIGI.TTF")))
+
+    def test_1a_font_made_before_its_face_is_added(self):
+        # A label measured before the program's font was added: the widget set makes its
+        # font again once the face is there (GDI binds a font to a face when made).
+        code, out = lines(self.wine.output(WIDGETS, "font",
+                                           windows_path(os.path.join(ASSETS, "DS-DIGI.TTF")),
+                                           DIGIT_FACE))
+        self.assertEqual(code, 0, out)
+        before, after = (int(v) for v in out[0].split()[1::2])
+        self.assertNotEqual(before, after)
 
     def test_2_power_off_ends_the_session(self):
         # Wine carries ExitWindowsEx out by ending its own session (wineboot

@@ -152,9 +152,14 @@ int Error(const TString& Title, const TString& Text)
         for (int i = 0; i < 300 && !(Box = FindWindowW(L"#32770", Wide)); ++i) {
             Sleep(50); // bounded: the box comes up at once
         }
+        // The box's window is there before the controls holding its texts: read again
+        // until they are (bounded).
         TString Texts = u"box";
-        if (Box) {
+        for (int i = 0; Box && i < 100 && Texts == u"box"; ++i) {
             EnumChildWindows(Box, AddText, reinterpret_cast<LPARAM>(&Texts));
+            if (Texts == u"box") {
+                Sleep(50);
+            }
         }
         Print(Texts);
     });

@@ -1,0 +1,402 @@
+#include "toolkit/widgetset/win32/win32ws.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace win32ws {
+
+COLORREF ColorRef(TColor Color)
+{
+    if ((Color & 0xFF000000) == clSystemColor) {
+        return GetSysColor(int(Color & 0xFF));
+    }
+    return COLORREF(Color & 0xFFFFFF);
+}
+
+std::uint32_t PixelOf(TColor Color)
+{
+    const COLORREF C = ColorRef(Color);
+    return 0xFF000000u | std::uint32_t(GetRValue(C)) << 16 | std::uint32_t(GetGValue(C)) << 8
+        | GetBValue(C);
+}
+
+// --- fonts ---------------------------------------------------------------------------
+
+namespace {
+    // A program uses a handful of fonts; a caller that asks for ever new ones (a height
+    // computed from input, say) empties the cache instead of growing it without end.
+    constexpr std::size_t MaxCachedFonts = 64;
+
+    struct TFontKey {
+        TString Name;
+        int Height;
+        bool Bold;
+        bool Underline;
+        friend bool operator<(const TFontKey& A, const TFontKey& B)
+        {
+            return std::tie(A.Name, A.Height, A.Bold, A.Underline)
+                < std::tie(B.Name, B.Height, B.Bold, B.Underline);
+        }
+    };
+
+    // A font whose face GDI did not find stands in with another face. GDI binds a
+    // font to its face when it is made, so one made before the program added its own
+    // face (the digit font, added privately at start) would stand in for good: such a
+    // font is made again, at most once a second, until its face is there.
+    constexpr ULONGLONG StandInRetryMs = 1000;
+
+    struct TCachedFont {
+        HFONT Font = nullptr;
+        bool StandIn = false;
+        ULONGLONG MadeAt = 0;
+    };
+
+    std::map<TFontKey, TCachedFont>& FontCache()
+    {
+        static std::map<TFontKey, TCachedFont> Cache;
+        return Cache;
+    }
+
+    // A memory DC compatible with the screen, for measuring.
+    HDC MeasureDc()
+    {
+        static HDC Dc = CreateCompatibleDC(nullptr);
+        return Dc;
+    }
+
+    // Whether GDI realises the font in the face it was asked for.
+    bool HasItsFace(HFONT Font, const TString& Face)
+    {
+        HDC Dc = MeasureDc();
+        HGDIOBJ Old = SelectObject(Dc, Font);
+        wchar_t Realised[LF_FACESIZE] = {};
+        const int Length = GetTextFaceW(Dc, LF_FACESIZE, Realised);
+        SelectObject(Dc, Old);
+        const TString Got(reinterpret_cast<const char16_t*>(Realised),
+            std::size_t(std::clamp(Length - 1, 0, LF_FACESIZE - 1)));
+        return LowerCase(Got) == LowerCase(Face.substr(0, LF_FACESIZE - 1));
+    }
+
+    TCachedFont MakeCachedFont(const TFont& Font)
+    {
+        TCachedFont Made { CreateFontFor(Font), false, GetTickCount64() };
+        Made.StandIn = Made.Font && !HasItsFace(Made.Font, Font.Name);
+        return Made;
+    }
+}
+
+HFONT CreateFontFor(const TFont& Font)
+{
+    // The face name fits LOGFONT's 32 units with its terminator; a longer name is no face.
+    TString Face = Font.Name.substr(0, LF_FACESIZE - 1);
+    // A negative height asks for the character height (the cell without its internal
+    // leading), which is what the layouts give.
+    const int Height = -std::clamp(Font.Height, 1, 2000);
+    return CreateFontW(Height, 0, 0, 0, Font.Bold ? FW_BOLD : FW_NORMAL, FALSE,
+        Font.Underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+        reinterpret_cast<const wchar_t*>(Face.c_str()));
+}
+
+HFONT CachedFont(const TFont& Font)
+{
+    auto& Cache = FontCache();
+    TFontKey Key { Font.Name, Font.Height, Font.Bold, Font.Underline };
+    auto Found = Cache.find(Key);
+    if (Found != Cache.end()) {
+        TCachedFont& Entry = Found->second;
+        if (Entry.StandIn && GetTickCount64() - Entry.MadeAt >= StandInRetryMs) {
+            TCachedFont Again = MakeCachedFont(Font);
+            if (Again.Font && !Again.StandIn) {
+                DeleteObject(Entry.Font);
+                Entry = Again;
+            } else {
+                if (Again.Font) {
+                    DeleteObject(Again.Font);
+                }
+                Entry.MadeAt = Again.MadeAt;
+            }
+        }
+        return Entry.Font;
+    }
+    if (Cache.size() >= MaxCachedFonts) {
+        ClearFontCache();
+    }
+    TCachedFont Made = MakeCachedFont(Font);
+    if (!Made.Font) {
+        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    }
+    Cache.emplace(std::move(Key), Made);
+    return Made.Font;
+}
+
+// The cached fonts are selected into a DC only during one call, so none is in use here.
+void ClearFontCache()
+{
+    for (auto& [Key, Entry] : FontCache()) {
+        DeleteObject(Entry.Font);
+    }
+    FontCache().clear();
+}
+
+TTextMetrics MetricsOf(const TFont& Font)
+{
+    HDC Dc = MeasureDc();
+    HGDIOBJ Old = SelectObject(Dc, CachedFont(Font));
+    TEXTMETRICW Metrics {};
+    GetTextMetricsW(Dc, &Metrics);
+    SelectObject(Dc, Old);
+    return { int(Metrics.tmAscent), int(Metrics.tmDescent), int(Metrics.tmHeight) };
+}
+
+TSize ExtentOf(const TFont& Font, TStringView Text)
+{
+    HDC Dc = MeasureDc();
+    HGDIOBJ Old = SelectObject(Dc, CachedFont(Font));
+    SIZE Size {};
+    if (!Text.empty()) {
+        GetTextExtentPoint32W(
+            Dc, reinterpret_cast<const wchar_t*>(Text.data()), int(Text.size()), &Size);
+    }
+    TEXTMETRICW Metrics {};
+    GetTextMetricsW(Dc, &Metrics);
+    SelectObject(Dc, Old);
+    return { int(Size.cx), int(Metrics.tmHeight) };
+}
+
+// --- the double buffer -----------------------------------------------------------------
+
+TBuffer::TBuffer(TSize Size)
+    : FSize(Size)
+{
+    if (Size.IsEmpty()) {
+        return;
+    }
+    BITMAPINFO Info {};
+    Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    Info.bmiHeader.biWidth = Size.Width;
+    Info.bmiHeader.biHeight = -Size.Height; // top-down, as TBitmap32 lies
+    Info.bmiHeader.biPlanes = 1;
+    Info.bmiHeader.biBitCount = 32;
+    Info.bmiHeader.biCompression = BI_RGB;
+    void* Bits = nullptr;
+    FBitmap = CreateDIBSection(nullptr, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+    if (!FBitmap) {
+        return;
+    }
+    FDc = CreateCompatibleDC(nullptr);
+    if (!FDc) {
+        DeleteObject(FBitmap);
+        FBitmap = nullptr;
+        return;
+    }
+    FOld = SelectObject(FDc, FBitmap);
+    FBits = static_cast<std::uint32_t*>(Bits);
+}
+
+TBuffer::~TBuffer()
+{
+    if (FDc) {
+        SelectObject(FDc, FOld);
+        DeleteDC(FDc);
+    }
+    if (FBitmap) {
+        DeleteObject(FBitmap);
+    }
+}
+
+// --- the canvas ------------------------------------------------------------------------
+
+TCanvas::TCanvas(HDC Dc, std::uint32_t* Bits, TSize Size, TPoint Offset, const TRect& Clip)
+    : FDc(Dc)
+    , FBits(Bits)
+    , FSize(Size)
+    , FOffset(Offset)
+    , FClip(Clip.Intersected(TRect::FromSize(0, 0, Size.Width, Size.Height)))
+{
+}
+
+namespace {
+    // Pixel over Target with opacity A (0 to 255), rounded to the nearest.
+    std::uint32_t Over(std::uint32_t Target, std::uint32_t Pixel, unsigned A)
+    {
+        if (A >= 255) {
+            return Pixel | 0xFF000000u;
+        }
+        std::uint32_t Result = 0xFF000000u;
+        for (int Shift = 0; Shift <= 16; Shift += 8) {
+            const unsigned From = (Target >> Shift) & 0xFF;
+            const unsigned To = (Pixel >> Shift) & 0xFF;
+            Result |= ((From * (255 - A) + To * A + 127) / 255) << Shift;
+        }
+        return Result;
+    }
+}
+
+void TCanvas::Blend(int BX, int BY, std::uint32_t Pixel, double Coverage)
+{
+    if (!FClip.Contains({ BX, BY }) || Coverage <= 0) {
+        return;
+    }
+    std::uint32_t& Target = FBits[std::size_t(BY) * std::size_t(FSize.Width) + std::size_t(BX)];
+    Target = Over(Target, Pixel, unsigned(std::lround((Pixel >> 24) * std::min(Coverage, 1.0))));
+}
+
+void TCanvas::FillRect(const TRect& Area, TColor Color)
+{
+    if (Color == clNone) {
+        return;
+    }
+    GdiFlush(); // text drawn by GDI lands before the pixels are written over it
+    const TRect R
+        = TRect::FromSize(Area.Left + FOffset.X, Area.Top + FOffset.Y, Area.Width(), Area.Height())
+              .Intersected(FClip);
+    if (R.IsEmpty()) {
+        return;
+    }
+    const std::uint32_t Pixel = PixelOf(Color);
+    for (int Y = R.Top; Y < R.Bottom; ++Y) {
+        std::uint32_t* Row = FBits + std::size_t(Y) * std::size_t(FSize.Width);
+        std::fill(Row + R.Left, Row + R.Right, Pixel);
+    }
+}
+
+void TCanvas::DrawBitmap(int X, int Y, const TBitmap32& Bitmap)
+{
+    GdiFlush();
+    const TRect R = TRect::FromSize(X + FOffset.X, Y + FOffset.Y, Bitmap.Width(), Bitmap.Height())
+                        .Intersected(FClip);
+    if (R.IsEmpty()) {
+        return;
+    }
+    // Row by row over the clipped rectangle, in integers: a skin is the whole window.
+    for (int BY = R.Top; BY < R.Bottom; ++BY) {
+        const std::uint32_t* Source
+            = Bitmap.ScanLine(BY - Y - FOffset.Y) + (R.Left - X - FOffset.X);
+        std::uint32_t* Target = FBits + std::size_t(BY) * std::size_t(FSize.Width) + R.Left;
+        for (int i = 0; i < R.Width(); ++i) {
+            if (const unsigned A = Source[i] >> 24) {
+                Target[i] = Over(Target[i], Source[i], A);
+            }
+        }
+    }
+}
+
+void TCanvas::TextOut(
+    const TFont& Font, const TBrush& Brush, int X, int Y, TStringView Text, const TRect* Clip)
+{
+    if (Text.empty()) {
+        return;
+    }
+    TRect Box = FClip;
+    if (Clip) {
+        Box = Box.Intersected(TRect::FromSize(
+            Clip->Left + FOffset.X, Clip->Top + FOffset.Y, Clip->Width(), Clip->Height()));
+    }
+    if (Box.IsEmpty()) {
+        return;
+    }
+    const RECT ClipRect { Box.Left, Box.Top, Box.Right, Box.Bottom };
+    HGDIOBJ Old = SelectObject(FDc, CachedFont(Font));
+    SetTextColor(FDc, ColorRef(Font.Color));
+    const bool Opaque = Brush.Style == TBrushStyle::bsSolid && Brush.Color != clNone;
+    SetBkMode(FDc, Opaque ? OPAQUE : TRANSPARENT);
+    if (Opaque) {
+        SetBkColor(FDc, ColorRef(Brush.Color));
+    }
+    SetTextAlign(FDc, TA_TOP | TA_LEFT | TA_NOUPDATECP);
+    const UINT Options = ETO_CLIPPED | (FRightToLeft ? ETO_RTLREADING : 0);
+    ExtTextOutW(FDc, X + FOffset.X, Y + FOffset.Y, Options, &ClipRect,
+        reinterpret_cast<const wchar_t*>(Text.data()), UINT(Text.size()), nullptr);
+    // GDI leaves the alpha byte of what it drew at 0, which nothing reads: blending
+    // composes colours only and the buffer is copied to the screen as opaque pixels.
+    SelectObject(FDc, Old);
+}
+
+void TCanvas::SetPixel(int X, int Y, TColor Color)
+{
+    if (Color == clNone) {
+        return;
+    }
+    GdiFlush();
+    Blend(X + FOffset.X, Y + FOffset.Y, PixelOf(Color), 1.0);
+}
+
+namespace {
+    // Where a pixel centre lies against the ellipse of centre (CX, CY) and half-axes (A, B):
+    // its distance from the outline in pixels, negative inside (a first-order estimate,
+    // exact on circles, which is what a one-pixel line needs).
+    double OutlineDistance(double PX, double PY, double CX, double CY, double A, double B)
+    {
+        const double DX = (PX - CX) / A;
+        const double DY = (PY - CY) / B;
+        const double R = std::sqrt(DX * DX + DY * DY);
+        if (R == 0) {
+            return -std::min(A, B);
+        }
+        // The gradient's length turns the implicit function's value into pixels.
+        const double GX = DX / (A * R);
+        const double GY = DY / (B * R);
+        return (R - 1) / std::sqrt(GX * GX + GY * GY);
+    }
+
+    constexpr double Pi = 3.14159265358979323846;
+}
+
+void TCanvas::Arc(
+    double X, double Y, double W, double H, int StartDegrees, int SpanDegrees, TColor Color)
+{
+    if (W <= 0 || H <= 0 || SpanDegrees == 0 || Color == clNone) {
+        return;
+    }
+    GdiFlush();
+    const std::uint32_t Pixel = PixelOf(Color);
+    const double A = W / 2, B = H / 2;
+    const double CX = X + A + FOffset.X, CY = Y + B + FOffset.Y;
+    // Angles counterclockwise from three o'clock, y growing downwards on the screen.
+    double Start = StartDegrees, Span = SpanDegrees;
+    if (Span < 0) {
+        Start += Span;
+        Span = -Span;
+    }
+    Span = std::min(Span, 360.0);
+    const int X0 = int(std::floor(CX - A - 1)), X1 = int(std::ceil(CX + A + 1));
+    const int Y0 = int(std::floor(CY - B - 1)), Y1 = int(std::ceil(CY + B + 1));
+    for (int BY = std::max(Y0, FClip.Top); BY < std::min(Y1, FClip.Bottom); ++BY) {
+        for (int BX = std::max(X0, FClip.Left); BX < std::min(X1, FClip.Right); ++BX) {
+            const double PX = BX + 0.5, PY = BY + 0.5;
+            const double Coverage = 1 - std::abs(OutlineDistance(PX, PY, CX, CY, A, B));
+            if (Coverage <= 0) {
+                continue;
+            }
+            double Angle = std::atan2(-(PY - CY) / B, (PX - CX) / A) * 180 / Pi;
+            Angle = std::fmod(Angle - Start + 720.0, 360.0);
+            if (Angle <= Span) {
+                Blend(BX, BY, Pixel, Coverage);
+            }
+        }
+    }
+}
+
+void TCanvas::FillEllipse(double X, double Y, double W, double H, TColor Color)
+{
+    if (W <= 0 || H <= 0 || Color == clNone) {
+        return;
+    }
+    GdiFlush();
+    const std::uint32_t Pixel = PixelOf(Color);
+    const double A = W / 2, B = H / 2;
+    const double CX = X + A + FOffset.X, CY = Y + B + FOffset.Y;
+    const int X0 = int(std::floor(CX - A)), X1 = int(std::ceil(CX + A));
+    const int Y0 = int(std::floor(CY - B)), Y1 = int(std::ceil(CY + B));
+    for (int BY = std::max(Y0, FClip.Top); BY < std::min(Y1, FClip.Bottom); ++BY) {
+        for (int BX = std::max(X0, FClip.Left); BX < std::min(X1, FClip.Right); ++BX) {
+            // Half a pixel of smoothing across the outline.
+            const double D = OutlineDistance(BX + 0.5, BY + 0.5, CX, CY, A, B);
+            Blend(BX, BY, Pixel, std::clamp(0.5 - D, 0.0, 1.0));
+        }
+    }
+}
+
+}

@@ -1,0 +1,589 @@
+#include "toolkit/widgetset/win32/win32ws.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+
+namespace win32ws {
+
+HINSTANCE Instance()
+{
+    return GetModuleHandleW(nullptr);
+}
+
+namespace {
+    const wchar_t* const MessageClass = L"ToolkitMessages";
+    const wchar_t* const OwnerClass = L"ToolkitOwner";
+    constexpr UINT_PTR DrainTimerId = 1;
+    constexpr UINT_PTR FirstTimerId = 16;
+    // Posted work runs this many items at a time: the next batch waits behind the input,
+    // paints and timers that came meanwhile.
+    constexpr std::size_t DrainBatch = 64;
+    // A worker thread that posts faster than the window thread runs the work waits once
+    // this many items are queued, rather than growing the queue without end.
+    constexpr std::size_t MaxQueued = 100000;
+    // How deep a menu may nest: a menu is the program's own, but a cycle of nothing but
+    // sub-menus must not run the stack out.
+    constexpr int MaxMenuDepth = 16;
+
+    LRESULT CALLBACK HiddenProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
+    {
+        try {
+            if (HiddenWindowMessage(Msg, WParam, LParam)) {
+                return 0;
+            }
+        } catch (...) {
+            ReportFailure();
+            return 0;
+        }
+        return DefWindowProcW(Wnd, Msg, WParam, LParam);
+    }
+
+    class TTimer;
+    // The timers by their identifier, on the window thread only.
+    std::map<UINT_PTR, TTimer*>& Timers()
+    {
+        static std::map<UINT_PTR, TTimer*> All;
+        return All;
+    }
+
+    void CALLBACK PreciseFired(UINT, UINT, DWORD_PTR Cookie, DWORD_PTR, DWORD_PTR);
+
+    // Coarse timers are SetTimer's on the hidden window (the system may coalesce them).
+    // Precise ones are the multimedia timer's, to the millisecond, always single-shot (a
+    // periodic one is armed again at each tick, so a busy window thread never finds a
+    // backlog of ticks): its callback, on a thread of winmm's, posts the tick to the window
+    // thread, marked with the timer's run so that a tick of a stopped run is dropped.
+    class TTimer : public TWSTimer {
+    public:
+        explicit TTimer(std::function<void()> OnTick)
+            : FOnTick(std::move(OnTick))
+        {
+            static UINT_PTR Next = FirstTimerId;
+            FId = Next++;
+            Timers()[FId] = this;
+        }
+        ~TTimer() override
+        {
+            Stop();
+            Timers().erase(FId);
+        }
+        void Start(int IntervalMs, bool SingleShot, bool Precise) override
+        {
+            Stop();
+            FInterval = std::clamp(IntervalMs, 0, 0x7FFFFFFF);
+            FSingleShot = SingleShot;
+            FPrecise = Precise;
+            FActive = true;
+            Arm();
+        }
+        void Stop() override
+        {
+            FActive = false;
+            ++FRun;
+            if (FMultimedia) {
+                timeKillEvent(FMultimedia);
+                FMultimedia = 0;
+            }
+            KillTimer(TApp::Get().MessageWindow(), FId);
+        }
+        bool Active() const override { return FActive; }
+
+        void Tick(bool Precise, unsigned Run)
+        {
+            if (!FActive || Precise != FPrecise || (Precise && (Run & 0xFFFF) != (FRun & 0xFFFF))) {
+                return; // a tick of a run that was stopped, already in the queue
+            }
+            FMultimedia = 0;
+            if (FSingleShot) {
+                Stop();
+            } else if (FPrecise) {
+                Arm();
+            }
+            FOnTick();
+        }
+
+    private:
+        void Arm()
+        {
+            if (FPrecise) {
+                const DWORD_PTR Cookie = (DWORD_PTR(FId) << 16) | (FRun & 0xFFFF);
+                FMultimedia = timeSetEvent(UINT(std::max(FInterval, 1)), 1, PreciseFired, Cookie,
+                    TIME_ONESHOT | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
+                if (FMultimedia) {
+                    return;
+                }
+                FPrecise = false; // no multimedia timer left: the window timer will do
+            }
+            SetTimer(TApp::Get().MessageWindow(), FId,
+                UINT(std::max(FInterval, int(USER_TIMER_MINIMUM))), nullptr);
+        }
+
+        std::function<void()> FOnTick;
+        UINT_PTR FId = 0;
+        int FInterval = 0;
+        bool FSingleShot = false;
+        bool FPrecise = false;
+        bool FActive = false;
+        unsigned FRun = 0;
+        UINT FMultimedia = 0;
+    };
+
+    void CALLBACK PreciseFired(UINT, UINT, DWORD_PTR Cookie, DWORD_PTR, DWORD_PTR)
+    {
+        PostMessageW(TApp::Get().MessageWindow(), WM_WS_TIMER, WPARAM(Cookie >> 16),
+            LPARAM(Cookie & 0xFFFF));
+    }
+
+    // Work posted from any thread, run on the window thread.
+    class TPostQueue {
+    public:
+        void Post(std::function<void()> Work)
+        {
+            std::unique_lock Lock(FLock);
+            if (GetCurrentThreadId() != FWindowThread) {
+                FRoom.wait(Lock, [this] { return FWork.size() < MaxQueued; });
+            }
+            FWork.push_back(std::move(Work));
+            if (!FWakePosted && TApp::Get().MessageWindow()) {
+                FWakePosted = PostMessageW(TApp::Get().MessageWindow(), WM_WS_POST, 0, 0);
+            }
+        }
+
+        // Posted messages come before input, paints and timers, which Windows makes only
+        // when no posted message waits: a worker that posts without pause would starve them.
+        // So when one of them is waiting, the work waits for a timer tick of its own, which
+        // comes once they are handled.
+        void Drain(bool FromTimer)
+        {
+            HWND Hidden = TApp::Get().MessageWindow();
+            if (FromTimer) {
+                KillTimer(Hidden, DrainTimerId);
+            } else if (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER)) != 0) {
+                SetTimer(Hidden, DrainTimerId, USER_TIMER_MINIMUM, nullptr);
+                return;
+            }
+            std::vector<std::function<void()>> Batch;
+            {
+                std::lock_guard Lock(FLock);
+                const std::size_t Count = std::min(FWork.size(), DrainBatch);
+                for (std::size_t i = 0; i < Count; ++i) {
+                    Batch.push_back(std::move(FWork.front()));
+                    FWork.pop_front();
+                }
+                // The rest is asked for before this batch runs: a modal loop that the work
+                // opens (a message box) keeps running what comes next.
+                FWakePosted = !FWork.empty() && PostMessageW(Hidden, WM_WS_POST, 0, 0);
+                if (!FWork.empty() && !FWakePosted) {
+                    FWakePosted = SetTimer(Hidden, DrainTimerId, USER_TIMER_MINIMUM, nullptr) != 0;
+                }
+            }
+            FRoom.notify_all();
+            for (auto& Work : Batch) {
+                try {
+                    Work();
+                } catch (...) {
+                    ReportFailure();
+                }
+            }
+        }
+
+        // Work posted before the hidden window existed.
+        void Started(DWORD WindowThread)
+        {
+            std::lock_guard Lock(FLock);
+            FWindowThread = WindowThread;
+            if (!FWork.empty() && !FWakePosted) {
+                FWakePosted = PostMessageW(TApp::Get().MessageWindow(), WM_WS_POST, 0, 0);
+            }
+        }
+
+    private:
+        std::mutex FLock;
+        std::condition_variable FRoom;
+        std::deque<std::function<void()>> FWork;
+        bool FWakePosted = false;
+        DWORD FWindowThread = 0;
+    };
+
+    TPostQueue& PostQueue()
+    {
+        static TPostQueue Queue;
+        return Queue;
+    }
+
+    bool IsMouseMessage(UINT Msg)
+    {
+        return Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELAST;
+    }
+
+    // One queued message: mouse messages pass the application's hook first, addressed to
+    // the top-level window of the one that receives them (the platform services name
+    // top-level windows), the position in the receiver's client area as Windows gives it.
+    void Dispatch(MSG& M)
+    {
+        if (IsMouseMessage(M.message) && TApp::Get().Client) {
+            HWND Top = M.hwnd ? GetAncestor(M.hwnd, GA_ROOT) : nullptr;
+            TMsg Hooked { reinterpret_cast<TWindowHandle>(Top ? Top : M.hwnd), M.message, M.wParam,
+                M.lParam, { int(M.pt.x), int(M.pt.y) } };
+            try {
+                if (TApp::Get().Client->WSQueuedMessage(Hooked)) {
+                    return;
+                }
+            } catch (...) {
+                ReportFailure();
+                return;
+            }
+        }
+        TranslateMessage(&M);
+        DispatchMessageW(&M);
+    }
+
+    HMENU BuildMenu(const std::vector<TWSMenuEntry>& Entries, int Depth)
+    {
+        HMENU Menu = CreatePopupMenu();
+        if (!Menu) {
+            return nullptr;
+        }
+        for (const TWSMenuEntry& Entry : Entries) {
+            const auto* Caption = reinterpret_cast<const wchar_t*>(Entry.Caption.c_str());
+            const UINT Grayed = Entry.Enabled ? 0 : MF_GRAYED;
+            if (Entry.Caption == u"-") {
+                AppendMenuW(Menu, MF_SEPARATOR, 0, nullptr);
+            } else if (!Entry.Children.empty() && Depth < MaxMenuDepth) {
+                if (HMENU Sub = BuildMenu(Entry.Children, Depth + 1)) {
+                    AppendMenuW(Menu, MF_POPUP | Grayed, UINT_PTR(Sub), Caption);
+                }
+            } else {
+                AppendMenuW(Menu, MF_STRING | Grayed, UINT_PTR(UINT(Entry.Command)), Caption);
+            }
+        }
+        return Menu;
+    }
+
+    // The foreground window when it is the program's own, for menus and dialogs.
+    HWND OwnForegroundWindow()
+    {
+        HWND Foreground = GetForegroundWindow();
+        DWORD Process = 0;
+        GetWindowThreadProcessId(Foreground, &Process);
+        return Foreground && Process == GetCurrentProcessId() ? Foreground : nullptr;
+    }
+
+    HICON IconOf(const TBitmap32& Image)
+    {
+        if (Image.IsEmpty() || Image.Width() > 256 || Image.Height() > 256) {
+            return nullptr;
+        }
+        BITMAPINFO Info {};
+        Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        Info.bmiHeader.biWidth = Image.Width();
+        Info.bmiHeader.biHeight = -Image.Height();
+        Info.bmiHeader.biPlanes = 1;
+        Info.bmiHeader.biBitCount = 32;
+        Info.bmiHeader.biCompression = BI_RGB;
+        void* Bits = nullptr;
+        HBITMAP Color = CreateDIBSection(nullptr, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+        if (!Color) {
+            return nullptr;
+        }
+        // A 32-bit icon's colour bitmap holds its alpha, unpremultiplied, as TBitmap32 does.
+        std::copy_n(Image.Bits(), std::size_t(Image.Width()) * std::size_t(Image.Height()),
+            static_cast<std::uint32_t*>(Bits));
+        const std::vector<BYTE> Zeros(
+            std::size_t((Image.Width() + 15) / 16 * 2) * std::size_t(Image.Height()));
+        HBITMAP Mask = CreateBitmap(Image.Width(), Image.Height(), 1, 1, Zeros.data());
+        ICONINFO Icon { TRUE, 0, 0, Mask, Color };
+        HICON Made = Mask ? CreateIconIndirect(&Icon) : nullptr;
+        if (Mask) {
+            DeleteObject(Mask);
+        }
+        DeleteObject(Color);
+        return Made;
+    }
+
+    const TBitmap32* Nearest(const std::vector<TBitmap32>& Images, int Size)
+    {
+        const TBitmap32* Best = nullptr;
+        for (const TBitmap32& Image : Images) {
+            if (!Image.IsEmpty() && Image.Width() <= 256 && Image.Height() <= 256
+                && (!Best || std::abs(Image.Width() - Size) < std::abs(Best->Width() - Size))) {
+                Best = &Image;
+            }
+        }
+        return Best;
+    }
+
+    BOOL CALLBACK SetIconOf(HWND Wnd, LPARAM)
+    {
+        wchar_t Class[32] = {};
+        if (GetClassNameW(Wnd, Class, 32) && std::wstring_view(Class) == FormClass) {
+            SendMessageW(Wnd, WM_SETICON, ICON_BIG, LPARAM(TApp::Get().BigIcon));
+            SendMessageW(Wnd, WM_SETICON, ICON_SMALL, LPARAM(TApp::Get().SmallIcon));
+        }
+        return TRUE;
+    }
+
+    std::wstring NoNul(TStringView Text)
+    {
+        std::wstring Wide(reinterpret_cast<const wchar_t*>(Text.data()), Text.size());
+        std::replace(Wide.begin(), Wide.end(), L'\0', L' ');
+        return Wide;
+    }
+}
+
+TApp& TApp::Get()
+{
+    static TApp App;
+    return App;
+}
+
+void TApp::Start()
+{
+    if (FMessageWindow) {
+        return;
+    }
+    INITCOMMONCONTROLSEX Controls { sizeof(INITCOMMONCONTROLSEX),
+        ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES };
+    InitCommonControlsEx(&Controls);
+    RegisterClasses(Instance());
+    WNDCLASSEXW Class {};
+    Class.cbSize = sizeof(WNDCLASSEXW);
+    Class.lpfnWndProc = HiddenProc;
+    Class.hInstance = Instance();
+    Class.lpszClassName = MessageClass;
+    RegisterClassExW(&Class);
+    Class.lpfnWndProc = DefWindowProcW;
+    Class.lpszClassName = OwnerClass;
+    RegisterClassExW(&Class);
+    // Timers and posted work go to a message-only window: Windows' own modal loops (a
+    // move, a menu, a message box) dispatch its messages as any other.
+    FMessageWindow = CreateWindowExW(
+        0, MessageClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, Instance(), nullptr);
+    // Menus need a top-level window that can be brought to the foreground; never shown.
+    FOwnerWindow = CreateWindowExW(WS_EX_TOOLWINDOW, OwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+        nullptr, Instance(), nullptr);
+    PostQueue().Started(GetCurrentThreadId());
+}
+
+bool HiddenWindowMessage(UINT Msg, WPARAM WParam, LPARAM LParam)
+{
+    switch (Msg) {
+    case WM_WS_POST:
+        PostQueue().Drain(false);
+        return true;
+    case WM_WS_TIMER:
+    case WM_TIMER: {
+        if (Msg == WM_TIMER && WParam == DrainTimerId) {
+            PostQueue().Drain(true);
+            return true;
+        }
+        auto Found = Timers().find(UINT_PTR(WParam));
+        if (Found != Timers().end()) {
+            Found->second->Tick(Msg == WM_WS_TIMER, unsigned(LParam));
+        }
+        return true;
+    }
+    case WM_WS_QUIT:
+        PostQuitMessage(int(WParam));
+        return true;
+    default:
+        return false;
+    }
+}
+
+namespace {
+
+    class TWin32WidgetSet : public TWidgetSet {
+    public:
+        TWin32WidgetSet() { TApp::Get().Start(); }
+
+        std::unique_ptr<TWSForm> CreateForm(IWSClient* Client) override { return MakeForm(Client); }
+        std::unique_ptr<TWSGraphicControl> CreateGraphicControl(IWSClient* Client) override
+        {
+            return MakeGraphicControl(Client);
+        }
+        std::unique_ptr<TWSLabel> CreateLabel(IWSClient* Client) override
+        {
+            return MakeLabel(Client);
+        }
+        std::unique_ptr<TWSButton> CreateButton(IWSClient* Client) override
+        {
+            return MakeButton(Client);
+        }
+        std::unique_ptr<TWSEdit> CreateEdit(IWSClient* Client) override { return MakeEdit(Client); }
+        std::unique_ptr<TWSComboBox> CreateComboBox(IWSClient* Client) override
+        {
+            return MakeComboBox(Client);
+        }
+        std::unique_ptr<TWSRadioButton> CreateRadioButton(IWSClient* Client) override
+        {
+            return MakeRadioButton(Client);
+        }
+        std::unique_ptr<TWSSpinEdit> CreateSpinEdit(IWSClient* Client) override
+        {
+            return MakeSpinEdit(Client);
+        }
+        std::unique_ptr<TWSCustomControl> CreateCustomControl(IWSClient* Client) override
+        {
+            return MakeCustomControl(Client);
+        }
+        std::unique_ptr<TWSTimer> CreateTimer(std::function<void()> OnTick) override
+        {
+            return std::make_unique<TTimer>(std::move(OnTick));
+        }
+
+        void Initialize(IWSApplicationClient* Client) override { TApp::Get().Client = Client; }
+
+        int Run() override
+        {
+            MSG M {};
+            for (;;) {
+                const BOOL Got = GetMessageW(&M, nullptr, 0, 0);
+                if (Got == 0) {
+                    return int(M.wParam);
+                }
+                if (Got < 0) {
+                    return 1;
+                }
+                Dispatch(M);
+            }
+        }
+
+        // What is queued now, bounded: a message that queues another each time it is
+        // handled must not keep this call from returning.
+        void ProcessMessages() override
+        {
+            MSG M {};
+            for (int i = 0; i < 10000 && PeekMessageW(&M, nullptr, 0, 0, PM_REMOVE); ++i) {
+                if (M.message == WM_QUIT) {
+                    PostQuitMessage(int(M.wParam)); // for the loop that Run is in
+                    return;
+                }
+                Dispatch(M);
+            }
+        }
+
+        void Quit(int ExitCode) override
+        {
+            if (GetWindowThreadProcessId(TApp::Get().MessageWindow(), nullptr)
+                == GetCurrentThreadId()) {
+                PostQuitMessage(ExitCode);
+            } else {
+                PostMessageW(TApp::Get().MessageWindow(), WM_WS_QUIT, WPARAM(ExitCode), 0);
+            }
+        }
+
+        void Post(std::function<void()> Work) override { PostQueue().Post(std::move(Work)); }
+
+        // The tray's rule: the menu's owner in the foreground first, and a message posted
+        // to it after, or the menu does not close when the user clicks elsewhere.
+        int PopupMenu(const std::vector<TWSMenuEntry>& Entries, TPoint At) override
+        {
+            HMENU Menu = BuildMenu(Entries, 0);
+            if (!Menu) {
+                return 0;
+            }
+            HWND Owner = OwnForegroundWindow();
+            if (!Owner) {
+                Owner = TApp::Get().OwnerWindow();
+                SetForegroundWindow(Owner);
+            }
+            const int Command = int(TrackPopupMenu(Menu,
+                TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, At.X, At.Y, 0, Owner, nullptr));
+            PostMessageW(Owner, WM_NULL, 0, 0);
+            DestroyMenu(Menu);
+            return Command;
+        }
+
+        bool OpenFileDialog(TStringView Title,
+            const std::vector<std::pair<TString, TString>>& Filters, int& FilterIndex,
+            TString& FileName, TWindowHandle Owner) override
+        {
+            std::wstring Filter;
+            for (const auto& [Description, Patterns] : Filters) {
+                Filter += NoNul(Description) + L'\0' + NoNul(Patterns) + L'\0';
+            }
+            Filter += L'\0';
+            const std::wstring Caption = NoNul(Title);
+            // The longest path the dialog gives back.
+            std::vector<wchar_t> Name(32768, L'\0');
+            const std::wstring Initial = NoNul(FileName).substr(0, Name.size() - 1);
+            std::copy(Initial.begin(), Initial.end(), Name.begin());
+            OPENFILENAMEW Open {};
+            Open.lStructSize = sizeof(Open);
+            Open.hwndOwner = Owner ? reinterpret_cast<HWND>(Owner) : OwnForegroundWindow();
+            Open.lpstrFilter = Filters.empty() ? nullptr : Filter.c_str();
+            Open.nFilterIndex = DWORD(std::max(FilterIndex, 0));
+            Open.lpstrFile = Name.data();
+            Open.nMaxFile = DWORD(Name.size());
+            Open.lpstrTitle = Caption.c_str();
+            Open.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY
+                | OFN_NOCHANGEDIR;
+            BOOL Chosen = GetOpenFileNameW(&Open);
+            if (!Chosen && CommDlgExtendedError() == FNERR_INVALIDFILENAME) {
+                // A start name the dialog refuses (a stale setting): it opens without one.
+                std::fill(Name.begin(), Name.end(), L'\0');
+                Chosen = GetOpenFileNameW(&Open);
+            }
+            if (!Chosen) {
+                return false;
+            }
+            FileName = TString(reinterpret_cast<const char16_t*>(Name.data()));
+            FilterIndex = int(Open.nFilterIndex);
+            return true;
+        }
+
+        TTextMetrics FontMetrics(const TFont& Font) override { return MetricsOf(Font); }
+        TSize TextExtent(const TFont& Font, TStringView Text) override
+        {
+            return ExtentOf(Font, Text);
+        }
+
+        TColor SystemColor(TColor Color) override
+        {
+            return (Color & 0xFF000000) == clSystemColor ? TColor(GetSysColor(int(Color & 0xFF)))
+                                                         : Color;
+        }
+
+        // Where the pointer is now (GetCursorPos), not where a queued message found it.
+        // Declared without "override": it overrides TWidgetSet::CursorPos where the
+        // contract's header declares it, and stands alone where it does not yet.
+        TPoint CursorPos()
+        {
+            POINT P {};
+            GetCursorPos(&P);
+            return { int(P.x), int(P.y) };
+        }
+
+        void SetApplicationIcon(const std::vector<TBitmap32>& Images) override
+        {
+            TApp& App = TApp::Get();
+            HICON OldBig = App.BigIcon, OldSmall = App.SmallIcon;
+            const TBitmap32* Big = Nearest(Images, GetSystemMetrics(SM_CXICON));
+            const TBitmap32* Small = Nearest(Images, GetSystemMetrics(SM_CXSMICON));
+            App.BigIcon = Big ? IconOf(*Big) : nullptr;
+            App.SmallIcon = Small ? IconOf(*Small) : nullptr;
+            EnumThreadWindows(GetCurrentThreadId(), SetIconOf, 0);
+            for (HICON Old : { OldBig, OldSmall }) {
+                if (Old) {
+                    DestroyIcon(Old);
+                }
+            }
+        }
+    };
+}
+
+}
+
+TWidgetSet& WidgetSet()
+{
+    static win32ws::TWin32WidgetSet Set;
+    return Set;
+}
