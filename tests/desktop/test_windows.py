@@ -3,8 +3,9 @@ import only Windows' own DLLs; the minimal Win32 clock shows its window with the
 drawn and ticking, and closes; the toolchain probe has C++ threads and its resource, and
 its sound reaches a PulseAudio sink; the platform services' Windows side, through
 platform_probe.exe, reads the clock, the screen and its work area, lists skins, plays
-sound files, shows the error box, wakes a thread, installs the digit font and asks for
-the power-off (the last two in a throw-away prefix). On an X server with a tray panel, a
+sound files, shows the error box, wakes a thread, formats dates in the user's locale,
+decodes a JPEG, installs the digit font and asks for the power-off (the last two in a
+throw-away prefix), and puts an icon into the tray. On an X server with a tray panel, a
 Wine session and a sink of their own.
 """
 import datetime
@@ -207,6 +208,46 @@ class UnderWine(unittest.TestCase):
     def test_wake_counter(self):
         self.assertEqual(lines(self.wine.output(PLATFORM, "wake")),
                          (0, ["idle 1 woken 1 drained 1"]))
+
+    def test_dates_in_the_users_locale(self):
+        # The user's locale is Wine's reading of LC_ALL; the names, the long date's
+        # pattern and the time separator are the system's locale data.
+        for lc_all, locale, long_date, names, time in [
+                ("fr_FR.UTF-8", "fr-FR", "mardi 8 décembre 2026", "mardi 8 décembre 2026|mar. déc.",
+                 "07:30"),
+                ("de_DE.UTF-8", "de-DE", "Dienstag, 8. Dezember 2026", "Dienstag 8 Dezember 2026|Di. Dez",
+                 "07:30"),
+                ("fi_FI.UTF-8", "fi-FI", "tiistaina 8. joulukuuta 2026", None, "07.30")]:
+            with self.subTest(locale):
+                code, out = lines(self.wine.output(PLATFORM, "date", "2026", "12", "8",
+                                                   env={"LC_ALL": lc_all}))
+                self.assertEqual((code, out[:2]), (0, [locale, long_date]))
+                formatted = out[2].split("|")
+                if names:
+                    self.assertEqual("|".join(formatted[:2]), names)
+                self.assertEqual(formatted[2], time)
+
+    def test_jpeg_through_wic(self):
+        # Four quarters of plain colour, without chroma subsampling: each quarter's
+        # centre is its colour to within JPEG's rounding.
+        picture = os.path.join(self.tmp, "quarters.jpg")
+        subprocess.run(["convert", "(", "-size", "8x8", "xc:#FF0000", "xc:#00FF00", "+append", ")",
+                        "(", "-size", "8x8", "xc:#0000FF", "xc:#FFFFFF", "+append", ")",
+                        "-append", "-quality", "100", "-sampling-factor", "1x1", picture],
+                       check=True)
+        truncated = os.path.join(self.tmp, "truncated.jpg")
+        with open(picture, "rb") as f, open(truncated, "wb") as out:
+            out.write(f.read()[:300])
+        code, out = lines(self.wine.output(PLATFORM, "jpeg", windows_path(picture)))
+        fields = out[0].split()
+        self.assertEqual((code, fields[:3], fields[-2:]), (0, ["size", "16", "16"], ["alpha", "FF"]))
+        for got, expected in zip(fields[3:7], ["FF0000", "00FF00", "0000FF", "FFFFFF"]):
+            self.assertTrue(all(abs(int(got[i:i + 2], 16) - int(expected[i:i + 2], 16)) <= 4
+                                for i in (0, 2, 4)), (got, expected))
+        for path in [truncated, os.path.join(ASSETS, "skin", "argent.bmp")]:
+            with self.subTest(os.path.basename(path)):
+                self.assertEqual(lines(self.wine.output(PLATFORM, "jpeg", windows_path(path))),
+                                 (1, ["error Image JPEG incorrecte"]))
 
     def test_settings_file(self):
         # Each write goes to the file the rows before it left; the bytes are those the

@@ -17,10 +17,16 @@
 //                         ("add <tip>", "modify <tip>" with another icon, "delete",
 //                         "quit"): prints each command's result and the mouse messages of
 //                         the icon's callback
+//   date <y> <m> <d>      the user's locale, its long date of that day, "dddd d mmmm
+//                         yyyy" and "ddd mmm" of it, and "hh:nn" at 07:30
+//   jpeg <file>           the size of the picture the JPEG decoder gives, and its pixels
+//                         at the centres of the four quarters as RRGGBB; or the error
 //   profile <file> <section> <key> <value> <default>
 //                         writes the value to the settings file, prints whether it was
 //                         written and what reading it back gives (<default> when missing)
 #include "toolkit/core/sysutils.h"
+#include "toolkit/graphics/graphicerror.h"
+#include "toolkit/graphics/jpegdecoder.h"
 #include "toolkit/platform/audio.h"
 #include "toolkit/platform/clocksource.h"
 #include "toolkit/platform/errorbox.h"
@@ -30,6 +36,7 @@
 #include "toolkit/platform/power.h"
 #include "toolkit/platform/screen.h"
 #include "toolkit/platform/wakecounter.h"
+#include "toolkit/text/datetime.h"
 #include "toolkit/text/profile.h"
 
 #include <windows.h>
@@ -40,7 +47,9 @@
 #undef WritePrivateProfileString
 
 #include <cstdio>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -207,6 +216,26 @@ int PowerOff()
     return 0;
 }
 
+int Jpeg(const wchar_t* File)
+{
+    std::ifstream In(File, std::ios::binary);
+    const std::vector<std::uint8_t> Data(
+        (std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    try {
+        const TBitmap32 Image = DecodeJpeg(Data);
+        std::printf("size %d %d", Image.Width(), Image.Height());
+        for (const auto& [X, Y] : { std::pair { 1, 1 }, { 3, 1 }, { 1, 3 }, { 3, 3 } }) {
+            std::printf(" %06X",
+                unsigned(Image.Pixel(Image.Width() * X / 4, Image.Height() * Y / 4) & 0xFFFFFF));
+        }
+        std::printf(" alpha %02X\n", unsigned(Image.Pixel(0, 0) >> 24));
+        return 0;
+    } catch (const Exception& E) {
+        Print(u"error " + E.Message());
+        return 1;
+    }
+}
+
 // The icon's callback, and the commands the reading thread hands to the window thread.
 constexpr UINT TrayCallback = WM_APP + 1;
 constexpr UINT TrayCommand = WM_APP + 2;
@@ -328,6 +357,14 @@ int wmain(int argc, wchar_t** argv)
         return Error(Arg(argv[2]), Arg(argv[3]));
     } else if (Command == L"wake") {
         return Wake();
+    } else if (Command == L"date" && argc == 5) {
+        const TDateTime Day
+            = EncodeDateTime({ _wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), 7, 30 });
+        Print(FormatSettings().LocaleName);
+        Print(FormatDateTime(u"dddddd", Day));
+        Print(FormatDateTime(u"dddd d mmmm yyyy|ddd mmm|hh:nn", Day));
+    } else if (Command == L"jpeg" && argc == 3) {
+        return Jpeg(argv[2]);
     } else if (Command == L"tray") {
         return Tray();
     } else if (Command == L"poweroff") {
