@@ -40,8 +40,26 @@ VIAddVersionKey /LANG=${LANG_FRENCH} "FileDescription" "Installation de Veludor"
 VIAddVersionKey /LANG=${LANG_FRENCH} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_FRENCH} "LegalCopyright" "Veludor maintainers"
 
+; A running clock holds its executable open: its files could not all be replaced or
+; removed, and the result would be a mix of two versions, or files left behind, reported
+; as a success. The user is asked to quit it first; a silent run fails with exit code 2.
+!macro RefuseWhileRunning Retry
+  ${Retry}:
+  IfFileExists "$INSTDIR\veludor.exe" 0 ${Retry}_free
+  ClearErrors
+  FileOpen $0 "$INSTDIR\veludor.exe" a
+  IfErrors 0 ${Retry}_open
+  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Veludor est en cours d'exécution. Quittez-le (menu Quitter), puis cliquez sur Réessayer." /SD IDCANCEL IDRETRY ${Retry}
+  SetErrorLevel 2
+  Quit
+  ${Retry}_open:
+  FileClose $0
+  ${Retry}_free:
+!macroend
+
 Section "Veludor"
   SetShellVarContext current
+  !insertmacro RefuseWhileRunning install_retry
   ; Only the program's own files: the user's parametre.ini and the skins they added are
   ; not in the payload, so an upgrade leaves them as they are.
   !include "${FILES}"
@@ -64,6 +82,7 @@ SectionEnd
 
 Section "Uninstall"
   SetShellVarContext current
+  !insertmacro RefuseWhileRunning uninstall_retry
   ; What the installer wrote, file by file; a folder goes only when it is empty, so the
   ; user's settings and skins stay, with the folders that hold them.
   !include "${UNFILES}"

@@ -114,6 +114,9 @@ class Installer(unittest.TestCase):
     def shows_window(self, exe):
         proc = self.wine.run(exe)
         self.wine.window(proc, self.title)
+        return proc
+
+    def end(self, proc):
         proc.kill()
         proc.wait(10)
 
@@ -143,8 +146,14 @@ class Installer(unittest.TestCase):
         # The link's target, in the Windows code page or UTF-16 as the shell link holds it.
         self.assertTrue(b"veludor.exe" in link or "veludor.exe".encode("utf-16-le") in link)
 
-    def test_3_installed_clock_starts(self):
-        self.shows_window(os.path.join(self.instdir, "veludor.exe"))
+    def test_3_installed_clock_starts_and_holds_off_an_upgrade(self):
+        proc = self.shows_window(os.path.join(self.instdir, "veludor.exe"))
+        # Its files could not all be replaced while it runs: the installer refuses (a
+        # silent one with exit code 2) and leaves the installed version whole.
+        self.assertEqual(self.wine.output(self.setups["1.0.1"], "/S", timeout=120)[0], 2)
+        self.assertEqual(self.registry()["DisplayVersion"], "1.0.0")
+        self.assert_payload_installed()
+        self.end(proc)
 
     def test_4_upgrade_keeps_settings_and_skins(self):
         settings = os.path.join(self.instdir, "parametre.ini")
@@ -173,7 +182,7 @@ class Installer(unittest.TestCase):
             z.extractall(target)
         folder = os.path.join(target, "Veludor")
         self.assertEqual(files_under(folder), files_under(self.payload))
-        self.shows_window(os.path.join(folder, "veludor.exe"))
+        self.end(self.shows_window(os.path.join(folder, "veludor.exe")))
 
 
 if __name__ == "__main__":
