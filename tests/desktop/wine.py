@@ -284,14 +284,15 @@ class Wine:
 
     # --- programs ---------------------------------------------------------------------
 
-    def run(self, exe, *args, cwd=None, stdout=None):
+    def run(self, exe, *args, cwd=None, stdout=None, stdin=None):
         """Starts a Windows program (a Linux path) and returns its Popen; its output goes
         to a log in the session's folder unless stdout is given."""
         if stdout is None:
             with open(os.path.join(self.dir, os.path.basename(exe) + ".log"), "ab") as log:
-                return self.run(exe, *args, cwd=cwd, stdout=log)
+                return self.run(exe, *args, cwd=cwd, stdout=log, stdin=stdin)
         proc = subprocess.Popen([WINE, exe, *args], cwd=cwd or os.path.dirname(exe),
-                                env=self.env, stdout=stdout, stderr=subprocess.STDOUT)
+                                env=self.env, stdout=stdout, stderr=subprocess.STDOUT,
+                                stdin=stdin)
         self.procs.append(proc)
         return proc
 

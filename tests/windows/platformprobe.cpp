@@ -13,18 +13,30 @@
 //   wake                  a wake counter signalled from threads, then drained
 //   poweroff              asks for the power-off and prints the session messages its
 //                         window receives
+//   tray                  a notification-area icon driven by lines on the standard input
+//                         ("add <tip>", "modify <tip>" with another icon, "delete",
+//                         "quit"): prints each command's result and the mouse messages of
+//                         the icon's callback
+//   date <y> <m> <d>      the user's locale, its long date of that day, "dddd d mmmm
+//                         yyyy" and "ddd mmm" of it, and "hh:nn" at 07:30
+//   jpeg <file>           the size of the picture the JPEG decoder gives, and its pixels
+//                         at the centres of the four quarters as RRGGBB; or the error
 //   profile <file> <section> <key> <value> <default>
 //                         writes the value to the settings file, prints whether it was
 //                         written and what reading it back gives (<default> when missing)
 #include "toolkit/core/sysutils.h"
+#include "toolkit/graphics/graphicerror.h"
+#include "toolkit/graphics/jpegdecoder.h"
 #include "toolkit/platform/audio.h"
 #include "toolkit/platform/clocksource.h"
 #include "toolkit/platform/errorbox.h"
 #include "toolkit/platform/filesearch.h"
 #include "toolkit/platform/fonts.h"
+#include "toolkit/platform/notifyarea.h"
 #include "toolkit/platform/power.h"
 #include "toolkit/platform/screen.h"
 #include "toolkit/platform/wakecounter.h"
+#include "toolkit/text/datetime.h"
 #include "toolkit/text/profile.h"
 
 #include <windows.h>
@@ -35,6 +47,9 @@
 #undef WritePrivateProfileString
 
 #include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -205,6 +220,123 @@ int PowerOff()
     }
     return 0;
 }
+
+int Jpeg(const wchar_t* File)
+{
+    std::ifstream In(File, std::ios::binary);
+    const std::vector<std::uint8_t> Data(
+        (std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    try {
+        const TBitmap32 Image = DecodeJpeg(Data);
+        std::printf("size %d %d", Image.Width(), Image.Height());
+        for (const auto& [X, Y] : { std::pair { 1, 1 }, { 3, 1 }, { 1, 3 }, { 3, 3 } }) {
+            std::printf(" %06X",
+                unsigned(Image.Pixel(Image.Width() * X / 4, Image.Height() * Y / 4) & 0xFFFFFF));
+        }
+        std::printf(" alpha %02X\n", unsigned(Image.Pixel(0, 0) >> 24));
+        return 0;
+    } catch (const Exception& E) {
+        Print(u"error " + E.Message());
+        return 1;
+    }
+}
+
+// The icon's callback, and the commands the reading thread hands to the window thread.
+constexpr UINT TrayCallback = WM_APP + 1;
+constexpr UINT TrayCommand = WM_APP + 2;
+
+const char* MouseName(LPARAM Message)
+{
+    switch (Message) {
+    case WM_LBUTTONDOWN:
+        return "WM_LBUTTONDOWN";
+    case WM_LBUTTONUP:
+        return "WM_LBUTTONUP";
+    case WM_RBUTTONDOWN:
+        return "WM_RBUTTONDOWN";
+    case WM_RBUTTONUP:
+        return "WM_RBUTTONUP";
+    default:
+        return nullptr;
+    }
+}
+
+LRESULT CALLBACK TrayWindow(HWND Window, UINT Msg, WPARAM W, LPARAM L)
+{
+    if (Msg == TrayCallback) {
+        if (const char* Name = MouseName(L)) {
+            std::printf("callback %u %s\n", unsigned(W), Name);
+            std::fflush(stdout);
+        }
+        return 0;
+    }
+    return DefWindowProcW(Window, Msg, W, L);
+}
+
+TString FromUtf8(const std::string& Text)
+{
+    std::wstring Wide(Text.size(), L'\0');
+    Wide.resize(size_t(MultiByteToWideChar(
+        CP_UTF8, 0, Text.data(), int(Text.size()), Wide.data(), int(Wide.size()))));
+    return Arg(Wide.c_str());
+}
+
+int Tray()
+{
+    WNDCLASSW Class {};
+    Class.lpfnWndProc = TrayWindow;
+    Class.hInstance = GetModuleHandleW(nullptr);
+    Class.lpszClassName = L"VeludorTrayProbe";
+    RegisterClassW(&Class);
+    HWND Window = CreateWindowW(Class.lpszClassName, L"Veludor tray probe", WS_OVERLAPPEDWINDOW, 0,
+        0, 100, 100, nullptr, nullptr, Class.hInstance, nullptr);
+    // Each line goes to the window thread, which owns the icon's window.
+    std::thread Reader([Window] {
+        std::string Line;
+        while (std::getline(std::cin, Line)) {
+            if (!Line.empty() && Line.back() == '\r') {
+                Line.pop_back();
+            }
+            PostMessageW(Window, TrayCommand, 0, reinterpret_cast<LPARAM>(new std::string(Line)));
+        }
+        PostMessageW(Window, TrayCommand, 0, reinterpret_cast<LPARAM>(new std::string("quit")));
+    });
+    Reader.detach();
+    MSG Msg;
+    while (GetMessageW(&Msg, nullptr, 0, 0) > 0) {
+        if (Msg.message != TrayCommand) {
+            DispatchMessageW(&Msg);
+            continue;
+        }
+        const std::unique_ptr<std::string> Line(reinterpret_cast<std::string*>(Msg.lParam));
+        const std::string Command = Line->substr(0, Line->find(' '));
+        const std::string Rest
+            = Line->size() > Command.size() ? Line->substr(Command.size() + 1) : "";
+        TNotifyIconData Data;
+        Data.cbSize = NotifyIconDataV1Size;
+        Data.hWnd = reinterpret_cast<TWindowHandle>(Window);
+        Data.uID = 1;
+        Data.uFlags = NIF_TIP;
+        Data.SetTip(FromUtf8(Rest));
+        std::uint32_t Message = NIM_DELETE;
+        if (Command == "add") {
+            Message = NIM_ADD;
+            Data.uFlags |= NIF_MESSAGE | NIF_ICON;
+            Data.uCallbackMessage = TrayCallback;
+            Data.hIcon = reinterpret_cast<TIconHandle>(LoadIconW(nullptr, IDI_APPLICATION));
+        } else if (Command == "modify") {
+            Message = NIM_MODIFY;
+            Data.uFlags |= NIF_ICON;
+            Data.hIcon = reinterpret_cast<TIconHandle>(LoadIconW(nullptr, IDI_WARNING));
+        } else if (Command != "delete") {
+            break;
+        }
+        std::printf("%s %d\n", Command.c_str(), int(NotifyArea().ShellNotifyIcon(Message, Data)));
+        std::fflush(stdout);
+    }
+    DestroyWindow(Window);
+    return 0;
+}
 }
 
 int wmain(int argc, wchar_t** argv)
@@ -230,6 +362,16 @@ int wmain(int argc, wchar_t** argv)
         return Error(Arg(argv[2]), Arg(argv[3]));
     } else if (Command == L"wake") {
         return Wake();
+    } else if (Command == L"date" && argc == 5) {
+        const TDateTime Day
+            = EncodeDateTime({ _wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), 7, 30 });
+        Print(FormatSettings().LocaleName);
+        Print(FormatDateTime(u"dddddd", Day));
+        Print(FormatDateTime(u"dddd d mmmm yyyy|ddd mmm|hh:nn", Day));
+    } else if (Command == L"jpeg" && argc == 3) {
+        return Jpeg(argv[2]);
+    } else if (Command == L"tray") {
+        return Tray();
     } else if (Command == L"poweroff") {
         return PowerOff();
     } else if (Command == L"profile" && argc == 7) {

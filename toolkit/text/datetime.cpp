@@ -2,16 +2,11 @@
 
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/clocksource.h"
-#include "toolkit/qt/qtconvert.h"
-
-#include <QDateTime>
-#include <QLocale>
+#include "toolkit/text/datetimelocale.h"
 
 #include <algorithm>
 
 namespace {
-
-const QDate Epoch(1899, 12, 30);
 
 // Appends a count that is never negative, with leading zeros up to Digits digits,
 // without building a string of its own: the stopwatch formats thousands of times a second.
@@ -30,93 +25,25 @@ void AppendNumber(TString& Result, int Value, int Digits)
     Result.append(Buffer, size_t(Size));
 }
 
-// The locale's time separator: the one character between the hour and the minute of
-// its short time format ("HH:mm", "h:mm AP", Finnish "H.mm"). A format with more than
-// one character or a quoted text there (Canadian French "HH 'h' mm") has none of its
-// own; the colon serves.
-QChar TimeSeparatorOf(const QLocale& Locale)
-{
-    const QString Format = Locale.timeFormat(QLocale::ShortFormat);
-    qsizetype Begin = 0;
-    while (Begin < Format.size() && Format[Begin].toLower() != QLatin1Char('h')) {
-        ++Begin;
-    }
-    while (Begin < Format.size() && Format[Begin].toLower() == QLatin1Char('h')) {
-        ++Begin;
-    }
-    const qsizetype End = Format.indexOf(QLatin1Char('m'), Begin);
-    const QString Between = Format.mid(Begin, End - Begin).trimmed();
-    if (End < 0 || Between.size() != 1 || Between[0].isLetterOrNumber()
-        || Between[0] == QLatin1Char('\'')) {
-        return QLatin1Char(':');
-    }
-    return Between[0];
-}
-
-// The user's locale for dates and times, by the POSIX rule: the first of LC_ALL,
-// LC_TIME and LANG that is set names it ("de_DE.UTF-8", "fi_FI@euro", "fr"), given by
-// that name without encoding and modifier. Qt's own locale data gives its formats, so no
-// system locale needs to be installed. No locale ("C", "POSIX", unset or unknown to Qt)
-// reads as French (France), the language of every other text of the program.
-QString UserLocaleName()
-{
-    QByteArray Name;
-    for (const char* Variable : { "LC_ALL", "LC_TIME", "LANG" }) {
-        Name = qgetenv(Variable);
-        if (!Name.isEmpty()) {
-            break;
-        }
-    }
-    for (char End : { '.', '@' }) {
-        if (const qsizetype At = Name.indexOf(End); At >= 0) {
-            Name.truncate(At);
-        }
-    }
-    const QString Result = QString::fromLatin1(Name);
-    if (Name.isEmpty() || QLocale(Result).language() == QLocale::C) {
-        return QStringLiteral("fr_FR");
-    }
-    return Result;
-}
-
-// The Qt locale of a name, kept for the last name asked on each thread.
-const QLocale& LocaleOf(const TString& Name)
-{
-    struct TKept {
-        TString Name;
-        QLocale Locale;
-    };
-    thread_local TKept Kept { u"fr_FR", QLocale(QLocale::French, QLocale::France) };
-    if (Kept.Name != Name) {
-        Kept.Locale = QLocale(ToQt(Name));
-        Kept.Name = Name;
-    }
-    return Kept.Locale;
-}
-
-void Append(TString& Result, const QString& Text)
-{
-    Result.append(reinterpret_cast<const char16_t*>(Text.utf16()), size_t(Text.size()));
-}
-
 // The long date of a day in the given settings, kept for the last day asked on each
-// thread: the clock shows it at every tick, and Qt's pattern formatting of a date costs
-// more than all the rest of the tick. The text is built again when the day, the
-// pattern or the locale changes.
-const TString& LongDate(const QDate& Date, const TFormatSettings& Settings)
+// thread: the clock shows it at every tick, and the locale's pattern formatting of a
+// date costs more than all the rest of the tick. The text is built again when the day,
+// the pattern or the locale changes.
+const TString& LongDate(long long Day, const TDateTimeFields& Date, const TFormatSettings& Settings)
 {
     struct TKept {
-        QDate Date;
+        bool Valid = false;
+        long long Day = 0;
         TString Format;
         TString LocaleName;
         TString Text;
     };
     thread_local TKept Kept;
-    if (Kept.Date != Date || Kept.Format != Settings.LongDateFormat
-        || Kept.LocaleName != Settings.LocaleName || !Kept.Date.isValid()) {
-        Kept.Text
-            = FromQt(LocaleOf(Settings.LocaleName).toString(Date, ToQt(Settings.LongDateFormat)));
-        Kept.Date = Date;
+    if (!Kept.Valid || Kept.Day != Day || Kept.Format != Settings.LongDateFormat
+        || Kept.LocaleName != Settings.LocaleName) {
+        Kept.Text = LocaleLongDate(Settings.LocaleName, Date, Settings.LongDateFormat);
+        Kept.Valid = true;
+        Kept.Day = Day;
         Kept.Format = Settings.LongDateFormat;
         Kept.LocaleName = Settings.LocaleName;
     }
@@ -139,14 +66,6 @@ TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec)
     return double(((Hour * 60 + Min) * 60 + Sec) * 1000 + MSec) / 86400000.0;
 }
 
-TFormatSettings UserFormatSettings()
-{
-    const QString Name = UserLocaleName();
-    const QLocale Locale(Name);
-    return { TimeSeparatorOf(Locale).unicode(), FromQt(Locale.dateFormat(QLocale::LongFormat)),
-        FromQt(Name), Locale.decimalPoint().at(0).unicode() };
-}
-
 TFormatSettings& FormatSettings()
 {
     static TFormatSettings Settings = UserFormatSettings();
@@ -164,7 +83,9 @@ void FormatDateTime(TString& Result, TStringView Format, TDateTime Value)
 {
     const TDayAndTime D = SplitDateTime(Value);
     const TFormatSettings& Settings = FormatSettings();
-    const QDate Date = Epoch.addDays(D.Day);
+    const TDateTimeFields Date = DateOfDay(D.Day);
+    // 1899-12-30, day 0, was a Saturday; 1 is Monday, 7 Sunday.
+    const int DayOfWeek = int(((D.Day % 7 + 7) % 7 + 5) % 7) + 1;
     // The buffer keeps its storage for the next use.
     Result.clear();
     char16_t LastToken = 0;
@@ -204,33 +125,27 @@ void FormatDateTime(TString& Result, TStringView Format, TDateTime Value)
         switch (Token) {
         case u'Y':
             if (Count <= 2) {
-                AppendNumber(Result, Date.year() % 100, 2);
+                AppendNumber(Result, Date.Year % 100, 2);
             } else {
-                AppendNumber(Result, Date.year(), 4);
+                AppendNumber(Result, Date.Year, 4);
             }
             break;
         case u'M':
             if (Count <= 2) {
-                AppendNumber(Result, Date.month(), int(Count));
+                AppendNumber(Result, Date.Month, int(Count));
             } else {
-                Append(Result,
-                    LocaleOf(Settings.LocaleName)
-                        .monthName(
-                            Date.month(), Count == 3 ? QLocale::ShortFormat : QLocale::LongFormat));
+                Result += LocaleMonthName(Settings.LocaleName, Date.Month, Count == 3);
             }
             break;
         case u'D':
             if (Count <= 2) {
-                AppendNumber(Result, Date.day(), int(Count));
+                AppendNumber(Result, Date.Day, int(Count));
             } else if (Count <= 4) {
-                Append(Result,
-                    LocaleOf(Settings.LocaleName)
-                        .dayName(Date.dayOfWeek(),
-                            Count == 3 ? QLocale::ShortFormat : QLocale::LongFormat));
+                Result += LocaleDayName(Settings.LocaleName, DayOfWeek, Count == 3);
             } else if (Count == 5) {
-                Append(Result, LocaleOf(Settings.LocaleName).toString(Date, QLocale::ShortFormat));
+                Result += LocaleShortDate(Settings.LocaleName, Date);
             } else {
-                Result += LongDate(Date, Settings);
+                Result += LongDate(D.Day, Date, Settings);
             }
             break;
         case u'H':

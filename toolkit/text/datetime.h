@@ -12,16 +12,20 @@ TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec);
 // What the formatting and parsing routines take from the user's locale.
 struct TFormatSettings {
     char16_t TimeSeparator = u':';
-    TString LongDateFormat; // a Qt locale date pattern, e.g. "dddd d MMMM yyyy"
-    // The locale of the day and month names, by its POSIX name without encoding or
-    // modifier ("fr_FR", "de_DE", "fi"); the names come from Qt's locale data.
+    // The locale's date pattern, e.g. "dddd d MMMM yyyy": Qt's pattern syntax on Linux,
+    // Windows' (GetDateFormatEx's) on Windows.
+    TString LongDateFormat;
+    // The locale of the day and month names: on Linux its POSIX name without encoding
+    // or modifier ("fr_FR", "de_DE", "fi"), the names from Qt's locale data; on Windows
+    // the system's locale name ("fr-FR"), the names from the system's locale data.
     TString LocaleName = u"fr_FR";
     char16_t DecimalSeparator = u',';
 };
 
-// The user's settings, read anew from the environment: the locale named by the first
-// of LC_ALL, LC_TIME and LANG that is set (French when none is, or for "C" and
-// "POSIX"), its long date format and the time separator of its time format.
+// The user's settings, read anew: on Linux the locale named by the first of LC_ALL,
+// LC_TIME and LANG that is set (French when none is, or for "C" and "POSIX"); on Windows
+// the user's default locale. Its long date format and the time separator of its time
+// format.
 TFormatSettings UserFormatSettings();
 
 // The program-wide settings, UserFormatSettings at first use; tests may change them.
