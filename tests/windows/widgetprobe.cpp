@@ -237,6 +237,7 @@ int Show()
         // A press on the form's own surface moves it, as the clock is moved: the
         // platform's window manager hands the move to the system.
         if (M.Msg == WM_LBUTTONDOWN) {
+            Print("press");
             WindowManager().StartSystemMove(
                 Form->Handle(), Form->ClientToScreen({ LParamX(M.LParam), LParamY(M.LParam) }));
             return true;
