@@ -57,6 +57,10 @@ void tst_SpinTimer::spinBoxKeysAndFocus_data()
         << 0 << 10 << "5" << PadEnter << "5" << 1 << "5";
     QTest::newRow("letter dropped with a beep") << 0 << 10 << "5a" << 0 << "5" << 1 << "5";
     QTest::newRow("Up key steps") << 0 << 10 << "5" << int(Qt::Key_Up) << "6" << 0 << "6";
+    QTest::newRow("Down key at the bound: no wrap")
+        << 0 << 10 << "0" << int(Qt::Key_Down) << "0" << 0 << "0";
+    QTest::newRow("decimal comma and space: comma kept, space dropped")
+        << 0 << 10 << "3, " << 0 << "3," << 1 << "0";
 }
 
 void tst_SpinTimer::spinBoxKeysAndFocus()
