@@ -57,7 +57,7 @@ void TSpinEdit::WndProc(TMessage& Message)
     case WM_COMMAND:
         if ((Message.WParam >> 16) == EN_CHANGE) {
             if (!FGivingText) {
-                TextChanged();
+                TextEdited();
             }
             return;
         }
@@ -80,7 +80,14 @@ TString TSpinEdit::Text() const
 void TSpinEdit::SetText(TStringView AText)
 {
     if (FWindow) {
-        FWindow->SetText(AText); // its change comes back as EN_CHANGE
+        // The program's own text is taken as it is, unlike one pasted in.
+        if (AText != FWindow->Text()) {
+            FText.assign(AText);
+            FGivingText = true;
+            FWindow->SetText(AText);
+            FGivingText = false;
+            TextChanged();
+        }
     } else if (AText != FText) {
         // As the widget's edit field does: only a change of the text is one.
         FText.assign(AText);
@@ -116,6 +123,22 @@ void TSpinEdit::SetValue(int AValue)
 void TSpinEdit::StepBy(int Delta)
 {
     SetValue(Value() + Delta * Increment);
+}
+
+void TSpinEdit::TextEdited()
+{
+    // A text pasted or dropped in with a character a key may not type is refused whole:
+    // the box shows its previous text again, and nothing changed.
+    const TString Now = FWindow->Text();
+    const TString Decimal(1, FormatSettings().DecimalSeparator);
+    if (Now.find_first_not_of(TString(u"0123456789+-") + Decimal) != TString::npos) {
+        FGivingText = true;
+        FWindow->SetText(FText);
+        FGivingText = false;
+        return;
+    }
+    FText = Now;
+    TextChanged();
 }
 
 void TSpinEdit::TextChanged()

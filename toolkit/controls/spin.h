@@ -38,9 +38,11 @@ protected:
 private:
     int CheckValue(int AValue) const;
     void TextChanged();
+    void TextEdited(); // the window's text changed
     int FMinValue = 0;
     int FMaxValue = 0;
-    TString FText = u"0"; // until the window exists (see TControl)
+    // The text until the window exists (see TControl); then its last accepted text.
+    TString FText = u"0";
     std::unique_ptr<TWSSpinEdit> FWindow;
     bool FGivingText = false;
 };
