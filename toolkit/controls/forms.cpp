@@ -2,179 +2,43 @@
 
 #include "toolkit/controls/menus.h"
 #include "toolkit/platform/screen.h"
-#include "toolkit/qt/qtconvert.h"
-#include "toolkit/widgetset/qt/qtwindow.h"
+#include "toolkit/widgetset/qt/qtaccess.h"
 
 #include <QApplication>
-#include <QCloseEvent>
-#include <QContextMenuEvent>
-#include <QMouseEvent>
-#include <QPaintEvent>
-#include <QPainter>
-#include <QWindow>
-
-// The Qt widget of a form: paints the form's colour (unless the window is see-through,
-// as a shaped window is), hands clicks to the windowless control under the cursor, opens
-// the form's pop-up menu and turns Qt's close and state events into the form's handlers.
-class TFormWidget : public QWidget {
-public:
-    explicit TFormWidget(TCustomForm* AForm)
-        : FForm(AForm)
-    {
-        setAttribute(Qt::WA_DeleteOnClose, false);
-        setMouseTracking(true);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* E) override
-    {
-        // A see-through window shows only what its controls draw.
-        if (testAttribute(Qt::WA_TranslucentBackground)) {
-            return;
-        }
-        QPainter P(this);
-        const QColor Colour = ToQColor(FForm->Color());
-        PaintInBands(E->region(), [&](const QRect& Part) { P.fillRect(Part, Colour); });
-    }
-
-    void mousePressEvent(QMouseEvent* E) override
-    {
-        if (E->button() == Qt::LeftButton) {
-            FForm->FPressed = FForm->GraphicControlAt(FromQt(E->position().toPoint()));
-        }
-    }
-
-    void mouseReleaseEvent(QMouseEvent* E) override
-    {
-        if (E->button() != Qt::LeftButton) {
-            return;
-        }
-        TGraphicControl* Pressed = FForm->FPressed;
-        FForm->FPressed = nullptr;
-        if (Pressed && Pressed == FForm->GraphicControlAt(FromQt(E->position().toPoint()))) {
-            Pressed->Click();
-        }
-    }
-
-    void mouseMoveEvent(QMouseEvent* E) override
-    {
-        TGraphicControl* Over = FForm->GraphicControlAt(FromQt(E->position().toPoint()));
-        const TCursor Wanted = Over ? Over->Cursor() : FForm->Cursor();
-        switch (Wanted) {
-        case TCursor::crSizeAll:
-            setCursor(Qt::SizeAllCursor);
-            break;
-        case TCursor::crHandPoint:
-            setCursor(Qt::PointingHandCursor);
-            break;
-        default:
-            unsetCursor();
-            break;
-        }
-    }
-
-    void contextMenuEvent(QContextMenuEvent* E) override
-    {
-        if (TPopupMenu* Menu = FForm->PopupMenu()) {
-            Menu->Popup(E->globalPos().x(), E->globalPos().y());
-        }
-    }
-
-    void closeEvent(QCloseEvent* E) override
-    {
-        if (FForm->CloseRequested()) {
-            E->accept();
-        } else {
-            E->ignore();
-        }
-    }
-
-    // Tab and Shift+Tab go through the windowed controls in layout order, whenever
-    // their widgets were made.
-    bool focusNextPrevChild(bool Next) override
-    {
-        return FForm->FocusNextControl(Next) || QWidget::focusNextPrevChild(Next);
-    }
-
-    void showEvent(QShowEvent* E) override
-    {
-        QWidget::showEvent(E);
-        FForm->CreateShownChildren(); // before the first paint and the form's handler
-        if (!E->spontaneous()) {
-            Application->FormShown(FForm);
-            Application->CallEvent(FForm->OnShow, FForm);
-        }
-    }
-
-    void changeEvent(QEvent* E) override
-    {
-        QWidget::changeEvent(E);
-        if (E->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
-            Application->FormMinimized(FForm);
-        }
-    }
-
-    void moveEvent(QMoveEvent* E) override
-    {
-        QWidget::moveEvent(E);
-        FForm->FBounds.moveTopLeft(frameGeometry().topLeft());
-    }
-
-    void resizeEvent(QResizeEvent* E) override
-    {
-        QWidget::resizeEvent(E);
-        FForm->FBounds.setSize(size());
-        FForm->CreateShownChildren();
-    }
-
-private:
-    TCustomForm* FForm;
-};
+#include <QWidget>
 
 TCustomForm::TCustomForm(TComponent* AOwner)
-    : TWinControl(AOwner, new TFormWidget(this))
+    : TWinControl(AOwner, [this] {
+        FWindow = WidgetSet().CreateForm(this);
+        return QtWidgetOf(FWindow.get());
+    })
 {
+    FMessagesFromWidgetSet = true;
     FVisible = false;
     FFont = TFont {};
-    ApplyWindowFlags();
+    Widget(); // a window has its window from the start
 }
 
 TCustomForm::~TCustomForm()
 {
-    // Components go first, while the form's own members still stand; the widget
-    // (deleted by TControl) then takes no child widget of ours with it.
+    // Components go first, while the form's own members still stand; the window then
+    // takes no child window of ours with it. The window object deletes the widget, so
+    // the control base finds none.
     DestroyComponents();
+    FWindow.reset();
+}
+
+void TCustomForm::InitWidget()
+{
+    ApplyWindowFlags();
 }
 
 void TCustomForm::ApplyWindowFlags()
 {
-    Qt::WindowFlags Flags = Qt::Window;
-    switch (FBorderStyle) {
-    case TBorderStyle::bsNone:
-        Flags |= Qt::FramelessWindowHint;
-        break;
-    case TBorderStyle::bsDialog:
-    case TBorderStyle::bsSingle:
-        Flags |= Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
-        break;
-    case TBorderStyle::bsSizeable:
-        break;
-    }
-    if (FFormStyle == TFormStyle::fsStayOnTop) {
-        Flags |= Qt::WindowStaysOnTopHint;
-    }
-    const bool WasVisible = FWidget->isVisible();
-    FWidget->setWindowFlags(Flags);
-    if (FixedSize()) {
-        FWidget->setFixedSize(FBounds.size());
-    } else {
-        FWidget->setMinimumSize(0, 0);
-        FWidget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    }
-    if (WasVisible) {
-        FWidget->show();
-    }
+    const TWSBorder Border = FBorderStyle == TBorderStyle::bsNone ? TWSBorder::None
+        : FBorderStyle == TBorderStyle::bsSizeable                ? TWSBorder::Sizeable
+                                                                  : TWSBorder::Dialog;
+    FWindow->SetStyle(Border, FFormStyle == TFormStyle::fsStayOnTop, FixedSize());
 }
 
 bool TCustomForm::FixedSize() const
@@ -207,34 +71,39 @@ void TCustomForm::SetClientSize(int AWidth, int AHeight)
 
 int TCustomForm::ClientWidth() const
 {
-    return FWidget->width();
+    return FWindow->ClientSize().Width;
 }
 
 int TCustomForm::ClientHeight() const
 {
-    return FWidget->height();
+    return FWindow->ClientSize().Height;
 }
 
 TSize TCustomForm::OuterSize() const
 {
-    return FromQt(FWidget->frameGeometry().size());
+    return FWindow->OuterSize();
 }
 
 void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
     FBounds = QRect(ALeft, ATop, std::max(0, AWidth), std::max(0, AHeight));
-    if (FixedSize()) {
-        FWidget->setFixedSize(FBounds.size());
-    } else {
-        FWidget->resize(FBounds.size());
-    }
-    FWidget->move(FBounds.topLeft());
+    FWindow->SetBounds(TRect::FromSize(ALeft, ATop, FBounds.width(), FBounds.height()));
 }
 
 void TCustomForm::SetCaption(TStringView Value)
 {
     FCaption.assign(Value);
-    FWidget->setWindowTitle(ToQt(Value));
+    FWindow->SetCaption(Value);
+}
+
+void TCustomForm::SetShape(const TRegion& Shape)
+{
+    FWindow->SetShape(Shape);
+}
+
+void TCustomForm::SetTranslucent(bool Value)
+{
+    FWindow->SetTranslucent(Value);
 }
 
 void TCustomForm::SetVisible(bool Value)
@@ -243,7 +112,7 @@ void TCustomForm::SetVisible(bool Value)
         FVisible = Value;
         return; // shown by the program once created
     }
-    if (Value && FVisible && FWidget->isVisible()) {
+    if (Value && FVisible && FWindow->IsVisible()) {
         BringToFront();
         return;
     }
@@ -253,11 +122,7 @@ void TCustomForm::SetVisible(bool Value)
     if (Centre) {
         CentreOnScreen();
     }
-    if (Value) {
-        FWidget->show();
-    } else {
-        FWidget->hide();
-    }
+    FWindow->SetVisible(Value);
     if (Centre) {
         CentreOnScreen(); // again with the frame, which the window manager adds when it shows
     }
@@ -274,7 +139,7 @@ void TCustomForm::CentreOnScreen()
 
 void TCustomForm::Close()
 {
-    FWidget->close();
+    FWindow->Close();
 }
 
 bool TCustomForm::CloseRequested()
@@ -295,7 +160,7 @@ bool TCustomForm::CloseRequested()
         return false;
     }
     if (Action == TCloseAction::caMinimize) {
-        FWidget->showMinimized();
+        FWindow->ShowMinimized();
         return false;
     }
     FVisible = false;
@@ -307,14 +172,85 @@ bool TCustomForm::CloseRequested()
 
 void TCustomForm::BringToFront()
 {
-    FWidget->raise();
-    FWidget->activateWindow();
+    FWindow->BringToFront();
 }
 
 QWidget* TCustomForm::Handle()
 {
-    FWidget->winId(); // creates the native window on demand
+    FWindow->Handle(); // creates the native window on demand
     return FWidget;
+}
+
+void TCustomForm::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_CLOSE:
+        Message.Result = CloseRequested() ? 1 : 0;
+        return;
+    case WM_KEYDOWN:
+        // Tab and Shift+Tab (LParam 1) go through the windowed controls in layout order,
+        // whenever their windows were made.
+        if (Message.WParam == VK_TAB && FocusNextControl(Message.LParam == 0)) {
+            return;
+        }
+        break;
+    case WM_SHOWWINDOW:
+        if (Message.WParam != 0) {
+            CreateShownChildren(); // before the first paint and the form's handler
+            // Not when the window manager maps the window again (LParam 1).
+            if (Message.LParam == 0) {
+                Application->FormShown(this);
+                Application->CallEvent(OnShow, this);
+            }
+        }
+        break;
+    case WM_SIZE:
+        if (Message.WParam == SIZE_MINIMIZED) {
+            Application->FormMinimized(this);
+        }
+        break;
+    case WM_LBUTTONDOWN:
+        FPressed = GraphicControlAt({ LParamX(Message.LParam), LParamY(Message.LParam) });
+        break;
+    case WM_LBUTTONUP: {
+        // A click is a press and a release over the same windowless control.
+        TGraphicControl* Pressed = FPressed;
+        FPressed = nullptr;
+        if (Pressed
+            && Pressed == GraphicControlAt({ LParamX(Message.LParam), LParamY(Message.LParam) })) {
+            Pressed->Click();
+        }
+        break;
+    }
+    case WM_MOUSEMOVE: {
+        const TGraphicControl* Over
+            = GraphicControlAt({ LParamX(Message.LParam), LParamY(Message.LParam) });
+        FWindow->SetCursor(Over ? Over->Cursor() : Cursor());
+        break;
+    }
+    case WM_CONTEXTMENU:
+        if (FPopupMenu) {
+            FPopupMenu->Popup(LParamX(Message.LParam), LParamY(Message.LParam));
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    TWinControl::WndProc(Message);
+}
+
+void TCustomForm::WSPaint(IWSCanvas& Canvas, const TRect& Area)
+{
+    Canvas.FillRect(Area, Color());
+}
+
+void TCustomForm::WSBoundsChanged(const TRect& Bounds)
+{
+    // Reported as the window shows its new place and size: the controls it now shows
+    // make their windows.
+    FBounds = QRect(Bounds.Left, Bounds.Top, Bounds.Width(), Bounds.Height());
+    CreateShownChildren();
 }
 
 bool TCustomForm::FocusNextControl(bool Forward)

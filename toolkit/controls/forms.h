@@ -4,11 +4,9 @@
 #include "toolkit/controls/application.h"
 #include "toolkit/controls/controls.h"
 
-#include <QPoint>
-
 #include <functional>
+#include <memory>
 
-class TFormWidget;
 class TPopupMenu;
 
 enum class TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
@@ -21,9 +19,11 @@ enum class TPosition { poDesigned, poScreenCenter, poDesktopCenter };
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
-// A top-level window: its stored layout is applied by the constructor of the concrete
-// form between BeginLayout and EndLayout; EndLayout runs every component's Loaded and
-// then the creation handler OnCreate (through the error box).
+// A top-level window over the widget set's TWSForm: the model answers its close requests,
+// moves the focus on Tab, hands clicks to its windowless controls, shows its cursor and
+// pop-up menu and paints its colour. Its stored layout is applied by the constructor of the
+// concrete form between BeginLayout and EndLayout; EndLayout runs every component's Loaded and then
+// the creation handler OnCreate (through the error box).
 class TCustomForm : public TWinControl {
 public:
     explicit TCustomForm(TComponent* AOwner);
@@ -58,6 +58,12 @@ public:
     // The window's handle, created on demand.
     QWidget* Handle();
 
+    // The window's outline (empty: the whole rectangle).
+    void SetShape(const TRegion& Shape);
+    // A see-through window shows only what its controls draw; chosen before it is first
+    // shown (the window system may not change it afterwards).
+    void SetTranslucent(bool Value);
+
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
     TCloseEvent OnClose;
@@ -71,17 +77,22 @@ public:
     // windowless control there; used by the window's mouse handling.
     TGraphicControl* GraphicControlAt(TPoint ClientPoint) const;
 
+    void WndProc(TMessage& Message) override;
+    void WSPaint(IWSCanvas& Canvas, const TRect& Area) override;
+    void WSBoundsChanged(const TRect& Bounds) override;
+
 protected:
     void BeginLayout();
     void EndLayout();
+    void InitWidget() override;
 
 private:
-    friend class TFormWidget;
     void ApplyWindowFlags();
     bool FixedSize() const;
     void CentreOnScreen();
     bool CloseRequested(); // true when the window may close
 
+    std::unique_ptr<TWSForm> FWindow;
     TBorderStyle FBorderStyle = TBorderStyle::bsSizeable;
     TFormStyle FFormStyle = TFormStyle::fsNormal;
     TPopupMenu* FPopupMenu = nullptr;

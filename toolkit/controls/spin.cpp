@@ -4,90 +4,90 @@
 #include "toolkit/media/messagebeep.h"
 #include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/datetime.h"
+#include "toolkit/widgetset/qt/qtaccess.h"
 
-#include <QAbstractSpinBox>
-#include <QKeyEvent>
-#include <QLineEdit>
+TSpinEdit::TSpinEdit(TComponent* AOwner)
+    : TWinControl(AOwner, [this] {
+        FWindow = WidgetSet().CreateSpinEdit(this);
+        return QtWidgetOf(FWindow.get());
+    })
+{
+    FMessagesFromWidgetSet = true;
+}
 
-class TSpinEditWidget : public QAbstractSpinBox {
-public:
-    explicit TSpinEditWidget(TSpinEdit* ASpin)
-        : FSpin(ASpin)
-    {
-        setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-        setKeyboardTracking(true);
-        setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
-        lineEdit()->setText(ToQt(ASpin->FText));
-        QObject::connect(
-            lineEdit(), &QLineEdit::textChanged, this, [this] { FSpin->TextChanged(); });
-    }
+TSpinEdit::~TSpinEdit()
+{
+    // The window object deletes the widget; the control base then finds none.
+    FWindow.reset();
+}
 
-    void stepBy(int Steps) override { FSpin->StepBy(Steps); }
-    QLineEdit* Line() const { return lineEdit(); }
+void TSpinEdit::InitWidget()
+{
+    // The window takes the text kept so far: no change of the text.
+    FGivingText = true;
+    FWindow->SetText(FText);
+    FGivingText = false;
+}
 
-protected:
-    StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
-
-    QValidator::State validate(QString& Input, int&) const override
-    {
-        const QChar Decimal = FormatSettings().DecimalSeparator;
-        for (const QChar C : Input) {
-            if (!C.isDigit() && C != QLatin1Char('+') && C != QLatin1Char('-') && C != Decimal) {
-                return QValidator::Invalid;
-            }
-        }
-        return QValidator::Acceptable;
-    }
-
-    void keyPressEvent(QKeyEvent* E) override
-    {
+void TSpinEdit::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_KEYDOWN:
         // A dropped key gives the system's default beep, as every refusal of the
         // program does.
-        if (E->key() == Qt::Key_Return || E->key() == Qt::Key_Enter) {
+        if (Message.WParam == VK_RETURN) {
             MessageBeep(0);
             return;
         }
-        const QString Typed = E->text();
-        if (!Typed.isEmpty() && Typed.at(0).isPrint()) {
-            QString Probe = Typed;
-            int Pos = 0;
-            if (validate(Probe, Pos) == QValidator::Invalid) {
-                MessageBeep(0);
-                return;
-            }
+        if (Message.WParam == VK_UP || Message.WParam == VK_DOWN) {
+            StepBy(Message.WParam == VK_UP ? 1 : -1);
+            return;
         }
-        QAbstractSpinBox::keyPressEvent(E);
+        break;
+    case WM_CHAR: {
+        const auto C = char16_t(Message.WParam);
+        const bool Printable = C >= u' ' && C != 0x7F;
+        if (Printable && !(C >= u'0' && C <= u'9') && C != u'+' && C != u'-'
+            && C != FormatSettings().DecimalSeparator) {
+            MessageBeep(0);
+            return;
+        }
+        break;
     }
-
-    void focusOutEvent(QFocusEvent* E) override
-    {
-        QAbstractSpinBox::focusOutEvent(E);
-        FSpin->SetValue(FSpin->Value());
+    case WM_COMMAND:
+        if ((Message.WParam >> 16) == EN_CHANGE) {
+            if (!FGivingText) {
+                TextEdited();
+            }
+            return;
+        }
+        if ((Message.WParam >> 16) == EN_KILLFOCUS) {
+            SetValue(Value()); // leaving the box clamps its value
+            return;
+        }
+        break;
+    default:
+        break;
     }
-
-private:
-    TSpinEdit* FSpin;
-};
-
-TSpinEdit::TSpinEdit(TComponent* AOwner)
-    : TWinControl(AOwner, [this] { return new TSpinEditWidget(this); })
-{
-}
-
-TSpinEditWidget* TSpinEdit::Editor() const
-{
-    return static_cast<TSpinEditWidget*>(Widget());
+    TWinControl::WndProc(Message);
 }
 
 TString TSpinEdit::Text() const
 {
-    return FWidget ? FromQt(Editor()->Line()->text()) : FText;
+    return FWindow ? FWindow->Text() : FText;
 }
 
 void TSpinEdit::SetText(TStringView AText)
 {
-    if (FWidget) {
-        Editor()->Line()->setText(ToQt(AText));
+    if (FWindow) {
+        // The program's own text is taken as it is, unlike one pasted in.
+        if (AText != FWindow->Text()) {
+            FText.assign(AText);
+            FGivingText = true;
+            FWindow->SetText(AText);
+            FGivingText = false;
+            TextChanged();
+        }
     } else if (AText != FText) {
         // As the widget's edit field does: only a change of the text is one.
         FText.assign(AText);
@@ -123,6 +123,22 @@ void TSpinEdit::SetValue(int AValue)
 void TSpinEdit::StepBy(int Delta)
 {
     SetValue(Value() + Delta * Increment);
+}
+
+void TSpinEdit::TextEdited()
+{
+    // A text pasted or dropped in with a character a key may not type is refused whole:
+    // the box shows its previous text again, and nothing changed.
+    const TString Now = FWindow->Text();
+    const TString Decimal(1, FormatSettings().DecimalSeparator);
+    if (Now.find_first_not_of(TString(u"0123456789+-") + Decimal) != TString::npos) {
+        FGivingText = true;
+        FWindow->SetText(FText);
+        FGivingText = false;
+        return;
+    }
+    FText = Now;
+    TextChanged();
 }
 
 void TSpinEdit::TextChanged()

@@ -2,9 +2,8 @@
 
 #include "toolkit/controls/controls.h"
 
-class TSpinEditWidget;
-
-// A spin box over a decimal text. The value is the text read as an integer (a text that
+// A spin box over a decimal text, over the widget set's TWSSpinEdit; the model keeps
+// every rule of its keys and value. The value is the text read as an integer (a text that
 // is not one reads as MinValue); setting the value clamps it to the bounds (unless both
 // are equal) and writes it back as text; the arrows and the Up and Down keys step by
 // Increment without wrapping; typing accepts digits, "+", "-", the decimal separator and
@@ -13,6 +12,7 @@ class TSpinEditWidget;
 class TSpinEdit : public TWinControl {
 public:
     explicit TSpinEdit(TComponent* AOwner);
+    ~TSpinEdit() override;
 
     int Value() const;
     void SetValue(int AValue);
@@ -29,13 +29,20 @@ public:
 
     // The arrows' and keys' step: Value + Delta * Increment.
     void StepBy(int Delta);
-    TSpinEditWidget* Editor() const;
+
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void InitWidget() override;
 
 private:
-    friend class TSpinEditWidget;
     int CheckValue(int AValue) const;
     void TextChanged();
+    void TextEdited(); // the window's text changed
     int FMinValue = 0;
     int FMaxValue = 0;
-    TString FText = u"0"; // until the widget exists (see TControl)
+    // The text until the window exists (see TControl); then its last accepted text.
+    TString FText = u"0";
+    std::unique_ptr<TWSSpinEdit> FWindow;
+    bool FGivingText = false;
 };

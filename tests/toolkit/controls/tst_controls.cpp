@@ -24,6 +24,10 @@ private slots:
     void customControlPaints();
     void windowProcReplaced_data();
     void windowProcReplaced();
+    void formClickRouting_data();
+    void formClickRouting();
+    void formCloseAnswer_data();
+    void formCloseAnswer();
 
 private:
     std::unique_ptr<TApplication> FApp;
@@ -237,6 +241,64 @@ void tst_Controls::windowProcReplaced()
     QCOMPARE(Passed > 0, PassOn);
     QCOMPARE(C->Perform(WM_USER + 1, 2, 3), 0);
     QCOMPARE(Seen.back(), WM_USER + 1);
+}
+
+void tst_Controls::formClickRouting_data()
+{
+    QTest::addColumn<QPoint>("Press");
+    QTest::addColumn<QPoint>("Release");
+    QTest::addColumn<int>("LeftClicks");
+    QTest::addColumn<int>("RightClicks");
+    QTest::addRow("press and release on one") << QPoint(15, 15) << QPoint(18, 12) << 1 << 0;
+    QTest::addRow("the upper of two overlapping") << QPoint(45, 15) << QPoint(45, 15) << 0 << 1;
+    QTest::addRow("released over the other") << QPoint(15, 15) << QPoint(60, 15) << 0 << 0;
+    QTest::addRow("pressed on none") << QPoint(90, 90) << QPoint(15, 15) << 0 << 0;
+}
+
+// The form hands a click to the topmost windowless control under both the press and
+// the release, as the window reports them.
+void tst_Controls::formClickRouting()
+{
+    QFETCH(QPoint, Press);
+    QFETCH(QPoint, Release);
+    QFETCH(int, LeftClicks);
+    QFETCH(int, RightClicks);
+    TForm Form(nullptr);
+    Form.SetClientSize(100, 100);
+    int Clicks[2] = { 0, 0 };
+    for (int i = 0; i < 2; ++i) {
+        auto* L = new TLabel(&Form);
+        L->SetParent(&Form);
+        L->SetAutoSize(false);
+        L->SetBounds(10 + 30 * i, 10, 40, 20); // the second over the first's right part
+        L->OnClick = [&Clicks, i](TObject*) { ++Clicks[i]; };
+    }
+    Form.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(Press.x(), Press.y()));
+    Form.Perform(WM_LBUTTONUP, 0, MakeLParam(Release.x(), Release.y()));
+    QCOMPARE(Clicks[0], LeftClicks);
+    QCOMPARE(Clicks[1], RightClicks);
+}
+
+void tst_Controls::formCloseAnswer_data()
+{
+    QTest::addColumn<bool>("CanClose");
+    QTest::addColumn<int>("Action");
+    QTest::addColumn<int>("Result");
+    QTest::addRow("closes and hides") << true << int(TCloseAction::caHide) << 1;
+    QTest::addRow("refused by the query") << false << int(TCloseAction::caHide) << 0;
+    QTest::addRow("kept by its handler") << true << int(TCloseAction::caNone) << 0;
+}
+
+// The window closes only when the model answers WM_CLOSE with 1.
+void tst_Controls::formCloseAnswer()
+{
+    QFETCH(bool, CanClose);
+    QFETCH(int, Action);
+    QFETCH(int, Result);
+    TForm Form(nullptr);
+    Form.OnCloseQuery = [CanClose](TObject*, bool& Can) { Can = CanClose; };
+    Form.OnClose = [Action](TObject*, TCloseAction& A) { A = TCloseAction(Action); };
+    QCOMPARE(Form.Perform(WM_CLOSE), Result);
 }
 
 QTEST_MAIN(tst_Controls)

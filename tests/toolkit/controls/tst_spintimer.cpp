@@ -24,6 +24,8 @@ private slots:
     void initTestCase();
     void spinBoxKeysAndFocus_data();
     void spinBoxKeysAndFocus();
+    void spinBoxPaste_data();
+    void spinBoxPaste();
     void timerTicks_data();
     void timerTicks();
     void timerFollowsSeconds_data();
@@ -57,6 +59,10 @@ void tst_SpinTimer::spinBoxKeysAndFocus_data()
         << 0 << 10 << "5" << PadEnter << "5" << 1 << "5";
     QTest::newRow("letter dropped with a beep") << 0 << 10 << "5a" << 0 << "5" << 1 << "5";
     QTest::newRow("Up key steps") << 0 << 10 << "5" << int(Qt::Key_Up) << "6" << 0 << "6";
+    QTest::newRow("Down key at the bound: no wrap")
+        << 0 << 10 << "0" << int(Qt::Key_Down) << "0" << 0 << "0";
+    QTest::newRow("decimal comma and space: comma kept, space dropped")
+        << 0 << 10 << "3, " << 0 << "3," << 1 << "0";
 }
 
 void tst_SpinTimer::spinBoxKeysAndFocus()
@@ -101,6 +107,40 @@ void tst_SpinTimer::spinBoxKeysAndFocus()
     Other->Widget()->setFocus();
     QTRY_VERIFY(Other->Widget()->hasFocus());
     QCOMPARE(Spin->Text(), Left);
+}
+
+void tst_SpinTimer::spinBoxPaste_data()
+{
+    QTest::addColumn<QString>("Pasted");
+    QTest::addColumn<QString>("Shown");
+    QTest::addColumn<int>("Changes");
+    QTest::newRow("digits taken") << "12" << "512" << 1;
+    QTest::newRow("a letter refuses it whole") << "1a" << "5" << 0;
+}
+
+// Text put in without typing it follows the keys' rules; the program's own does not.
+void tst_SpinTimer::spinBoxPaste()
+{
+    QFETCH(QString, Pasted);
+    QFETCH(QString, Shown);
+    QFETCH(int, Changes);
+    TForm Form(nullptr);
+    Form.SetBounds(0, 0, 200, 80);
+    auto* Spin = new TSpinEdit(&Form);
+    Spin->SetParent(&Form);
+    Spin->SetBounds(10, 10, 60, 22);
+    Spin->SetText(u"5");
+    Form.Show();
+    int Seen = 0;
+    Spin->OnChange = [&Seen](TObject*) { ++Seen; };
+    QLineEdit* Line = Spin->Widget()->findChild<QLineEdit*>();
+    QVERIFY(Line);
+    Line->end(false);
+    Line->insert(Pasted);
+    QCOMPARE(Spin->Text(), Shown);
+    QCOMPARE(Seen, Changes);
+    Spin->SetText(u"ab");
+    QCOMPARE(Spin->Text(), QStringLiteral("ab"));
 }
 
 void tst_SpinTimer::timerTicks_data()

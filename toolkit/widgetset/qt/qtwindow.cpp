@@ -107,7 +107,8 @@ bool TQtMessageFilter::eventFilter(QObject*, QEvent* Event)
         auto* E = static_cast<QKeyEvent*>(Event);
         bool Handled = false;
         if (const std::uintptr_t Key = VirtualKey(E->key())) {
-            Handled = SendToClient(FClient, WM_KEYDOWN, Key);
+            // Shift+Tab arrives as its own key: WM_KEYDOWN VK_TAB with LParam 1.
+            Handled = SendToClient(FClient, WM_KEYDOWN, Key, E->key() == Qt::Key_Backtab ? 1 : 0);
         }
         const QString Text = E->text();
         if (!Handled && !Text.isEmpty()) {
