@@ -86,7 +86,8 @@ public:
     virtual ~IWSClient() = default;
     virtual bool WSMessage(TMessage& Message) = 0;
     // Paints Area (client coordinates) of a control that draws itself (forms, custom
-    // controls, labels and pictures).
+    // controls and pictures). A label's caption is drawn by its window object, from
+    // what SetLabel gave it.
     virtual void WSPaint(IWSCanvas& Canvas, const TRect& Area) = 0;
     // The window system moved or resized a top-level window (outer place, client size).
     virtual void WSBoundsChanged(const TRect& Bounds) { }
