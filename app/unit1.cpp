@@ -6,6 +6,7 @@
 #include "toolkit/controls/menus.h"
 #include "toolkit/controls/spin.h"
 #include "toolkit/controls/stdctrls.h"
+#include "toolkit/core/filepath.h"
 #include "toolkit/platform/filesearch.h"
 #include "toolkit/platform/fonts.h"
 #include "toolkit/platform/screen.h"
@@ -28,17 +29,6 @@ constexpr TStringView SettingsFile = u"parametre.ini";
 constexpr TStringView FontFile = u"DS-DIGI.TTF";
 constexpr TStringView DefaultSkin = u"horlnoirrose.bmp";
 constexpr TStringView DigitFace = u"DS-Digital";
-
-// A file name as the file system takes it: UTF-16 on Windows; UTF-8 elsewhere, a lone
-// surrogate written as "?" so that a bad name names no file instead of failing.
-std::filesystem::path PathOf(TStringView Name)
-{
-#ifdef _WIN32
-    return std::filesystem::path(std::wstring(Name.begin(), Name.end()));
-#else
-    return std::filesystem::path(StringToUtf8(Name));
-#endif
-}
 
 // A regular file, or a link to one; false for anything else and when it cannot be told.
 bool IsRegularFile(TStringView Name)

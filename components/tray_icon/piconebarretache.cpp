@@ -6,6 +6,7 @@
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/imglist.h"
 #include "toolkit/controls/menus.h"
+#include "toolkit/core/filepath.h"
 #include "toolkit/graphics/graphicerror.h"
 #include "toolkit/graphics/icondecoder.h"
 #include "toolkit/qt/qtconvert.h"
@@ -13,26 +14,13 @@
 
 #include <QPixmap>
 
-#include <filesystem>
 #include <fstream>
 #include <system_error>
 
 namespace {
 
-// No icon file comes near this; a larger file (or a device without an end) is refused
-// after reading this much.
+// Icon files are far smaller: a larger file, or a device without an end, is refused.
 constexpr std::size_t MaxIconFileSize = 16 * 1024 * 1024;
-
-// A file name as the file system takes it: UTF-16 on Windows, UTF-8 elsewhere (a lone
-// surrogate as "?", as the toolkit writes file names).
-std::filesystem::path PathOf(const TString& Name)
-{
-#ifdef _WIN32
-    return std::filesystem::path(std::wstring(Name.begin(), Name.end()));
-#else
-    return std::filesystem::path(StringToUtf8(Name));
-#endif
-}
 
 QIcon ChargerIcone(const TString& FileName)
 {
