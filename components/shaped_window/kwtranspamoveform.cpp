@@ -7,6 +7,8 @@
 #include "toolkit/qt/qtconvert.h"
 #include "toolkit/widgetset/widgetset.h"
 
+#include "toolkit/widgetset/qt/qtaccess.h"
+
 #include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPointer>
@@ -331,15 +333,16 @@ void TKwTranspaMoveForm::BuildRegion()
     if (SeeThrough && !Shape.IsEmpty()) {
         Picture->SetShownArea(ToQt(Shape.Translated(-Picture->Left(), -Picture->Top())));
     }
-    if (SeeThrough && !FForm->Widget()->testAttribute(Qt::WA_TranslucentBackground)) {
-        if (FForm->Widget()->testAttribute(Qt::WA_WState_Created)) {
+    QWidget* FormWidget = QtWidgetOf(FForm->WSObject());
+    if (SeeThrough && !FormWidget->testAttribute(Qt::WA_TranslucentBackground)) {
+        if (FormWidget->testAttribute(Qt::WA_WState_Created)) {
             qCDebug(lcShape) << "window already created, its background stays opaque";
         } else {
-            FForm->Widget()->setAttribute(Qt::WA_TranslucentBackground);
+            FormWidget->setAttribute(Qt::WA_TranslucentBackground);
         }
     }
 
-    QWidget* Window = FForm->Handle();
+    QWidget* Window = WidgetOf(FForm->Handle());
     if (Shape.IsEmpty()) {
         // No opaque pixel (or no bitmap): there is nothing to cut the window to, and an
         // empty mask would mean "no mask" to Qt, i.e. the whole rectangle. The window
@@ -358,7 +361,7 @@ void TKwTranspaMoveForm::AppMessage(TMsg& Msg, bool& Handled)
     }
     // Presses on controls with a window of their own (buttons, spin boxes, edit fields)
     // are addressed to those; presses on labels and pictures to the form itself.
-    if (Msg.hwnd != HandleOf(FForm->Handle())) {
+    if (Msg.hwnd != FForm->Handle()) {
         return;
     }
     if (Msg.message != WM_LBUTTONDOWN) {
@@ -368,7 +371,7 @@ void TKwTranspaMoveForm::AppMessage(TMsg& Msg, bool& Handled)
         return; // the picture gets its click
     }
     ++FPressesTaken;
-    FMove->Press(FForm->Widget(), ToQt(Msg.pt));
+    FMove->Press(QtWidgetOf(FForm->WSObject()), ToQt(Msg.pt));
     Handled = true;
 }
 

@@ -1,5 +1,7 @@
 #include "components/transparent_radio/vqtrradiobutton.h"
 
+#include "toolkit/widgetset/qt/qtaccess.h"
+
 #include "components/transparent_radio/wraptext.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/core/sysutils.h"
@@ -112,8 +114,8 @@ TVqTrRadioButton::TVqTrRadioButton(TComponent* AOwner)
     : TRadioButton(AOwner, new TVqTrRadioWidget)
 {
     // Not opaque: Qt paints what lies under the control before every paint of it.
-    FWidget->setAttribute(Qt::WA_OpaquePaintEvent, false);
-    FWidget->setAutoFillBackground(false);
+    QtWidgetOf(FHandle.get())->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    QtWidgetOf(FHandle.get())->setAutoFillBackground(false);
     FTransparent = false;
     ApplyMode();
     FTransparentOptions = std::make_unique<TTransparentOptions>();
@@ -124,14 +126,14 @@ TVqTrRadioButton::TVqTrRadioButton(TComponent* AOwner)
 TVqTrRadioButton::~TVqTrRadioButton()
 {
     // The Qt button outlives this part of the object (the control base deletes it).
-    if (FWidget) {
+    if (QtWidgetOf(FHandle.get())) {
         RadioWidget()->FControl = nullptr;
     }
 }
 
 TVqTrRadioWidget* TVqTrRadioButton::RadioWidget() const
 {
-    return static_cast<TVqTrRadioWidget*>(FWidget.data());
+    return static_cast<TVqTrRadioWidget*>(QtWidgetOf(FHandle.get()));
 }
 
 void TVqTrRadioButton::SetTransparent(bool Value)
@@ -152,9 +154,9 @@ void TVqTrRadioButton::ApplyMode()
     // Qt focuses a click-focus widget before the press reaches it; in transparent mode
     // the press handling gives the focus itself (and a press on a control that already
     // has it only repaints), so the button takes the focus by the keyboard alone.
-    FWidget->setFocusPolicy(FTransparent ? Qt::TabFocus : Qt::StrongFocus);
+    QtWidgetOf(FHandle.get())->setFocusPolicy(FTransparent ? Qt::TabFocus : Qt::StrongFocus);
     // Not even a rendering of the control on its own (a grab) fills a background.
-    FWidget->setAttribute(Qt::WA_NoSystemBackground, FTransparent);
+    QtWidgetOf(FHandle.get())->setAttribute(Qt::WA_NoSystemBackground, FTransparent);
 }
 
 void TVqTrRadioButton::SetAlignment(TLeftRight Value)
@@ -168,8 +170,8 @@ void TVqTrRadioButton::SetAlignment(TLeftRight Value)
 
 bool TVqTrRadioButton::UseRightToLeftReading() const
 {
-    if (FWidget && FWidget->parentWidget()) {
-        return FWidget->parentWidget()->layoutDirection() == Qt::RightToLeft;
+    if (QtWidgetOf(FHandle.get()) && QtWidgetOf(FHandle.get())->parentWidget()) {
+        return QtWidgetOf(FHandle.get())->parentWidget()->layoutDirection() == Qt::RightToLeft;
     }
     return QGuiApplication::isRightToLeft();
 }
@@ -196,16 +198,17 @@ void TVqTrRadioButton::CreateWnd()
     const TCreateParams Params = CreateParams();
     FWindowStyle = Params.Style;
     // A caption on the left-hand side is Qt's right-to-left button.
-    FWidget->setLayoutDirection((Params.Style & BS_LEFTTEXT) ? Qt::RightToLeft : Qt::LeftToRight);
-    FWidget->setFont(ToQFont(FFont));
+    QtWidgetOf(FHandle.get())
+        ->setLayoutDirection((Params.Style & BS_LEFTTEXT) ? Qt::RightToLeft : Qt::LeftToRight);
+    QtWidgetOf(FHandle.get())->setFont(ToQFont(FFont));
     FHandleAllocated = true;
-    FWidget->update();
+    QtWidgetOf(FHandle.get())->update();
 }
 
 void TVqTrRadioButton::RecreateWnd()
 {
     // The checked state lives in the Qt button and survives.
-    if (FHandleAllocated && FWidget) {
+    if (FHandleAllocated && QtWidgetOf(FHandle.get())) {
         CreateWnd();
     }
 }
@@ -217,10 +220,10 @@ void TVqTrRadioButton::FontChanged()
 
 TPoint TVqTrRadioButton::ParentOrigin() const
 {
-    if (!FWidget || !FParent || !FParent->Widget()) {
+    if (!QtWidgetOf(FHandle.get()) || !FParent || !QtWidgetOf(FParent->WSObject())) {
         return { Left(), Top() };
     }
-    return FParent->ScreenToClient(FromQt(FWidget->mapToGlobal(QPoint(0, 0))));
+    return FParent->ScreenToClient(FromQt(QtWidgetOf(FHandle.get())->mapToGlobal(QPoint(0, 0))));
 }
 
 void TVqTrRadioButton::Click()
@@ -236,8 +239,8 @@ void TVqTrRadioButton::RefreshOverParent()
     // Qt's synchronous repaint of a widget that is not opaque paints the parent and the
     // controls below into the window's back buffer first, then the face, and puts the
     // result on screen in one transfer: the whole refresh, with nothing held afterwards.
-    if (FTransparent && FWidget) {
-        FWidget->repaint();
+    if (FTransparent && QtWidgetOf(FHandle.get())) {
+        QtWidgetOf(FHandle.get())->repaint();
     }
 }
 
@@ -265,7 +268,7 @@ bool TVqTrRadioButton::WndProc(QEvent* Event)
         return PassOn(Event);
     case QEvent::Paint:
         if (FTransparent) {
-            QPainter Painter(FWidget);
+            QPainter Painter(QtWidgetOf(FHandle.get()));
             PaintWindow(Painter);
             return true;
         }
@@ -285,7 +288,7 @@ bool TVqTrRadioButton::WndProc(QEvent* Event)
     }
 
     // The message filter of transparent mode. A disabled button takes no input at all.
-    const bool Input = FWidget->isEnabled();
+    const bool Input = QtWidgetOf(FHandle.get())->isEnabled();
     switch (Event->type()) {
     case QEvent::MouseMove:
         if (!Input) {
@@ -303,13 +306,13 @@ bool TVqTrRadioButton::WndProc(QEvent* Event)
             Refresh();
             return true;
         }
-        FWidget->setFocus(Qt::MouseFocusReason);
-        if (!FWidget->isActiveWindow()) {
-            FWidget->activateWindow();
+        QtWidgetOf(FHandle.get())->setFocus(Qt::MouseFocusReason);
+        if (!QtWidgetOf(FHandle.get())->isActiveWindow()) {
+            QtWidgetOf(FHandle.get())->activateWindow();
         }
         // The focus of a window that the window manager has yet to activate is its focus
         // widget; it becomes the keyboard focus with the activation.
-        if (FWidget->window()->focusWidget() != FWidget) {
+        if (QtWidgetOf(FHandle.get())->window()->focusWidget() != QtWidgetOf(FHandle.get())) {
             return true;
         }
         const bool Result = PassOn(Event);
@@ -350,8 +353,8 @@ void TVqTrRadioButton::PaintWindow(QPainter& Painter)
 
 void TVqTrRadioButton::DrawFace()
 {
-    const int W = FWidget ? FWidget->width() : Width();
-    const int H = FWidget ? FWidget->height() : Height();
+    const int W = QtWidgetOf(FHandle.get()) ? QtWidgetOf(FHandle.get())->width() : Width();
+    const int H = QtWidgetOf(FHandle.get()) ? QtWidgetOf(FHandle.get())->height() : Height();
     // Area becomes the caption rectangle, Box the check square (edges exclusive).
     int AL = 0, AT = 0, AR = W, AB = H;
     int BL = AL, BT = AT, BR = AR, BB = AB;
@@ -429,7 +432,8 @@ void TVqTrRadioButton::DrawCaption(const TRect& Bounds)
         }
         int Y = T;
         if (Layout == TTextLayout::tlCenter) {
-            const int ClientHeight = FWidget ? FWidget->height() : Height();
+            const int ClientHeight
+                = QtWidgetOf(FHandle.get()) ? QtWidgetOf(FHandle.get())->height() : Height();
             Y = ClientHeight / 2 - Extent.height() / 2;
         } else if (Layout == TTextLayout::tlBottom) {
             Y = B - Extent.height();

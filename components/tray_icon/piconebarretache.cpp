@@ -183,7 +183,7 @@ void TPiconeBarreTache::RetirerCrochets()
 void TPiconeBarreTache::RemplirDonnees()
 {
     FDonneesIcone.cbSize = NotifyIconDataV1Size;
-    FDonneesIcone.hWnd = HandleOf(FFenetreMessages->Handle());
+    FDonneesIcone.hWnd = FFenetreMessages->Handle();
     FDonneesIcone.uID = NumeroIcone;
     FDonneesIcone.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     FDonneesIcone.uCallbackMessage = MessageIcone;

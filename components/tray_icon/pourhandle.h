@@ -14,7 +14,7 @@ class TPourHandle : public TWinControl {
 public:
     explicit TPourHandle(TComponent* AOwner);
     // The window handle, or null once the parent window has destroyed it.
-    QWidget* Handle() const { return FWidget; }
+    TWindowHandle Handle() const;
     // Handler of message 0x464: runs the owning tray component's TraiterMessageIcone.
     void TraiterMessageIcone(TMessage& Message);
 

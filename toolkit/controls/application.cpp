@@ -1,17 +1,15 @@
 #include "toolkit/controls/application.h"
 
 #include "toolkit/controls/forms.h"
+#include "toolkit/core/log.h"
 #include "toolkit/platform/errorbox.h"
 #include "toolkit/platform/notifyarea.h"
 #include "toolkit/platform/taskbar.h"
 #include "toolkit/platform/windowmanager.h"
-#include "toolkit/qt/qtconvert.h"
-#include "toolkit/qt/qttranslation.h"
 
-#include <QApplication>
-#include <QLoggingCategory>
+#include <algorithm>
 
-Q_LOGGING_CATEGORY(lcForms, "veludor.forms", QtWarningMsg)
+static const TLogCategory lcForms { "veludor.forms", TLogLevel::Warning };
 
 TApplication* Application = nullptr;
 
@@ -32,23 +30,31 @@ std::intptr_t TApplicationWindow::Perform(
 void TApplicationWindow::SetVisible(bool Value)
 {
     FVisible = Value;
-    for (QWidget* W : QApplication::topLevelWidgets()) {
-        if (W->isWindow() && W->windowType() != Qt::Popup && W->windowType() != Qt::ToolTip) {
-            ApplyTo(W);
-        }
+    for (TCustomForm* Form : FForms) {
+        ApplyTo(Form);
     }
 }
 
-void TApplicationWindow::ApplyTo(QWidget* TopLevel) const
+void TApplicationWindow::ApplyTo(TCustomForm* Form) const
 {
-    Taskbar().SetSkipTaskbar(HandleOf(TopLevel), !FVisible);
+    Taskbar().SetSkipTaskbar(Form->WSObject()->Handle(), !FVisible);
+}
+
+void TApplicationWindow::FormCreated(TCustomForm* Form)
+{
+    FForms.push_back(Form);
+}
+
+void TApplicationWindow::FormDestroyed(TCustomForm* Form)
+{
+    FForms.erase(std::remove(FForms.begin(), FForms.end(), Form), FForms.end());
 }
 
 void TApplicationWindow::Flash(bool Invert)
 {
     FFlashing = Invert ? !FFlashing : FFlashing;
     if (Application && Application->MainForm()) {
-        Taskbar().SetUrgent(HandleOf(Application->MainForm()->Widget()), FFlashing);
+        Taskbar().SetUrgent(Application->MainForm()->WSObject()->Handle(), FFlashing);
     }
 }
 
@@ -56,7 +62,7 @@ void TApplicationWindow::StopFlashing()
 {
     FFlashing = false;
     if (Application && Application->MainForm()) {
-        Taskbar().SetUrgent(HandleOf(Application->MainForm()->Widget()), false);
+        Taskbar().SetUrgent(Application->MainForm()->WSObject()->Handle(), false);
     }
 }
 
@@ -77,7 +83,7 @@ TApplication::TApplication()
                 });
             }
         } });
-    if (QCoreApplication::instance()) {
+    if (WidgetSet().Available()) {
         WidgetSet().Initialize(this);
         WindowManager().TrackPositions();
     }
@@ -102,38 +108,37 @@ int TApplication::Run()
     if (FTerminated) {
         return 0;
     }
-    return QApplication::exec();
+    return WidgetSet().Run();
 }
 
 void TApplication::Terminate()
 {
     FTerminated = true;
-    QCoreApplication::quit();
+    WidgetSet().Quit(0);
 }
 
 void TApplication::ProcessMessages()
 {
-    QCoreApplication::processEvents();
+    WidgetSet().ProcessMessages();
 }
 
 void TApplication::Restore()
 {
     if (FMainForm && Minimized()) {
-        QWidget* W = FMainForm->Widget();
-        W->setWindowState(W->windowState() & ~Qt::WindowMinimized);
+        FMainForm->SetWindowState(TWindowState::wsNormal);
     }
 }
 
 void TApplication::Minimize()
 {
     if (FMainForm) {
-        FMainForm->Widget()->showMinimized();
+        FMainForm->SetWindowState(TWindowState::wsMinimized);
     }
 }
 
 bool TApplication::Minimized() const
 {
-    return FMainForm && (FMainForm->Widget()->windowState() & Qt::WindowMinimized);
+    return FMainForm && FMainForm->WindowState() == TWindowState::wsMinimized;
 }
 
 bool TApplication::Guard(const std::function<void()>& Handler)
@@ -160,7 +165,7 @@ void TApplication::CallEvent(const TNotifyEvent& Event, TObject* Sender)
 
 void TApplication::HandleException(TStringView Message)
 {
-    qCDebug(lcForms) << "error box:" << ToQt(Message);
+    LogDebug(lcForms, "error box: " + StringToUtf8(Message));
     ErrorBox().ShowError(FTitle, ErrorBoxText(Message));
 }
 
@@ -176,7 +181,7 @@ std::uint32_t TApplication::RegisterWindowMessage(TStringView Name)
 
 void TApplication::FormShown(TCustomForm* Form)
 {
-    FWindow.ApplyTo(Form->Widget());
+    FWindow.ApplyTo(Form);
 }
 
 void TApplication::FormClosed(TCustomForm* Form)

@@ -6,13 +6,12 @@
 #include "toolkit/platform/mousemessages.h"
 
 #include <QIcon>
-#include <QPoint>
 #include <map>
+#include <vector>
 
 #include <functional>
 #include <memory>
 
-class QEvent;
 class TCustomForm;
 
 // The hook on queued mouse presses: Msg is addressed to the press's window (hwnd); set
@@ -35,7 +34,10 @@ public:
     void SetVisible(bool Value);
     bool Visible() const { return FVisible; }
     // Applies the current state to a window that has just appeared.
-    void ApplyTo(QWidget* TopLevel) const;
+    void ApplyTo(TCustomForm* Form) const;
+    // The program's top-level windows, which the state applies to.
+    void FormCreated(TCustomForm* Form);
+    void FormDestroyed(TCustomForm* Form);
     // Flashing of the taskbar button (the urgency hint).
     void Flash(bool Invert);
     void StopFlashing();
@@ -44,6 +46,7 @@ public:
 private:
     bool FVisible = true;
     bool FFlashing = false;
+    std::vector<TCustomForm*> FForms;
 };
 
 class TApplication : public TComponent, public IWSApplicationClient {

@@ -1,26 +1,19 @@
 #include "toolkit/controls/controls.h"
 
 #include "toolkit/controls/forms.h"
-#include "toolkit/qt/qtconvert.h"
-#include "toolkit/widgetset/qt/qtaccess.h"
-#include "toolkit/widgetset/qt/qtwindow.h"
 
 #include <algorithm>
 
-TControl::TControl(TComponent* AOwner, QWidget* AWidget)
+TControl::TControl(TComponent* AOwner, std::unique_ptr<TWSControl> AWindow)
     : TComponent(AOwner)
-    , FWidget(AWidget)
+    , FHandle(std::move(AWindow))
 {
-    FBounds = QRect(0, 0, AWidget->width(), AWidget->height());
     WindowProc = [this](TMessage& M) { WndProc(M); };
-    AWidget->installEventFilter(new TQtMessageFilter(this, AWidget));
 }
 
-TControl::TControl(TComponent* AOwner, TWidgetFactory Factory)
+TControl::TControl(TComponent* AOwner, TWindowFactory Factory)
     : TComponent(AOwner)
     , FFactory(std::move(Factory))
-    // The size Qt gives a widget made without a parent, as the other constructor takes.
-    , FBounds(0, 0, 640, 480)
 {
     WindowProc = [this](TMessage& M) { WndProc(M); };
 }
@@ -51,55 +44,56 @@ bool TControl::WSMessage(TMessage& Message)
     return !FMessageLeft;
 }
 
-QWidget* TControl::Widget() const
+TWSControl* TControl::WSObject() const
 {
-    if (!FWidget && FFactory) {
+    if (!FHandle && FFactory) {
         const_cast<TControl*>(this)->CreateWidget();
     }
-    return FWidget;
+    return FHandle.get();
 }
 
 bool TControl::ParentShown() const
 {
-    return FParent && FParent->FWidget && FParent->FWidget->isVisible();
+    return FParent && FParent->FHandle && FParent->FHandle->IsVisible();
 }
 
 void TControl::CreateWidgetIfShown()
 {
-    if (!FWidget && FFactory && FVisible && ParentShown()
-        && FParent->FWidget->rect().intersects(FBounds)) {
+    if (!FHandle && FFactory && FVisible && ParentShown() && !FBounds.IsEmpty()
+        && !FParent->ClientRect().Intersected(FBounds).IsEmpty()) {
         CreateWidget();
     }
 }
 
 void TControl::CreateWidget()
 {
-    const TWidgetFactory Factory = std::move(FFactory);
+    const TWindowFactory Factory = std::move(FFactory);
     FFactory = nullptr;
-    QWidget* W = Factory();
-    FWidget = W;
-    if (!FMessagesFromWidgetSet) {
-        W->installEventFilter(new TQtMessageFilter(this, W));
-    }
-    if (FParent && FParent->FWidget) {
-        W->setParent(FParent->FWidget);
-        // Under the next windowed sibling that has a widget, as if made with them (the
+    FHandle = Factory();
+    TWSControl* W = FHandle.get();
+    if (FParent && FParent->FHandle) {
+        // Under the next windowed sibling that has a window, as if made with them (the
         // keyboard follows the layout order by itself: see the form).
         const auto& Siblings = FParent->FControls;
         const auto Self = std::find(Siblings.begin(), Siblings.end(), this);
         const auto Next = std::find_if(Self + 1, Siblings.end(),
-            [](TControl* C) { return C->FWidget && dynamic_cast<TWinControl*>(C) != nullptr; });
-        if (Next != Siblings.end()) {
-            W->stackUnder((*Next)->FWidget);
-        }
+            [](TControl* C) { return C->FHandle && dynamic_cast<TWinControl*>(C) != nullptr; });
+        W->SetParent(
+            FParent->FHandle.get(), Next != Siblings.end() ? (*Next)->FHandle.get() : nullptr);
     }
-    W->setGeometry(FBounds);
-    W->setEnabled(FEnabled);
+    W->SetBounds(FBounds);
+    W->SetEnabled(FEnabled);
     if (FFontSet) {
-        W->setFont(ToQFont(FFont));
+        W->SetFont(FFont);
     }
     InitWidget();
-    W->setVisible(FVisible && FParent);
+    W->SetVisible(FVisible && FParent);
+}
+
+void TControl::DestroyWindowObject()
+{
+    WindowProc = nullptr;
+    FHandle.reset();
 }
 
 TControl::~TControl()
@@ -108,7 +102,7 @@ TControl::~TControl()
         auto& List = FParent->FControls;
         List.erase(std::remove(List.begin(), List.end(), this), List.end());
     }
-    delete FWidget.data();
+    DestroyWindowObject();
 }
 
 void TControl::ParentDestroyed()
@@ -129,10 +123,10 @@ void TControl::SetParent(TWinControl* AParent)
     if (FParent) {
         FParent->FControls.push_back(this);
     }
-    if (FWidget) {
-        FWidget->setParent(FParent ? FParent->Widget() : nullptr);
-        FWidget->setGeometry(FBounds);
-        FWidget->setVisible(FVisible && FParent);
+    if (FHandle) {
+        FHandle->SetParent(FParent ? FParent->WSObject() : nullptr, nullptr);
+        FHandle->SetBounds(FBounds);
+        FHandle->SetVisible(FVisible && FParent);
     } else {
         CreateWidgetIfShown();
     }
@@ -143,9 +137,9 @@ void TControl::SetParent(TWinControl* AParent)
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
-    FBounds = QRect(ALeft, ATop, std::max(0, AWidth), std::max(0, AHeight));
-    if (FWidget) {
-        FWidget->setGeometry(FBounds);
+    FBounds = TRect::FromSize(ALeft, ATop, std::max(0, AWidth), std::max(0, AHeight));
+    if (FHandle) {
+        FHandle->SetBounds(FBounds);
     } else {
         CreateWidgetIfShown();
     }
@@ -154,15 +148,11 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 void TControl::SetVisible(bool Value)
 {
     FVisible = Value;
-    if (FWidget && FParent) {
-        // Hidden with the keyboard focus, the control leaves it with its window: Qt would
-        // hand it on along the tab order, to a control that may be out of sight (a caret
-        // blinking unseen, waking the program twice a second, keys typed into it).
-        if (!Value && FWidget->hasFocus()) {
-            FWidget->window()->setFocus(Qt::OtherFocusReason);
-        }
-        FWidget->setVisible(Value);
-    } else if (!FWidget) {
+    if (FHandle && FParent) {
+        // Hidden with the keyboard focus, the window object hands the focus to its window
+        // rather than along the tab order, to a control that may be out of sight.
+        FHandle->SetVisible(Value);
+    } else if (!FHandle) {
         CreateWidgetIfShown();
     }
 }
@@ -170,8 +160,8 @@ void TControl::SetVisible(bool Value)
 void TControl::SetEnabled(bool Value)
 {
     FEnabled = Value;
-    if (FWidget) {
-        FWidget->setEnabled(Value);
+    if (FHandle) {
+        FHandle->SetEnabled(Value);
     }
 }
 
@@ -211,32 +201,32 @@ void TControl::SetParentColor(bool Value)
 
 TPoint TControl::ScreenToClient(TPoint P) const
 {
-    if (!FWidget && FParent) {
+    if (!FHandle && FParent) {
         const TPoint InParent = FParent->ScreenToClient(P);
-        return { InParent.X - FBounds.x(), InParent.Y - FBounds.y() };
+        return { InParent.X - FBounds.Left, InParent.Y - FBounds.Top };
     }
-    return FWidget ? FromQt(FWidget->mapFromGlobal(ToQt(P))) : P;
+    return FHandle ? FHandle->ScreenToClient(P) : P;
 }
 
 TPoint TControl::ClientToScreen(TPoint P) const
 {
-    if (!FWidget && FParent) {
-        return FParent->ClientToScreen({ P.X + FBounds.x(), P.Y + FBounds.y() });
+    if (!FHandle && FParent) {
+        return FParent->ClientToScreen({ P.X + FBounds.Left, P.Y + FBounds.Top });
     }
-    return FWidget ? FromQt(FWidget->mapToGlobal(ToQt(P))) : P;
+    return FHandle ? FHandle->ClientToScreen(P) : P;
 }
 
 void TControl::Invalidate()
 {
-    if (FWidget) {
-        FWidget->update();
+    if (FHandle) {
+        FHandle->Invalidate();
     }
 }
 
 void TControl::Repaint()
 {
-    if (FWidget) {
-        FWidget->repaint();
+    if (FHandle) {
+        FHandle->Repaint();
     }
 }
 
@@ -247,9 +237,8 @@ void TControl::Click()
 
 void TControl::FontChanged()
 {
-    if (FWidget) {
-        FWidget->setFont(ToQFont(FFont));
-        FWidget->update();
+    if (FHandle) {
+        FHandle->SetFont(FFont); // repaints
     }
 }
 
@@ -258,25 +247,25 @@ void TControl::CaptionChanged()
     Invalidate();
 }
 
-TWinControl::TWinControl(TComponent* AOwner, QWidget* AWidget)
-    : TControl(AOwner, AWidget)
+TWinControl::TWinControl(TComponent* AOwner, std::unique_ptr<TWSControl> AWindow)
+    : TControl(AOwner, std::move(AWindow))
 {
 }
 
-TWinControl::TWinControl(TComponent* AOwner, TWidgetFactory Factory)
+TWinControl::TWinControl(TComponent* AOwner, TWindowFactory Factory)
     : TControl(AOwner, std::move(Factory))
 {
 }
 
 void TWinControl::CreateShownChildren()
 {
-    const auto Children = FControls; // a widget's creation may run a handler
+    const auto Children = FControls; // a window's creation may run a handler
     for (TControl* C : Children) {
         if (C->FVisible) {
             C->SettleSize();
         }
         C->CreateWidgetIfShown();
-        if (auto* W = dynamic_cast<TWinControl*>(C); W && W->FWidget && W->FVisible) {
+        if (auto* W = dynamic_cast<TWinControl*>(C); W && W->FHandle && W->FVisible) {
             W->CreateShownChildren();
         }
     }
@@ -303,30 +292,31 @@ void TWinControl::SetColor(TColor Value)
 
 bool TWinControl::Focused() const
 {
-    return FWidget && FWidget->hasFocus();
+    return FHandle && FHandle->HasFocus();
 }
 
 void TWinControl::SetFocus()
 {
-    if (QWidget* W = Widget()) {
-        W->setFocus(Qt::OtherFocusReason);
+    if (TWSControl* W = WSObject()) {
+        W->SetFocus();
     }
 }
 
 TCustomControl::TCustomControl(TComponent* AOwner)
     : TWinControl(AOwner, [this] {
-        FWindow = WidgetSet().CreateCustomControl(this);
+        auto W = WidgetSet().CreateCustomControl(this);
+        FWindow = W.get();
         FWindow->SetTransparent(FTransparent);
-        return QtWidgetOf(FWindow.get());
+        return W;
     })
 {
-    FMessagesFromWidgetSet = true;
 }
 
+// The window goes first: its last messages (the focus leaving) find the control whole.
 TCustomControl::~TCustomControl()
 {
-    // The window object deletes the widget; the control base then finds none.
-    FWindow.reset();
+    DestroyWindowObject();
+    FWindow = nullptr;
 }
 
 void TCustomControl::SetTransparent(bool Value)
@@ -349,9 +339,8 @@ void TCustomControl::WSPaint(IWSCanvas& Canvas, const TRect&)
     }
 }
 
-TGraphicControl::TGraphicControl(TComponent* AOwner, QWidget* AWidget)
-    : TControl(AOwner, AWidget)
+// Presses go through the window object to the parent window, which routes clicks to us.
+TGraphicControl::TGraphicControl(TComponent* AOwner, std::unique_ptr<TWSControl> AWindow)
+    : TControl(AOwner, std::move(AWindow))
 {
-    // Presses go through to the parent window, which routes clicks to us.
-    AWidget->setAttribute(Qt::WA_TransparentForMouseEvents);
 }

@@ -3,10 +3,6 @@
 #include "toolkit/controls/graphics.h"
 #include "toolkit/core/classes.h"
 
-#include <QPointer>
-#include <QRect>
-#include <QWidget>
-
 #include <functional>
 #include <memory>
 #include <vector>
@@ -16,38 +12,39 @@ class TPopupMenu;
 
 // A visual control: a component with a parent, a place and a size in the parent's
 // client coordinates, a visibility, a caption and a font. Each control is carried by one
-// Qt widget, created by the control and destroyed with it.
+// window object of the widget set, created by the control and destroyed with it.
 //
-// A control made with a widget factory creates its widget when it first shows: visible,
-// on a parent shown on the screen, within the parent's client area (or when Widget() is
-// first called). Until then it keeps its state itself, so nothing it reports differs;
-// the Qt widgets of views a session never opens then cost neither memory nor start-up
-// time. A widget created late takes its place among its windowed siblings for stacking
-// as if it had been created with them; the form moves the keyboard focus in layout order.
+// A control made with a window factory creates its window object when it first shows:
+// visible, on a parent shown on the screen, within the parent's client area (or when
+// WSObject() is first called). Until then it keeps its state itself, so nothing it
+// reports differs; the windows of views a session never opens then cost neither memory
+// nor start-up time. A window created late takes its place among its windowed siblings
+// for stacking as if it had been created with them; the form moves the keyboard focus in
+// layout order.
 //
 // Every message its window reports goes through WindowProc, which starts as WndProc (the
 // model's own reactions) and which a component may replace, calling the handler it
 // replaced for what it does not take itself.
 class TControl : public TComponent, public IWSClient {
 public:
-    TControl(TComponent* AOwner, QWidget* AWidget);
+    TControl(TComponent* AOwner, std::unique_ptr<TWSControl> AWindow);
     ~TControl() override;
 
-    // The Qt widget, created here by a control with a factory that has none yet.
-    QWidget* Widget() const;
-    bool WidgetCreated() const { return !FWidget.isNull(); }
+    // The window object, created here by a control with a factory that has none yet.
+    TWSControl* WSObject() const;
+    bool WidgetCreated() const { return FHandle != nullptr; }
 
     TWinControl* Parent() const { return FParent; }
     virtual void SetParent(TWinControl* AParent);
 
-    int Left() const { return FBounds.x(); }
-    int Top() const { return FBounds.y(); }
+    int Left() const { return FBounds.Left; }
+    int Top() const { return FBounds.Top; }
     int Width() const { return BoundsRect().Width(); }
     int Height() const { return BoundsRect().Height(); }
     TRect BoundsRect() const
     {
         SettleSize();
-        return TRect::FromSize(FBounds.x(), FBounds.y(), FBounds.width(), FBounds.height());
+        return FBounds;
     }
     void SetLeft(int Value) { SetBounds(Value, Top(), Width(), Height()); }
     void SetTop(int Value) { SetBounds(Left(), Value, Width(), Height()); }
@@ -107,28 +104,34 @@ public:
 
 protected:
     friend class TWinControl;
-    using TWidgetFactory = std::function<QWidget*()>;
-    TControl(TComponent* AOwner, TWidgetFactory Factory);
-    // Called once a factory's widget exists and carries the control's parent, place,
-    // enabled state and font, before it is shown: subclasses give it the rest of their
-    // state and connect to it.
+    using TWindowFactory = std::function<std::unique_ptr<TWSControl>()>;
+    TControl(TComponent* AOwner, TWindowFactory Factory);
+    // Called once a factory's window object exists and carries the control's parent,
+    // place, enabled state and font, before it is shown: subclasses give it the rest of
+    // their state.
     virtual void InitWidget() { }
     // A control that takes its size from its content lazily settles it here: before
     // its size is read, and when it shows (visible, on a parent shown).
     virtual void SettleSize() const { }
     // Whether the parent is shown on the screen.
     bool ParentShown() const;
+    // The client area, in client coordinates.
+    virtual TRect ClientRect() const { return TRect::FromSize(0, 0, Width(), Height()); }
+    // Destroys the window object now, its messages no longer reaching the control (for a
+    // subclass whose window must go while the subclass still stands).
+    void DestroyWindowObject();
     void ParentDestroyed();
     virtual void FontChanged();
     virtual void CaptionChanged();
     // The colour it shows changed (its own, or its parent's that it follows).
     virtual void ColorChanged() { Invalidate(); }
 
-    QPointer<QWidget> FWidget;
-    TWidgetFactory FFactory; // emptied when used: a widget is made once at most
+    std::unique_ptr<TWSControl> FHandle;
+    TWindowFactory FFactory; // emptied when used: a window is made once at most
     bool FFontSet = false;
     TWinControl* FParent = nullptr;
-    QRect FBounds;
+    // The size a window system gives a window it has not placed yet.
+    TRect FBounds = TRect::FromSize(0, 0, 640, 480);
     bool FVisible = true;
     bool FEnabled = true;
     TString FCaption;
@@ -136,9 +139,6 @@ protected:
     TColor FColor = clBtnFace;
     bool FParentColor = true;
     TCursor FCursor = TCursor::crDefault;
-    // The window object reports the widget's messages itself (a control made through
-    // the widget set): the model does not watch the widget for them.
-    bool FMessagesFromWidgetSet = false;
 
 private:
     bool FMessageLeft = false; // WndProc left the message to the window system
@@ -150,7 +150,7 @@ private:
 // addressed to it, not to its parent.
 class TWinControl : public TControl {
 public:
-    TWinControl(TComponent* AOwner, QWidget* AWidget);
+    TWinControl(TComponent* AOwner, std::unique_ptr<TWSControl> AWindow);
     ~TWinControl() override;
 
     int ControlCount() const { return int(FControls.size()); }
@@ -162,12 +162,12 @@ public:
     // Children that follow the parent's colour repaint with it.
     void SetColor(TColor Value) override;
 
-    // Creates the widgets of the visible child controls that now show (the parent was
+    // Creates the windows of the visible child controls that now show (the parent was
     // shown or grew).
     void CreateShownChildren();
 
 protected:
-    TWinControl(TComponent* AOwner, TWidgetFactory Factory);
+    TWinControl(TComponent* AOwner, TWindowFactory Factory);
 
 private:
     friend class TControl;
@@ -190,11 +190,11 @@ public:
 
 protected:
     virtual void Paint() { }
-    // The window object, made with the widget (null until then).
-    TWSCustomControl* WSControl() const { return FWindow.get(); }
+    // The window object, once made (null until then).
+    TWSCustomControl* WSControl() const { return FWindow; }
 
 private:
-    std::unique_ptr<TWSCustomControl> FWindow;
+    TWSCustomControl* FWindow = nullptr; // FHandle's, typed
     TCanvas FCanvas;
     bool FTransparent = false;
 };
@@ -203,5 +203,5 @@ private:
 // parent window, which hands clicks to the control under the cursor.
 class TGraphicControl : public TControl {
 public:
-    TGraphicControl(TComponent* AOwner, QWidget* AWidget);
+    TGraphicControl(TComponent* AOwner, std::unique_ptr<TWSControl> AWindow);
 };

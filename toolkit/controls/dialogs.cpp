@@ -1,7 +1,6 @@
 #include "toolkit/controls/dialogs.h"
 
 #include "toolkit/controls/forms.h"
-#include "toolkit/qt/qtconvert.h"
 
 std::function<TString(TOpenDialog&)> TOpenDialog::Runner;
 
@@ -35,7 +34,7 @@ bool TOpenDialog::Execute()
         TCustomForm* Owner = Application ? Application->MainForm() : nullptr;
         int Index = FilterIndex;
         if (!WidgetSet().OpenFileDialog(
-                Title, Filters(), Index, Chosen, Owner ? HandleOf(Owner->Widget()) : nullptr)) {
+                Title, Filters(), Index, Chosen, Owner ? Owner->WSObject()->Handle() : nullptr)) {
             Chosen.clear();
         }
     }

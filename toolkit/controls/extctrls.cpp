@@ -3,6 +3,7 @@
 #include "toolkit/controls/forms.h"
 #include "toolkit/controls/secondbeat.h"
 #include "toolkit/qt/qtconvert.h"
+#include "toolkit/widgetset/qt/qtaccess.h"
 #include "toolkit/widgetset/qt/qtwindow.h"
 
 #include <algorithm>
@@ -17,6 +18,8 @@ public:
     explicit TImageWidget(TImage* AImage)
         : FImage(AImage)
     {
+        // Presses go through to the parent window, which routes clicks to the picture.
+        setAttribute(Qt::WA_TransparentForMouseEvents);
     }
 
 protected:
@@ -34,7 +37,7 @@ private:
 }
 
 TImage::TImage(TComponent* AOwner)
-    : TGraphicControl(AOwner, new TImageWidget(this))
+    : TGraphicControl(AOwner, QtAdoptWidget(new TImageWidget(this), this))
 {
     SetBounds(0, 0, 105, 105);
 }

@@ -2,30 +2,31 @@
 
 #include "toolkit/controls/menus.h"
 #include "toolkit/platform/screen.h"
-#include "toolkit/widgetset/qt/qtaccess.h"
-
-#include <QApplication>
-#include <QWidget>
 
 TCustomForm::TCustomForm(TComponent* AOwner)
     : TWinControl(AOwner, [this] {
-        FWindow = WidgetSet().CreateForm(this);
-        return QtWidgetOf(FWindow.get());
+        auto W = WidgetSet().CreateForm(this);
+        FWindow = W.get();
+        return W;
     })
 {
-    FMessagesFromWidgetSet = true;
     FVisible = false;
     FFont = TFont {};
-    Widget(); // a window has its window from the start
+    WSObject(); // a window has its window from the start
+    if (Application) {
+        Application->Handle().FormCreated(this);
+    }
 }
 
 TCustomForm::~TCustomForm()
 {
     // Components go first, while the form's own members still stand; the window then
-    // takes no child window of ours with it. The window object deletes the widget, so
-    // the control base finds none.
+    // takes no child window of ours with it, and goes while the form still stands.
     DestroyComponents();
-    FWindow.reset();
+    if (Application) {
+        Application->Handle().FormDestroyed(this);
+    }
+    DestroyWindowObject();
 }
 
 void TCustomForm::InitWidget()
@@ -86,8 +87,8 @@ TSize TCustomForm::OuterSize() const
 
 void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
-    FBounds = QRect(ALeft, ATop, std::max(0, AWidth), std::max(0, AHeight));
-    FWindow->SetBounds(TRect::FromSize(ALeft, ATop, FBounds.width(), FBounds.height()));
+    FBounds = TRect::FromSize(ALeft, ATop, std::max(0, AWidth), std::max(0, AHeight));
+    FWindow->SetBounds(FBounds);
 }
 
 void TCustomForm::SetCaption(TStringView Value)
@@ -175,10 +176,29 @@ void TCustomForm::BringToFront()
     FWindow->BringToFront();
 }
 
-QWidget* TCustomForm::Handle()
+TWindowState TCustomForm::WindowState() const
 {
-    FWindow->Handle(); // creates the native window on demand
-    return FWidget;
+    return FWindow->IsMinimized() ? TWindowState::wsMinimized : TWindowState::wsNormal;
+}
+
+void TCustomForm::SetWindowState(TWindowState Value)
+{
+    if (Value == TWindowState::wsMinimized) {
+        FWindow->ShowMinimized();
+    } else {
+        FWindow->Restore();
+    }
+}
+
+TWindowHandle TCustomForm::Handle()
+{
+    FWindow->HandleNeeded();
+    return FWindow->Handle();
+}
+
+TRect TCustomForm::ClientRect() const
+{
+    return TRect::FromSize(0, 0, ClientWidth(), ClientHeight());
 }
 
 void TCustomForm::WndProc(TMessage& Message)
@@ -249,32 +269,32 @@ void TCustomForm::WSBoundsChanged(const TRect& Bounds)
 {
     // Reported as the window shows its new place and size: the controls it now shows
     // make their windows.
-    FBounds = QRect(Bounds.Left, Bounds.Top, Bounds.Width(), Bounds.Height());
+    FBounds = Bounds;
     CreateShownChildren();
 }
 
 bool TCustomForm::FocusNextControl(bool Forward)
 {
-    // The windowed controls that have a widget, in layout order, and the focused one.
-    std::vector<QWidget*> Widgets;
+    // The windowed controls that have a window, in layout order, and the focused one.
+    std::vector<TWSControl*> Windows;
     int Current = -1;
-    const QWidget* Focus = QApplication::focusWidget();
     for (int i = 0; i < ControlCount(); ++i) {
         TControl* C = Controls(i);
         if (dynamic_cast<TWinControl*>(C) && C->WidgetCreated()) {
-            QWidget* W = C->Widget();
-            if (Focus && (W == Focus || W->isAncestorOf(Focus))) {
-                Current = int(Widgets.size());
+            TWSControl* W = C->WSObject();
+            if (W->HasFocus()) {
+                Current = int(Windows.size());
             }
-            Widgets.push_back(W);
+            Windows.push_back(W);
         }
     }
-    const int Count = int(Widgets.size());
+    const int Count = int(Windows.size());
     const int From = Current >= 0 ? Current : (Forward ? -1 : Count);
     for (int Step = 1; Step <= Count; ++Step) {
-        QWidget* W = Widgets[size_t(((From + (Forward ? Step : -Step)) % Count + Count) % Count)];
-        if (W->isVisible() && W->isEnabled() && (W->focusPolicy() & Qt::TabFocus)) {
-            W->setFocus(Forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        TWSControl* W
+            = Windows[size_t(((From + (Forward ? Step : -Step)) % Count + Count) % Count)];
+        if (W->TakesTabFocus()) {
+            W->SetFocusByTab(Forward);
             return true;
         }
     }
@@ -302,10 +322,10 @@ void TCustomForm::BeginLayout()
 void TCustomForm::EndLayout()
 {
     // Windowed controls stand above the windowless ones, whatever the creation order.
-    // (Widgets made later take the same place by themselves.)
+    // (Windows made later take the same place by themselves.)
     for (int i = 0; i < ControlCount(); ++i) {
         if (dynamic_cast<TWinControl*>(Controls(i)) && Controls(i)->WidgetCreated()) {
-            Controls(i)->Widget()->raise();
+            Controls(i)->WSObject()->Raise();
         }
     }
     SetLoadsChildren(false);

@@ -12,6 +12,7 @@ class TPopupMenu;
 enum class TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
 enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+enum class TWindowState { wsNormal, wsMinimized };
 // Where a window first appears: at its designed place, or centred (outer size, halves
 // rounded toward zero) on the primary screen or on the desktop spanning every monitor.
 enum class TPosition { poDesigned, poScreenCenter, poDesktopCenter };
@@ -55,8 +56,10 @@ public:
     // main window, whose close ends the program).
     void Close();
     void BringToFront();
-    // The window's handle, created on demand.
-    QWidget* Handle();
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState Value);
+    // The window's handle, its native window created on demand.
+    TWindowHandle Handle();
 
     // The window's outline (empty: the whole rectangle).
     void SetShape(const TRegion& Shape);
@@ -85,6 +88,7 @@ protected:
     void BeginLayout();
     void EndLayout();
     void InitWidget() override;
+    TRect ClientRect() const override;
 
 private:
     void ApplyWindowFlags();
@@ -92,7 +96,7 @@ private:
     void CentreOnScreen();
     bool CloseRequested(); // true when the window may close
 
-    std::unique_ptr<TWSForm> FWindow;
+    TWSForm* FWindow = nullptr; // FHandle, typed
     TBorderStyle FBorderStyle = TBorderStyle::bsSizeable;
     TFormStyle FFormStyle = TFormStyle::fsNormal;
     TPopupMenu* FPopupMenu = nullptr;

@@ -2,23 +2,21 @@
 
 #include "toolkit/controls/forms.h"
 #include "toolkit/media/messagebeep.h"
-#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/datetime.h"
-#include "toolkit/widgetset/qt/qtaccess.h"
 
 TSpinEdit::TSpinEdit(TComponent* AOwner)
     : TWinControl(AOwner, [this] {
-        FWindow = WidgetSet().CreateSpinEdit(this);
-        return QtWidgetOf(FWindow.get());
+        auto W = WidgetSet().CreateSpinEdit(this);
+        FWindow = W.get();
+        return W;
     })
 {
-    FMessagesFromWidgetSet = true;
 }
 
 TSpinEdit::~TSpinEdit()
 {
-    // The window object deletes the widget; the control base then finds none.
-    FWindow.reset();
+    // The window goes while the control still stands: its last messages find it whole.
+    DestroyWindowObject();
 }
 
 void TSpinEdit::InitWidget()
@@ -97,9 +95,7 @@ void TSpinEdit::SetText(TStringView AText)
 
 int TSpinEdit::Value() const
 {
-    bool Ok = false;
-    const int V = ToQt(Text()).trimmed().toInt(&Ok, 10);
-    return Ok ? V : FMinValue;
+    return StrToIntDef(Trim(Text()), FMinValue);
 }
 
 int TSpinEdit::CheckValue(int AValue) const

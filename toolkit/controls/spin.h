@@ -43,6 +43,6 @@ private:
     int FMaxValue = 0;
     // The text until the window exists (see TControl); then its last accepted text.
     TString FText = u"0";
-    std::unique_ptr<TWSSpinEdit> FWindow;
+    TWSSpinEdit* FWindow = nullptr; // FHandle, typed
     bool FGivingText = false;
 };

@@ -10,20 +10,20 @@
 #include <utility>
 
 TLabel::TLabel(TComponent* AOwner)
-    : TLabel(AOwner, WidgetSet().CreateLabel(nullptr))
+    : TLabel(AOwner, WidgetSet().CreateLabel(this))
 {
 }
 
 TLabel::TLabel(TComponent* AOwner, std::unique_ptr<TWSLabel> AWindow)
-    : TGraphicControl(AOwner, QtWidgetOf(AWindow.get()))
-    , FWindow(std::move(AWindow))
+    : TGraphicControl(AOwner, std::move(AWindow))
+    , FWindow(static_cast<TWSLabel*>(FHandle.get()))
 {
 }
 
 TLabel::~TLabel()
 {
-    // The window object deletes the widget; the control base then finds none.
-    FWindow.reset();
+    // The window goes while the label still stands.
+    DestroyWindowObject();
 }
 
 void TLabel::SetAutoSize(bool Value)
@@ -102,27 +102,22 @@ void TLabel::AdjustSize()
 
 TButton::TButton(TComponent* AOwner)
     : TWinControl(AOwner, [this] {
-        FWindow = WidgetSet().CreateButton(this);
-        return QtWidgetOf(FWindow.get());
+        auto W = WidgetSet().CreateButton(this);
+        FWindow = W.get();
+        return W;
     })
 {
-    FMessagesFromWidgetSet = true;
 }
 
-// The window objects delete their widgets; the control base then finds none.
+// The windows go while the controls still stand: their last messages find them whole.
 TButton::~TButton()
 {
-    FWindow.reset();
+    DestroyWindowObject();
 }
 
 void TButton::InitWidget()
 {
     FWindow->SetCaption(FCaption);
-}
-
-QPushButton* TButton::Button() const
-{
-    return static_cast<QPushButton*>(Widget());
 }
 
 void TButton::WndProc(TMessage& Message)
@@ -143,16 +138,16 @@ void TButton::CaptionChanged()
 
 TEdit::TEdit(TComponent* AOwner)
     : TWinControl(AOwner, [this] {
-        FWindow = WidgetSet().CreateEdit(this);
-        return QtWidgetOf(FWindow.get());
+        auto W = WidgetSet().CreateEdit(this);
+        FWindow = W.get();
+        return W;
     })
 {
-    FMessagesFromWidgetSet = true;
 }
 
 TEdit::~TEdit()
 {
-    FWindow.reset();
+    DestroyWindowObject();
 }
 
 void TEdit::InitWidget()
@@ -176,16 +171,16 @@ void TEdit::SetText(TStringView Value)
 
 TComboBox::TComboBox(TComponent* AOwner)
     : TWinControl(AOwner, [this] {
-        FWindow = WidgetSet().CreateComboBox(this);
-        return QtWidgetOf(FWindow.get());
+        auto W = WidgetSet().CreateComboBox(this);
+        FWindow = W.get();
+        return W;
     })
 {
-    FMessagesFromWidgetSet = true;
 }
 
 TComboBox::~TComboBox()
 {
-    FWindow.reset();
+    DestroyWindowObject();
 }
 
 void TComboBox::InitWidget()
@@ -222,7 +217,7 @@ TRadioButton::TRadioButton(TComponent* AOwner)
 }
 
 TRadioButton::TRadioButton(TComponent* AOwner, QRadioButton* AButton)
-    : TWinControl(AOwner, AButton)
+    : TWinControl(AOwner, QtAdoptWidget(AButton, this))
 {
     AButton->setAutoExclusive(true);
     QObject::connect(AButton, &QRadioButton::toggled, AButton, [this](bool On) {
@@ -234,7 +229,7 @@ TRadioButton::TRadioButton(TComponent* AOwner, QRadioButton* AButton)
 
 QRadioButton* TRadioButton::RadioButton() const
 {
-    return static_cast<QRadioButton*>(FWidget.data());
+    return static_cast<QRadioButton*>(QtWidgetOf(FHandle.get()));
 }
 
 bool TRadioButton::Checked() const

@@ -2,9 +2,6 @@
 
 #include "toolkit/controls/controls.h"
 
-class QPushButton;
-class QLineEdit;
-class QComboBox;
 class QRadioButton;
 
 // A text drawn straight over its parent. Auto-sized labels take their text's size;
@@ -37,7 +34,7 @@ private:
     // Measures now where the label shows; otherwise when its size is first read or it
     // shows: the faces of views and windows a session never opens are never loaded.
     void Measure();
-    std::unique_ptr<TWSLabel> FWindow;
+    TWSLabel* FWindow = nullptr; // FHandle, typed
     bool FAutoSize = true;
     bool FTransparent = false;
     bool FFontPrepared = false; // the window object has the current font
@@ -50,7 +47,6 @@ class TButton : public TWinControl {
 public:
     explicit TButton(TComponent* AOwner);
     ~TButton() override;
-    QPushButton* Button() const;
     // A click of the button (BN_CLICKED) runs Click.
     void WndProc(TMessage& Message) override;
 
@@ -59,7 +55,7 @@ protected:
     void CaptionChanged() override;
 
 private:
-    std::unique_ptr<TWSButton> FWindow;
+    TWSButton* FWindow = nullptr; // FHandle, typed
 };
 
 class TEdit : public TWinControl {
@@ -73,7 +69,7 @@ protected:
     void InitWidget() override;
 
 private:
-    std::unique_ptr<TWSEdit> FWindow;
+    TWSEdit* FWindow = nullptr; // FHandle, typed
     TString FText; // until the window exists
 };
 
@@ -91,7 +87,7 @@ protected:
     void InitWidget() override;
 
 private:
-    std::unique_ptr<TWSComboBox> FWindow;
+    TWSComboBox* FWindow = nullptr; // FHandle, typed
     std::vector<TString> FItems;
     TString FText; // until the window exists
 };

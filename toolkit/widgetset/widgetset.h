@@ -116,13 +116,18 @@ public:
     // Repaint requests: later (coalesced) or now.
     virtual void Invalidate() = 0;
     virtual void Repaint() = 0;
+    // Whether it, or a window inside it, has the keyboard focus.
     virtual bool HasFocus() const = 0;
     virtual void SetFocus() = 0;
+    // The focus arriving by Tab (Forward) or Shift+Tab: an edit field then selects its
+    // text, as a user tabbing into it expects.
+    virtual void SetFocusByTab(bool Forward) { SetFocus(); }
     // Whether it takes the keyboard focus from Tab (enabled, visible, of a kind that does).
     virtual bool TakesTabFocus() const = 0;
     virtual TPoint ClientToScreen(TPoint P) const = 0;
     virtual TPoint ScreenToClient(TPoint P) const = 0;
-    // The top-level window this control is in, as the platform services name it.
+    // The top-level window this control is in, as the platform services name it. The
+    // native window may not exist yet (see TWSForm::HandleNeeded).
     virtual TWindowHandle Handle() const = 0;
 
 private:
@@ -141,6 +146,11 @@ public:
     virtual TSize ClientSize() const = 0;
     virtual TSize OuterSize() const = 0; // with the window manager's frame
     virtual void ShowMinimized() = 0;
+    virtual bool IsMinimized() const = 0;
+    // Back from minimised to the state it had before.
+    virtual void Restore() = 0;
+    // Makes the native window now, for services that act on it before it first shows.
+    virtual void HandleNeeded() = 0;
     virtual void BringToFront() = 0;
     // Asks the window to close: the model answers the WM_CLOSE that follows.
     virtual void Close() = 0;
@@ -218,6 +228,15 @@ public:
     virtual void SetTransparent(bool Value) = 0;
 };
 
+// A window the user never sees that only receives messages: the notification area's
+// callbacks are addressed to it by its handle (Handle() names this window itself, not
+// its top-level window). It takes neither input nor the focus; messages sent to it
+// reach the model as they are.
+class TWSMessageWindow : public TWSControl {
+public:
+    using TWSControl::TWSControl;
+};
+
 // One entry of a pop-up menu; an entry captioned "-" is a separator.
 struct TWSMenuEntry {
     TString Caption;
@@ -259,10 +278,13 @@ public:
     virtual std::unique_ptr<TWSRadioButton> CreateRadioButton(IWSClient* Client) = 0;
     virtual std::unique_ptr<TWSSpinEdit> CreateSpinEdit(IWSClient* Client) = 0;
     virtual std::unique_ptr<TWSCustomControl> CreateCustomControl(IWSClient* Client) = 0;
+    virtual std::unique_ptr<TWSMessageWindow> CreateMessageWindow(IWSClient* Client) = 0;
     virtual std::unique_ptr<TWSTimer> CreateTimer(std::function<void()> OnTick) = 0;
 
     // The message loop: runs until Quit; ProcessMessages handles what is queued now.
     virtual void Initialize(IWSApplicationClient* Client) = 0;
+    // Whether the window system was started (a unit test may run the model without one).
+    virtual bool Available() const = 0;
     virtual int Run() = 0;
     virtual void ProcessMessages() = 0;
     virtual void Quit(int ExitCode) = 0;

@@ -2,6 +2,7 @@
 // and recorded power-off requests: the wrapping spin boxes, arming and the watch, the
 // sound choice, the ringing dialog's edge cases and the countdown.
 #include "app/unit1.h"
+#include "tests/fakes/widgetof.h"
 #include "app/unit2.h"
 #include "app/unit4.h"
 #include "components/transparent_radio/vqtrradiobutton.h"
@@ -26,7 +27,7 @@ enum class TInput { KeyUp, KeyDown, ArrowUp, ArrowDown, Typed };
 
 QAbstractSpinBox* SpinWidget(TSpinEdit* Box)
 {
-    return qobject_cast<QAbstractSpinBox*>(Box->Widget());
+    return qobject_cast<QAbstractSpinBox*>(WidgetOf(Box));
 }
 
 // Clicks the up or down arrow of a spin box with the mouse.
@@ -235,7 +236,7 @@ void TestAlarm::viewSwitchLeavesTheFocusWithTheWindow()
     QFETCH(QString, View);
     QFETCH(QString, Focused);
     QFETCH(QString, Leave);
-    QWidget* Window = Form1->Widget()->window();
+    QWidget* Window = WidgetOf(Form1)->window();
     Form1->Show();
     Window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(Window));
@@ -259,7 +260,7 @@ void TestAlarm::viewSwitchLeavesTheFocusWithTheWindow()
         Button->Click();
     }
     QWidget* Focus = QApplication::focusWidget();
-    QVERIFY2(!Focus || Focus == Form1->Widget(), Focus ? Focus->metaObject()->className() : "");
+    QVERIFY2(!Focus || Focus == WidgetOf(Form1), Focus ? Focus->metaObject()->className() : "");
 }
 
 void TestAlarm::disarmKeepsTheValidatedTime()
@@ -468,7 +469,7 @@ void TestAlarm::dialogLayouts()
     QCOMPARE(Form2->Caption(), QStringLiteral("Alame Extinction PC "));
     QCOMPARE(Form2->BorderStyle(), TBorderStyle::bsDialog);
     QCOMPARE(Form2->FormStyle(), TFormStyle::fsStayOnTop);
-    QVERIFY(Form2->Widget()->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(WidgetOf(Form2)->windowFlags() & Qt::WindowStaysOnTopHint);
     QCOMPARE(Form2->Color(), clBlack);
     QCOMPARE(QSize(Form2->ClientWidth(), Form2->ClientHeight()), QSize(217, 84));
     QCOMPARE(Form2->Label1->Caption(), QStringLiteral("Extinction du PC dans"));
@@ -491,7 +492,7 @@ void TestAlarm::dialogLayouts()
     QCOMPARE(Form4->Caption(), QStringLiteral("Alarme !"));
     QCOMPARE(Form4->BorderStyle(), TBorderStyle::bsDialog);
     QCOMPARE(Form4->FormStyle(), TFormStyle::fsStayOnTop);
-    QVERIFY(Form4->Widget()->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(WidgetOf(Form4)->windowFlags() & Qt::WindowStaysOnTopHint);
     QCOMPARE(Form4->Color(), clBlack);
     QCOMPARE(QSize(Form4->ClientWidth(), Form4->ClientHeight()), QSize(166, 70));
     QCOMPARE(Form4->Label1->Caption(), QStringLiteral("Arretez l'alarme ?"));

@@ -2,6 +2,7 @@
 // the clock tick, the views and the menu commands, driven with a fake clock and fake
 // screen metrics on the offscreen platform.
 #include "tests/fakes/qtcompare.h"
+#include "tests/fakes/widgetof.h"
 #include "app/chronothread.h"
 #include "app/programentry.h"
 #include "app/unit1.h"
@@ -277,8 +278,8 @@ void TstUnit1::placement()
     QVERIFY(FErrors->Texts.isEmpty());
     QCOMPARE(QPoint(Form1->Left(), Form1->Top()), expected);
     // One size, so that tiling window managers float the clock rather than stretch it.
-    QCOMPARE(Form1->Widget()->minimumSize(), QSize(220, 100));
-    QCOMPARE(Form1->Widget()->maximumSize(), QSize(220, 100));
+    QCOMPARE(WidgetOf(Form1)->minimumSize(), QSize(220, 100));
+    QCOMPARE(WidgetOf(Form1)->maximumSize(), QSize(220, 100));
 }
 
 void TstUnit1::firstTimeDisplay()
@@ -386,7 +387,7 @@ void TstUnit1::aboutDialogShownOnce()
     }
     QCOMPARE(Shown, 1);
     // The labels stand on the dialog's black: their own background is black too.
-    const QImage Shot = Form3->Widget()->grab().toImage();
+    const QImage Shot = WidgetOf(Form3)->grab().toImage();
     for (const TLabel* L : { Form3->Label1, Form3->Label2 }) {
         QCOMPARE(Shot.pixelColor(L->Left(), L->Top()), QColor(Qt::black));
     }
@@ -400,7 +401,7 @@ void TstUnit1::digitFaceInstalled()
 {
     Start();
     QVERIFY(QFile::exists(QDir::homePath() + QStringLiteral("/.local/share/fonts/DS-DIGI.TTF")));
-    const QFontInfo Info(Form1->Label2->Widget()->font().resolve(ToQFont(Form1->Label2->Font())));
+    const QFontInfo Info(WidgetOf(Form1->Label2)->font().resolve(ToQFont(Form1->Label2->Font())));
     QCOMPARE(QFontInfo(ToQFont(Form1->Label2->Font())).family(), QStringLiteral("DSEG7 Classic"));
     Q_UNUSED(Info);
 }

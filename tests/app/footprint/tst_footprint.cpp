@@ -3,6 +3,7 @@
 // fake clock moved one second before each) with 1,000 stopwatch runs spread over it.
 // Its resident memory at the end stays within 1 MB of the figure after the first minute.
 #include "tests/fakes/qtcompare.h"
+#include "tests/fakes/widgetof.h"
 #include "app/chronothread.h"
 #include "app/programentry.h"
 #include "app/unit1.h"
@@ -125,7 +126,7 @@ void tst_Footprint::init()
     FApp->SetTitle(u"Veludor");
     CreateVeludorForms();
     Form1->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(Form1->Widget()));
+    QVERIFY(QTest::qWaitForWindowExposed(WidgetOf(Form1)));
     ChronoState = 1;
     ChronoWorker.Reset();
 }
@@ -171,7 +172,7 @@ void tst_Footprint::noGrowthOverADay()
 {
     QVERIFY2(FErrors->Texts.isEmpty(), qPrintable(FErrors->Texts.join(QLatin1Char('\n'))));
     TPaintCounter Colon;
-    Form1->Label3->Widget()->installEventFilter(&Colon);
+    WidgetOf(Form1->Label3)->installEventFilter(&Colon);
     for (int i = 0; i < FirstMinute; ++i) {
         Tick();
     }

@@ -3,6 +3,7 @@
 // thousands of presses and view changes. The clock is a test clock read only on the
 // window thread; the workers are real threads.
 #include "tests/fakes/qtcompare.h"
+#include "tests/fakes/widgetof.h"
 #include "app/chronothread.h"
 #include "app/unit1.h"
 #include "tests/fakes/pump.h"
@@ -383,7 +384,7 @@ void tst_Stopwatch::closeRequest()
         QVERIFY(WorkersGone());
     }
     Form1->Close();
-    QVERIFY(!Form1->Widget()->isVisible()); // closed at once, nothing waited for
+    QVERIFY(!WidgetOf(Form1)->isVisible()); // closed at once, nothing waited for
     QVERIFY(Application->Terminated());
     QCOMPARE(ChronoWorker.Terminated(), StopRequested);
     QVERIFY(WorkersGone());

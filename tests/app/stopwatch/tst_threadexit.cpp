@@ -3,6 +3,7 @@
 // in their loop (stopped or not) end by themselves instead of waiting forever. The end of
 // the loop is final for the process, so this is a test program of its own.
 #include "tests/fakes/qtcompare.h"
+#include "tests/fakes/widgetof.h"
 #include "app/chronothread.h"
 #include "app/unit1.h"
 #include "tests/fakes/pump.h"
@@ -129,7 +130,7 @@ void tst_ThreadExit::quittingDuringRun()
     const int ReadsAtEnd = Clock.Reads;
     QVERIFY(!Hung);
     QCOMPARE(Result, 0);
-    QVERIFY(!Form1->Widget()->isVisible());
+    QVERIFY(!WidgetOf(Form1)->isVisible());
     QVERIFY(ChronoWorker.Terminated());
     QVERIFY(!EndlessRef.Terminated());
 

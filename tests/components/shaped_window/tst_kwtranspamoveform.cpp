@@ -3,6 +3,7 @@
 // sent to the window, picked and filtered by Qt as a user's would be) on the offscreen
 // platform, where the system move is refused and the component's own drag runs.
 #include "tests/fakes/qtcompare.h"
+#include "tests/fakes/widgetof.h"
 #include "components/shaped_window/kwtranspamoveform.h"
 #include "components/shaped_window/opaqueregion.h"
 #include "toolkit/controls/extctrls.h"
@@ -74,7 +75,7 @@ public:
         return K;
     }
 
-    QRegion Mask() const { return Widget()->mask(); }
+    QRegion Mask() const { return WidgetOf(this)->mask(); }
     TKwTranspaMoveForm* Shape() const
     {
         return static_cast<TKwTranspaMoveForm*>(
@@ -288,7 +289,7 @@ void TstKwTranspaMoveForm::rebuildTable()
         QCOMPARE(K->TransparentColor(), RGBColor(10, 20, 30));
     }
     QCOMPARE(Form.Mask().isEmpty(), !shaped);
-    QCOMPARE(Form.Widget()->size(), shaped ? QSize(20, 10) : QSize(551, 185));
+    QCOMPARE(WidgetOf(&Form)->size(), shaped ? QSize(20, 10) : QSize(551, 185));
     K->SetTransparentColor(Brown);
     QCOMPARE(SamePixels(Form.Mask(), NotOfColour(ColourPicture(), Brown)), shaped);
 
@@ -336,11 +337,11 @@ void TstKwTranspaMoveForm::builtinPictureShapesWindow()
         F.AddShape(Skin);
     });
     const QImage Builtin = Skin->Picture().Image();
-    QCOMPARE(Form.Widget()->size(), QSize(220, 100));
+    QCOMPARE(WidgetOf(&Form)->size(), QSize(220, 100));
     QVERIFY(SamePixels(Form.Mask(), NotOfColour(Builtin, clWhite)));
     // Drawn with the white at alpha 0 on a see-through window, where no shape cuts it
     // (Wayland), and exactly as the picture is everywhere else.
-    QVERIFY(Form.Widget()->testAttribute(Qt::WA_TranslucentBackground));
+    QVERIFY(WidgetOf(&Form)->testAttribute(Qt::WA_TranslucentBackground));
     // The drawn pixels; each must have the picture's colour.
     bool PictureColours = true;
     const auto Drawn = [&] {
@@ -366,7 +367,7 @@ void TstKwTranspaMoveForm::builtinPictureShapesWindow()
     Other.fill(Qt::white);
     QPainter(&Other).fillRect(10, 10, 20, 20, QColor(153, 102, 51));
     Skin->SetImage(Other);
-    QCOMPARE(Form.Widget()->size(), QSize(220, 100));
+    QCOMPARE(WidgetOf(&Form)->size(), QSize(220, 100));
     QVERIFY(SamePixels(Form.Mask(), NotOfColour(Builtin, clWhite)));
     QVERIFY(SamePixels(Drawn(), Form.Mask()));
     QVERIFY(PictureColours);
@@ -412,12 +413,12 @@ void TstKwTranspaMoveForm::region()
 
     const QRegion Previous(0, 0, 1, 1);
     TTestForm Form([&](TTestForm& F) {
-        F.Widget()->setMask(Previous);
+        WidgetOf(&F)->setMask(Previous);
         TImage* Skin = F.Add<TImage>("Image1", control);
         Skin->SetImage(picture);
         F.AddShape(Skin);
     });
-    QCOMPARE(Form.Widget()->size(), window);
+    QCOMPARE(WidgetOf(&Form)->size(), window);
     QRegion Expected;
     for (const QRect& R : runs) {
         Expected += R;
@@ -464,7 +465,7 @@ void TstKwTranspaMoveForm::pictureNotABitmap()
     TImage* Skin = nullptr;
     TKwTranspaMoveForm* K = nullptr;
     TTestForm Form([&](TTestForm& F) {
-        F.Widget()->setMask(Previous);
+        WidgetOf(&F)->setMask(Previous);
         Skin = F.Add<TImage>("Image1", QRect(0, 0, 4, 2));
         Skin->Picture().Assign(Rows({ "##..", "...." }), TGraphicKind::Icon);
         Skin->PictureChanged();
@@ -496,7 +497,7 @@ std::unique_ptr<TTestForm> TstKwTranspaMoveForm::MainLike(bool ImagesVisible)
         F.AddShape(Image1);
     });
     Form->Show();
-    if (!QTest::qWaitForWindowExposed(Form->Widget())) {
+    if (!QTest::qWaitForWindowExposed(WidgetOf(Form))) {
         return nullptr;
     }
     return Form;
@@ -504,8 +505,8 @@ std::unique_ptr<TTestForm> TstKwTranspaMoveForm::MainLike(bool ImagesVisible)
 
 void TstKwTranspaMoveForm::Click(TTestForm& Form, QPoint At, Qt::MouseButton Button)
 {
-    QWindow* Window = Form.Widget()->windowHandle();
-    QCursor::setPos(Form.Widget()->mapToGlobal(At));
+    QWindow* Window = WidgetOf(&Form)->windowHandle();
+    QCursor::setPos(WidgetOf(&Form)->mapToGlobal(At));
     QCoreApplication::processEvents(); // the offscreen cursor reports its move as an event
     QTest::mousePress(Window, Button, {}, At);
     QTest::mouseRelease(Window, Button, {}, At);
@@ -559,7 +560,7 @@ void TstKwTranspaMoveForm::hook()
             return false;
         }
     } Presses;
-    Form->Widget()->installEventFilter(&Presses);
+    WidgetOf(Form)->installEventFilter(&Presses);
 
     Click(*Form, at, Qt::MouseButton(button));
     QCOMPARE(K->PressesTaken(), moved ? 1 : 0);
@@ -576,10 +577,10 @@ void TstKwTranspaMoveForm::cursorReadAtPress()
     auto Form = MainLike(false);
     QVERIFY(Form);
     TKwTranspaMoveForm* K = Form->Shape();
-    QCursor::setPos(Form->Widget()->mapToGlobal(QPoint(72, 32)));
+    QCursor::setPos(WidgetOf(Form)->mapToGlobal(QPoint(72, 32)));
     QCoreApplication::processEvents();
-    QTest::mousePress(Form->Widget()->windowHandle(), Qt::LeftButton, {}, QPoint(50, 50));
-    QTest::mouseRelease(Form->Widget()->windowHandle(), Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mousePress(WidgetOf(Form)->windowHandle(), Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseRelease(WidgetOf(Form)->windowHandle(), Qt::LeftButton, {}, QPoint(50, 50));
     QCOMPARE(K->PressesTaken(), 0);
 }
 
@@ -588,20 +589,20 @@ void TstKwTranspaMoveForm::dragFollowsMouse()
     auto Form = MainLike(false);
     QVERIFY(Form);
     TKwTranspaMoveForm* K = Form->Shape();
-    QWindow* Window = Form->Widget()->windowHandle();
-    const QPoint Origin = Form->Widget()->pos();
-    QCursor::setPos(Form->Widget()->mapToGlobal(QPoint(50, 50)));
+    QWindow* Window = WidgetOf(Form)->windowHandle();
+    const QPoint Origin = WidgetOf(Form)->pos();
+    QCursor::setPos(WidgetOf(Form)->mapToGlobal(QPoint(50, 50)));
     QCoreApplication::processEvents();
     QTest::mousePress(Window, Qt::LeftButton, {}, QPoint(50, 50));
     QVERIFY(!K->Dragging()); // not before the mouse moves
     QTest::mouseMove(Window, QPoint(50 + 37, 50 - 12));
     QVERIFY(K->Dragging()); // the offscreen platform refuses the system move
-    QCOMPARE(Form->Widget()->pos(), Origin + QPoint(37, -12));
+    QCOMPARE(WidgetOf(Form)->pos(), Origin + QPoint(37, -12));
     QTest::mouseRelease(Window, Qt::LeftButton, {}, QPoint(50, 50));
     QVERIFY(!K->Dragging());
     QTest::mouseMove(Window, QPoint(50, 50)); // buttons up: the window stays
     QCoreApplication::processEvents();
-    QCOMPARE(Form->Widget()->pos(), Origin + QPoint(37, -12));
+    QCOMPARE(WidgetOf(Form)->pos(), Origin + QPoint(37, -12));
     QCOMPARE(ToQt(Form->BoundsRect()).topLeft(), Origin + QPoint(37, -12));
 }
 
@@ -638,9 +639,9 @@ void TstKwTranspaMoveForm::moveStartsAtFirstMotion()
     auto Restore = qScopeGuard([] { SetWindowManager(nullptr); });
     auto Form = MainLike(false);
     QVERIFY(Form);
-    QWindow* Window = Form->Widget()->windowHandle();
-    const QPoint Origin = Form->Widget()->pos();
-    const QPoint Press = Form->Widget()->mapToGlobal(QPoint(50, 50));
+    QWindow* Window = WidgetOf(Form)->windowHandle();
+    const QPoint Origin = WidgetOf(Form)->pos();
+    const QPoint Press = WidgetOf(Form)->mapToGlobal(QPoint(50, 50));
     QCursor::setPos(Press);
     QCoreApplication::processEvents();
     // Sent as they come from the window system: QTest would add moves of its own.
@@ -659,7 +660,7 @@ void TstKwTranspaMoveForm::moveStartsAtFirstMotion()
     }
     QCOMPARE(Manager.Asked, QList<QPoint>(asked, Press));
     QCOMPARE(Manager.Cancelled, cancelled);
-    QCOMPARE(Form->Widget()->pos(), Origin + moved);
+    QCOMPARE(WidgetOf(Form)->pos(), Origin + moved);
 }
 
 void TstKwTranspaMoveForm::deplacementToggled()
@@ -699,7 +700,7 @@ void TstKwTranspaMoveForm::twoWindows()
     auto First = MainLike(false);
     auto Second = MainLike(false);
     QVERIFY(First && Second);
-    Second->Widget()->move(400, 300);
+    WidgetOf(Second)->move(400, 300);
     Click(*First, { 50, 50 });
     Click(*Second, { 50, 50 });
     QCOMPARE(First->Shape()->PressesTaken(), 0); // the hook is the second one's

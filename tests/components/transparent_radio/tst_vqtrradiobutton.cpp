@@ -1,4 +1,5 @@
 #include "tests/fakes/qtcompare.h"
+#include "tests/fakes/widgetof.h"
 #include "components/transparent_radio/vqtrradiobutton.h"
 
 #include "tests/fakes/recordingerrorbox.h"
@@ -244,7 +245,7 @@ void tst_VqTrRadioButton::cleanup()
 void tst_VqTrRadioButton::ShowForm()
 {
     FForm->Show();
-    QWidget* W = FForm->Widget();
+    QWidget* W = WidgetOf(FForm);
     W->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(W));
     // Qt gives the first control of an activated window the focus; start without it.
@@ -295,7 +296,7 @@ void tst_VqTrRadioButton::createParams()
     QFETCH(bool, RightToLeft);
     QFETCH(std::uint32_t, Style);
 
-    FForm->Widget()->setLayoutDirection(RightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    WidgetOf(FForm)->setLayoutDirection(RightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     FRadio->SetTransparent(Transparent);
     FRadio->SetAlignment(Alignment);
     QCOMPARE(FRadio->CreateParams().WinClassName, TString(u"BUTTON"));
@@ -307,7 +308,7 @@ void tst_VqTrRadioButton::createParams()
     QVERIFY(FRadio->HandleAllocated());
     QCOMPARE(FRadio->WindowStyle(), Style);
     const bool LeftText = (Style & BS_LEFTTEXT) != 0;
-    QCOMPARE(FRadio->Widget()->layoutDirection(), LeftText ? Qt::RightToLeft : Qt::LeftToRight);
+    QCOMPARE(WidgetOf(FRadio)->layoutDirection(), LeftText ? Qt::RightToLeft : Qt::LeftToRight);
 }
 
 void tst_VqTrRadioButton::geometry_data()
@@ -348,7 +349,7 @@ void tst_VqTrRadioButton::geometry()
     FRadio->SetChecked(true);
     ShowForm();
 
-    const QImage Plain = Grab(FRadio->Widget());
+    const QImage Plain = Grab(WidgetOf(FRadio));
     QCOMPARE(FRadio->LastBox, Box);
     QCOMPARE(FRadio->LastArea, Area);
     // The mark: a 12-pixel ring at the square's top-left corner.
@@ -356,7 +357,7 @@ void tst_VqTrRadioButton::geometry()
 
     FRadio->SetFocus();
     QVERIFY(FRadio->Focused());
-    const QImage Focused = Grab(FRadio->Widget());
+    const QImage Focused = Grab(WidgetOf(FRadio));
     QSet<QPoint> Frame;
     for (int Y = 0; Y < Focused.height(); ++Y) {
         for (int X = 0; X < Focused.width(); ++X) {
@@ -377,7 +378,7 @@ void tst_VqTrRadioButton::firstRadioButtonOfTheMainWindow()
     FRadio->SetChecked(true);
     ShowForm();
     FRadio->SetFocus();
-    const QImage Face = Grab(FRadio->Widget());
+    const QImage Face = Grab(WidgetOf(FRadio));
     QCOMPARE(FRadio->LastBox, QRect(QPoint(0, 0), QPoint(13, 13)));
     QCOMPARE(FRadio->LastArea, QRect(14, 0, 75, 17));
 
@@ -404,8 +405,8 @@ void tst_VqTrRadioButton::firstRadioButtonOfTheMainWindow()
     // A caption too long for the control stops at the area's right edge.
     const QString Long = QStringLiteral("Alerte Sonnore Alerte Sonnore");
     FRadio->SetCaption(FromQt(Long));
-    FRadio->Widget()->clearFocus();
-    const QImage Clipped = Grab(FRadio->Widget());
+    WidgetOf(FRadio)->clearFocus();
+    const QImage Clipped = Grab(WidgetOf(FRadio));
     const QImage LongText = ReferenceText(Clipped.size(), QRect(14, 0, 75, 17), White11(), { { Long, 15, 0, clWhite } });
     Diff = Difference(Clipped, LongText, QRect(14, 0, 75, 17));
     QVERIFY2(Diff.isEmpty(), qPrintable(Diff));
@@ -419,10 +420,10 @@ void tst_VqTrRadioButton::skinShowsAroundMarkAndCaption()
     ShowForm();
     FRadio->SetFocus();
     const QRect Place = ToQt(FRadio->BoundsRect());
-    const QImage Face = Grab(FRadio->Widget());
-    const QImage WithRadio = Grab(FForm->Widget()).copy(Place);
+    const QImage Face = Grab(WidgetOf(FRadio));
+    const QImage WithRadio = Grab(WidgetOf(FForm)).copy(Place);
     FRadio->Hide();
-    const QImage Skin = Grab(FForm->Widget()).copy(Place);
+    const QImage Skin = Grab(WidgetOf(FForm)).copy(Place);
     QCOMPARE(Skin, MakeSkin().copy(Place).convertToFormat(QImage::Format_ARGB32));
 
     // Wherever the face draws nothing the skin is seen, not a background of the button.
@@ -468,7 +469,7 @@ void tst_VqTrRadioButton::checkMark()
     FRadio->SetChecked(Checked);
     FRadio->SetEnabled(Enabled);
     ShowForm();
-    const QImage Face = Grab(FRadio->Widget());
+    const QImage Face = Grab(WidgetOf(FRadio));
 
     // The shaded ring: shadow on the top-left outside, highlight on the bottom-right
     // outside, dark shadow and 3-D light inside it.
@@ -520,7 +521,7 @@ void tst_VqTrRadioButton::disabledCaption()
     FRadio->TransparentOptions()->WordWrap = WordWrap;
     FRadio->SetEnabled(false);
     ShowForm();
-    const QImage Face = Grab(FRadio->Widget());
+    const QImage Face = Grab(WidgetOf(FRadio));
     const QRect Area(14, 0, 46, 40);
     const QString Diff = Difference(Face, ReferenceText(Face.size(), Area, White11(), Parts), Area);
     QVERIFY2(Diff.isEmpty(), qPrintable(Diff));
@@ -557,7 +558,7 @@ void tst_VqTrRadioButton::wordWrap()
     FRadio->TransparentOptions()->WordWrap = true;
     FRadio->TransparentOptions()->CheckAlignment = Align;
     ShowForm();
-    const QImage Face = Grab(FRadio->Widget());
+    const QImage Face = Grab(WidgetOf(FRadio));
     const QRect Area = FRadio->LastArea;
     const int H = QFontMetrics(ToQFont(White11())).height();
     QList<TTextPart> Parts;
@@ -587,9 +588,9 @@ void tst_VqTrRadioButton::mouseMovesNeverReachTheButton()
     QFETCH(bool, Transparent);
     FRadio->SetTransparent(Transparent);
     ShowForm();
-    QWidget* W = FRadio->Widget();
+    QWidget* W = WidgetOf(FRadio);
     TMoveCounter FormMoves;
-    FForm->Widget()->installEventFilter(&FormMoves);
+    WidgetOf(FForm)->installEventFilter(&FormMoves);
 
     // A move with no button down: the plain button ignores it and it reaches the form.
     const int Before = FRadio->Faces;
@@ -606,7 +607,7 @@ void tst_VqTrRadioButton::mouseMovesNeverReachTheButton()
     QCOMPARE(FRadio->RadioButton()->isDown(), Transparent);
     SendMouse(W, QEvent::MouseButtonRelease, QPoint(200, 5), Qt::NoButton, Qt::LeftButton);
     QVERIFY(!FRadio->Checked());
-    FForm->Widget()->removeEventFilter(&FormMoves);
+    WidgetOf(FForm)->removeEventFilter(&FormMoves);
 }
 
 void tst_VqTrRadioButton::pressOnFocusedControlOnlyRepaints()
@@ -618,15 +619,15 @@ void tst_VqTrRadioButton::pressOnFocusedControlOnlyRepaints()
     QVERIFY(FRadio->Focused());
 
     const int Before = FRadio->Faces;
-    QTest::mouseClick(FRadio->Widget(), Qt::LeftButton, {}, QPoint(6, 6));
+    QTest::mouseClick(WidgetOf(FRadio), Qt::LeftButton, {}, QPoint(6, 6));
     QVERIFY(!FRadio->Checked());
     QCOMPARE(Clicks, 0);
     QVERIFY(FRadio->Faces > Before);
 
     // A control without the focus takes it and is checked by the same click.
-    FRadio->Widget()->clearFocus();
+    WidgetOf(FRadio)->clearFocus();
     QVERIFY(!FRadio->Focused());
-    QTest::mouseClick(FRadio->Widget(), Qt::LeftButton, {}, QPoint(6, 6));
+    QTest::mouseClick(WidgetOf(FRadio), Qt::LeftButton, {}, QPoint(6, 6));
     QVERIFY(FRadio->Focused());
     QVERIFY(FRadio->Checked());
     QCOMPARE(Clicks, 1);
@@ -646,11 +647,11 @@ void tst_VqTrRadioButton::clickChecksOneOfAPair()
     Second->SetName(u"VqTrRadioButton2");
     Second->OnClick = FRadio->OnClick;
     ShowForm();
-    const QImage Before = Grab(FForm->Widget());
+    const QImage Before = Grab(WidgetOf(FForm));
 
     const int FirstFaces = FRadio->Faces;
     const int SecondFaces = Second->Faces;
-    QTest::mouseClick(Second->Widget(), Qt::LeftButton, {}, QPoint(6, 6));
+    QTest::mouseClick(WidgetOf(Second), Qt::LeftButton, {}, QPoint(6, 6));
     QVERIFY(Second->Checked());
     QVERIFY(!FRadio->Checked());
     QCOMPARE(Clicks, QStringList { QStringLiteral("VqTrRadioButton2") });
@@ -659,7 +660,7 @@ void tst_VqTrRadioButton::clickChecksOneOfAPair()
     QVERIFY(Second->Faces > SecondFaces);
 
     // The dot moved from the first mark to the second.
-    const QImage After = Grab(FForm->Widget());
+    const QImage After = Grab(WidgetOf(FForm));
     const QPoint FirstDot = ToQt(FRadio->BoundsRect()).topLeft() + QPoint(5, 5);
     const QPoint SecondDot = ToQt(Second->BoundsRect()).topLeft() + QPoint(5, 5);
     QCOMPARE(Before.pixel(FirstDot), Opaque(clWhite));
@@ -689,7 +690,7 @@ void tst_VqTrRadioButton::checkingInCodeUnchecksTheOther()
 void tst_VqTrRadioButton::optionsWaitForTheNextPaint()
 {
     ShowForm();
-    QWidget* Window = FForm->Widget();
+    QWidget* Window = WidgetOf(FForm);
     QCoreApplication::processEvents();
     const QImage Shown = Window->screen()->grabWindow(Window->winId()).toImage();
     const int Before = FRadio->Faces;
@@ -723,7 +724,7 @@ void tst_VqTrRadioButton::transparentOffAndOn()
     // itself again.
     FRadio->SetTransparent(false);
     QCOMPARE(FRadio->WindowStyle(), std::uint32_t(0x04));
-    const QImage Plain = Grab(FRadio->Widget());
+    const QImage Plain = Grab(WidgetOf(FRadio));
     QCOMPARE(FRadio->Faces, Faces);
     QVERIFY(!Ink(Plain).isEmpty());
 
@@ -731,26 +732,26 @@ void tst_VqTrRadioButton::transparentOffAndOn()
     // recreation of the window.
     FRadio->SetTransparent(true);
     QCOMPARE(FRadio->WindowStyle(), std::uint32_t(0x04));
-    const QImage Face = Grab(FRadio->Widget());
+    const QImage Face = Grab(WidgetOf(FRadio));
     QVERIFY(FRadio->Faces > Faces);
     QVERIFY(Face != Plain);
     FRadio->SetAlignment(TLeftRight::taLeftJustify);
     QCOMPARE(FRadio->WindowStyle(), std::uint32_t(0x2F));
-    QCOMPARE(FRadio->Widget()->layoutDirection(), Qt::RightToLeft);
+    QCOMPARE(WidgetOf(FRadio)->layoutDirection(), Qt::RightToLeft);
 }
 
 void tst_VqTrRadioButton::fontChangeReachesTheFaceOnly()
 {
     ShowForm();
-    const QImage Before = Grab(FRadio->Widget());
+    const QImage Before = Grab(WidgetOf(FRadio));
     TFont Big = White11();
     Big.Height = 15;
     FRadio->SetFont(Big);
-    QVERIFY(Grab(FRadio->Widget()) != Before);
+    QVERIFY(Grab(WidgetOf(FRadio)) != Before);
     // The Qt button keeps the font its window was created with, until recreated.
-    QCOMPARE(FRadio->Widget()->font().pixelSize(), 11);
+    QCOMPARE(WidgetOf(FRadio)->font().pixelSize(), 11);
     FRadio->SetAlignment(TLeftRight::taLeftJustify);
-    QCOMPARE(FRadio->Widget()->font().pixelSize(), 15);
+    QCOMPARE(WidgetOf(FRadio)->font().pixelSize(), 15);
 }
 
 void tst_VqTrRadioButton::parentOrigin()

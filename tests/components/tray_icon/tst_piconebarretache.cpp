@@ -1,4 +1,5 @@
 #include "tests/fakes/qtcompare.h"
+#include "tests/fakes/widgetof.h"
 #include "components/tray_icon/piconebarretache.h"
 
 #include "components/tray_icon/exceptionnumsimagelistaffiche.h"
@@ -270,8 +271,8 @@ void tst_PiconeBarreTache::runTimeStartValues()
     // The message window: a child of the owner, of no size.
     QCOMPARE(T->FenetreMessages()->Parent(), F);
     QCOMPARE(T->FenetreMessages()->Owner(), T);
-    QCOMPARE(T->FenetreMessages()->Handle()->parentWidget(), F->Widget());
-    QCOMPARE(T->FenetreMessages()->Handle()->size(), QSize(0, 0));
+    QCOMPARE(WidgetOf(T->FenetreMessages()->Handle())->parentWidget(), WidgetOf(F));
+    QCOMPARE(WidgetOf(T->FenetreMessages()->Handle())->size(), QSize(0, 0));
 
     QCOMPARE(T->MessageTaskbarCreated(), Application->RegisterWindowMessage(u"TaskbarCreated"));
     QVERIFY(!T->IconeAjoutee() && !T->ChargementFini());
@@ -360,7 +361,7 @@ void tst_PiconeBarreTache::loadingVersusLoaded()
     QCOMPARE(FArea->Commands(), QStringList { "add" });
     const TNotifyIconData& D = FArea->Last().Data;
     QCOMPARE(D.cbSize, 88u);
-    QCOMPARE(WidgetOf(D.hWnd), T->FenetreMessages()->Handle());
+    QCOMPARE(WidgetOf(D.hWnd), WidgetOf(T->FenetreMessages()->Handle()));
     QCOMPARE(D.uID, 1u);
     QCOMPARE(D.uFlags, 7u);
     QCOMPARE(D.uCallbackMessage, 0x464u);
@@ -395,7 +396,7 @@ void tst_PiconeBarreTache::petiteIconeVisibleOffAndOn()
     T->SetPetiteIconeVisible(false);
     T->SetPetiteIconeVisible(false);
     QCOMPARE(FArea->Commands(), QStringList { "delete" });
-    QCOMPARE(WidgetOf(FArea->Last().Data.hWnd), T->FenetreMessages()->Handle());
+    QCOMPARE(WidgetOf(FArea->Last().Data.hWnd), WidgetOf(T->FenetreMessages()->Handle()));
     QCOMPARE(FArea->Last().Data.uID, 1u);
     QVERIFY(!T->IconeAjoutee());
 
@@ -408,7 +409,7 @@ void tst_PiconeBarreTache::petiteIconeVisibleOffAndOn()
     QCOMPARE(FArea->Commands(), (QStringList { "delete", "add" }));
     QCOMPARE(ToQt(FArea->Last().Data.Tip()), QStringLiteral("nouvelle astuce"));
     QCOMPARE(ImageOf(FArea->Last().Icon), 4);
-    QCOMPARE(WidgetOf(FArea->Last().Data.hWnd), T->FenetreMessages()->Handle());
+    QCOMPARE(WidgetOf(FArea->Last().Data.hWnd), WidgetOf(T->FenetreMessages()->Handle()));
     QVERIFY(T->IconeAjoutee());
 }
 
@@ -599,7 +600,7 @@ void tst_PiconeBarreTache::taskbarCreated()
         QCOMPARE(FArea->Commands(), QStringList { "add" });
         QCOMPARE(ToQt(FArea->Last().Data.Tip()), QStringLiteral("Veludor"));
         QCOMPARE(ImageOf(FArea->Last().Icon), 5);
-        QCOMPARE(WidgetOf(FArea->Last().Data.hWnd), T->FenetreMessages()->Handle());
+        QCOMPARE(WidgetOf(FArea->Last().Data.hWnd), WidgetOf(T->FenetreMessages()->Handle()));
     } else {
         QVERIFY(FArea->Calls.empty());
     }
@@ -616,7 +617,7 @@ void tst_PiconeBarreTache::destructionRemovesIconAndRestoresHandlers()
     };
     TTrayForm* F = MainWindow();
     TPiconeBarreTache* T = F->Tray;
-    QWidget* Window = T->FenetreMessages()->Handle();
+    QWidget* Window = WidgetOf(T->FenetreMessages()->Handle());
 
     // Someone installs others after the component.
     Application->OnActivate = [&](TObject*) { Calls << "later activate"; };
@@ -645,9 +646,9 @@ void tst_PiconeBarreTache::destructionAfterTheMessageWindowIsGone()
 {
     TTrayForm* F = MainWindow();
     TPiconeBarreTache* T = F->Tray;
-    QWidget* Window = T->FenetreMessages()->Handle();
+    QWidget* Window = WidgetOf(T->FenetreMessages()->Handle());
     delete Window; // the owner window destroys its child windows first
-    QCOMPARE(T->FenetreMessages()->Handle(), nullptr);
+    QCOMPARE(WidgetOf(T->FenetreMessages()->Handle()), nullptr);
     FArea->Clear();
 
     delete T;
@@ -760,12 +761,12 @@ void tst_PiconeBarreTache::applicationCachee()
 
     // False brings it back, also when it already reads false.
     for (int Round = 0; Round < 2; ++Round) {
-        F->Widget()->showMinimized();
+        WidgetOf(F)->showMinimized();
         F->Hide();
         Log.clear();
         Application->Handle().SetVisible(true);
         T->SetApplicationCachee(false);
-        QVERIFY(F->Visible() && F->Widget()->isVisible());
+        QVERIFY(F->Visible() && WidgetOf(F)->isVisible());
         QVERIFY(!Application->Minimized());
         QCOMPARE(Log, QStringList { "open" });
         // And the taskbar button follows GrandeIconeVisible again.
@@ -791,7 +792,7 @@ void tst_PiconeBarreTache::applicationCacheeInTheMainWindowLayout()
     });
     QCOMPARE(Application->ShowMainForm, !Cachee);
     QCOMPARE(Application->Handle().Visible(), !Cachee);
-    QVERIFY(!F->Widget()->isVisible());
+    QVERIFY(!WidgetOf(F)->isVisible());
     QVERIFY(Log.isEmpty());
 }
 

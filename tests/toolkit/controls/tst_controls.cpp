@@ -2,6 +2,7 @@
 // what they are given and report it as the widget would; made late, the widget carries
 // that state and takes its layout place among its siblings for stacking and keyboard.
 #include "tests/fakes/qtcompare.h"
+#include "tests/fakes/widgetof.h"
 #include "tests/fakes/recordingerrorbox.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/controls/spin.h"
@@ -104,17 +105,17 @@ void tst_Controls::stateKeptUntilShown()
         Form.SetClientSize(100, 200); // the window grows over the control
         QVERIFY(C->WidgetCreated());
     }
-    QVERIFY(C->Widget()->isVisible());
-    QCOMPARE(C->Widget()->geometry(), Bounds);
+    QVERIFY(WidgetOf(C)->isVisible());
+    QCOMPARE(WidgetOf(C)->geometry(), Bounds);
     switch (Kind) {
     case 0:
-        QCOMPARE(static_cast<QPushButton*>(C->Widget())->text(), QStringLiteral("Valider"));
+        QCOMPARE(static_cast<QPushButton*>(WidgetOf(C))->text(), QStringLiteral("Valider"));
         break;
     case 1:
-        QCOMPARE(static_cast<QLineEdit*>(C->Widget())->text(), QStringLiteral("alarm.mp3"));
+        QCOMPARE(static_cast<QLineEdit*>(WidgetOf(C))->text(), QStringLiteral("alarm.mp3"));
         break;
     case 2: {
-        auto* Box = static_cast<QComboBox*>(C->Widget());
+        auto* Box = static_cast<QComboBox*>(WidgetOf(C));
         QCOMPARE(Box->currentText(), QStringLiteral("ComboBox1"));
         QCOMPARE(static_cast<TComboBox*>(C)->Items(),
             QStringList({ QStringLiteral("a.bmp"), QStringLiteral("b.bmp") }));
@@ -141,19 +142,19 @@ void tst_Controls::layoutOrderKept()
         Buttons.push_back(B);
     }
     Form.Show();
-    QApplication::setActiveWindow(Form.Widget());
+    QApplication::setActiveWindow(WidgetOf(&Form));
     for (int i : { 1, 0, 2 }) {
         Buttons[size_t(i)]->SetVisible(true);
     }
-    const QObjectList& Stack = Form.Widget()->children();
-    QVERIFY(Stack.indexOf(Buttons[0]->Widget()) < Stack.indexOf(Buttons[1]->Widget()));
-    QVERIFY(Stack.indexOf(Buttons[1]->Widget()) < Stack.indexOf(Buttons[2]->Widget()));
+    const QObjectList& Stack = WidgetOf(&Form)->children();
+    QVERIFY(Stack.indexOf(WidgetOf(Buttons[0])) < Stack.indexOf(WidgetOf(Buttons[1])));
+    QVERIFY(Stack.indexOf(WidgetOf(Buttons[1])) < Stack.indexOf(WidgetOf(Buttons[2])));
     Buttons[0]->SetFocus();
     for (const auto& [Key, Modifiers, Then] :
         { std::tuple { Qt::Key_Tab, Qt::NoModifier, 1 }, { Qt::Key_Tab, Qt::NoModifier, 2 },
             { Qt::Key_Tab, Qt::NoModifier, 0 }, { Qt::Key_Backtab, Qt::ShiftModifier, 2 } }) {
         QTest::keyClick(QApplication::focusWidget(), Key, Modifiers);
-        QCOMPARE(QApplication::focusWidget(), Buttons[size_t(Then)]->Widget());
+        QCOMPARE(QApplication::focusWidget(), WidgetOf(Buttons[size_t(Then)]));
     }
 }
 
@@ -198,7 +199,7 @@ void tst_Controls::customControlPaints()
     C->SetBounds(10, 10, 30, 20);
     C->Fail = Fail;
     Form.Show();
-    const QImage Face = C->Widget()->grab().toImage();
+    const QImage Face = WidgetOf(C)->grab().toImage();
     QVERIFY(C->Paints > 0);
     QCOMPARE(C->Canvas().Handle(), nullptr);
     QCOMPARE(Errors.Texts.size() > 0, Fail);
@@ -225,7 +226,7 @@ void tst_Controls::windowProcReplaced()
     C->SetParent(&Form);
     C->SetBounds(10, 10, 30, 20);
     Form.Show();
-    QWidget* W = C->Widget();
+    QWidget* W = WidgetOf(C);
     const auto Previous = C->WindowProc;
     std::vector<std::uint32_t> Seen;
     int Passed = 0;

@@ -2,6 +2,7 @@
 // the label's font, whatever the order in which caption and font were set: the shaped
 // text it keeps between paints must never be that of an earlier caption or font.
 #include "tests/fakes/qtcompare.h"
+#include "tests/fakes/widgetof.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/controls/graphics.h"
 #include "toolkit/qt/qtconvert.h"
@@ -137,8 +138,8 @@ void tst_Label::drawsTheCurrentCaption()
     if (Caption.isEmpty()) {
         return; // nothing left to draw on
     }
-    QCOMPARE(Label->Widget()->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
-        Expected(Final, Caption, Label->Widget()->size()));
+    QCOMPARE(WidgetOf(Label)->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+        Expected(Final, Caption, WidgetOf(Label)->size()));
 }
 
 void tst_Label::backgroundFollowsTheColour_data()
@@ -173,7 +174,7 @@ void tst_Label::backgroundFollowsTheColour()
     Form.Show();
     Label->SetTransparent(Transparent);
     Form.SetColor(clBlue);
-    const QImage Shown = Form.Widget()->grab().toImage();
+    const QImage Shown = WidgetOf(&Form)->grab().toImage();
     QCOMPARE(Shown.pixelColor(50, 15), Expected);
 }
 

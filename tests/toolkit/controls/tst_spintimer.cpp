@@ -5,6 +5,7 @@
 // timers aligned to the second tick together just after each second of the clock source,
 // whatever the wall clock did since the last wake-up.
 #include "tests/fakes/qtcompare.h"
+#include "tests/fakes/widgetof.h"
 #include "tests/fakes/fakeclock.h"
 #include "tests/fakes/recordingaudio.h"
 #include "toolkit/controls/extctrls.h"
@@ -87,25 +88,25 @@ void tst_SpinTimer::spinBoxKeysAndFocus()
     Other->SetParent(&Form);
     Other->SetBounds(100, 10, 60, 22);
     Form.Show();
-    QWidget* Window = Form.Widget()->window();
+    QWidget* Window = WidgetOf(&Form)->window();
     Window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(Window));
 
-    QLineEdit* Line = Spin->Widget()->findChild<QLineEdit*>();
+    QLineEdit* Line = WidgetOf(Spin)->findChild<QLineEdit*>();
     QVERIFY(Line);
-    Spin->Widget()->setFocus();
-    QTRY_VERIFY(Spin->Widget()->hasFocus());
+    WidgetOf(Spin)->setFocus();
+    QTRY_VERIFY(WidgetOf(Spin)->hasFocus());
     Line->selectAll();
     QTest::keyClick(Line, Qt::Key_Backspace);
-    QTest::keyClicks(Spin->Widget(), Typed);
+    QTest::keyClicks(WidgetOf(Spin), Typed);
     if (Key != 0) {
-        QTest::keyClick(Spin->Widget(), Qt::Key(Key));
+        QTest::keyClick(WidgetOf(Spin), Qt::Key(Key));
     }
     QCOMPARE(Spin->Text(), Shown);
     QCOMPARE(Audio.Beeps, Beeps);
 
-    Other->Widget()->setFocus();
-    QTRY_VERIFY(Other->Widget()->hasFocus());
+    WidgetOf(Other)->setFocus();
+    QTRY_VERIFY(WidgetOf(Other)->hasFocus());
     QCOMPARE(Spin->Text(), Left);
 }
 
@@ -133,7 +134,7 @@ void tst_SpinTimer::spinBoxPaste()
     Form.Show();
     int Seen = 0;
     Spin->OnChange = [&Seen](TObject*) { ++Seen; };
-    QLineEdit* Line = Spin->Widget()->findChild<QLineEdit*>();
+    QLineEdit* Line = WidgetOf(Spin)->findChild<QLineEdit*>();
     QVERIFY(Line);
     Line->end(false);
     Line->insert(Pasted);

@@ -131,6 +131,12 @@ public:
     TSize ClientSize() const override { return FromQt(FWidget->size()); }
     TSize OuterSize() const override { return FromQt(FWidget->frameGeometry().size()); }
     void ShowMinimized() override { FWidget->showMinimized(); }
+    bool IsMinimized() const override { return FWidget->windowState() & Qt::WindowMinimized; }
+    void Restore() override
+    {
+        FWidget->setWindowState(FWidget->windowState() & ~Qt::WindowMinimized);
+    }
+    void HandleNeeded() override { FWidget->winId(); }
     void BringToFront() override
     {
         FWidget->raise();
@@ -152,11 +158,7 @@ public:
             FWidget->setAttribute(Qt::WA_TranslucentBackground, Value);
         }
     }
-    TWindowHandle Handle() const override
-    {
-        FWidget->winId(); // the native window, made on demand
-        return HandleOf(FWidget);
-    }
+    TWindowHandle Handle() const override { return HandleOf(FWidget); }
 
 private:
     bool FFixed = false;

@@ -1,3 +1,4 @@
+#include "toolkit/platform/linux/notifyiconevent.h"
 #include "toolkit/widgetset/qt/qtwidgetset.h"
 #include "toolkit/widgetset/qt/qtwindow.h"
 
@@ -172,6 +173,47 @@ public:
         FWidget->update();
     }
 };
+}
+
+namespace {
+// The notification area posts its callbacks to the record's widget as Qt events.
+class TQtMessageWidget : public QWidget {
+public:
+    explicit TQtMessageWidget(TWSControl* AControl)
+        : FControl(AControl)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    bool event(QEvent* Event) override
+    {
+        if (Event->type() != TNotifyIconEvent::EventType()) {
+            return QWidget::event(Event);
+        }
+        const auto* Posted = static_cast<TNotifyIconEvent*>(Event);
+        SendToClient(FControl, Posted->Msg, Posted->WParam, Posted->LParam);
+        return true;
+    }
+
+private:
+    TWSControl* FControl;
+};
+
+class TQtMessageWindow : public TQtControl<TWSMessageWindow> {
+public:
+    explicit TQtMessageWindow(IWSClient* AClient)
+        : TQtControl<TWSMessageWindow>(AClient, new TQtMessageWidget(this))
+    {
+    }
+    // Null once the parent window has destroyed it.
+    TWindowHandle Handle() const override { return HandleOf(FWidget.data()); }
+};
+}
+
+std::unique_ptr<TWSMessageWindow> TQtWidgetSet::CreateMessageWindow(IWSClient* Client)
+{
+    return std::make_unique<TQtMessageWindow>(Client);
 }
 
 std::unique_ptr<TWSGraphicControl> TQtWidgetSet::CreateGraphicControl(IWSClient* Client)

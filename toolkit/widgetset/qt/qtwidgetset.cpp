@@ -120,6 +120,7 @@ void FillMenu(QMenu* Menu, const std::vector<TWSMenuEntry>& Entries)
 TQtWidgetSet::TQtWidgetSet()
     : FFilter(std::make_unique<TQtApplicationFilter>())
 {
+    InstallQtLogSink();
 }
 
 TQtWidgetSet::~TQtWidgetSet()
@@ -155,6 +156,11 @@ void TQtWidgetSet::Initialize(IWSApplicationClient* Client)
                 }
             });
     }
+}
+
+bool TQtWidgetSet::Available() const
+{
+    return QCoreApplication::instance() != nullptr;
 }
 
 int TQtWidgetSet::Run()

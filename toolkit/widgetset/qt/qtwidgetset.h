@@ -6,6 +6,9 @@
 
 class TQtApplicationFilter;
 
+// Hands the toolkit's diagnostics (toolkit/core/log.h) to Qt's logging.
+void InstallQtLogSink();
+
 // The contract over Qt Widgets: the window objects are Qt widgets, the message loop is
 // Qt's, and an application-wide event filter hands the queued mouse presses to the
 // application's hook.
@@ -23,9 +26,11 @@ public:
     std::unique_ptr<TWSRadioButton> CreateRadioButton(IWSClient* Client) override;
     std::unique_ptr<TWSSpinEdit> CreateSpinEdit(IWSClient* Client) override;
     std::unique_ptr<TWSCustomControl> CreateCustomControl(IWSClient* Client) override;
+    std::unique_ptr<TWSMessageWindow> CreateMessageWindow(IWSClient* Client) override;
     std::unique_ptr<TWSTimer> CreateTimer(std::function<void()> OnTick) override;
 
     void Initialize(IWSApplicationClient* Client) override;
+    bool Available() const override;
     int Run() override;
     void ProcessMessages() override;
     void Quit(int ExitCode) override;

@@ -15,6 +15,11 @@ QWidget* QtWidgetOf(const TWSControl* Control)
     return H ? H->Widget() : nullptr;
 }
 
+std::unique_ptr<TWSControl> QtAdoptWidget(QWidget* Widget, IWSClient* Client)
+{
+    return std::make_unique<TQtControl<TWSControl>>(Client, Widget);
+}
+
 bool SendToClient(IWSClient* Client, std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
 {
     if (!Client) {

@@ -4,6 +4,7 @@
 #include "toolkit/widgetset/qt/qtfont.h"
 #include "toolkit/widgetset/widgetset.h"
 
+#include <QApplication>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -99,8 +100,16 @@ public:
     void Raise() override { FWidget->raise(); }
     void Invalidate() override { FWidget->update(); }
     void Repaint() override { FWidget->repaint(); }
-    bool HasFocus() const override { return FWidget->hasFocus(); }
+    bool HasFocus() const override
+    {
+        const QWidget* Focus = QApplication::focusWidget();
+        return FWidget->hasFocus() || (Focus && FWidget->isAncestorOf(Focus));
+    }
     void SetFocus() override { FWidget->setFocus(Qt::OtherFocusReason); }
+    void SetFocusByTab(bool Forward) override
+    {
+        FWidget->setFocus(Forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    }
     bool TakesTabFocus() const override
     {
         return FWidget->isVisible() && FWidget->isEnabled()

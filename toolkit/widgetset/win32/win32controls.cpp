@@ -419,7 +419,7 @@ void TNode::SetFocus()
 
 bool TNode::TakesTabFocus() const
 {
-    if (!Windowed() || Kind == TKind::Form || !Visible || !Enabled) {
+    if (!Windowed() || Kind == TKind::Form || MessageOnly || !Visible || !Enabled) {
         return false;
     }
     return !Wnd || (IsWindowVisible(Wnd) && IsWindowEnabled(Wnd));

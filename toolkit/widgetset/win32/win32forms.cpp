@@ -155,6 +155,10 @@ LRESULT TNode::FormMessage(UINT Msg, WPARAM WParam, LPARAM LParam, bool& Done)
 {
     Done = true;
     LRESULT Result = 0;
+    if (MessageOnly && Msg >= WM_USER && Msg < 0xC000) {
+        ForwardToModel(Msg, WParam, LParam, Result);
+        return Result;
+    }
     switch (Msg) {
     case WM_PAINT:
         PaintWindow();
@@ -322,6 +326,14 @@ namespace {
                 ShowWindow(FNode.Wnd, SW_SHOWMINIMIZED);
             }
         }
+        bool IsMinimized() const override { return FNode.Wnd && IsIconic(FNode.Wnd); }
+        void Restore() override
+        {
+            if (IsMinimized()) {
+                ShowWindow(FNode.Wnd, SW_RESTORE);
+            }
+        }
+        void HandleNeeded() override { FNode.EnsureWindow(); }
         void BringToFront() override
         {
             if (!FNode.Wnd) {
@@ -412,6 +424,16 @@ namespace {
         TTextMetrics Metrics(const TFont& Font) const override { return MetricsOf(Font); }
     };
 
+    class TMessageWindow : public TControlOf<TWSMessageWindow> {
+    public:
+        explicit TMessageWindow(IWSClient* Client)
+            : TControlOf(Client, TKind::Custom)
+        {
+            FNode.MessageOnly = true;
+        }
+        TWindowHandle Handle() const override { return reinterpret_cast<TWindowHandle>(FNode.Wnd); }
+    };
+
     class TCustom : public TControlOf<TWSCustomControl> {
     public:
         explicit TCustom(IWSClient* Client)
@@ -463,6 +485,11 @@ std::unique_ptr<TWSLabel> MakeLabel(IWSClient* Client)
 std::unique_ptr<TWSCustomControl> MakeCustomControl(IWSClient* Client)
 {
     return std::make_unique<TCustom>(Client);
+}
+
+std::unique_ptr<TWSMessageWindow> MakeMessageWindow(IWSClient* Client)
+{
+    return std::make_unique<TMessageWindow>(Client);
 }
 
 }

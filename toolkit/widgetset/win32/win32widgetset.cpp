@@ -434,12 +434,17 @@ namespace {
         {
             return MakeCustomControl(Client);
         }
+        std::unique_ptr<TWSMessageWindow> CreateMessageWindow(IWSClient* Client) override
+        {
+            return MakeMessageWindow(Client);
+        }
         std::unique_ptr<TWSTimer> CreateTimer(std::function<void()> OnTick) override
         {
             return std::make_unique<TTimer>(std::move(OnTick));
         }
 
         void Initialize(IWSApplicationClient* Client) override { TApp::Get().Client = Client; }
+        bool Available() const override { return true; }
 
         int Run() override
         {

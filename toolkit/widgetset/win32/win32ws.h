@@ -97,6 +97,8 @@ public:
     // Custom controls and radio buttons.
     bool Transparent = false;
     bool Checked = false;
+    // A message window: no input, no focus, every message of its own range to the model.
+    bool MessageOnly = false;
     std::vector<TString> Items;
 };
 
@@ -233,6 +235,16 @@ public:
     void Repaint() override { FNode.Repaint(); }
     bool HasFocus() const override { return FNode.HasFocus(); }
     void SetFocus() override { FNode.SetFocus(); }
+    void SetFocusByTab(bool) override
+    {
+        FNode.SetFocus();
+        // As the dialog manager does: the text of a field tabbed into is selected.
+        if (FNode.Wnd && (FNode.Kind == TKind::Edit || FNode.Kind == TKind::SpinEdit)) {
+            SendMessageW(FNode.Wnd, EM_SETSEL, 0, -1);
+        } else if (FNode.Wnd && FNode.Kind == TKind::ComboBox) {
+            SendMessageW(FNode.Wnd, CB_SETEDITSEL, 0, MAKELPARAM(0, 0xFFFF));
+        }
+    }
     bool TakesTabFocus() const override { return FNode.TakesTabFocus(); }
     TPoint ClientToScreen(TPoint P) const override { return FNode.ClientToScreen(P); }
     TPoint ScreenToClient(TPoint P) const override { return FNode.ScreenToClient(P); }
@@ -244,6 +256,7 @@ std::unique_ptr<TWSForm> MakeForm(IWSClient* Client);
 std::unique_ptr<TWSGraphicControl> MakeGraphicControl(IWSClient* Client);
 std::unique_ptr<TWSLabel> MakeLabel(IWSClient* Client);
 std::unique_ptr<TWSCustomControl> MakeCustomControl(IWSClient* Client);
+std::unique_ptr<TWSMessageWindow> MakeMessageWindow(IWSClient* Client);
 std::unique_ptr<TWSButton> MakeButton(IWSClient* Client);
 std::unique_ptr<TWSEdit> MakeEdit(IWSClient* Client);
 std::unique_ptr<TWSComboBox> MakeComboBox(IWSClient* Client);
