@@ -10,7 +10,7 @@ set(VELUDOR_SEAM_HEADERS
   media/messagebeep.h threads/thread.h graphics/graphicerror.h graphics/bmpdecoder.h
   graphics/jpegdecoder.h
   platform/audio.h platform/clocksource.h platform/displayplatform.h platform/errorbox.h
-  platform/filesearch.h platform/fonts.h platform/mousemessages.h platform/notifyarea.h
+  platform/filesearch.h platform/fonts.h platform/locale.h platform/mousemessages.h platform/notifyarea.h
   platform/power.h platform/screen.h platform/serviceslot.h platform/shell.h
   platform/taskbar.h platform/wakecounter.h platform/windowmanager.h platform/workarea.h
 )

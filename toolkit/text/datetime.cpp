@@ -2,7 +2,7 @@
 
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/clocksource.h"
-#include "toolkit/text/datetimelocale.h"
+#include "toolkit/platform/locale.h"
 
 #include <algorithm>
 
@@ -64,6 +64,13 @@ TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec)
         throw EConvertError(u"Argument incorrect pour le codage d'une heure");
     }
     return double(((Hour * 60 + Min) * 60 + Sec) * 1000 + MSec) / 86400000.0;
+}
+
+TFormatSettings UserFormatSettings()
+{
+    const TLocaleFormats Locale = UserLocaleFormats();
+    return { Locale.TimeSeparator, Locale.LongDateFormat, Locale.LocaleName,
+        Locale.DecimalSeparator };
 }
 
 TFormatSettings& FormatSettings()

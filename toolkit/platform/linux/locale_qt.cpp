@@ -1,6 +1,6 @@
 // The locale data behind the date formatting on Linux: Qt's own locale data, so no
 // system locale needs to be installed.
-#include "toolkit/text/datetimelocale.h"
+#include "toolkit/platform/locale.h"
 
 #include "toolkit/qt/qtconvert.h"
 
@@ -80,12 +80,12 @@ QDate DateOf(const TDateTimeFields& Date)
 
 } // namespace
 
-TFormatSettings UserFormatSettings()
+TLocaleFormats UserLocaleFormats()
 {
     const QString Name = UserLocaleName();
     const QLocale Locale(Name);
-    return { TimeSeparatorOf(Locale).unicode(), FromQt(Locale.dateFormat(QLocale::LongFormat)),
-        FromQt(Name), Locale.decimalPoint().at(0).unicode() };
+    return { FromQt(Name), TimeSeparatorOf(Locale).unicode(),
+        FromQt(Locale.dateFormat(QLocale::LongFormat)), Locale.decimalPoint().at(0).unicode() };
 }
 
 TString LocaleMonthName(const TString& LocaleName, int Month, bool Short)

@@ -1,6 +1,6 @@
 // The locale data behind the date formatting on Windows: the user's default locale
 // through GetLocaleInfoEx, its dates through GetDateFormatEx.
-#include "toolkit/text/datetimelocale.h"
+#include "toolkit/platform/locale.h"
 
 #include <windows.h>
 
@@ -68,10 +68,10 @@ TString FormatDate(
 
 } // namespace
 
-TFormatSettings UserFormatSettings()
+TLocaleFormats UserLocaleFormats()
 {
     wchar_t Name[LOCALE_NAME_MAX_LENGTH] = {};
-    TFormatSettings Settings;
+    TLocaleFormats Settings;
     if (GetUserDefaultLocaleName(Name, LOCALE_NAME_MAX_LENGTH) > 0) {
         Settings.LocaleName = Text(Name);
     } else {
