@@ -24,7 +24,7 @@ QColor ToQColor(TColor Color)
 
 void InstallFontSubstitutions()
 {
-    InstallQtFontSubstitutions();
+    WidgetSet().SubstituteLayoutFaces();
 }
 
 void TCanvas::Bind(IWSCanvas* Canvas)

@@ -309,6 +309,9 @@ public:
     // Where the mouse pointer is now, in screen coordinates (not where a queued message
     // found it).
     virtual TPoint CursorPos() = 0;
+    // Has the faces the layouts name (MS Sans Serif, Arial, Felix Titling) stand for
+    // installed ones of the same metrics or look, where the system lacks them.
+    virtual void SubstituteLayoutFaces() = 0;
 };
 
 // The widget set the program was linked with.

@@ -158,6 +158,11 @@ void TQtWidgetSet::Initialize(IWSApplicationClient* Client)
     }
 }
 
+void TQtWidgetSet::SubstituteLayoutFaces()
+{
+    InstallQtFontSubstitutions();
+}
+
 bool TQtWidgetSet::Available() const
 {
     return QCoreApplication::instance() != nullptr;

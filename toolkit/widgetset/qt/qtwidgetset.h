@@ -44,6 +44,7 @@ public:
     TColor SystemColor(TColor Color) override;
     void SetApplicationIcon(const std::vector<TBitmap32>& Images) override;
     TPoint CursorPos() override;
+    void SubstituteLayoutFaces() override;
 
 private:
     std::unique_ptr<TQtApplicationFilter> FFilter;

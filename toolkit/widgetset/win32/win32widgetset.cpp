@@ -445,6 +445,8 @@ namespace {
 
         void Initialize(IWSApplicationClient* Client) override { TApp::Get().Client = Client; }
         bool Available() const override { return true; }
+        // Windows has those faces, or maps them itself (FontSubstitutes in the registry).
+        void SubstituteLayoutFaces() override { }
 
         int Run() override
         {
