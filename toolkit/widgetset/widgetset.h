@@ -282,6 +282,10 @@ public:
     virtual TSize TextExtent(const TFont& Font, TStringView Text) = 0;
     // The colour a system colour stands for.
     virtual TColor SystemColor(TColor Color) = 0;
+    // Whether the system has a font of this face name (not a substitute).
+    virtual bool HasFontFace(TStringView Name) = 0;
+    // Whether the program's windows read right to left (the user's language does).
+    virtual bool RightToLeftReading() = 0;
     // The program's icon for its windows and taskbar button (bitmaps of several sizes).
     virtual void SetApplicationIcon(const std::vector<TBitmap32>& Images) = 0;
     // Where the mouse pointer is now, in screen coordinates (not where a queued message

@@ -2,9 +2,11 @@
 // model expects (numbers, packed positions, notifications), the model's answers decide
 // what Qt does, and the application hook sees each press once.
 #include "toolkit/widgetset/qt/qtaccess.h"
+#include "toolkit/widgetset/qt/qtfont.h"
 #include "toolkit/widgetset/widgetset.h"
 
 #include <QAbstractSpinBox>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -74,6 +76,8 @@ private slots:
     void hookSeesEachPressOnce_data();
     void hookSeesEachPressOnce();
     void labelKeepsTwoCaptions();
+    void fontFaces_data();
+    void fontFaces();
 };
 
 void tst_QtWidgetSet::mouseMessages_data()
@@ -243,3 +247,23 @@ void tst_QtWidgetSet::labelKeepsTwoCaptions()
 
 QTEST_MAIN(tst_QtWidgetSet)
 #include "tst_qtwidgetset.moc"
+
+void tst_QtWidgetSet::fontFaces_data()
+{
+    QTest::addColumn<QString>("Face");
+    QTest::addColumn<bool>("Has");
+    const QString Installed = QFontDatabase::families().value(0);
+    QTest::addRow("an installed face") << Installed << !Installed.isEmpty();
+    QTest::addRow("in other letter case") << Installed.toUpper() << !Installed.isEmpty();
+    QTest::addRow("a face the layouts name, only substituted here") << "MS Sans Serif" << false;
+    QTest::addRow("no such face") << "Veludor Sans Nulle Part" << false;
+}
+
+// Only a face the system has counts, not the one a substitution would draw with.
+void tst_QtWidgetSet::fontFaces()
+{
+    QFETCH(QString, Face);
+    QFETCH(bool, Has);
+    InstallQtFontSubstitutions();
+    QCOMPARE(WidgetSet().HasFontFace(Face.toStdU16String()), Has);
+}
