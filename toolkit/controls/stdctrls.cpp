@@ -5,7 +5,6 @@
 #include "toolkit/widgetset/qt/qtaccess.h"
 
 #include <QPushButton>
-#include <QRadioButton>
 
 #include <utility>
 
@@ -217,45 +216,63 @@ void TComboBox::SetText(TStringView Value)
 }
 
 TRadioButton::TRadioButton(TComponent* AOwner)
-    : TRadioButton(AOwner, new QRadioButton)
+    : TWinControl(AOwner, [this] {
+        FWindow = WidgetSet().CreateRadioButton(this);
+        return QtWidgetOf(FWindow.get());
+    })
 {
+    FMessagesFromWidgetSet = true;
 }
 
-TRadioButton::TRadioButton(TComponent* AOwner, QRadioButton* AButton)
-    : TWinControl(AOwner, AButton)
+TRadioButton::~TRadioButton()
 {
-    AButton->setAutoExclusive(true);
-    QObject::connect(AButton, &QRadioButton::toggled, AButton, [this](bool On) {
-        if (On && !IsLoading()) {
-            Click();
-        }
-    });
+    FWindow.reset();
 }
 
-QRadioButton* TRadioButton::RadioButton() const
+void TRadioButton::InitWidget()
 {
-    return static_cast<QRadioButton*>(FWidget.data());
-}
-
-bool TRadioButton::Checked() const
-{
-    return RadioButton()->isChecked();
+    FWindow->SetCaption(FCaption);
+    // Told back as a click, which finds the button checked already.
+    FWindow->SetChecked(FChecked);
 }
 
 void TRadioButton::SetChecked(bool Value)
 {
-    QRadioButton* B = RadioButton();
-    if (Value || !B->isChecked()) {
-        B->setChecked(Value);
+    if (Value == FChecked) {
         return;
     }
-    // Qt keeps one button of an exclusive group checked; unchecking is allowed here.
-    B->setAutoExclusive(false);
-    B->setChecked(false);
-    B->setAutoExclusive(true);
+    // Set first: the window object tells a check back as a click, which then changes
+    // nothing.
+    FChecked = Value;
+    if (FWindow) {
+        FWindow->SetChecked(Value);
+    }
+    if (Value && FParent) {
+        for (int i = 0; i < FParent->ControlCount(); ++i) {
+            auto* Other = dynamic_cast<TRadioButton*>(FParent->Controls(i));
+            if (Other && Other != this) {
+                Other->SetChecked(false);
+            }
+        }
+    }
+    CheckedChanged();
+    if (Value && !IsLoading()) {
+        Click();
+    }
+}
+
+void TRadioButton::WndProc(TMessage& Message)
+{
+    if (Message.Msg == WM_COMMAND && (Message.WParam >> 16) == BN_CLICKED) {
+        SetChecked(true);
+        return;
+    }
+    TWinControl::WndProc(Message);
 }
 
 void TRadioButton::CaptionChanged()
 {
-    RadioButton()->setText(ToQt(FCaption));
+    if (FWindow) {
+        FWindow->SetCaption(FCaption);
+    }
 }

@@ -5,7 +5,6 @@
 class QPushButton;
 class QLineEdit;
 class QComboBox;
-class QRadioButton;
 
 // A text drawn straight over its parent. Auto-sized labels take their text's size;
 // transparent ones draw no background.
@@ -97,17 +96,28 @@ private:
 };
 
 // An ordinary radio button, one of the exclusive group formed by the radio buttons of
-// its parent. Becoming checked (by a click or by SetChecked) runs OnClick.
+// its parent: checking one unchecks the others, and SetChecked(false) may leave none
+// checked. The model keeps the rule; the window objects only show the state. Becoming
+// checked (by a click or by SetChecked) runs OnClick, except while loading.
 class TRadioButton : public TWinControl {
 public:
     explicit TRadioButton(TComponent* AOwner);
-    // Subclasses supply their own Qt radio button.
-    TRadioButton(TComponent* AOwner, QRadioButton* AButton);
+    ~TRadioButton() override;
 
-    bool Checked() const;
+    bool Checked() const { return FChecked; }
     void SetChecked(bool Value);
-    QRadioButton* RadioButton() const;
+    // A click that checks the button (BN_CLICKED) checks it as SetChecked does.
+    void WndProc(TMessage& Message) override;
 
 protected:
+    void InitWidget() override;
     void CaptionChanged() override;
+    // The checked state changed, either way, once the group is up to date.
+    virtual void CheckedChanged() { }
+    // The window object, made with the widget (null until then).
+    TWSRadioButton* WSRadioButton() const { return FWindow.get(); }
+
+private:
+    std::unique_ptr<TWSRadioButton> FWindow;
+    bool FChecked = false;
 };

@@ -7,11 +7,11 @@
 #include "toolkit/core/sysutils.h"
 #include "toolkit/qt/qtconvert.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRadioButton>
 #include <QSet>
 #include <QTest>
 
@@ -77,6 +77,8 @@ private slots:
     void pressOnFocusedControlOnlyRepaints();
     void clickChecksOneOfAPair();
     void checkingInCodeUnchecksTheOther();
+    void groupOfPlainAndTransparentButtons_data();
+    void groupOfPlainAndTransparentButtons();
     void optionsWaitForTheNextPaint();
     void transparentOffAndOn();
     void fontChangeReachesTheFaceOnly();
@@ -194,6 +196,12 @@ void SendMouse(QWidget* W, QEvent::Type Type, QPoint Pos, Qt::MouseButtons Butto
     QApplication::sendEvent(W, &E);
 }
 
+// The Qt button that shows a radio button's state.
+QAbstractButton* Button(TControl* Control)
+{
+    return qobject_cast<QAbstractButton*>(Control->Widget());
+}
+
 // Counts the mouse moves that reach a widget.
 class TMoveCounter : public QObject {
 public:
@@ -237,6 +245,7 @@ void tst_VqTrRadioButton::init()
 
 void tst_VqTrRadioButton::cleanup()
 {
+    QGuiApplication::setLayoutDirection(Qt::LeftToRight);
     delete FForm;
     FForm = nullptr;
 }
@@ -295,7 +304,7 @@ void tst_VqTrRadioButton::createParams()
     QFETCH(bool, RightToLeft);
     QFETCH(std::uint32_t, Style);
 
-    FForm->Widget()->setLayoutDirection(RightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    QGuiApplication::setLayoutDirection(RightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     FRadio->SetTransparent(Transparent);
     FRadio->SetAlignment(Alignment);
     QCOMPARE(FRadio->CreateParams().WinClassName, TString(u"BUTTON"));
@@ -601,9 +610,9 @@ void tst_VqTrRadioButton::mouseMovesNeverReachTheButton()
     // Press, then drag off the control: the plain button lets go, the transparent one
     // never hears of the move.
     SendMouse(W, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
-    QVERIFY(FRadio->RadioButton()->isDown());
+    QVERIFY(Button(FRadio)->isDown());
     SendMouse(W, QEvent::MouseMove, QPoint(200, 5), Qt::LeftButton);
-    QCOMPARE(FRadio->RadioButton()->isDown(), Transparent);
+    QCOMPARE(Button(FRadio)->isDown(), Transparent);
     SendMouse(W, QEvent::MouseButtonRelease, QPoint(200, 5), Qt::NoButton, Qt::LeftButton);
     QVERIFY(!FRadio->Checked());
     FForm->Widget()->removeEventFilter(&FormMoves);
@@ -684,6 +693,72 @@ void tst_VqTrRadioButton::checkingInCodeUnchecksTheOther()
     // Setting the value it already has runs no click.
     FRadio->SetChecked(true);
     QCOMPARE(Clicks, 1);
+}
+
+void tst_VqTrRadioButton::groupOfPlainAndTransparentButtons_data()
+{
+    QTest::addColumn<bool>("FirstTransparent");
+    QTest::addColumn<int>("Target"); // 0: the transparent button, 1: the plain one
+    QTest::addColumn<bool>("ByClick");
+    QTest::addColumn<bool>("Uncheck"); // unchecks the target afterwards, in code
+
+    QTest::newRow("code checks the plain one: the transparent one unchecks") << true << 1 << false << false;
+    QTest::newRow("a click checks the transparent one: the plain one unchecks") << true << 0 << true << false;
+    QTest::newRow("a click checks the plain one: the transparent one unchecks") << true << 1 << true << false;
+    QTest::newRow("both plain, by a click") << false << 1 << true << false;
+    QTest::newRow("unchecked in code: none is left checked") << true << 1 << false << true;
+}
+
+// The group rule is the model's: buttons of either kind under one parent, whatever checks
+// them; each window shows the model's state, and a click on the checked one changes
+// nothing.
+void tst_VqTrRadioButton::groupOfPlainAndTransparentButtons()
+{
+    QFETCH(bool, FirstTransparent);
+    QFETCH(int, Target);
+    QFETCH(bool, ByClick);
+    QFETCH(bool, Uncheck);
+
+    FRadio->SetTransparent(FirstTransparent);
+    auto* Plain = new TRadioButton(FForm);
+    Plain->SetParent(FForm);
+    Plain->SetBounds(120, 42, 80, 17);
+    Plain->SetCaption(u"Extinction");
+    TRadioButton* Buttons[] = { FRadio, Plain };
+    QList<TObject*> Clicks;
+    for (TRadioButton* B : Buttons) {
+        B->OnClick = [&](TObject* S) { Clicks << S; };
+    }
+    Buttons[1 - Target]->SetChecked(true);
+    Clicks.clear();
+    ShowForm();
+
+    TRadioButton* Checked = Buttons[Target];
+    TRadioButton* Other = Buttons[1 - Target];
+    auto Click = [](TRadioButton* B) { QTest::mouseClick(B->Widget(), Qt::LeftButton, {}, QPoint(6, 6)); };
+    if (ByClick) {
+        Click(Checked);
+    } else {
+        Checked->SetChecked(true);
+    }
+    QVERIFY(Checked->Checked());
+    QVERIFY(!Other->Checked());
+    QCOMPARE(Clicks, QList<TObject*> { Checked });
+    if (ByClick) {
+        // Focused now: a transparent one only repaints, a plain one stays checked.
+        Click(Checked);
+        QVERIFY(Checked->Checked());
+        QCOMPARE(Clicks.size(), 1);
+    }
+    if (Uncheck) {
+        Checked->SetChecked(false);
+        QVERIFY(!Checked->Checked());
+        QVERIFY(!Other->Checked());
+        QCOMPARE(Clicks.size(), 1);
+    }
+    for (TRadioButton* B : Buttons) {
+        QCOMPARE(Button(B)->isChecked(), B->Checked());
+    }
 }
 
 void tst_VqTrRadioButton::optionsWaitForTheNextPaint()

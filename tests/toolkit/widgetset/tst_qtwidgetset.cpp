@@ -78,6 +78,8 @@ private slots:
     void labelKeepsTwoCaptions();
     void fontFaces_data();
     void fontFaces();
+    void radioShowsTheModelsState_data();
+    void radioShowsTheModelsState();
 };
 
 void tst_QtWidgetSet::mouseMessages_data()
@@ -245,8 +247,6 @@ void tst_QtWidgetSet::labelKeepsTwoCaptions()
     QCOMPARE(Label->Metrics(Small).Height, WidgetSet().FontMetrics(Small).Height);
 }
 
-QTEST_MAIN(tst_QtWidgetSet)
-#include "tst_qtwidgetset.moc"
 
 void tst_QtWidgetSet::fontFaces_data()
 {
@@ -267,3 +267,54 @@ void tst_QtWidgetSet::fontFaces()
     InstallQtFontSubstitutions();
     QCOMPARE(WidgetSet().HasFontFace(Face.toStdU16String()), Has);
 }
+
+void tst_QtWidgetSet::radioShowsTheModelsState_data()
+{
+    QTest::addColumn<bool>("OwnerDraw");
+    QTest::addRow("native face") << false;
+    QTest::addRow("owner-drawn: the model paints it") << true;
+}
+
+// A radio button's window shows what it is told: a click checks it once (told as
+// BN_CLICKED), a click on the checked one changes nothing, and checking another leaves
+// it checked (the group is the model's).
+void tst_QtWidgetSet::radioShowsTheModelsState()
+{
+    QFETCH(bool, OwnerDraw);
+    TShownForm F;
+    TRecordingClient OneClient, TwoClient;
+    auto One = WidgetSet().CreateRadioButton(&OneClient);
+    auto Two = WidgetSet().CreateRadioButton(&TwoClient);
+    for (TWSRadioButton* R : { One.get(), Two.get() }) {
+        R->SetParent(F.Form.get(), nullptr);
+        R->SetOwnerDraw(OwnerDraw);
+        R->SetVisible(true);
+    }
+    One->SetBounds(TRect::FromSize(10, 10, 80, 20));
+    Two->SetBounds(TRect::FromSize(10, 40, 80, 20));
+    auto Clicks = [](const TRecordingClient& C) {
+        return std::count_if(C.Messages.begin(), C.Messages.end(),
+            [](const TMessage& M) { return M.Msg == WM_COMMAND && (M.WParam >> 16) == BN_CLICKED; });
+    };
+    QWidget* W = QtWidgetOf(One.get());
+    QTest::mouseClick(W, Qt::LeftButton, {}, QPoint(6, 10));
+    QVERIFY(One->Checked());
+    QCOMPARE(Clicks(OneClient), 1);
+    QTest::mouseClick(W, Qt::LeftButton, {}, QPoint(6, 10));
+    QVERIFY(One->Checked());
+    QCOMPARE(Clicks(OneClient), 1);
+    Two->SetChecked(true);
+    QVERIFY(One->Checked());
+    QCOMPARE(Clicks(TwoClient), 1);
+    One->SetChecked(false);
+    QVERIFY(!One->Checked());
+
+    OneClient.Paints = 0;
+    W->grab();
+    QCOMPARE(OneClient.Paints > 0, OwnerDraw);
+    // Owner-drawn, it takes the focus from the keyboard only.
+    QCOMPARE(bool(W->focusPolicy() & Qt::ClickFocus), !OwnerDraw);
+}
+
+QTEST_MAIN(tst_QtWidgetSet)
+#include "tst_qtwidgetset.moc"

@@ -57,7 +57,7 @@ void TNode::CreateNativeWindow(HWND Host)
         Style |= BS_PUSHBUTTON;
         break;
     case TKind::Radio:
-        Style |= BS_AUTORADIOBUTTON;
+        Style |= RadioStyle();
         break;
     case TKind::Edit:
     case TKind::SpinEdit:
@@ -108,6 +108,13 @@ void TNode::CreateNativeWindow(HWND Host)
     }
 }
 
+DWORD TNode::RadioStyle() const
+{
+    // The type field takes the owner-draw type whole; the caption side goes with it.
+    return (OwnerDraw ? DWORD(BS_OWNERDRAW) : DWORD(BS_AUTORADIOBUTTON))
+        | (LeftText ? DWORD(BS_LEFTTEXT) : 0);
+}
+
 // The procedure under the native controls' own: input goes to the model first, and
 // what it handles the control never sees.
 LRESULT CALLBACK NativeProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
@@ -149,8 +156,11 @@ LRESULT ChildNotification(TNode& Host, UINT Msg, WPARAM WParam, LPARAM LParam, b
         }
         if (Child->Kind == TKind::Radio && HIWORD(WParam) == BN_CLICKED) {
             // A click on the radio button that is checked already changes nothing, and
-            // the model hears of changes only, as it does of SetChecked's.
-            if (Child->Checked || SendMessageW(Child->Wnd, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+            // the model hears of changes only, as it does of SetChecked's. An owner-drawn
+            // button keeps no check of its own: the click checks it.
+            if (Child->Checked
+                || (!Child->OwnerDraw
+                    && SendMessageW(Child->Wnd, BM_GETCHECK, 0, 0) != BST_CHECKED)) {
                 return 0;
             }
             CheckInGroup(*Child);
@@ -172,6 +182,15 @@ LRESULT ChildNotification(TNode& Host, UINT Msg, WPARAM WParam, LPARAM LParam, b
         TMessage Message { WM_KEYDOWN, WPARAM(Delta->iDelta > 0 ? VK_UP : VK_DOWN), 0, 0 };
         Child->Client->WSMessage(Message);
         return 1; // the up-down keeps its position: the model owns the value
+    }
+    case WM_DRAWITEM: {
+        const auto* Item = reinterpret_cast<const DRAWITEMSTRUCT*>(LParam);
+        TNode* Child = Item ? NodeOf(Item->hwndItem) : nullptr;
+        if (!Child || Child->Kind != TKind::Radio || !Child->OwnerDraw) {
+            break;
+        }
+        Child->PaintOwnerDrawn(Item->hDC);
+        return TRUE;
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
@@ -276,8 +295,26 @@ namespace {
         }
         bool Checked() const override
         {
-            return FNode.Wnd ? SendMessageW(FNode.Wnd, BM_GETCHECK, 0, 0) == BST_CHECKED
-                             : FNode.Checked;
+            return FNode.Wnd && !FNode.OwnerDraw
+                ? SendMessageW(FNode.Wnd, BM_GETCHECK, 0, 0) == BST_CHECKED
+                : FNode.Checked;
+        }
+        void SetLeftText(bool Value) override
+        {
+            FNode.LeftText = Value;
+            Restyle();
+        }
+        void SetOwnerDraw(bool Value) override
+        {
+            if (Value && !FNode.OwnerDraw && FNode.Wnd) {
+                FNode.Checked = SendMessageW(FNode.Wnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            }
+            FNode.OwnerDraw = Value;
+            Restyle();
+            if (!Value && FNode.Wnd) {
+                SendMessageW(
+                    FNode.Wnd, BM_SETCHECK, FNode.Checked ? BST_CHECKED : BST_UNCHECKED, 0);
+            }
         }
         // Checking one tells its model, as a click does (BN_CLICKED); the others of the
         // group are unchecked without a word.
@@ -295,6 +332,14 @@ namespace {
                 TMessage Message { WM_COMMAND, MakeWParam(0, BN_CLICKED),
                     reinterpret_cast<LPARAM>(FNode.Wnd), 0 };
                 FNode.Client->WSMessage(Message);
+            }
+        }
+
+    private:
+        void Restyle()
+        {
+            if (FNode.Wnd) {
+                SendMessageW(FNode.Wnd, BM_SETSTYLE, FNode.RadioStyle(), TRUE);
             }
         }
     };
