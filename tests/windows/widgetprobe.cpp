@@ -173,6 +173,8 @@ int Show()
         Client->OnMessage = [&, Client](TMessage& M) {
             if (CommandOf(M) == BN_CLICKED) {
                 Print("command %s 0", Client->Name);
+                // The group is the model's rule: the other one is unchecked here.
+                (Client == &OneClient ? Two : One)->SetChecked(false);
                 Print("checked un %d deux %d", int(One->Checked()), int(Two->Checked()));
             }
             return false;

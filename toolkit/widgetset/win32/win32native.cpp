@@ -25,22 +25,6 @@ namespace {
         return clBtnFace;
     }
 
-    // The radio buttons of one parent are one group: one checked at most.
-    void CheckInGroup(TNode& Checked)
-    {
-        Checked.Checked = true;
-        if (!Checked.Parent) {
-            return;
-        }
-        for (TNode* Sibling : Checked.Parent->Children) {
-            if (Sibling != &Checked && Sibling->Kind == TKind::Radio) {
-                Sibling->Checked = false;
-                if (Sibling->Wnd) {
-                    SendMessageW(Sibling->Wnd, BM_SETCHECK, BST_UNCHECKED, 0);
-                }
-            }
-        }
-    }
 }
 
 void TNode::CreateNativeWindow(HWND Host)
@@ -110,8 +94,9 @@ void TNode::CreateNativeWindow(HWND Host)
 
 DWORD TNode::RadioStyle() const
 {
-    // The type field takes the owner-draw type whole; the caption side goes with it.
-    return (OwnerDraw ? DWORD(BS_OWNERDRAW) : DWORD(BS_AUTORADIOBUTTON))
+    // Never an automatic radio button: the check shown is the model's, which keeps the
+    // group. The type field takes the owner-draw type whole.
+    return (OwnerDraw ? DWORD(BS_OWNERDRAW) : DWORD(BS_RADIOBUTTON))
         | (LeftText ? DWORD(BS_LEFTTEXT) : 0);
 }
 
@@ -156,14 +141,13 @@ LRESULT ChildNotification(TNode& Host, UINT Msg, WPARAM WParam, LPARAM LParam, b
         }
         if (Child->Kind == TKind::Radio && HIWORD(WParam) == BN_CLICKED) {
             // A click on the radio button that is checked already changes nothing, and
-            // the model hears of changes only, as it does of SetChecked's. An owner-drawn
-            // button keeps no check of its own: the click checks it.
-            if (Child->Checked
-                || (!Child->OwnerDraw
-                    && SendMessageW(Child->Wnd, BM_GETCHECK, 0, 0) != BST_CHECKED)) {
+            // the model hears of changes only, as it does of SetChecked's; the model
+            // unchecks the others of its group.
+            if (Child->Checked) {
                 return 0;
             }
-            CheckInGroup(*Child);
+            Child->Checked = true;
+            SendMessageW(Child->Wnd, BM_SETCHECK, BST_CHECKED, 0);
         }
         TMessage Message { WM_COMMAND, WParam, LParam, 0 };
         Child->Client->WSMessage(Message);
@@ -293,12 +277,7 @@ namespace {
                 SetTextOfWindow(FNode.Wnd, Caption);
             }
         }
-        bool Checked() const override
-        {
-            return FNode.Wnd && !FNode.OwnerDraw
-                ? SendMessageW(FNode.Wnd, BM_GETCHECK, 0, 0) == BST_CHECKED
-                : FNode.Checked;
-        }
+        bool Checked() const override { return FNode.Checked; }
         void SetLeftText(bool Value) override
         {
             FNode.LeftText = Value;
@@ -306,9 +285,6 @@ namespace {
         }
         void SetOwnerDraw(bool Value) override
         {
-            if (Value && !FNode.OwnerDraw && FNode.Wnd) {
-                FNode.Checked = SendMessageW(FNode.Wnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
-            }
             FNode.OwnerDraw = Value;
             Restyle();
             if (!Value && FNode.Wnd) {
@@ -316,14 +292,10 @@ namespace {
                     FNode.Wnd, BM_SETCHECK, FNode.Checked ? BST_CHECKED : BST_UNCHECKED, 0);
             }
         }
-        // Checking one tells its model, as a click does (BN_CLICKED); the others of the
-        // group are unchecked without a word.
+        // Checking one tells its model, as a click does (BN_CLICKED).
         void SetChecked(bool Value) override
         {
             const bool Was = FNode.Checked;
-            if (Value) {
-                CheckInGroup(FNode);
-            }
             FNode.Checked = Value;
             if (FNode.Wnd) {
                 SendMessageW(FNode.Wnd, BM_SETCHECK, Value ? BST_CHECKED : BST_UNCHECKED, 0);
