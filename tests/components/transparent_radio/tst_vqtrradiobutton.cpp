@@ -79,6 +79,8 @@ private slots:
     void checkingInCodeUnchecksTheOther();
     void groupOfPlainAndTransparentButtons_data();
     void groupOfPlainAndTransparentButtons();
+    void noClickWhileLoading_data();
+    void noClickWhileLoading();
     void optionsWaitForTheNextPaint();
     void transparentOffAndOn();
     void fontChangeReachesTheFaceOnly();
@@ -759,6 +761,34 @@ void tst_VqTrRadioButton::groupOfPlainAndTransparentButtons()
     for (TRadioButton* B : Buttons) {
         QCOMPARE(Button(B)->isChecked(), B->Checked());
     }
+}
+
+void tst_VqTrRadioButton::noClickWhileLoading_data()
+{
+    QTest::addColumn<bool>("Transparent");
+    QTest::newRow("transparent") << true;
+    QTest::newRow("plain") << false;
+}
+
+// A stored check is taken while the form loads without running OnClick; the group rule
+// still holds.
+void tst_VqTrRadioButton::noClickWhileLoading()
+{
+    QFETCH(bool, Transparent);
+    FRadio->SetTransparent(Transparent);
+    auto* Other = new TVqTrRadioButton(FForm);
+    Other->SetParent(FForm);
+    Other->SetChecked(true);
+    int Clicks = 0;
+    FRadio->OnClick = [&](TObject*) { ++Clicks; };
+    FRadio->BeginLoading();
+    FRadio->SetChecked(true);
+    FRadio->Loaded();
+    QCOMPARE(Clicks, 0);
+    QVERIFY(!Other->Checked());
+    ShowForm();
+    QVERIFY(Button(FRadio)->isChecked());
+    QVERIFY(!Button(Other)->isChecked());
 }
 
 void tst_VqTrRadioButton::optionsWaitForTheNextPaint()
