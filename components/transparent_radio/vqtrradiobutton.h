@@ -1,15 +1,10 @@
 #pragma once
 
-#include "components/transparent_radio/controlcanvas.h"
 #include "components/transparent_radio/transparentoptions.h"
 #include "toolkit/controls/stdctrls.h"
 
 #include <cstdint>
 #include <memory>
-
-class QEvent;
-class QPainter;
-class TVqTrRadioWidget;
 
 // The side of the check mark that the plain (not transparent) button puts its caption on.
 enum class TLeftRight { taLeftJustify, taRightJustify };
@@ -29,30 +24,29 @@ struct TCreateParams {
 // every other respect it is an ordinary radio button, one of the exclusive group of its
 // parent's radio buttons.
 //
-// Transparent mode: the Qt button never paints; the paint entry draws the face
-// (DrawFace) with the control's own canvas. The background is whatever the parent and
-// the controls below paint under the control: the widget is never opaque and never fills
-// a background, so Qt composes the parent's pixels under every paint of it.
+// Transparent mode: the window object is owner-drawn (BS_OWNERDRAW): it never paints
+// itself, the paint entry (WSPaint) draws the face (DrawFace) with the control's own
+// canvas. The background is whatever the parent and the controls below paint under the
+// control: the window fills none.
 //
-// Events (WndProc). In either mode: enabled-state, size and position changes repaint.
-// In transparent mode the message filter also applies:
-// - mouse moves never reach the Qt button (it cannot un-press on a drag); each one
+// Messages (WndProc). In either mode: WM_ENABLE, WM_SIZE and WM_MOVE repaint. In
+// transparent mode the message filter also applies:
+// - mouse moves never reach the button (it cannot un-press on a drag); each one
 //   repaints. Without mouse tracking they arrive while a mouse button is held;
 // - a left press or double click on a control that has the keyboard focus is swallowed
 //   and only repaints, so it neither presses nor checks it; on any other control the
-//   control first takes the focus (activating its window if need be) and, once it is
-//   its window's focus widget, the press goes on to the button, then a repaint;
+//   control first takes the focus (activating its window if need be), then the press
+//   goes on to the button, with a repaint;
 // - a left release, focus in and out, a change of the check and the click notification
-//   go on to the button, then the control repaints at once over its parent.
-// Because the press handling gives the focus itself, the transparent button takes the
-// focus from the keyboard only as far as Qt is concerned (Qt would focus it before the
-// press arrives).
+//   go on to the button, and the control repaints at once over its parent.
+// Because the press handling gives the focus itself, the owner-drawn button takes the
+// focus from the keyboard only, as far as the window system is concerned.
 //
-// The "window" of the control is the Qt button's own look: it is created when the widget
-// is first shown and takes the creation parameters then: the caption side (Alignment, as
-// the widget's layout direction) and the font. Later font changes only repaint the
+// The "window" of the control is the native button's own look: it is created when the
+// control is first shown and takes the creation parameters then: the caption side
+// (Alignment, as BS_LEFTTEXT) and the font. Later font changes only repaint the
 // self-drawn face; recreating the window (Alignment changes, Transparent switched off)
-// brings the Qt button up to date.
+// brings the native button up to date.
 //
 // Owns its canvas and TransparentOptions.
 class TVqTrRadioButton : public TRadioButton {
@@ -65,7 +59,7 @@ public:
 
     bool Transparent() const { return FTransparent; }
     // On: invalidates only; the style bits come with the next recreation of the window.
-    // Off: recreates the window at once and the Qt button paints itself again.
+    // Off: recreates the window at once and the native button paints itself again.
     void SetTransparent(bool Value);
     TTransparentOptions* TransparentOptions() const { return FTransparentOptions.get(); }
 
@@ -102,30 +96,28 @@ public:
     // Runs OnClick, then repaints over the parent in transparent mode.
     void Click() override;
 
-    TControlCanvas& Canvas() { return FCanvas; }
+    TCanvas& Canvas() { return FCanvas; }
+
+    // The control's message handling: what it handles itself, then the message filter
+    // of transparent mode; what it passes on to TRadioButton goes on to the button.
+    void WndProc(TMessage& Message) override;
+    // The paint entry: binds the canvas, takes the reading direction, runs DrawFace and
+    // unbinds the canvas, also when DrawFace fails (reported once the paint is over).
+    void WSPaint(IWSCanvas& Canvas, const TRect& Area) override;
 
 protected:
-    // The font reaches the self-drawn face only; the Qt button keeps the font of its
-    // window's creation.
+    // The font reaches the self-drawn face only; the native button keeps the font of
+    // its window's creation.
     void FontChanged() override;
-
-    // The control's message handling: what it handles itself, then the message filter of
-    // transparent mode; PassOn hands an event to the Qt button. Returns Qt's "handled".
-    virtual bool WndProc(QEvent* Event);
-    bool PassOn(QEvent* Event);
-    // The paint entry: binds the canvas to Painter, takes the reading direction, runs
-    // DrawFace and unbinds the canvas, also when DrawFace fails.
-    void PaintWindow(QPainter& Painter);
+    void InitWidget() override;
+    void CheckedChanged() override;
 
 private:
-    friend class TVqTrRadioWidget;
-    TVqTrRadioWidget* RadioWidget() const;
     void CreateWnd();
-    void ApplyMode();
     void Refresh();
     bool UseRightToLeftReading() const;
 
-    TControlCanvas FCanvas;
+    TCanvas FCanvas;
     bool FTransparent = false;
     std::unique_ptr<TTransparentOptions> FTransparentOptions;
     TLeftRight FAlignment = TLeftRight::taRightJustify;

@@ -292,7 +292,8 @@ class WidgetSet(unittest.TestCase):
     """widget_probe.exe's form (see tests/windows/widgetprobe.cpp): a 360 x 240 popup
     without its top-right 40 x 40 corner, on white with a green band at y 200-215, a
     label, a half-transparent red picture, a button, an edit, a combo box, a radio pair,
-    a spin edit whose model refuses what is not a digit, and a transparent custom control
+    an owner-drawn radio button over the band's edge, a spin edit whose model refuses what
+    is not a digit, and a transparent custom control
     drawing a blue ellipse; beside it a dialog whose model refuses the first close. The
     probe prints each control's place and what its model is told; the rows run in their
     order, the last one closes the form."""
@@ -390,7 +391,10 @@ class WidgetSet(unittest.TestCase):
                 ("the band under the transparent control", "custom", 5, 57, (0, 160, 0)),
                 ("the control's ellipse", "custom", 50, 25, (0, 0, 255)),
                 ("the form's white", "form", 300, 120, (255, 255, 255)),
-                ("an opaque label's background", "nuit", 118, 1, (0, 0, 0))]:
+                ("an opaque label's background", "nuit", 118, 1, (0, 0, 0)),
+                ("an owner-drawn radio button's own drawing", "trois", 8, 8, (0, 0, 255)),
+                ("the form's white around it", "trois", 40, 2, (255, 255, 255)),
+                ("the band under it", "trois", 40, 12, (0, 160, 0))]:
             with self.subTest(what):
                 got = colour(name, x, y)
                 self.assertTrue(all(abs(a - b) <= 1 for a, b in zip(got, expected)), got)
@@ -405,6 +409,8 @@ class WidgetSet(unittest.TestCase):
                 ("button", "bouton", (50, 14), 1, ["command bouton 0"]),
                 ("second radio", "deux", (8, 10), 1, ["command deux 0", "checked un 0 deux 1"]),
                 ("first radio", "un", (8, 10), 1, ["command un 0", "checked un 1 deux 0"]),
+                # It keeps no check of its own: the click checks it.
+                ("owner-drawn radio", "trois", (30, 12), 1, ["command trois 1"]),
                 # Client coordinates of the control itself.
                 ("custom control", "custom", (30, 20), 1, ["custom down 30 20"]),
                 # The hook: a press on a native control is addressed to its form, the

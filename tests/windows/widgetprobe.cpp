@@ -1,9 +1,9 @@
 // Drives the Win32 widget set through WidgetSet() directly, as the control model will,
 // and prints what its window objects report (tests/desktop/test_windows.py reads it):
 //   show    a shaped form with a label, a picture, a button, an edit, a combo box, a
-//           radio pair, a spin edit and a transparent custom control; prints the
-//           shape's pixel count and each control's place on the screen, then one line
-//           per event until the form is closed
+//           radio pair, an owner-drawn radio button, a spin edit and a transparent
+//           custom control; prints the shape's pixel count and each control's place
+//           on the screen, then one line per event until the form is closed
 //   post    a worker thread posts work without pause while a timer ticks; prints how
 //           much was posted and run and how often the timer ticked meanwhile
 //   beat    a precise single-shot timer armed for just after each of five seconds of
@@ -104,7 +104,8 @@ int Show()
     const TFont Text { u"Tahoma", 20, false, false, clBlack };
     TProbeClient FormClient("form"), LabelClient("label"), PictureClient("picture"),
         NightClient("nuit"), ButtonClient("bouton"), EditClient("edit"), ComboClient("combo"),
-        OneClient("un"), TwoClient("deux"), SpinClient("spin"), CustomClient("custom");
+        OneClient("un"), TwoClient("deux"), SpinClient("spin"), CustomClient("custom"),
+        ThreeClient("trois");
     std::unique_ptr<TWSForm> Form = WS.CreateForm(&FormClient);
     Form->SetStyle(TWSBorder::None, false, true);
     Form->SetCaption(u"Sonde");
@@ -148,6 +149,10 @@ int Show()
     auto Two = Make(WS.CreateRadioButton(&TwoClient), TRect::FromSize(100, 90, 80, 20));
     One->SetCaption(u"Un");
     Two->SetCaption(u"Deux");
+    // Owner-drawn across the band's top edge: a blue dot over the form's own pixels.
+    auto Three = Make(WS.CreateRadioButton(&ThreeClient), TRect::FromSize(135, 195, 60, 24));
+    Three->SetOwnerDraw(true);
+    ThreeClient.OnPaint = [](IWSCanvas& C, const TRect&) { C.FillEllipse(2, 2, 12, 12, clBlue); };
     auto Spin = Make(WS.CreateSpinEdit(&SpinClient), TRect::FromSize(10, 120, 80, 24));
     Spin->SetText(u"5");
     auto Custom = Make(WS.CreateCustomControl(&CustomClient), TRect::FromSize(200, 150, 100, 80));
@@ -169,10 +174,18 @@ int Show()
             return false;
         };
     }
+    ThreeClient.OnMessage = [&](TMessage& M) {
+        if (CommandOf(M) == BN_CLICKED) {
+            Print("command trois %d", int(Three->Checked()));
+        }
+        return false;
+    };
     for (TProbeClient* Client : { &OneClient, &TwoClient }) {
         Client->OnMessage = [&, Client](TMessage& M) {
             if (CommandOf(M) == BN_CLICKED) {
                 Print("command %s 0", Client->Name);
+                // The group is the model's rule: the other one is unchecked here.
+                (Client == &OneClient ? Two : One)->SetChecked(false);
                 Print("checked un %d deux %d", int(One->Checked()), int(Two->Checked()));
             }
             return false;

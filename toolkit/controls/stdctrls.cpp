@@ -1,11 +1,6 @@
 #include "toolkit/controls/stdctrls.h"
 
 #include "toolkit/controls/forms.h"
-#include "toolkit/qt/qtconvert.h"
-#include "toolkit/widgetset/qt/qtaccess.h"
-
-#include <QPushButton>
-#include <QRadioButton>
 
 #include <utility>
 
@@ -212,45 +207,63 @@ void TComboBox::SetText(TStringView Value)
 }
 
 TRadioButton::TRadioButton(TComponent* AOwner)
-    : TRadioButton(AOwner, new QRadioButton)
+    : TWinControl(AOwner, [this] {
+        auto W = WidgetSet().CreateRadioButton(this);
+        FWindow = W.get();
+        return W;
+    })
 {
 }
 
-TRadioButton::TRadioButton(TComponent* AOwner, QRadioButton* AButton)
-    : TWinControl(AOwner, QtAdoptWidget(AButton, this))
+TRadioButton::~TRadioButton()
 {
-    AButton->setAutoExclusive(true);
-    QObject::connect(AButton, &QRadioButton::toggled, AButton, [this](bool On) {
-        if (On && !IsLoading()) {
-            Click();
-        }
-    });
+    DestroyWindowObject();
 }
 
-QRadioButton* TRadioButton::RadioButton() const
+void TRadioButton::InitWidget()
 {
-    return static_cast<QRadioButton*>(QtWidgetOf(FHandle.get()));
-}
-
-bool TRadioButton::Checked() const
-{
-    return RadioButton()->isChecked();
+    FWindow->SetCaption(FCaption);
+    // Told back as a click, which finds the button checked already.
+    FWindow->SetChecked(FChecked);
 }
 
 void TRadioButton::SetChecked(bool Value)
 {
-    QRadioButton* B = RadioButton();
-    if (Value || !B->isChecked()) {
-        B->setChecked(Value);
+    if (Value == FChecked) {
         return;
     }
-    // Qt keeps one button of an exclusive group checked; unchecking is allowed here.
-    B->setAutoExclusive(false);
-    B->setChecked(false);
-    B->setAutoExclusive(true);
+    // Set first: the window object tells a check back as a click, which then changes
+    // nothing.
+    FChecked = Value;
+    if (FWindow) {
+        FWindow->SetChecked(Value);
+    }
+    if (Value && FParent) {
+        for (int i = 0; i < FParent->ControlCount(); ++i) {
+            auto* Other = dynamic_cast<TRadioButton*>(FParent->Controls(i));
+            if (Other && Other != this) {
+                Other->SetChecked(false);
+            }
+        }
+    }
+    CheckedChanged();
+    if (Value && !IsLoading()) {
+        Click();
+    }
+}
+
+void TRadioButton::WndProc(TMessage& Message)
+{
+    if (Message.Msg == WM_COMMAND && (Message.WParam >> 16) == BN_CLICKED) {
+        SetChecked(true);
+        return;
+    }
+    TWinControl::WndProc(Message);
 }
 
 void TRadioButton::CaptionChanged()
 {
-    RadioButton()->setText(ToQt(FCaption));
+    if (FWindow) {
+        FWindow->SetCaption(FCaption);
+    }
 }

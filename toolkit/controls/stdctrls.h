@@ -2,8 +2,6 @@
 
 #include "toolkit/controls/controls.h"
 
-class QRadioButton;
-
 // A text drawn straight over its parent. Auto-sized labels take their text's size;
 // transparent ones draw no background.
 class TLabel : public TGraphicControl {
@@ -93,17 +91,28 @@ private:
 };
 
 // An ordinary radio button, one of the exclusive group formed by the radio buttons of
-// its parent. Becoming checked (by a click or by SetChecked) runs OnClick.
+// its parent: checking one unchecks the others, and SetChecked(false) may leave none
+// checked. The model keeps the rule; the window objects only show the state. Becoming
+// checked (by a click or by SetChecked) runs OnClick, except while loading.
 class TRadioButton : public TWinControl {
 public:
     explicit TRadioButton(TComponent* AOwner);
-    // Subclasses supply their own Qt radio button.
-    TRadioButton(TComponent* AOwner, QRadioButton* AButton);
+    ~TRadioButton() override;
 
-    bool Checked() const;
+    bool Checked() const { return FChecked; }
     void SetChecked(bool Value);
-    QRadioButton* RadioButton() const;
+    // A click that checks the button (BN_CLICKED) checks it as SetChecked does.
+    void WndProc(TMessage& Message) override;
 
 protected:
+    void InitWidget() override;
     void CaptionChanged() override;
+    // The checked state changed, either way, once the group is up to date.
+    virtual void CheckedChanged() { }
+    // The window object, made with the widget (null until then).
+    TWSRadioButton* WSRadioButton() const { return FWindow; }
+
+private:
+    TWSRadioButton* FWindow = nullptr; // FHandle, typed
+    bool FChecked = false;
 };

@@ -202,12 +202,21 @@ public:
     virtual void SetText(TStringView Text) = 0;
 };
 
+// A radio button shows the checked state its model gives it; the model keeps the rule of
+// the exclusive group. A click that checks it, and SetChecked(true) on one that was not
+// checked, arrive as WM_COMMAND BN_CLICKED; a click on a checked one changes nothing.
 class TWSRadioButton : public TWSControl {
 public:
     using TWSControl::TWSControl;
     virtual void SetCaption(TStringView Caption) = 0;
     virtual bool Checked() const = 0;
     virtual void SetChecked(bool Value) = 0;
+    // The caption on the left-hand side of the mark (BS_LEFTTEXT).
+    virtual void SetLeftText(bool Value) = 0;
+    // Owner-drawn (BS_OWNERDRAW): the model paints the whole face through WSPaint over
+    // what its parent shows there (no background of the button's own), and the button
+    // takes the focus from the keyboard only: on a press the model gives it the focus.
+    virtual void SetOwnerDraw(bool Value) = 0;
 };
 
 // An edit with an up-down control. Keys come to the model first (WM_KEYDOWN, WM_CHAR:
@@ -304,6 +313,10 @@ public:
     virtual TSize TextExtent(const TFont& Font, TStringView Text) = 0;
     // The colour a system colour stands for.
     virtual TColor SystemColor(TColor Color) = 0;
+    // Whether the system has a font of this face name (not a substitute).
+    virtual bool HasFontFace(TStringView Name) = 0;
+    // Whether the program's windows read right to left (the user's language does).
+    virtual bool RightToLeftReading() = 0;
     // The program's icon for its windows and taskbar button (bitmaps of several sizes).
     virtual void SetApplicationIcon(const std::vector<TBitmap32>& Images) = 0;
     // Where the mouse pointer is now, in screen coordinates (not where a queued message

@@ -8,11 +8,11 @@
 #include "toolkit/core/sysutils.h"
 #include "toolkit/qt/qtconvert.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRadioButton>
 #include <QSet>
 #include <QTest>
 
@@ -78,6 +78,8 @@ private slots:
     void pressOnFocusedControlOnlyRepaints();
     void clickChecksOneOfAPair();
     void checkingInCodeUnchecksTheOther();
+    void groupOfPlainAndTransparentButtons_data();
+    void groupOfPlainAndTransparentButtons();
     void optionsWaitForTheNextPaint();
     void transparentOffAndOn();
     void fontChangeReachesTheFaceOnly();
@@ -195,6 +197,12 @@ void SendMouse(QWidget* W, QEvent::Type Type, QPoint Pos, Qt::MouseButtons Butto
     QApplication::sendEvent(W, &E);
 }
 
+// The Qt button that shows a radio button's state.
+QAbstractButton* Button(TControl* Control)
+{
+    return qobject_cast<QAbstractButton*>(WidgetOf(Control));
+}
+
 // Counts the mouse moves that reach a widget.
 class TMoveCounter : public QObject {
 public:
@@ -238,6 +246,7 @@ void tst_VqTrRadioButton::init()
 
 void tst_VqTrRadioButton::cleanup()
 {
+    QGuiApplication::setLayoutDirection(Qt::LeftToRight);
     delete FForm;
     FForm = nullptr;
 }
@@ -296,7 +305,7 @@ void tst_VqTrRadioButton::createParams()
     QFETCH(bool, RightToLeft);
     QFETCH(std::uint32_t, Style);
 
-    WidgetOf(FForm)->setLayoutDirection(RightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    QGuiApplication::setLayoutDirection(RightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     FRadio->SetTransparent(Transparent);
     FRadio->SetAlignment(Alignment);
     QCOMPARE(FRadio->CreateParams().WinClassName, TString(u"BUTTON"));
@@ -602,9 +611,9 @@ void tst_VqTrRadioButton::mouseMovesNeverReachTheButton()
     // Press, then drag off the control: the plain button lets go, the transparent one
     // never hears of the move.
     SendMouse(W, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
-    QVERIFY(FRadio->RadioButton()->isDown());
+    QVERIFY(Button(FRadio)->isDown());
     SendMouse(W, QEvent::MouseMove, QPoint(200, 5), Qt::LeftButton);
-    QCOMPARE(FRadio->RadioButton()->isDown(), Transparent);
+    QCOMPARE(Button(FRadio)->isDown(), Transparent);
     SendMouse(W, QEvent::MouseButtonRelease, QPoint(200, 5), Qt::NoButton, Qt::LeftButton);
     QVERIFY(!FRadio->Checked());
     WidgetOf(FForm)->removeEventFilter(&FormMoves);
@@ -685,6 +694,81 @@ void tst_VqTrRadioButton::checkingInCodeUnchecksTheOther()
     // Setting the value it already has runs no click.
     FRadio->SetChecked(true);
     QCOMPARE(Clicks, 1);
+}
+
+void tst_VqTrRadioButton::groupOfPlainAndTransparentButtons_data()
+{
+    QTest::addColumn<bool>("FirstTransparent");
+    QTest::addColumn<int>("Target"); // 0: the transparent button, 1: the plain one
+    QTest::addColumn<bool>("ByClick");
+    QTest::addColumn<bool>("Uncheck"); // unchecks the target afterwards, in code
+    QTest::addColumn<bool>("Loading"); // checked in code while the form loads
+
+    QTest::newRow("code checks the plain one: the transparent one unchecks") << true << 1 << false << false << false;
+    QTest::newRow("a click checks the transparent one: the plain one unchecks") << true << 0 << true << false << false;
+    QTest::newRow("a click checks the plain one: the transparent one unchecks") << true << 1 << true << false << false;
+    QTest::newRow("both plain, by a click") << false << 1 << true << false << false;
+    QTest::newRow("unchecked in code: none is left checked") << true << 1 << false << true << false;
+    QTest::newRow("checked while loading: the group holds, no click") << true << 0 << false << false << true;
+}
+
+// The group rule is the model's: buttons of either kind under one parent, whatever checks
+// them; each window shows the model's state, and a click on the checked one changes
+// nothing.
+void tst_VqTrRadioButton::groupOfPlainAndTransparentButtons()
+{
+    QFETCH(bool, FirstTransparent);
+    QFETCH(int, Target);
+    QFETCH(bool, ByClick);
+    QFETCH(bool, Uncheck);
+    QFETCH(bool, Loading);
+
+    FRadio->SetTransparent(FirstTransparent);
+    auto* Plain = new TRadioButton(FForm);
+    Plain->SetParent(FForm);
+    Plain->SetBounds(120, 42, 80, 17);
+    Plain->SetCaption(u"Extinction");
+    TRadioButton* Buttons[] = { FRadio, Plain };
+    QList<TObject*> Clicks;
+    for (TRadioButton* B : Buttons) {
+        B->OnClick = [&](TObject* S) { Clicks << S; };
+    }
+    Buttons[1 - Target]->SetChecked(true);
+    Clicks.clear();
+    ShowForm();
+
+    TRadioButton* Checked = Buttons[Target];
+    TRadioButton* Other = Buttons[1 - Target];
+    auto Click = [](TRadioButton* B) { QTest::mouseClick(WidgetOf(B), Qt::LeftButton, {}, QPoint(6, 6)); };
+    if (ByClick) {
+        Click(Checked);
+    } else {
+        if (Loading) {
+            Checked->BeginLoading();
+        }
+        Checked->SetChecked(true);
+        if (Loading) {
+            Checked->Loaded();
+        }
+    }
+    QVERIFY(Checked->Checked());
+    QVERIFY(!Other->Checked());
+    QCOMPARE(Clicks, Loading ? QList<TObject*>() : QList<TObject*> { Checked });
+    if (ByClick) {
+        // Focused now: a transparent one only repaints, a plain one stays checked.
+        Click(Checked);
+        QVERIFY(Checked->Checked());
+        QCOMPARE(Clicks.size(), 1);
+    }
+    if (Uncheck) {
+        Checked->SetChecked(false);
+        QVERIFY(!Checked->Checked());
+        QVERIFY(!Other->Checked());
+        QCOMPARE(Clicks.size(), 1);
+    }
+    for (TRadioButton* B : Buttons) {
+        QCOMPARE(Button(B)->isChecked(), B->Checked());
+    }
 }
 
 void tst_VqTrRadioButton::optionsWaitForTheNextPaint()

@@ -2,9 +2,11 @@
 // model expects (numbers, packed positions, notifications), the model's answers decide
 // what Qt does, and the application hook sees each press once.
 #include "toolkit/widgetset/qt/qtaccess.h"
+#include "toolkit/widgetset/qt/qtfont.h"
 #include "toolkit/widgetset/widgetset.h"
 
 #include <QAbstractSpinBox>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -74,6 +76,10 @@ private slots:
     void hookSeesEachPressOnce_data();
     void hookSeesEachPressOnce();
     void labelKeepsTwoCaptions();
+    void fontFaces_data();
+    void fontFaces();
+    void radioShowsTheModelsState_data();
+    void radioShowsTheModelsState();
 };
 
 void tst_QtWidgetSet::mouseMessages_data()
@@ -239,6 +245,73 @@ void tst_QtWidgetSet::labelKeepsTwoCaptions()
     QVERIFY(Label->TextSize(u"12:34", Large).Width > Colon.Width);
     QCOMPARE(Label->TextSize(u"12:34", Small).Width, Colon.Width);
     QCOMPARE(Label->Metrics(Small).Height, WidgetSet().FontMetrics(Small).Height);
+}
+
+
+void tst_QtWidgetSet::fontFaces_data()
+{
+    QTest::addColumn<QString>("Face");
+    QTest::addColumn<bool>("Has");
+    const QString Installed = QFontDatabase::families().value(0);
+    QTest::addRow("an installed face") << Installed << !Installed.isEmpty();
+    QTest::addRow("in other letter case") << Installed.toUpper() << !Installed.isEmpty();
+    QTest::addRow("a face the layouts name, only substituted here") << "MS Sans Serif" << false;
+    QTest::addRow("no such face") << "Veludor Sans Nulle Part" << false;
+}
+
+// Only a face the system has counts, not the one a substitution would draw with.
+void tst_QtWidgetSet::fontFaces()
+{
+    QFETCH(QString, Face);
+    QFETCH(bool, Has);
+    InstallQtFontSubstitutions();
+    QCOMPARE(WidgetSet().HasFontFace(Face.toStdU16String()), Has);
+}
+
+void tst_QtWidgetSet::radioShowsTheModelsState_data()
+{
+    QTest::addColumn<bool>("OwnerDraw");
+    QTest::addRow("native face") << false;
+    QTest::addRow("owner-drawn: the model paints it") << true;
+}
+
+// A radio button's window shows what it is told: a click checks it once (told as
+// BN_CLICKED), a click on the checked one changes nothing, and checking another leaves
+// it checked (the group is the model's).
+void tst_QtWidgetSet::radioShowsTheModelsState()
+{
+    QFETCH(bool, OwnerDraw);
+    TShownForm F;
+    TRecordingClient OneClient, TwoClient;
+    auto One = WidgetSet().CreateRadioButton(&OneClient);
+    auto Two = WidgetSet().CreateRadioButton(&TwoClient);
+    for (TWSRadioButton* R : { One.get(), Two.get() }) {
+        R->SetParent(F.Form.get(), nullptr);
+        R->SetOwnerDraw(OwnerDraw);
+        R->SetVisible(true);
+    }
+    One->SetBounds(TRect::FromSize(10, 10, 80, 20));
+    Two->SetBounds(TRect::FromSize(10, 40, 80, 20));
+    auto Clicks = [](const TRecordingClient& C) {
+        return std::count_if(C.Messages.begin(), C.Messages.end(),
+            [](const TMessage& M) { return M.Msg == WM_COMMAND && (M.WParam >> 16) == BN_CLICKED; });
+    };
+    QWidget* W = QtWidgetOf(One.get());
+    QTest::mouseClick(W, Qt::LeftButton, {}, QPoint(6, 10));
+    QVERIFY(One->Checked());
+    QCOMPARE(Clicks(OneClient), 1);
+    QTest::mouseClick(W, Qt::LeftButton, {}, QPoint(6, 10));
+    QVERIFY(One->Checked());
+    QCOMPARE(Clicks(OneClient), 1);
+    Two->SetChecked(true);
+    QVERIFY(One->Checked());
+    QCOMPARE(Clicks(TwoClient), 1);
+
+    OneClient.Paints = 0;
+    W->grab();
+    QCOMPARE(OneClient.Paints > 0, OwnerDraw);
+    // Owner-drawn, it takes the focus from the keyboard only.
+    QCOMPARE(bool(W->focusPolicy() & Qt::ClickFocus), !OwnerDraw);
 }
 
 QTEST_MAIN(tst_QtWidgetSet)

@@ -1,4 +1,5 @@
 #include "toolkit/platform/linux/notifyiconevent.h"
+#include "toolkit/widgetset/qt/qtcanvas.h"
 #include "toolkit/widgetset/qt/qtwidgetset.h"
 #include "toolkit/widgetset/qt/qtwindow.h"
 
@@ -6,6 +7,8 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -76,12 +79,68 @@ private:
     QComboBox* Box() const { return static_cast<QComboBox*>(FWidget.data()); }
 };
 
+// A Qt radio button that only shows the state it is given: a click checks it when it is
+// not checked (never unchecks it) and the model keeps the group. Owner-drawn, its face
+// is painted by the model over the parent's pixels. Enabling, resizing and moving it are
+// reported as WM_ENABLE, WM_SIZE and WM_MOVE.
+class TQtRadioWidget : public QRadioButton {
+public:
+    explicit TQtRadioWidget(TWSControl* AControl)
+        : FControl(AControl)
+    {
+        setAutoExclusive(false);
+        // Not opaque: Qt paints what lies under the button before every paint of it.
+        setAttribute(Qt::WA_OpaquePaintEvent, false);
+        setAutoFillBackground(false);
+    }
+    bool OwnerDraw = false;
+
+protected:
+    void nextCheckState() override
+    {
+        if (!isChecked()) {
+            setChecked(true);
+        }
+    }
+    void paintEvent(QPaintEvent* E) override
+    {
+        if (!OwnerDraw) {
+            QRadioButton::paintEvent(E);
+            return;
+        }
+        if (IWSClient* Client = FControl->Client()) {
+            QPainter P(this);
+            TQtCanvas Canvas(P);
+            Client->WSPaint(Canvas, FromQt(E->rect()));
+        }
+    }
+    void changeEvent(QEvent* E) override
+    {
+        QRadioButton::changeEvent(E);
+        if (E->type() == QEvent::EnabledChange) {
+            SendToClient(FControl, WM_ENABLE, isEnabled() ? 1 : 0);
+        }
+    }
+    void resizeEvent(QResizeEvent* E) override
+    {
+        QRadioButton::resizeEvent(E);
+        SendToClient(FControl, WM_SIZE, 0, MakeLParam(width(), height()));
+    }
+    void moveEvent(QMoveEvent* E) override
+    {
+        QRadioButton::moveEvent(E);
+        SendToClient(FControl, WM_MOVE, 0, MakeLParam(x(), y()));
+    }
+
+private:
+    TWSControl* FControl;
+};
+
 class TQtRadioButton : public TQtControl<TWSRadioButton> {
 public:
     explicit TQtRadioButton(IWSClient* AClient)
-        : TQtControl<TWSRadioButton>(AClient, new QRadioButton)
+        : TQtControl<TWSRadioButton>(AClient, new TQtRadioWidget(this))
     {
-        Button()->setAutoExclusive(true);
         QObject::connect(Button(), &QRadioButton::toggled, FWidget, [this](bool On) {
             if (On) {
                 NotifyClient(this, BN_CLICKED);
@@ -90,21 +149,26 @@ public:
     }
     void SetCaption(TStringView Caption) override { Button()->setText(ToQt(Caption)); }
     bool Checked() const override { return Button()->isChecked(); }
-    void SetChecked(bool Value) override
+    void SetChecked(bool Value) override { Button()->setChecked(Value); }
+    void SetLeftText(bool Value) override
     {
-        QRadioButton* B = Button();
-        if (Value || !B->isChecked()) {
-            B->setChecked(Value);
-            return;
-        }
-        // Qt keeps one button of an exclusive group checked; unchecking is allowed here.
-        B->setAutoExclusive(false);
-        B->setChecked(false);
-        B->setAutoExclusive(true);
+        // A caption on the left-hand side is Qt's right-to-left button.
+        Button()->setLayoutDirection(Value ? Qt::RightToLeft : Qt::LeftToRight);
+    }
+    void SetOwnerDraw(bool Value) override
+    {
+        Button()->OwnerDraw = Value;
+        // Qt focuses a click-focus widget before the press reaches the model, which gives
+        // an owner-drawn button the focus itself (and only repaints on a press of a
+        // focused one).
+        Button()->setFocusPolicy(Value ? Qt::TabFocus : Qt::StrongFocus);
+        // Not even a rendering of the button on its own (a grab) fills a background.
+        Button()->setAttribute(Qt::WA_NoSystemBackground, Value);
+        Button()->update();
     }
 
 private:
-    QRadioButton* Button() const { return static_cast<QRadioButton*>(FWidget.data()); }
+    TQtRadioWidget* Button() const { return static_cast<TQtRadioWidget*>(FWidget.data()); }
 };
 
 // An edit with arrows whose keys, steps and text changes all go to the model, which

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMouseEvent>
@@ -237,6 +238,16 @@ TColor TQtWidgetSet::SystemColor(TColor Color)
 {
     const QColor C = QtColor(Color);
     return RGBColor(C.red(), C.green(), C.blue());
+}
+
+bool TQtWidgetSet::HasFontFace(TStringView Name)
+{
+    return QFontDatabase::families().contains(ToQt(Name), Qt::CaseInsensitive);
+}
+
+bool TQtWidgetSet::RightToLeftReading()
+{
+    return QGuiApplication::isRightToLeft();
 }
 
 void TQtWidgetSet::SetApplicationIcon(const std::vector<TBitmap32>& Images)

@@ -42,6 +42,8 @@ public:
     TTextMetrics FontMetrics(const TFont& Font) override;
     TSize TextExtent(const TFont& Font, TStringView Text) override;
     TColor SystemColor(TColor Color) override;
+    bool HasFontFace(TStringView Name) override;
+    bool RightToLeftReading() override;
     void SetApplicationIcon(const std::vector<TBitmap32>& Images) override;
     TPoint CursorPos() override;
     void SubstituteLayoutFaces() override;

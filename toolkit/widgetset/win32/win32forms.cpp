@@ -39,8 +39,8 @@ void TNode::PaintInto(
     TCanvas Canvas(Dc, Bits, BufferSize, { -Origin.X, -Origin.Y }, Clip);
     if (Kind == TKind::Form) {
         Canvas.FillRect(Area, Color);
-    } else if (Kind == TKind::Custom) {
-        if (Transparent && Parent) {
+    } else if (Kind == TKind::Custom || (Kind == TKind::Radio && OwnerDraw)) {
+        if ((Transparent || Kind == TKind::Radio) && Parent) {
             // The parent's pixels under it first, its graphic children included.
             const TPoint At = Bounds.TopLeft();
             Parent->PaintInto(Dc, Bits, BufferSize, { Origin.X + At.X, Origin.Y + At.Y },
@@ -95,6 +95,20 @@ void TNode::PaintWindow()
         }
     }
     EndPaint(Wnd, &Paint);
+}
+
+void TNode::PaintOwnerDrawn(HDC Dc)
+{
+    const TRect Area = TRect::FromSize(0, 0, Bounds.Width(), Bounds.Height());
+    if (!Dc || Area.IsEmpty()) {
+        return;
+    }
+    TBuffer Buffer(Area.Size());
+    if (Buffer.Valid()) {
+        PaintInto(Buffer.Dc(), Buffer.Bits(), Buffer.Size(), Area.TopLeft(), Area);
+        GdiFlush();
+        BitBlt(Dc, 0, 0, Area.Width(), Area.Height(), Buffer.Dc(), 0, 0, SRCCOPY);
+    }
 }
 
 // --- messages ------------------------------------------------------------------------------

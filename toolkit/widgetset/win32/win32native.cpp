@@ -25,22 +25,6 @@ namespace {
         return clBtnFace;
     }
 
-    // The radio buttons of one parent are one group: one checked at most.
-    void CheckInGroup(TNode& Checked)
-    {
-        Checked.Checked = true;
-        if (!Checked.Parent) {
-            return;
-        }
-        for (TNode* Sibling : Checked.Parent->Children) {
-            if (Sibling != &Checked && Sibling->Kind == TKind::Radio) {
-                Sibling->Checked = false;
-                if (Sibling->Wnd) {
-                    SendMessageW(Sibling->Wnd, BM_SETCHECK, BST_UNCHECKED, 0);
-                }
-            }
-        }
-    }
 }
 
 void TNode::CreateNativeWindow(HWND Host)
@@ -57,7 +41,7 @@ void TNode::CreateNativeWindow(HWND Host)
         Style |= BS_PUSHBUTTON;
         break;
     case TKind::Radio:
-        Style |= BS_AUTORADIOBUTTON;
+        Style |= RadioStyle();
         break;
     case TKind::Edit:
     case TKind::SpinEdit:
@@ -108,6 +92,14 @@ void TNode::CreateNativeWindow(HWND Host)
     }
 }
 
+DWORD TNode::RadioStyle() const
+{
+    // Never an automatic radio button: the check shown is the model's, which keeps the
+    // group. The type field takes the owner-draw type whole.
+    return (OwnerDraw ? DWORD(BS_OWNERDRAW) : DWORD(BS_RADIOBUTTON))
+        | (LeftText ? DWORD(BS_LEFTTEXT) : 0);
+}
+
 // The procedure under the native controls' own: input goes to the model first, and
 // what it handles the control never sees.
 LRESULT CALLBACK NativeProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
@@ -149,11 +141,13 @@ LRESULT ChildNotification(TNode& Host, UINT Msg, WPARAM WParam, LPARAM LParam, b
         }
         if (Child->Kind == TKind::Radio && HIWORD(WParam) == BN_CLICKED) {
             // A click on the radio button that is checked already changes nothing, and
-            // the model hears of changes only, as it does of SetChecked's.
-            if (Child->Checked || SendMessageW(Child->Wnd, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+            // the model hears of changes only, as it does of SetChecked's; the model
+            // unchecks the others of its group.
+            if (Child->Checked) {
                 return 0;
             }
-            CheckInGroup(*Child);
+            Child->Checked = true;
+            SendMessageW(Child->Wnd, BM_SETCHECK, BST_CHECKED, 0);
         }
         TMessage Message { WM_COMMAND, WParam, LParam, 0 };
         Child->Client->WSMessage(Message);
@@ -172,6 +166,15 @@ LRESULT ChildNotification(TNode& Host, UINT Msg, WPARAM WParam, LPARAM LParam, b
         TMessage Message { WM_KEYDOWN, WPARAM(Delta->iDelta > 0 ? VK_UP : VK_DOWN), 0, 0 };
         Child->Client->WSMessage(Message);
         return 1; // the up-down keeps its position: the model owns the value
+    }
+    case WM_DRAWITEM: {
+        const auto* Item = reinterpret_cast<const DRAWITEMSTRUCT*>(LParam);
+        TNode* Child = Item ? NodeOf(Item->hwndItem) : nullptr;
+        if (!Child || Child->Kind != TKind::Radio || !Child->OwnerDraw) {
+            break;
+        }
+        Child->PaintOwnerDrawn(Item->hDC);
+        return TRUE;
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
@@ -274,19 +277,25 @@ namespace {
                 SetTextOfWindow(FNode.Wnd, Caption);
             }
         }
-        bool Checked() const override
+        bool Checked() const override { return FNode.Checked; }
+        void SetLeftText(bool Value) override
         {
-            return FNode.Wnd ? SendMessageW(FNode.Wnd, BM_GETCHECK, 0, 0) == BST_CHECKED
-                             : FNode.Checked;
+            FNode.LeftText = Value;
+            Restyle();
         }
-        // Checking one tells its model, as a click does (BN_CLICKED); the others of the
-        // group are unchecked without a word.
+        void SetOwnerDraw(bool Value) override
+        {
+            FNode.OwnerDraw = Value;
+            Restyle();
+            if (!Value && FNode.Wnd) {
+                SendMessageW(
+                    FNode.Wnd, BM_SETCHECK, FNode.Checked ? BST_CHECKED : BST_UNCHECKED, 0);
+            }
+        }
+        // Checking one tells its model, as a click does (BN_CLICKED).
         void SetChecked(bool Value) override
         {
             const bool Was = FNode.Checked;
-            if (Value) {
-                CheckInGroup(FNode);
-            }
             FNode.Checked = Value;
             if (FNode.Wnd) {
                 SendMessageW(FNode.Wnd, BM_SETCHECK, Value ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -295,6 +304,14 @@ namespace {
                 TMessage Message { WM_COMMAND, MakeWParam(0, BN_CLICKED),
                     reinterpret_cast<LPARAM>(FNode.Wnd), 0 };
                 FNode.Client->WSMessage(Message);
+            }
+        }
+
+    private:
+        void Restyle()
+        {
+            if (FNode.Wnd) {
+                SendMessageW(FNode.Wnd, BM_SETSTYLE, FNode.RadioStyle(), TRUE);
             }
         }
     };

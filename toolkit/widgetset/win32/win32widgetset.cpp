@@ -559,6 +559,31 @@ namespace {
                                                          : Color;
         }
 
+        bool HasFontFace(TStringView Name) override
+        {
+            LOGFONTW Wanted {};
+            Wanted.lfCharSet = DEFAULT_CHARSET;
+            const size_t Length = std::min<size_t>(Name.size(), LF_FACESIZE - 1);
+            std::copy_n(Name.data(), Length, reinterpret_cast<char16_t*>(Wanted.lfFaceName));
+            bool Found = false;
+            HDC Dc = GetDC(nullptr);
+            EnumFontFamiliesExW(
+                Dc, &Wanted,
+                [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM Data) -> int {
+                    *reinterpret_cast<bool*>(Data) = true;
+                    return 0; // one is enough
+                },
+                reinterpret_cast<LPARAM>(&Found), 0);
+            ReleaseDC(nullptr, Dc);
+            return Found;
+        }
+
+        bool RightToLeftReading() override
+        {
+            DWORD Layout = 0;
+            return GetProcessDefaultLayout(&Layout) && (Layout & LAYOUT_RTL) != 0;
+        }
+
         // Where the pointer is now (GetCursorPos), not where a queued message found it.
         // Declared without "override": it overrides TWidgetSet::CursorPos where the
         // contract's header declares it, and stands alone where it does not yet.

@@ -55,6 +55,10 @@ public:
     void PaintInto(HDC Dc, std::uint32_t* Bits, TSize BufferSize, TPoint Origin, const TRect& Area);
     // The double-buffered WM_PAINT of a window that paints itself.
     void PaintWindow();
+    // An owner-drawn button's WM_DRAWITEM: the same double-buffered paint into Dc.
+    void PaintOwnerDrawn(HDC Dc);
+    // The button style of a radio button (its type and BS_LEFTTEXT).
+    DWORD RadioStyle() const;
     // The topmost visible graphic child under a client point, for its cursor.
     TNode* GraphicChildAt(TPoint P) const;
     TSize WindowSizeFor(TSize Client) const; // the outer size of a form for a client size
@@ -99,6 +103,8 @@ public:
     bool Checked = false;
     // A message window: no input, no focus, every message of its own range to the model.
     bool MessageOnly = false;
+    bool LeftText = false; // radio buttons: BS_LEFTTEXT
+    bool OwnerDraw = false; // radio buttons: BS_OWNERDRAW, painted as a transparent control
     std::vector<TString> Items;
 };
 
