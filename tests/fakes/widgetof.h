@@ -6,6 +6,7 @@
 #include "toolkit/controls/controls.h"
 #include "toolkit/qt/qtconvert.h"
 #include "toolkit/widgetset/qt/qtaccess.h"
+#include "toolkit/widgetset/qt/qtfont.h"
 
 #include <QWidget>
 
@@ -20,4 +21,14 @@ template <class T>
 QWidget* WidgetOf(const std::unique_ptr<T>& Control)
 {
     return WidgetOf(Control.get());
+}
+
+// The Qt font and colour the Qt widget set makes of the toolkit's.
+inline QFont ToQFont(const TFont& Font)
+{
+    return QtFont(Font);
+}
+inline QColor ToQColor(TColor Color)
+{
+    return QtColor(Color);
 }

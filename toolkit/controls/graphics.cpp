@@ -1,6 +1,6 @@
 #include "toolkit/controls/graphics.h"
 
-#include "toolkit/widgetset/qt/qtfont.h"
+#include "toolkit/widgetset/widgetset.h"
 
 TFont FontOf(TStringView Name, int Height, TColor Color, bool Bold)
 {
@@ -10,16 +10,6 @@ TFont FontOf(TStringView Name, int Height, TColor Color, bool Bold)
     F.Color = Color;
     F.Bold = Bold;
     return F;
-}
-
-QFont ToQFont(const TFont& Font)
-{
-    return QtFont(Font);
-}
-
-QColor ToQColor(TColor Color)
-{
-    return QtColor(Color);
 }
 
 void InstallFontSubstitutions()

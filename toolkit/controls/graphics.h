@@ -3,16 +3,8 @@
 #include "toolkit/core/types.h"
 #include "toolkit/widgetset/widgetset.h"
 
-#include <QColor>
-#include <QFont>
-
 // A font as the layouts write it: face, character height in pixels, colour and weight.
 TFont FontOf(TStringView Name, int Height, TColor Color = clWindowText, bool Bold = false);
-
-// Temporary, for the components that still paint with Qt: the Qt font and colour of the
-// widget set (toolkit/widgetset/qt/qtfont.h).
-QFont ToQFont(const TFont& Font);
-QColor ToQColor(TColor Color);
 
 // Maps the faces the layouts name to the closest faces the system has, so that text keeps
 // the designed size and place.
