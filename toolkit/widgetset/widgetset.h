@@ -287,6 +287,10 @@ public:
     // Where the mouse pointer is now, in screen coordinates (not where a queued message
     // found it).
     virtual TPoint CursorPos() = 0;
+    // Makes Alias name the installed face Family wherever a font asks for Alias.
+    virtual void SetFontAlias(TStringView Alias, TStringView Family) = 0;
+    // The folder the running program was started from, with a trailing "/".
+    virtual TString ProgramFolder() = 0;
 };
 
 // The widget set the program was linked with.

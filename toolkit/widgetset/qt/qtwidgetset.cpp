@@ -247,3 +247,13 @@ TWidgetSet& WidgetSet()
     static TQtWidgetSet Set;
     return Set;
 }
+
+void TQtWidgetSet::SetFontAlias(TStringView Alias, TStringView Family)
+{
+    QFont::insertSubstitution(ToQt(Alias), ToQt(Family));
+}
+
+TString TQtWidgetSet::ProgramFolder()
+{
+    return FromQt(QCoreApplication::applicationDirPath()) + u'/';
+}

@@ -39,6 +39,8 @@ public:
     TColor SystemColor(TColor Color) override;
     void SetApplicationIcon(const std::vector<TBitmap32>& Images) override;
     TPoint CursorPos() override;
+    void SetFontAlias(TStringView Alias, TStringView Family) override;
+    TString ProgramFolder() override;
 
 private:
     std::unique_ptr<TQtApplicationFilter> FFilter;
