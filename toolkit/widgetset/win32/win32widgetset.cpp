@@ -562,6 +562,12 @@ namespace {
             return { int(P.x), int(P.y) };
         }
 
+        void SetFontAlias(TStringView Alias, TStringView Family) override
+        {
+            SetFaceAlias(Alias, Family);
+        }
+        TString ProgramFolder() override { return ModuleFolder(); }
+
         void SetApplicationIcon(const std::vector<TBitmap32>& Images) override
         {
             TApp& App = TApp::Get();
