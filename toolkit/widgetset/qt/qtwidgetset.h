@@ -41,6 +41,8 @@ public:
     TPoint CursorPos() override;
     void SetFontAlias(TStringView Alias, TStringView Family) override;
     TString ProgramFolder() override;
+    std::unique_ptr<TWSSession> Start(
+        int& Argc, char** Argv, TStringView ApplicationName, TStringView Language) override;
 
 private:
     std::unique_ptr<TQtApplicationFilter> FFilter;
