@@ -181,6 +181,16 @@ QWidget* TCustomForm::Handle()
     return FWidget;
 }
 
+TWindowHandle TCustomForm::WindowHandle()
+{
+    return FWindow->Handle();
+}
+
+void TCustomForm::Raise()
+{
+    FWindow->Raise();
+}
+
 void TCustomForm::WndProc(TMessage& Message)
 {
     switch (Message.Msg) {

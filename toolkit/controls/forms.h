@@ -57,6 +57,11 @@ public:
     void BringToFront();
     // The window's handle, created on demand.
     QWidget* Handle();
+    // The window as the platform services and the application's hook name it, its
+    // native window made on demand.
+    TWindowHandle WindowHandle();
+    // Above the program's other windows, without taking the focus.
+    void Raise();
 
     // The window's outline (empty: the whole rectangle).
     void SetShape(const TRegion& Shape);
