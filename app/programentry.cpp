@@ -7,17 +7,10 @@
 #include "app/unit4.h"
 #include "toolkit/controls/graphics.h"
 #include "toolkit/graphics/icondecoder.h"
-#include "toolkit/platform/displayplatform.h"
-#include "toolkit/qt/qttranslation.h"
+#include "toolkit/widgetset/widgetset.h"
 
 #include <QApplication>
-#include <QLocale>
-#include <QLoggingCategory>
 #include <QPixmap>
-
-#include <memory>
-
-Q_LOGGING_CATEGORY(lcPlatform, "veludor.platform", QtWarningMsg)
 
 // The program's icon, every size of it, decoded by the toolkit (Qt's reader would load
 // its icon plugin and convert colours through a gamma table). The bytes are read where
@@ -43,19 +36,9 @@ void CreateVeludorForms()
 
 int RunVeludor(int argc, char** argv)
 {
-    // X11 where an X server is there (XWayland too), Wayland alone otherwise.
-    auto Choice = std::make_unique<TDisplayPlatformChoice>();
-    QApplication App(argc, argv);
-    qCInfo(lcPlatform) << "windowing platform" << QApplication::platformName() << "chosen"
-                       << (Choice->Platform().empty()
-                                  ? QByteArray("by Qt")
-                                  : QByteArray::fromStdString(Choice->Platform()));
-    Choice.reset();
-    QApplication::setApplicationName(QStringLiteral("veludor"));
-    QApplication::setDesktopFileName(QStringLiteral("veludor"));
-
-    // Qt's own dialog texts (file dialog, message box buttons) in French.
-    SetQtTranslationLocale(QLocale(QLocale::French));
+    // The desktop knows the program as "veludor" (its desktop file); the window system's
+    // own texts are in French as the program's are. The session outlives every form.
+    const auto Session = WidgetSet().Start(argc, argv, u"veludor", u"fr");
     InstallFontSubstitutions();
 
     TApplication Veludor;

@@ -10,12 +10,9 @@
 #include "toolkit/platform/filesearch.h"
 #include "toolkit/platform/fonts.h"
 #include "toolkit/platform/screen.h"
-#include "toolkit/qt/qtconvert.h"
 #include "toolkit/text/datetime.h"
 #include "toolkit/text/profile.h"
-
-#include <QCoreApplication>
-#include <QFont>
+#include "toolkit/widgetset/widgetset.h"
 
 #include <algorithm>
 #include <array>
@@ -46,7 +43,7 @@ void InstallDigitFace(const TString& FileName)
     }
     const std::vector<TString> Families = FontService().AddFontResource(FileName);
     if (!Families.empty()) {
-        QFont::insertSubstitution(ToQt(DigitFace), ToQt(Families.front()));
+        WidgetSet().SetFontAlias(DigitFace, Families.front());
     }
 }
 
@@ -58,7 +55,7 @@ TString ProgramFolder()
     if (!ProgramFolderOverride.empty()) {
         return ProgramFolderOverride;
     }
-    return FromQt(QCoreApplication::applicationDirPath()) + u'/';
+    return WidgetSet().ProgramFolder();
 }
 
 void SetProgramFolder(TStringView Folder)

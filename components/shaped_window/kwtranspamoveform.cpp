@@ -7,16 +7,6 @@
 #include "toolkit/qt/qtconvert.h"
 #include "toolkit/widgetset/widgetset.h"
 
-#include "toolkit/widgetset/qt/qtaccess.h"
-
-#include <QLoggingCategory>
-#include <QMouseEvent>
-#include <QPointer>
-#include <QWidget>
-#include <QWindow>
-
-Q_LOGGING_CATEGORY(lcShape, "veludor.shape")
-
 namespace {
 
 // The callable installed as the application's hook. A named type, so that the destructor
@@ -35,62 +25,87 @@ struct TMessageHook {
 // motion moves nothing. Asking at the press itself would not do: a window manager that
 // reads the request after a quick release (a click with no hold, a touchpad's tap) runs
 // the move with no button held and the window follows the pointer until the next click.
-// It watches the window's mouse events without taking them: the release must still reach
-// the window so that Qt ends its implicit grab of the press.
-class TKwTranspaMoveForm::TMove : public QObject {
+// From the press to its end it watches the window's messages in front of the window's
+// own handler, taking none: the release must still reach the window so that the window
+// system ends its grab of the press.
+class TKwTranspaMoveForm::TMove {
 public:
-    void Press(QWidget* Widget, QPoint PressPoint)
+    ~TMove() { End(); }
+
+    void Press(TCustomForm* Form, TPoint PressPoint)
     {
         End();
-        FWidget = Widget;
-        FWindow = Widget->windowHandle();
+        FForm = Form;
         FPressPoint = PressPoint;
-        FOrigin = Widget->pos();
-        if (FWindow) {
-            FState = TState::Pressed;
-            FWindow->installEventFilter(this);
-        }
+        FOrigin = { Form->Left(), Form->Top() };
+        FState = TState::Pressed;
+        // The watcher reaches this object through a link that End cuts: a handler chained
+        // in front of it later keeps a copy that then only passes messages on.
+        FLink = std::make_shared<TMove*>(this);
+        FForm->WindowProc = TWatch { FLink, FForm->WindowProc };
     }
 
     void End()
     {
-        if (FWindow) {
-            FWindow->removeEventFilter(this);
+        if (FLink) {
+            *FLink = nullptr;
+            const auto* Watch = FForm->WindowProc.target<TWatch>();
+            if (Watch && Watch->Link == FLink) {
+                FForm->WindowProc = Watch->Previous;
+            }
+            FLink.reset();
         }
-        FWindow = nullptr;
-        FWidget = nullptr;
+        FForm = nullptr;
         FState = TState::Idle;
     }
 
     bool Dragging() const { return FState == TState::Dragging; }
     int Started() const { return FStarted; }
 
-    ~TMove() override { End(); }
+private:
+    enum class TState { Idle, Pressed, Asked, Dragging };
 
-protected:
-    bool eventFilter(QObject* Watched, QEvent* Event) override
+    struct TWatch {
+        std::shared_ptr<TMove*> Link;
+        std::function<void(TMessage&)> Previous;
+        void operator()(TMessage& Message) const
+        {
+            // Previous is called from a copy: ending the move replaces this handler.
+            const std::function<void(TMessage&)> Next = Previous;
+            if (TMove* Move = *Link) {
+                Move->Watch(Message);
+            }
+            if (Next) {
+                Next(Message);
+            }
+        }
+    };
+
+    void Watch(const TMessage& Message)
     {
-        switch (Event->type()) {
-        case QEvent::MouseMove:
-            Moved(*static_cast<QMouseEvent*>(Event));
+        switch (Message.Msg) {
+        case WM_MOUSEMOVE:
+            Moved(Message);
             break;
-        case QEvent::MouseButtonPress:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
             End(); // another press: the hook decides anew
             break;
-        case QEvent::MouseButtonRelease:
-            if (static_cast<QMouseEvent*>(Event)->button() == Qt::LeftButton) {
-                // A release that reaches us after the request came before the window
-                // manager took the pointer over.
-                if (FState == TState::Asked && FWidget) {
-                    WindowManager().CancelSystemMove(HandleOf(FWidget));
-                }
+        case WM_LBUTTONUP:
+            // A release that reaches us after the request came before the window manager
+            // took the pointer over.
+            if (FState == TState::Asked) {
+                WindowManager().CancelSystemMove(FForm->Handle());
+            }
+            End();
+            break;
+        case WM_SHOWWINDOW:
+            if (Message.WParam == 0) {
                 End();
             }
             break;
-        case QEvent::Hide:
-            End();
-            break;
-        case QEvent::FocusOut:
+        case WM_KILLFOCUS:
             // The window manager may take the focus while it moves the window.
             if (FState != TState::Asked) {
                 End();
@@ -99,15 +114,11 @@ protected:
         default:
             break;
         }
-        return QObject::eventFilter(Watched, Event);
     }
 
-private:
-    enum class TState { Idle, Pressed, Asked, Dragging };
-
-    void Moved(const QMouseEvent& Mouse)
+    void Moved(const TMessage& Mouse)
     {
-        if (!(Mouse.buttons() & Qt::LeftButton) || !FWidget) {
+        if (!(Mouse.WParam & MK_LBUTTON)) {
             End(); // the release went elsewhere, or the window manager's move ended
             return;
         }
@@ -115,22 +126,24 @@ private:
             ++FStarted;
             // The window manager moves the window with the pressed button, counting from
             // the press; where it cannot (or there is none) the window follows the mouse.
-            if (WindowManager().StartSystemMove(HandleOf(FWidget), FromQt(FPressPoint))) {
+            if (WindowManager().StartSystemMove(FForm->Handle(), FPressPoint)) {
                 FState = TState::Asked;
                 return;
             }
-            qCDebug(lcShape) << "system move refused, dragging ourselves";
             FState = TState::Dragging;
         }
         if (FState == TState::Dragging) {
-            FWidget->move(FOrigin + Mouse.globalPosition().toPoint() - FPressPoint);
+            const TPoint At
+                = FForm->ClientToScreen({ LParamX(Mouse.LParam), LParamY(Mouse.LParam) });
+            FForm->SetBounds(FOrigin.X + At.X - FPressPoint.X, FOrigin.Y + At.Y - FPressPoint.Y,
+                FForm->Width(), FForm->Height());
         }
     }
 
-    QPointer<QWindow> FWindow;
-    QPointer<QWidget> FWidget;
-    QPoint FPressPoint;
-    QPoint FOrigin;
+    TCustomForm* FForm = nullptr;
+    std::shared_ptr<TMove*> FLink; // while a press is followed
+    TPoint FPressPoint;
+    TPoint FOrigin;
     TState FState = TState::Idle;
     int FStarted = 0;
 };
@@ -328,30 +341,24 @@ void TKwTranspaMoveForm::BuildRegion()
     // picture is drawn inside the shape only, this picture and every skin loaded into it
     // later (they keep the window's shape), so that the shape still hides the cut-away.
     // On X11 the shape cuts the window: an opaque window costs less to draw and keep.
-    // Translucency is chosen before the native window exists.
+    // Translucency is chosen before the native window exists (once it does, the window
+    // system keeps its background opaque).
     const bool SeeThrough = !WindowManager().CutsToShape();
     if (SeeThrough && !Shape.IsEmpty()) {
         Picture->SetShownArea(ToQt(Shape.Translated(-Picture->Left(), -Picture->Top())));
     }
-    QWidget* FormWidget = QtWidgetOf(FForm->WSObject());
-    if (SeeThrough && !FormWidget->testAttribute(Qt::WA_TranslucentBackground)) {
-        if (FormWidget->testAttribute(Qt::WA_WState_Created)) {
-            qCDebug(lcShape) << "window already created, its background stays opaque";
-        } else {
-            FormWidget->setAttribute(Qt::WA_TranslucentBackground);
-        }
+    if (SeeThrough) {
+        FForm->SetTranslucent(true);
     }
 
-    QWidget* Window = WidgetOf(FForm->Handle());
-    if (Shape.IsEmpty()) {
-        // No opaque pixel (or no bitmap): there is nothing to cut the window to, and an
-        // empty mask would mean "no mask" to Qt, i.e. the whole rectangle. The window
-        // keeps the shape it had, rectangular if it never had one.
-        qCDebug(lcShape) << "no opaque pixel in" << FImageLinked->Name() << "- shape kept";
-    } else {
-        Window->setMask(ToQt(Shape));
+    FForm->Handle(); // the native window, made now as the shape is given
+    // No opaque pixel (or no bitmap): there is nothing to cut the window to, and an empty
+    // shape would mean "no shape", i.e. the whole rectangle. The window keeps the shape it
+    // had, rectangular if it never had one.
+    if (!Shape.IsEmpty()) {
+        FForm->SetShape(Shape);
     }
-    Window->raise();
+    FForm->Raise();
 }
 
 void TKwTranspaMoveForm::AppMessage(TMsg& Msg, bool& Handled)
@@ -371,7 +378,7 @@ void TKwTranspaMoveForm::AppMessage(TMsg& Msg, bool& Handled)
         return; // the picture gets its click
     }
     ++FPressesTaken;
-    FMove->Press(QtWidgetOf(FForm->WSObject()), ToQt(Msg.pt));
+    FMove->Press(FForm, Msg.pt);
     Handled = true;
 }
 
@@ -379,7 +386,7 @@ bool TKwTranspaMoveForm::PictureUnderCursor() const
 {
     // The cursor as it is now, not where the press was queued. Hidden pictures count
     // too: the alarm view's picture buttons keep their place when the clock view shows.
-    const QPoint P = ToQt(FForm->ScreenToClient(WidgetSet().CursorPos()));
+    const TPoint P = FForm->ScreenToClient(WidgetSet().CursorPos());
     for (int i = FForm->ComponentCount() - 1; i >= 0; --i) {
         const auto* Picture = dynamic_cast<const TImage*>(FForm->Components(i));
         if (!Picture) {
@@ -388,8 +395,8 @@ bool TKwTranspaMoveForm::PictureUnderCursor() const
         if (FImageLinked && Picture->Name() == FImageLinked->Name()) {
             continue;
         }
-        if (Picture->Left() <= P.x() && P.x() < Picture->Left() + Picture->Width()
-            && Picture->Top() <= P.y() && P.y() < Picture->Top() + Picture->Height()) {
+        if (Picture->Left() <= P.X && P.X < Picture->Left() + Picture->Width()
+            && Picture->Top() <= P.Y && P.Y < Picture->Top() + Picture->Height()) {
             return true;
         }
     }

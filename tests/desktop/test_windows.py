@@ -716,6 +716,10 @@ class ThrowAwayPrefix(unittest.TestCase):
         self.assertEqual(code, 0, out)
         before, after = (int(v) for v in out[0].split()[1::2])
         self.assertNotEqual(before, after)
+        # An alias (named in another case) measures as its face; the folder is the .exe's.
+        self.assertEqual(out[1:], ["alias %d" % after,
+                                   "folder " + windows_path(os.path.dirname(WIDGETS)).replace(
+                                       "\\", "/") + "/"])
 
     def test_2_power_off_ends_the_session(self):
         # Wine carries ExitWindowsEx out by ending its own session (wineboot

@@ -12,7 +12,8 @@
 //           again; prints the time of one whole repaint (µs)
 //   font <file> <face>
 //           measures "88:88" in <face> before and after the font file is added for the
-//           program alone, as the platform's font service adds the digit font
+//           program alone, as the platform's font service adds the digit font, then
+//           in an alias named for <face>; prints the program's folder
 #include "toolkit/platform/windowmanager.h"
 #include "toolkit/widgetset/widgetset.h"
 
@@ -392,6 +393,9 @@ int Font(const wchar_t* File, const wchar_t* Face)
         After = WS.TextExtent(Digits, u"88:88");
     }
     Print("before %d after %d", Before.Width, After.Width);
+    WS.SetFontAlias(u"Chiffres", Digits.Name);
+    Print("alias %d", WS.TextExtent({ u"chiffres", 40, false, false, clBlack }, u"88:88").Width);
+    Print("folder %s", Narrow(WS.ProgramFolder()).c_str());
     return 0;
 }
 

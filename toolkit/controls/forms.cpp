@@ -201,6 +201,11 @@ TRect TCustomForm::ClientRect() const
     return TRect::FromSize(0, 0, ClientWidth(), ClientHeight());
 }
 
+void TCustomForm::Raise()
+{
+    FWindow->Raise();
+}
+
 void TCustomForm::WndProc(TMessage& Message)
 {
     switch (Message.Msg) {

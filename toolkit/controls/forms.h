@@ -60,6 +60,8 @@ public:
     void SetWindowState(TWindowState Value);
     // The window's handle, its native window created on demand.
     TWindowHandle Handle();
+    // Above the program's other windows, without taking the focus.
+    void Raise();
 
     // The window's outline (empty: the whole rectangle).
     void SetShape(const TRegion& Shape);

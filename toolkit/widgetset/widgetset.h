@@ -274,6 +274,13 @@ public:
     virtual void WSActivated() = 0;
 };
 
+// The window system's hold on a program, from its start to its end (see
+// TWidgetSet::Start).
+class TWSSession {
+public:
+    virtual ~TWSSession() = default;
+};
+
 class TWidgetSet {
 public:
     virtual ~TWidgetSet() = default;
@@ -325,6 +332,17 @@ public:
     // Has the faces the layouts name (MS Sans Serif, Arial, Felix Titling) stand for
     // installed ones of the same metrics or look, where the system lacks them.
     virtual void SubstituteLayoutFaces() = 0;
+    // Makes Alias name the installed face Family wherever a font asks for Alias.
+    virtual void SetFontAlias(TStringView Alias, TStringView Family) = 0;
+    // The folder the running program was started from, with a trailing "/".
+    virtual TString ProgramFolder() = 0;
+    // Starts the window system for a program, first thing in its entry (a test brings
+    // its own start): the program's name as the desktop knows it, its command line, and
+    // the language of the window system's own texts (dialog buttons), as a tag ("fr"). It
+    // lasts as long as the session returned, which must outlive every control.
+    virtual std::unique_ptr<TWSSession> Start(
+        int& Argc, char** Argv, TStringView ApplicationName, TStringView Language)
+        = 0;
 };
 
 // The widget set the program was linked with.

@@ -166,6 +166,8 @@ private slots:
     void dragFollowsMouse();
     void moveStartsAtFirstMotion_data();
     void moveStartsAtFirstMotion();
+    void dragEnds_data();
+    void dragEnds();
     void deplacementToggled();
     void linkedPictureDestroyed();
     void twoWindows();
@@ -661,6 +663,57 @@ void TstKwTranspaMoveForm::moveStartsAtFirstMotion()
     QCOMPARE(Manager.Asked, QList<QPoint>(asked, Press));
     QCOMPARE(Manager.Cancelled, cancelled);
     QCOMPARE(WidgetOf(Form)->pos(), Origin + moved);
+}
+
+void TstKwTranspaMoveForm::dragEnds_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("the window hidden") << "hide";
+    QTest::newRow("the focus lost") << "focus";
+    QTest::newRow("another press") << "press";
+    QTest::newRow("released under a handler chained in front") << "chained";
+}
+
+// Our drag ends with whatever ends a press's grab; motion with the button down after it
+// leaves the window where it was. A handler the program chained in front of the drag's
+// watcher keeps it: it only passes messages on, even once the component is gone.
+void TstKwTranspaMoveForm::dragEnds()
+{
+    QFETCH(QString, how);
+    auto Form = MainLike(false);
+    QVERIFY(Form);
+    TKwTranspaMoveForm* K = Form->Shape();
+    QWindow* Window = WidgetOf(Form)->windowHandle();
+    const QPoint Press = WidgetOf(Form)->mapToGlobal(QPoint(50, 50));
+    QCursor::setPos(Press);
+    QCoreApplication::processEvents();
+    auto MoveBy = [&](QPoint Delta) {
+        const QPoint At = Press + Delta;
+        QMouseEvent Mouse(
+            QEvent::MouseMove, Window->mapFromGlobal(At), At, Qt::NoButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(Window, &Mouse);
+    };
+    QTest::mousePress(Window, Qt::LeftButton, {}, QPoint(50, 50));
+    MoveBy({ 37, -12 });
+    QVERIFY(K->Dragging());
+    const QPoint Dragged = WidgetOf(Form)->pos();
+    if (how == "hide") {
+        Form->Hide();
+    } else if (how == "focus") {
+        QFocusEvent Out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(WidgetOf(Form), &Out);
+    } else if (how == "press") {
+        QTest::mousePress(Window, Qt::RightButton, {}, QPoint(50, 50));
+    } else {
+        Form->WindowProc = [Previous = Form->WindowProc](TMessage& M) { Previous(M); };
+        QTest::mouseRelease(Window, Qt::LeftButton, {}, QPoint(50, 50));
+    }
+    QVERIFY(!K->Dragging());
+    MoveBy({ 60, 40 });
+    QCOMPARE(WidgetOf(Form)->pos(), Dragged);
+    delete K;
+    MoveBy({ 10, 10 });
+    QCOMPARE(WidgetOf(Form)->pos(), Dragged);
 }
 
 void TstKwTranspaMoveForm::deplacementToggled()

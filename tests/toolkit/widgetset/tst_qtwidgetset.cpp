@@ -1,6 +1,7 @@
 // The Qt widget set seen from the model's side: Qt's input arrives as the messages the
 // model expects (numbers, packed positions, notifications), the model's answers decide
 // what Qt does, and the application hook sees each press once.
+#include "toolkit/qt/qttranslation.h"
 #include "toolkit/widgetset/qt/qtaccess.h"
 #include "toolkit/widgetset/qt/qtfont.h"
 #include "toolkit/widgetset/widgetset.h"
@@ -80,6 +81,7 @@ private slots:
     void fontFaces();
     void radioShowsTheModelsState_data();
     void radioShowsTheModelsState();
+    void startNamesTheProgram();
 };
 
 void tst_QtWidgetSet::mouseMessages_data()
@@ -312,6 +314,23 @@ void tst_QtWidgetSet::radioShowsTheModelsState()
     QCOMPARE(OneClient.Paints > 0, OwnerDraw);
     // Owner-drawn, it takes the focus from the keyboard only.
     QCOMPARE(bool(W->focusPolicy() & Qt::ClickFocus), !OwnerDraw);
+}
+
+// Started where an application exists already (the test's): the program's names and
+// the language of Qt's own texts are set, and the session's end leaves the application.
+void tst_QtWidgetSet::startNamesTheProgram()
+{
+    QCoreApplication* Before = QCoreApplication::instance();
+    int Argc = 1;
+    char Name[] = "veludor";
+    char* Argv[] = { Name, nullptr };
+    auto Session = WidgetSet().Start(Argc, Argv, u"réveil", u"fr");
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("réveil"));
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("réveil"));
+    LoadQtTranslation();
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuler"));
+    Session.reset();
+    QCOMPARE(QCoreApplication::instance(), Before);
 }
 
 QTEST_MAIN(tst_QtWidgetSet)

@@ -2,6 +2,7 @@
 #include "toolkit/widgetset/qt/qtwindow.h"
 
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QShowEvent>
 
 namespace {
@@ -45,6 +46,13 @@ protected:
         QWidget::showEvent(E);
         // A window the program shows, not one the window manager maps again.
         SendToClient(FControl, WM_SHOWWINDOW, 1, E->spontaneous() ? 1 : 0);
+    }
+
+    void hideEvent(QHideEvent* E) override
+    {
+        QWidget::hideEvent(E);
+        // Hidden by the program or minimised, as Windows tells it.
+        SendToClient(FControl, WM_SHOWWINDOW, 0, E->spontaneous() ? 1 : 0);
     }
 
     void changeEvent(QEvent* E) override

@@ -1,5 +1,6 @@
 #include "toolkit/widgetset/qt/qtwidgetset.h"
 
+#include "toolkit/platform/displayplatform.h"
 #include "toolkit/qt/qtconvert.h"
 #include "toolkit/qt/qttranslation.h"
 #include "toolkit/widgetset/qt/qtfont.h"
@@ -9,9 +10,13 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QLocale>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
+
+#include <string>
 
 // Presents each queued mouse press to the application's hook before it is delivered,
 // and has Qt's translation read before a context menu of Qt's own is built.
@@ -268,4 +273,51 @@ TWidgetSet& WidgetSet()
 {
     static TQtWidgetSet Set;
     return Set;
+}
+
+void TQtWidgetSet::SetFontAlias(TStringView Alias, TStringView Family)
+{
+    QFont::insertSubstitution(ToQt(Alias), ToQt(Family));
+}
+
+TString TQtWidgetSet::ProgramFolder()
+{
+    return FromQt(QCoreApplication::applicationDirPath()) + u'/';
+}
+
+namespace {
+// The program's QApplication, made on the windowing platform the environment calls for.
+// Its choice is logged in the program's own category ("<name>.platform", info level).
+class TQtSession : public TWSSession {
+public:
+    TQtSession(int& Argc, char** Argv, TStringView ApplicationName, TStringView Language)
+        : FCategoryName(StringToUtf8(ApplicationName) + ".platform")
+        , FCategory(FCategoryName.c_str(), QtWarningMsg)
+    {
+        if (!QCoreApplication::instance()) {
+            // X11 where an X server is there (XWayland too), Wayland alone otherwise.
+            auto Choice = std::make_unique<TDisplayPlatformChoice>();
+            FApplication = std::make_unique<QApplication>(Argc, Argv);
+            qCInfo(FCategory) << "windowing platform" << QApplication::platformName() << "chosen"
+                              << (Choice->Platform().empty()
+                                         ? QByteArray("by Qt")
+                                         : QByteArray::fromStdString(Choice->Platform()));
+        }
+        QApplication::setApplicationName(ToQt(ApplicationName));
+        QApplication::setDesktopFileName(ToQt(ApplicationName));
+        // Qt's own dialog texts (file dialog, message box buttons), read when first needed.
+        SetQtTranslationLocale(QLocale(ToQt(Language)));
+    }
+
+private:
+    std::string FCategoryName; // named by the category for as long as it lives
+    QLoggingCategory FCategory;
+    std::unique_ptr<QApplication> FApplication; // null: the caller's own
+};
+}
+
+std::unique_ptr<TWSSession> TQtWidgetSet::Start(
+    int& Argc, char** Argv, TStringView ApplicationName, TStringView Language)
+{
+    return std::make_unique<TQtSession>(Argc, Argv, ApplicationName, Language);
 }

@@ -47,6 +47,10 @@ public:
     void SetApplicationIcon(const std::vector<TBitmap32>& Images) override;
     TPoint CursorPos() override;
     void SubstituteLayoutFaces() override;
+    void SetFontAlias(TStringView Alias, TStringView Family) override;
+    TString ProgramFolder() override;
+    std::unique_ptr<TWSSession> Start(
+        int& Argc, char** Argv, TStringView ApplicationName, TStringView Language) override;
 
 private:
     std::unique_ptr<TQtApplicationFilter> FFilter;

@@ -78,18 +78,47 @@ namespace {
         return LowerCase(Got) == LowerCase(Face.substr(0, LF_FACESIZE - 1));
     }
 
+    // The program names its own faces (the digit face) by an alias of its choosing; the
+    // family a font file declares is known only once the file is added. Keyed in lower
+    // case: GDI's face names are not case-sensitive.
+    constexpr std::size_t MaxAliases = 64;
+
+    std::map<TString, TString>& Aliases()
+    {
+        static std::map<TString, TString> All;
+        return All;
+    }
+
+    // The face GDI is asked for: the alias's family, or the name itself.
+    TString FaceOf(const TString& Name)
+    {
+        const auto Found = Aliases().find(LowerCase(Name));
+        return Found != Aliases().end() ? Found->second : Name;
+    }
+
     TCachedFont MakeCachedFont(const TFont& Font)
     {
         TCachedFont Made { CreateFontFor(Font), false, GetTickCount64() };
-        Made.StandIn = Made.Font && !HasItsFace(Made.Font, Font.Name);
+        Made.StandIn = Made.Font && !HasItsFace(Made.Font, FaceOf(Font.Name));
         return Made;
     }
+}
+
+void SetFaceAlias(TStringView Alias, TStringView Family)
+{
+    TString Key = LowerCase(TString(Alias));
+    if (Key.empty() || (Aliases().size() >= MaxAliases && !Aliases().contains(Key))) {
+        return;
+    }
+    Aliases()[std::move(Key)] = TString(Family);
+    // Fonts made for the alias before stood in with another face.
+    ClearFontCache();
 }
 
 HFONT CreateFontFor(const TFont& Font)
 {
     // The face name fits LOGFONT's 32 units with its terminator; a longer name is no face.
-    TString Face = Font.Name.substr(0, LF_FACESIZE - 1);
+    TString Face = FaceOf(Font.Name).substr(0, LF_FACESIZE - 1);
     // A negative height asks for the character height (the cell without its internal
     // leading), which is what the layouts give.
     const int Height = -std::clamp(Font.Height, 1, 2000);

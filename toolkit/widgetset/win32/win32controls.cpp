@@ -51,6 +51,26 @@ void SetTextOfWindow(HWND Wnd, TStringView Text)
     SetWindowTextW(Wnd, reinterpret_cast<const wchar_t*>(Copy.c_str()));
 }
 
+TString ModuleFolder()
+{
+    // A path may be longer than MAX_PATH: the buffer grows until the name fits, up to the
+    // longest path there is.
+    std::wstring Name(MAX_PATH, L'\0');
+    DWORD Length = 0;
+    for (;;) {
+        Length = GetModuleFileNameW(nullptr, Name.data(), DWORD(Name.size()));
+        if (Length < Name.size() || Name.size() >= 32768) {
+            break;
+        }
+        Name.resize(Name.size() * 2);
+    }
+    Name.resize(std::min<std::size_t>(Length, Name.size()));
+    // The folder with "/" between names, as the program joins names to it.
+    std::replace(Name.begin(), Name.end(), L'\\', L'/');
+    Name.erase(Name.find_last_of(L'/') + 1);
+    return TString(reinterpret_cast<const char16_t*>(Name.data()), Name.size());
+}
+
 void ReportFailure()
 {
     TString Text;

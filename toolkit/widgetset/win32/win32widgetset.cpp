@@ -585,13 +585,23 @@ namespace {
         }
 
         // Where the pointer is now (GetCursorPos), not where a queued message found it.
-        // Declared without "override": it overrides TWidgetSet::CursorPos where the
-        // contract's header declares it, and stands alone where it does not yet.
-        TPoint CursorPos()
+        TPoint CursorPos() override
         {
             POINT P {};
             GetCursorPos(&P);
             return { int(P.x), int(P.y) };
+        }
+
+        void SetFontAlias(TStringView Alias, TStringView Family) override
+        {
+            SetFaceAlias(Alias, Family);
+        }
+        TString ProgramFolder() override { return ModuleFolder(); }
+        // The windows' classes are registered with the widget set; Windows' own texts are
+        // in the system's language.
+        std::unique_ptr<TWSSession> Start(int&, char**, TStringView, TStringView) override
+        {
+            return std::make_unique<TWSSession>();
         }
 
         void SetApplicationIcon(const std::vector<TBitmap32>& Images) override

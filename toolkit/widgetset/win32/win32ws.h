@@ -138,6 +138,8 @@ std::uint32_t PixelOf(TColor Color); // 0xFFRRGGBB as a 32-bit DIB holds it
 HFONT CachedFont(const TFont& Font);
 HFONT CreateFontFor(const TFont& Font);
 void ClearFontCache();
+// Alias names Family from now on: the face a font asks for is mapped before GDI makes it.
+void SetFaceAlias(TStringView Alias, TStringView Family);
 TTextMetrics MetricsOf(const TFont& Font);
 TSize ExtentOf(const TFont& Font, TStringView Text);
 
@@ -268,6 +270,9 @@ std::unique_ptr<TWSEdit> MakeEdit(IWSClient* Client);
 std::unique_ptr<TWSComboBox> MakeComboBox(IWSClient* Client);
 std::unique_ptr<TWSRadioButton> MakeRadioButton(IWSClient* Client);
 std::unique_ptr<TWSSpinEdit> MakeSpinEdit(IWSClient* Client);
+
+// The folder of the running .exe, with "/" between the names and at the end.
+TString ModuleFolder();
 
 // A window's text, and text set on a window.
 TString TextOfWindow(HWND Wnd);
