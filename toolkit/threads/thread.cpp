@@ -1,25 +1,22 @@
 #include "toolkit/threads/thread.h"
 
+#include "toolkit/core/log.h"
 #include "toolkit/platform/wakecounter.h"
-
-#include <QAbstractEventDispatcher>
-#include <QCoreApplication>
-#include <QLoggingCategory>
-#include <QSocketNotifier>
-#include <QThread>
+#include "toolkit/widgetset/widgetset.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <system_error>
 #include <vector>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
-Q_LOGGING_CATEGORY(lcThread, "veludor.thread")
+static const TLogCategory lcThread { "veludor.thread" };
 
 // What a thread shares with the references to it and with its own system thread; it
 // outlives a self-disposing thread object for as long as anyone holds it.
@@ -129,54 +126,17 @@ void CloseSynchronize()
     S.Queue.clear();
 }
 
-// Lives on the window thread as a child of the application object and watches the
-// wake-up counter; its end (with the application object) closes the hand-overs.
+// Sets up the wake-up the first time a thread is created on the window thread: the
+// window system watches the counter in its loops and closes the hand-overs when its
+// loop ends (or its application goes away).
 //
-// The wake-up is a write to the counter rather than a posted Qt event: nothing
-// allocated by a worker is handed to the window thread (where event filters would read
-// it before any lock of ours could order that), repeated wake-ups before the window
-// thread gets to them merge into one, and the counter's write and read order the two
-// threads in a way ThreadSanitizer can check.
-class TSyncWaker : public QObject {
-public:
-    TSyncWaker(QObject* Parent, IWakeCounter* Counter)
-        : QObject(Parent)
-        , FNotifier(Counter->Handle(), QSocketNotifier::Read, this)
-    {
-        QObject::connect(&FNotifier, &QSocketNotifier::activated, this, [Counter] {
-            // Drained before the queue is read: a wake-up written after this point
-            // leaves the counter readable, so no queued call is ever missed.
-            {
-                TSyncState& S = Sync();
-                const std::lock_guard Guard(S.Lock);
-                if (S.Wake.get() == Counter) {
-                    Counter->Drain();
-                }
-            }
-            CheckSynchronize();
-        });
-    }
-    ~TSyncWaker() override { Close(); }
-
-    // The notifier stops watching before the counter is closed (its handle may be
-    // reused at once).
-    void Close()
-    {
-        FNotifier.setEnabled(false);
-        CloseSynchronize();
-    }
-
-private:
-    QSocketNotifier FNotifier;
-};
-
-// Sets up the wake-up the first time a thread is created on the window thread.
+// The wake-up is a write to the counter rather than posted work: nothing allocated by a
+// worker is handed to the window thread (where the window system's filters would read it
+// before any lock of ours could order that), repeated wake-ups before the window thread
+// gets to them merge into one, and the counter's write and read order the two threads in
+// a way ThreadSanitizer can check.
 void InstallWaker()
 {
-    QCoreApplication* App = QCoreApplication::instance();
-    if (!App || QThread::currentThread() != App->thread()) {
-        return;
-    }
     TSyncState& S = Sync();
     {
         const std::lock_guard Guard(S.Lock);
@@ -187,16 +147,27 @@ void InstallWaker()
     TString Error;
     std::unique_ptr<IWakeCounter> Counter = CreateWakeCounter(Error);
     if (!Counter) {
-        qCWarning(lcThread) << "no wake-up for the window thread:" << StringToUtf8(Error).c_str();
+        LogWarning(lcThread, "no wake-up for the window thread: " + StringToUtf8(Error));
         return;
     }
-    auto* Waker = new TSyncWaker(App, Counter.get());
-    // "The loop has ended" is the application's exec returning; nested loops (modal
-    // boxes) keep running the queued calls.
-    QObject::connect(App, &QCoreApplication::aboutToQuit, Waker, [Waker] { Waker->Close(); });
-    if (QAbstractEventDispatcher* Dispatcher = QAbstractEventDispatcher::instance()) {
-        QObject::connect(
-            Dispatcher, &QAbstractEventDispatcher::aboutToBlock, Waker, [] { CheckSynchronize(); });
+    IWakeCounter* Raw = Counter.get();
+    const bool Watched = WidgetSet().WatchWakeHandle(
+        Raw->Handle(),
+        [Raw] {
+            // Drained before the queue is read: a wake-up written after this point
+            // leaves the counter readable, so no queued call is ever missed.
+            {
+                TSyncState& S = Sync();
+                const std::lock_guard Guard(S.Lock);
+                if (S.Wake.get() == Raw) {
+                    Raw->Drain();
+                }
+            }
+            CheckSynchronize();
+        },
+        [] { CheckSynchronize(); }, [] { CloseSynchronize(); });
+    if (!Watched) {
+        return; // off the window thread, or no window system yet
     }
     const std::lock_guard Guard(S.Lock);
     S.Wake = std::move(Counter);
@@ -245,8 +216,8 @@ TThread::TThread(bool CreateSuspended)
             ThreadProc(Self);
         });
     } catch (const std::system_error& E) {
-        throw EThread(FormatMessage(u"Erreur de création de thread : %s",
-            { QString::fromLocal8Bit(E.code().message().c_str()).toStdU16String() }));
+        throw EThread(FormatMessage(
+            u"Erreur de création de thread : %s", { Utf8ToString(E.code().message()) }));
     }
     ++Instances;
 }
@@ -354,8 +325,9 @@ void TThread::ApplyPriority()
         return;
     }
     if (setpriority(PRIO_PROCESS, id_t(Tid), Wanted) != 0) {
-        qCDebug(lcThread) << "priority refused:" << int(FPriority.load())
-                          << std::error_code(errno, std::generic_category()).message().c_str();
+        LogDebug(lcThread,
+            "priority refused: " + std::to_string(int(FPriority.load())) + " "
+                + std::error_code(errno, std::generic_category()).message());
     }
 }
 

@@ -343,6 +343,15 @@ public:
     virtual std::unique_ptr<TWSSession> Start(
         int& Argc, char** Argv, TStringView ApplicationName, TStringView Language)
         = 0;
+    // Watches a wake-up handle (toolkit/platform/wakecounter.h) on the window thread, in
+    // every loop it runs, nested ones too: OnWake each time the handle becomes readable,
+    // OnIdle where the loop tells when it is about to wait. OnEnd runs once, when the
+    // program's loop has ended or its application goes away; the handle is no longer
+    // watched by then, so OnEnd may close it. False off the window thread or before the
+    // window system has started.
+    virtual bool WatchWakeHandle(std::intptr_t Handle, std::function<void()> OnWake,
+        std::function<void()> OnIdle, std::function<void()> OnEnd)
+        = 0;
 };
 
 // The widget set the program was linked with.

@@ -13,6 +13,10 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include <thread>
+
+#include <unistd.h>
+
 namespace {
 // Records what a window object reports and answers as told.
 struct TRecordingClient : IWSClient {
@@ -82,6 +86,7 @@ private slots:
     void radioShowsTheModelsState_data();
     void radioShowsTheModelsState();
     void startNamesTheProgram();
+    void wakeHandleWatched();
 };
 
 void tst_QtWidgetSet::mouseMessages_data()
@@ -331,6 +336,35 @@ void tst_QtWidgetSet::startNamesTheProgram()
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuler"));
     Session.reset();
     QCOMPARE(QCoreApplication::instance(), Before);
+}
+
+// A wake-up handle is watched on the window thread only, until the loop ends: then the
+// end is told once and the handle is watched no more (the caller may close it).
+void tst_QtWidgetSet::wakeHandleWatched()
+{
+    bool OffThread = true;
+    std::thread([&] { OffThread = WidgetSet().WatchWakeHandle(0, {}, {}, {}); }).join();
+    QVERIFY(!OffThread);
+    int Pipe[2];
+    QCOMPARE(pipe(Pipe), 0);
+    int Wakes = 0, Ends = 0;
+    QVERIFY(WidgetSet().WatchWakeHandle(
+        Pipe[0],
+        [&] {
+            char C;
+            Wakes += int(read(Pipe[0], &C, 1));
+        },
+        [] {}, [&] { ++Ends; }));
+    QCOMPARE(write(Pipe[1], "x", 1), 1);
+    QTRY_COMPARE(Wakes, 1);
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    QCOMPARE(Ends, 1);
+    QCOMPARE(write(Pipe[1], "y", 1), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(Wakes, 1);
+    close(Pipe[0]);
+    close(Pipe[1]);
 }
 
 QTEST_MAIN(tst_QtWidgetSet)

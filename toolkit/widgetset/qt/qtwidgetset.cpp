@@ -5,6 +5,7 @@
 #include "toolkit/qt/qttranslation.h"
 #include "toolkit/widgetset/qt/qtfont.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCursor>
 #include <QFileDialog>
@@ -14,6 +15,8 @@
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 
 #include <string>
@@ -320,4 +323,52 @@ std::unique_ptr<TWSSession> TQtWidgetSet::Start(
     int& Argc, char** Argv, TStringView ApplicationName, TStringView Language)
 {
     return std::make_unique<TQtSession>(Argc, Argv, ApplicationName, Language);
+}
+
+namespace {
+// Watches a wake-up handle for the application it is a child of: its end (at the loop's
+// end, or with the application object) stops the notifier before OnEnd, which may close
+// the handle (its number may be reused at once).
+class TQtWakeWatch : public QObject {
+public:
+    TQtWakeWatch(std::intptr_t Handle, std::function<void()> OnWake, std::function<void()> OnIdle,
+        std::function<void()> OnEnd)
+        : QObject(qApp)
+        , FNotifier(qintptr(Handle), QSocketNotifier::Read, this)
+        , FOnEnd(std::move(OnEnd))
+    {
+        QObject::connect(&FNotifier, &QSocketNotifier::activated, this, std::move(OnWake));
+        // "The loop has ended" is the application's exec returning; nested loops (modal
+        // boxes) keep watching.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { End(); });
+        if (QAbstractEventDispatcher* Dispatcher = QAbstractEventDispatcher::instance()) {
+            QObject::connect(
+                Dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, std::move(OnIdle));
+        }
+    }
+    ~TQtWakeWatch() override { End(); }
+
+private:
+    void End()
+    {
+        FNotifier.setEnabled(false);
+        if (auto OnEnd = std::exchange(FOnEnd, nullptr)) {
+            OnEnd();
+        }
+    }
+
+    QSocketNotifier FNotifier;
+    std::function<void()> FOnEnd;
+};
+}
+
+bool TQtWidgetSet::WatchWakeHandle(std::intptr_t Handle, std::function<void()> OnWake,
+    std::function<void()> OnIdle, std::function<void()> OnEnd)
+{
+    QCoreApplication* App = QCoreApplication::instance();
+    if (!App || QThread::currentThread() != App->thread()) {
+        return false;
+    }
+    new TQtWakeWatch(Handle, std::move(OnWake), std::move(OnIdle), std::move(OnEnd));
+    return true;
 }

@@ -51,6 +51,8 @@ public:
     TString ProgramFolder() override;
     std::unique_ptr<TWSSession> Start(
         int& Argc, char** Argv, TStringView ApplicationName, TStringView Language) override;
+    bool WatchWakeHandle(std::intptr_t Handle, std::function<void()> OnWake,
+        std::function<void()> OnIdle, std::function<void()> OnEnd) override;
 
 private:
     std::unique_ptr<TQtApplicationFilter> FFilter;

@@ -1,6 +1,7 @@
 #include "toolkit/widgetset/win32/win32ws.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 namespace win32ws {
 
@@ -336,6 +337,61 @@ std::unique_ptr<TWSRadioButton> MakeRadioButton(IWSClient* Client)
 std::unique_ptr<TWSSpinEdit> MakeSpinEdit(IWSClient* Client)
 {
     return std::make_unique<TTextControl<TWSSpinEdit>>(Client, TKind::SpinEdit);
+}
+
+// The foreground window when it is the program's own, for menus and dialogs.
+HWND OwnForegroundWindow()
+{
+    HWND Foreground = GetForegroundWindow();
+    DWORD Process = 0;
+    GetWindowThreadProcessId(Foreground, &Process);
+    return Foreground && Process == GetCurrentProcessId() ? Foreground : nullptr;
+}
+
+namespace {
+    std::wstring NoNul(TStringView Text)
+    {
+        std::wstring Wide(reinterpret_cast<const wchar_t*>(Text.data()), Text.size());
+        std::replace(Wide.begin(), Wide.end(), L'\0', L' ');
+        return Wide;
+    }
+}
+
+bool ShowOpenFileDialog(TStringView Title, const std::vector<std::pair<TString, TString>>& Filters,
+    int& FilterIndex, TString& FileName, TWindowHandle Owner)
+{
+    std::wstring Filter;
+    for (const auto& [Description, Patterns] : Filters) {
+        Filter += NoNul(Description) + L'\0' + NoNul(Patterns) + L'\0';
+    }
+    Filter += L'\0';
+    const std::wstring Caption = NoNul(Title);
+    // The longest path the dialog gives back.
+    std::vector<wchar_t> Name(32768, L'\0');
+    const std::wstring Initial = NoNul(FileName).substr(0, Name.size() - 1);
+    std::copy(Initial.begin(), Initial.end(), Name.begin());
+    OPENFILENAMEW Open {};
+    Open.lStructSize = sizeof(Open);
+    Open.hwndOwner = Owner ? reinterpret_cast<HWND>(Owner) : OwnForegroundWindow();
+    Open.lpstrFilter = Filters.empty() ? nullptr : Filter.c_str();
+    Open.nFilterIndex = DWORD(std::max(FilterIndex, 0));
+    Open.lpstrFile = Name.data();
+    Open.nMaxFile = DWORD(Name.size());
+    Open.lpstrTitle = Caption.c_str();
+    Open.Flags
+        = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    BOOL Chosen = GetOpenFileNameW(&Open);
+    if (!Chosen && CommDlgExtendedError() == FNERR_INVALIDFILENAME) {
+        // A start name the dialog refuses (a stale setting): it opens without one.
+        std::fill(Name.begin(), Name.end(), L'\0');
+        Chosen = GetOpenFileNameW(&Open);
+    }
+    if (!Chosen) {
+        return false;
+    }
+    FileName = TString(reinterpret_cast<const char16_t*>(Name.data()));
+    FilterIndex = int(Open.nFilterIndex);
+    return true;
 }
 
 }

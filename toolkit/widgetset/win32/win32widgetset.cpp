@@ -267,15 +267,6 @@ namespace {
         return Menu;
     }
 
-    // The foreground window when it is the program's own, for menus and dialogs.
-    HWND OwnForegroundWindow()
-    {
-        HWND Foreground = GetForegroundWindow();
-        DWORD Process = 0;
-        GetWindowThreadProcessId(Foreground, &Process);
-        return Foreground && Process == GetCurrentProcessId() ? Foreground : nullptr;
-    }
-
     HICON IconOf(const TBitmap32& Image)
     {
         if (Image.IsEmpty() || Image.Width() > 256 || Image.Height() > 256) {
@@ -328,13 +319,6 @@ namespace {
             SendMessageW(Wnd, WM_SETICON, ICON_SMALL, LPARAM(TApp::Get().SmallIcon));
         }
         return TRUE;
-    }
-
-    std::wstring NoNul(TStringView Text)
-    {
-        std::wstring Wide(reinterpret_cast<const wchar_t*>(Text.data()), Text.size());
-        std::replace(Wide.begin(), Wide.end(), L'\0', L' ');
-        return Wide;
     }
 }
 
@@ -454,6 +438,7 @@ namespace {
             for (;;) {
                 const BOOL Got = GetMessageW(&M, nullptr, 0, 0);
                 if (Got == 0) {
+                    EndWakeWatch(); // the program's loop has ended
                     return int(M.wParam);
                 }
                 if (Got < 0) {
@@ -513,38 +498,7 @@ namespace {
             const std::vector<std::pair<TString, TString>>& Filters, int& FilterIndex,
             TString& FileName, TWindowHandle Owner) override
         {
-            std::wstring Filter;
-            for (const auto& [Description, Patterns] : Filters) {
-                Filter += NoNul(Description) + L'\0' + NoNul(Patterns) + L'\0';
-            }
-            Filter += L'\0';
-            const std::wstring Caption = NoNul(Title);
-            // The longest path the dialog gives back.
-            std::vector<wchar_t> Name(32768, L'\0');
-            const std::wstring Initial = NoNul(FileName).substr(0, Name.size() - 1);
-            std::copy(Initial.begin(), Initial.end(), Name.begin());
-            OPENFILENAMEW Open {};
-            Open.lStructSize = sizeof(Open);
-            Open.hwndOwner = Owner ? reinterpret_cast<HWND>(Owner) : OwnForegroundWindow();
-            Open.lpstrFilter = Filters.empty() ? nullptr : Filter.c_str();
-            Open.nFilterIndex = DWORD(std::max(FilterIndex, 0));
-            Open.lpstrFile = Name.data();
-            Open.nMaxFile = DWORD(Name.size());
-            Open.lpstrTitle = Caption.c_str();
-            Open.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY
-                | OFN_NOCHANGEDIR;
-            BOOL Chosen = GetOpenFileNameW(&Open);
-            if (!Chosen && CommDlgExtendedError() == FNERR_INVALIDFILENAME) {
-                // A start name the dialog refuses (a stale setting): it opens without one.
-                std::fill(Name.begin(), Name.end(), L'\0');
-                Chosen = GetOpenFileNameW(&Open);
-            }
-            if (!Chosen) {
-                return false;
-            }
-            FileName = TString(reinterpret_cast<const char16_t*>(Name.data()));
-            FilterIndex = int(Open.nFilterIndex);
-            return true;
+            return ShowOpenFileDialog(Title, Filters, FilterIndex, FileName, Owner);
         }
 
         TTextMetrics FontMetrics(const TFont& Font) override { return MetricsOf(Font); }
@@ -597,6 +551,11 @@ namespace {
             SetFaceAlias(Alias, Family);
         }
         TString ProgramFolder() override { return ModuleFolder(); }
+        bool WatchWakeHandle(std::intptr_t Handle, std::function<void()> OnWake,
+            std::function<void()>, std::function<void()> OnEnd) override
+        {
+            return WatchWake(Handle, std::move(OnWake), std::move(OnEnd));
+        }
         // The windows' classes are registered with the widget set; Windows' own texts are
         // in the system's language.
         std::unique_ptr<TWSSession> Start(int&, char**, TStringView, TStringView) override

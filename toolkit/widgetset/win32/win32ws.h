@@ -11,6 +11,7 @@
 #undef TextOut
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -271,8 +272,19 @@ std::unique_ptr<TWSComboBox> MakeComboBox(IWSClient* Client);
 std::unique_ptr<TWSRadioButton> MakeRadioButton(IWSClient* Client);
 std::unique_ptr<TWSSpinEdit> MakeSpinEdit(IWSClient* Client);
 
+// Watches a wake-up handle for the window thread's loops (win32wake.cpp); its end, when
+// the loop ends, stops the watch before OnEnd.
+bool WatchWake(std::intptr_t Handle, std::function<void()> OnWake, std::function<void()> OnEnd);
+void EndWakeWatch();
+
 // The folder of the running .exe, with "/" between the names and at the end.
 TString ModuleFolder();
+
+// The foreground window when it is the program's own, for menus and dialogs.
+HWND OwnForegroundWindow();
+// The system's file-open dialog, for TWidgetSet::OpenFileDialog.
+bool ShowOpenFileDialog(TStringView Title, const std::vector<std::pair<TString, TString>>& Filters,
+    int& FilterIndex, TString& FileName, TWindowHandle Owner);
 
 // A window's text, and text set on a window.
 TString TextOfWindow(HWND Wnd);
