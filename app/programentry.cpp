@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QLocale>
 #include <QLoggingCategory>
-#include <QPixmap>
 
 #include <memory>
 
@@ -22,15 +21,9 @@ Q_LOGGING_CATEGORY(lcPlatform, "veludor.platform", QtWarningMsg)
 // The program's icon, every size of it, decoded by the toolkit (Qt's reader would load
 // its icon plugin and convert colours through a gamma table). The bytes are read where
 // they lie, not copied.
-static QIcon ProgramIcon()
+static TIcon ProgramIcon()
 {
-    QIcon Icon;
-    const auto Bytes = QByteArray::fromRawData(
-        reinterpret_cast<const char*>(BuiltinIcon.data()), qsizetype(BuiltinIcon.size()));
-    for (const QImage& Image : DecodeIconImages(Bytes)) {
-        Icon.addPixmap(QPixmap::fromImage(Image));
-    }
-    return Icon;
+    return TIcon(DecodeIconImages(BuiltinIcon));
 }
 
 void CreateVeludorForms()
@@ -61,7 +54,6 @@ int RunVeludor(int argc, char** argv)
     TApplication Veludor;
     Veludor.SetTitle(u"Veludor");
     Veludor.SetIcon(ProgramIcon());
-    QApplication::setWindowIcon(Veludor.Icon());
     CreateVeludorForms();
     return Veludor.Run();
 }

@@ -316,8 +316,7 @@ void TKwTranspaMoveForm::BuildRegion()
     // Only a bitmap gives pixels to cut along; another kind of image (an icon, a JPEG)
     // counts as an empty bitmap. The picture itself is left as it is.
     const TPicture& Content = Picture->Picture();
-    const TBitmap32 Bits
-        = Content.Kind() == TGraphicKind::Bitmap ? FromQt(Content.Image()) : TBitmap32();
+    const TBitmap32 Bits = Content.Kind() == TGraphicKind::Bitmap ? Content.Image() : TBitmap32();
     const TRegion Shape
         = OpaqueRegion(Bits, FTransparentColor, { Picture->Left(), Picture->Top() });
 
@@ -329,7 +328,7 @@ void TKwTranspaMoveForm::BuildRegion()
     // Translucency is chosen before the native window exists.
     const bool SeeThrough = !WindowManager().CutsToShape();
     if (SeeThrough && !Shape.IsEmpty()) {
-        Picture->SetShownArea(ToQt(Shape.Translated(-Picture->Left(), -Picture->Top())));
+        Picture->SetShownArea(Shape.Translated(-Picture->Left(), -Picture->Top()));
     }
     if (SeeThrough && !FForm->Widget()->testAttribute(Qt::WA_TranslucentBackground)) {
         if (FForm->Widget()->testAttribute(Qt::WA_WState_Created)) {
