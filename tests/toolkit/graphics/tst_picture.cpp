@@ -331,6 +331,8 @@ private slots:
     void brokenJpegs_data();
     void brokenJpegs();
     void iconTakesTheLargestImage();
+    void iconImagesInFileOrder_data();
+    void iconImagesInFileOrder();
     void iconsAsQtReadsThem_data();
     void iconsAsQtReadsThem();
     void brokenIcons_data();
@@ -700,6 +702,43 @@ void tst_Picture::iconTakesTheLargestImage()
     Picture.LoadFromFile(FromQt(Write("qt.ICO", Encoded(TwoColours().scaled(32, 32), "ICO"))));
     QCOMPARE(Picture.Width(), 32);
     QCOMPARE(Picture.Pixel(31, 31), B);
+}
+
+void tst_Picture::iconImagesInFileOrder_data()
+{
+    QTest::addColumn<QByteArray>("File");
+    QTest::addColumn<QList<int>>("Sides");
+    QTest::addColumn<QList<quint32>>("TopLeft"); // 0xAARRGGBB, colour not premultiplied
+    QImage Png(5, 5, QImage::Format_ARGB32);
+    Png.fill(qRgba(200, 100, 50, 128));
+    const QByteArray PngBytes = Encoded(Png, "PNG");
+    // The picture's data cut after its header: the directory still takes it.
+    const QByteArray CutPng = PngBytes.left(48);
+    QTest::newRow("bitmaps, not sorted by size")
+        << IconFile({ IconDib(2, 2, R), IconDib(4, 4, B), IconDib(3, 3, G) }, { 2, 4, 3 })
+        << QList<int> { 2, 4, 3 } << QList<quint32> { 0xFFFF0000u, 0xFF0000FFu, 0xFF00FF00u };
+    QTest::newRow("a half-transparent PNG after a bitmap")
+        << IconFile({ IconDib(2, 2, R), PngBytes }, { 2, 5 }) << QList<int> { 2, 5 }
+        << QList<quint32> { 0xFFFF0000u, 0x80C86432u };
+    QTest::newRow("a broken PNG left out, the rest kept")
+        << IconFile({ PngBytes, CutPng, IconDib(3, 3, G) }, { 5, 5, 3 }) << QList<int> { 5, 3 }
+        << QList<quint32> { 0x80C86432u, 0xFF00FF00u };
+}
+
+// Every image that decodes, in the file's order, with its own alpha.
+void tst_Picture::iconImagesInFileOrder()
+{
+    QFETCH(QByteArray, File);
+    QFETCH(QList<int>, Sides);
+    QFETCH(QList<quint32>, TopLeft);
+    QList<int> GotSides;
+    QList<quint32> GotTopLeft;
+    for (const TBitmap32& Image : DecodeIconImages(BytesOf(File))) {
+        GotSides << Image.Width();
+        GotTopLeft << Image.Pixel(0, 0);
+    }
+    QCOMPARE(GotSides, Sides);
+    QCOMPARE(GotTopLeft, TopLeft);
 }
 
 // Qt's icon reader is the reference for each image of an icon, except where it ignores
