@@ -9,21 +9,12 @@
 #include "toolkit/graphics/icondecoder.h"
 #include "toolkit/widgetset/widgetset.h"
 
-#include <QApplication>
-#include <QPixmap>
-
 // The program's icon, every size of it, decoded by the toolkit (Qt's reader would load
 // its icon plugin and convert colours through a gamma table). The bytes are read where
 // they lie, not copied.
-static QIcon ProgramIcon()
+static TIcon ProgramIcon()
 {
-    QIcon Icon;
-    const auto Bytes = QByteArray::fromRawData(
-        reinterpret_cast<const char*>(BuiltinIcon.data()), qsizetype(BuiltinIcon.size()));
-    for (const QImage& Image : DecodeIconImages(Bytes)) {
-        Icon.addPixmap(QPixmap::fromImage(Image));
-    }
-    return Icon;
+    return TIcon(DecodeIconImages(BuiltinIcon));
 }
 
 void CreateVeludorForms()
@@ -44,7 +35,6 @@ int RunVeludor(int argc, char** argv)
     TApplication Veludor;
     Veludor.SetTitle(u"Veludor");
     Veludor.SetIcon(ProgramIcon());
-    QApplication::setWindowIcon(Veludor.Icon());
     CreateVeludorForms();
     return Veludor.Run();
 }

@@ -13,14 +13,13 @@
 #include "toolkit/controls/stdctrls.h"
 #include "toolkit/graphics/bmpdecoder.h"
 #include "toolkit/media/mediaplayer.h"
-#include "toolkit/qt/qtconvert.h"
 
 namespace {
 // The built-in pictures are bitmaps, decoded by the toolkit's own decoder: Qt's image
 // reader would load every image plugin to sniff them.
-QImage BuiltinBitmap(std::span<const std::uint8_t> Bytes)
+TBitmap32 BuiltinBitmap(std::span<const std::uint8_t> Bytes)
 {
-    return ToQt(DecodeBitmap(Bytes), QImage::Format_RGB32);
+    return DecodeBitmap(Bytes);
 }
 
 template <class T>

@@ -31,8 +31,8 @@ namespace {
 QImage BuiltinPicture()
 {
     TPicture Picture;
-    Picture.Assign(QImage(QStringLiteral(VELUDOR_ASSETS "/builtin/image1.bmp")));
-    return Picture.Image();
+    Picture.Assign(FromQt(QImage(QStringLiteral(VELUDOR_ASSETS "/builtin/image1.bmp"))));
+    return ToQt(Picture.Image());
 }
 
 // A large skin-like picture on white: a rounded panel with round and square holes, a
@@ -184,7 +184,7 @@ void BM_UniteRunsInOrder(benchmark::State& State)
 void BM_PixelReadUnite(benchmark::State& State)
 {
     TPicture Source;
-    Source.Assign(Picture(int(State.range(0))));
+    Source.Assign(FromQt(Picture(int(State.range(0)))));
     QRegion Region;
     for (auto _ : State) {
         Region = PixelReadUnite(Source);
@@ -217,7 +217,7 @@ bool SamePixels()
     for (int Which : { 0, 1 }) {
         const QImage& Image = Picture(Which);
         TPicture Source;
-        Source.Assign(Image);
+        Source.Assign(FromQt(Image));
         const QRegion Reference = QtMaskPath(Image);
         for (const QRegion& Other :
             { ToQt(OpaqueRegion(FromQt(Image), Transparent)), UniteRunsInOrder(Image),

@@ -4,7 +4,6 @@
 #include "toolkit/controls/extctrls.h"
 #include "toolkit/controls/forms.h"
 #include "toolkit/platform/windowmanager.h"
-#include "toolkit/qt/qtconvert.h"
 #include "toolkit/widgetset/widgetset.h"
 
 namespace {
@@ -331,8 +330,7 @@ void TKwTranspaMoveForm::BuildRegion()
     // Only a bitmap gives pixels to cut along; another kind of image (an icon, a JPEG)
     // counts as an empty bitmap. The picture itself is left as it is.
     const TPicture& Content = Picture->Picture();
-    const TBitmap32 Bits
-        = Content.Kind() == TGraphicKind::Bitmap ? FromQt(Content.Image()) : TBitmap32();
+    const TBitmap32 Bits = Content.Kind() == TGraphicKind::Bitmap ? Content.Image() : TBitmap32();
     const TRegion Shape
         = OpaqueRegion(Bits, FTransparentColor, { Picture->Left(), Picture->Top() });
 
@@ -345,7 +343,7 @@ void TKwTranspaMoveForm::BuildRegion()
     // system keeps its background opaque).
     const bool SeeThrough = !WindowManager().CutsToShape();
     if (SeeThrough && !Shape.IsEmpty()) {
-        Picture->SetShownArea(ToQt(Shape.Translated(-Picture->Left(), -Picture->Top())));
+        Picture->SetShownArea(Shape.Translated(-Picture->Left(), -Picture->Top()));
     }
     if (SeeThrough) {
         FForm->SetTranslucent(true);

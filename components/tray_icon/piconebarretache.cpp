@@ -9,10 +9,7 @@
 #include "toolkit/core/filepath.h"
 #include "toolkit/graphics/graphicerror.h"
 #include "toolkit/graphics/icondecoder.h"
-#include "toolkit/qt/qtconvert.h"
 #include "toolkit/widgetset/widgetset.h"
-
-#include <QPixmap>
 
 #include <fstream>
 #include <system_error>
@@ -22,7 +19,7 @@ namespace {
 // Icon files are far smaller: a larger file, or a device without an end, is refused.
 constexpr std::size_t MaxIconFileSize = 16 * 1024 * 1024;
 
-QIcon ChargerIcone(const TString& FileName)
+TIcon ChargerIcone(const TString& FileName)
 {
     const std::filesystem::path Path = PathOf(FileName);
     std::error_code Error;
@@ -35,15 +32,15 @@ QIcon ChargerIcone(const TString& FileName)
         throw EInOutError(FormatMessage(u"Impossible d'ouvrir le fichier %s", { FileName }));
     }
     // Read in pieces up to one byte past the limit, so that memory follows the file.
-    QByteArray Data;
+    std::vector<std::uint8_t> Data;
     char Piece[64 * 1024];
     while (File.read(Piece, sizeof Piece) || File.gcount() > 0) {
-        Data.append(Piece, qsizetype(File.gcount()));
-        if (std::size_t(Data.size()) > MaxIconFileSize) {
+        Data.insert(Data.end(), Piece, Piece + File.gcount());
+        if (Data.size() > MaxIconFileSize) {
             throw EInvalidGraphic(u"Icône incorrecte");
         }
     }
-    return QIcon(QPixmap::fromImage(DecodeIcon(Data)));
+    return TIcon(std::vector<TBitmap32> { DecodeIcon(Data) });
 }
 
 } // namespace
@@ -91,7 +88,7 @@ TPiconeBarreTache::TPiconeBarreTache(TComponent* AOwner)
         FMenuSiClicDroit = true;
         return;
     }
-    FIcone = Application->Icon();
+    SetIcone(Application->Icon());
     InstallerCrochets();
     FMessageTaskbarCreated = Application->RegisterWindowMessage(u"TaskbarCreated");
 }
@@ -102,7 +99,6 @@ TPiconeBarreTache::~TPiconeBarreTache()
         Envoyer(NIM_DELETE);
         FIconeAjoutee = false;
     }
-    FIcone = QIcon();
     FDonneesIcone.hIcon = nullptr;
     RetirerCrochets();
     if (FMenuPop) {
@@ -148,7 +144,7 @@ void TPiconeBarreTache::InstallerCrochets()
 
     TApplicationWindow& Fenetre = Application->Handle();
     Crochets->AncienneProcFenetre = Fenetre.WindowProc;
-    Fenetre.WindowProc = [Crochets](quint32 Msg, quintptr WParam, qintptr LParam) -> qintptr {
+    Fenetre.WindowProc = [Crochets](auto Msg, auto WParam, auto LParam) -> std::intptr_t {
         if (Crochets->Composant) {
             return Crochets->Composant->ProcFenetreApplication(Msg, WParam, LParam);
         }
@@ -187,16 +183,17 @@ void TPiconeBarreTache::RemplirDonnees()
     FDonneesIcone.uID = NumeroIcone;
     FDonneesIcone.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     FDonneesIcone.uCallbackMessage = MessageIcone;
-    FDonneesIcone.hIcon = IconHandleOf(FIcone);
+    FDonneesIcone.hIcon = FIconeSysteme ? FIconeSysteme->Handle() : nullptr;
     // The menu a right click shows, for hosts that draw it themselves; none once we are gone.
     FDonneesIcone.Menu = [Crochets = FCrochets]() -> TMenuHandle {
         const TPiconeBarreTache* C = Crochets->Composant;
         TPopupMenu* Menu = C && C->FMenuSiClicDroit ? C->FMenuPop : nullptr;
-        return MenuHandleOf(!Menu ? nullptr : Menu->Menu() ? Menu->Menu() : Menu->BuildMenu());
+        const TWSMenu* Built = !Menu ? nullptr : Menu->Menu() ? Menu->Menu() : Menu->BuildMenu();
+        return Built ? Built->Handle() : nullptr;
     };
 }
 
-void TPiconeBarreTache::Envoyer(quint32 Commande)
+void TPiconeBarreTache::Envoyer(std::uint32_t Commande)
 {
     if (IsDesigning()) {
         return;
@@ -305,10 +302,11 @@ void TPiconeBarreTache::SetIconeFileName(const TString& Value)
     }
 }
 
-void TPiconeBarreTache::SetIcone(const QIcon& Value)
+void TPiconeBarreTache::SetIcone(const TIcon& Value)
 {
     FIcone = Value;
-    FDonneesIcone.hIcon = IconHandleOf(FIcone);
+    FIconeSysteme = WidgetSet().CreateIcon(FIcone);
+    FDonneesIcone.hIcon = FIconeSysteme ? FIconeSysteme->Handle() : nullptr;
     if (FIconeAjoutee) {
         Envoyer(NIM_MODIFY);
     }
@@ -452,7 +450,8 @@ void TPiconeBarreTache::SurMinimisationApplication(TObject* Sender)
 
 // The tray host's return (TaskbarCreated) puts the icon back; every message then goes on
 // to the previous procedure.
-qintptr TPiconeBarreTache::ProcFenetreApplication(quint32 Msg, quintptr WParam, qintptr LParam)
+std::intptr_t TPiconeBarreTache::ProcFenetreApplication(
+    std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
 {
     const std::shared_ptr<TCrochets> Crochets = FCrochets; // we may be destroyed below
     if (Msg == FMessageTaskbarCreated) {
@@ -476,7 +475,7 @@ void TPiconeBarreTache::TraiterMessageIcone(TMessage& Message)
         const TPoint Curseur = WidgetSet().CursorPos();
         const int X = Curseur.X;
         const int Y = Curseur.Y;
-        const qintptr Souris = Message.LParam;
+        const std::intptr_t Souris = Message.LParam;
         switch (Souris) {
         case WM_MOUSEMOVE:
             if (OnMouseMove) {
@@ -555,7 +554,7 @@ void TPiconeBarreTache::ChoisirImage(int Index)
     }
     const int Count = FImageList->Count();
     if (Index >= 0 && Index <= Count - 1 && Index <= 255) {
-        QIcon Temporaire;
+        TIcon Temporaire;
         FImageList->GetIcon(Index, Temporaire);
         SetIcone(Temporaire);
     }

@@ -4,12 +4,15 @@
 #include "toolkit/core/classes.h"
 #include "toolkit/platform/notifyarea.h"
 
-#include <QIcon>
+#include "toolkit/core/icon.h"
+
+#include <cstdint>
 
 #include <functional>
 #include <memory>
 
 class TImageList;
+class TWSIcon;
 class TPopupMenu;
 class TPourHandle;
 class TTimer;
@@ -57,8 +60,8 @@ using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, i
 class TPiconeBarreTache : public TComponent {
 public:
     // Callback message of the notification-area record (WM_USER + 100), and its uID.
-    static constexpr quint32 MessageIcone = WM_USER + 100;
-    static constexpr quint32 NumeroIcone = 1;
+    static constexpr std::uint32_t MessageIcone = WM_USER + 100;
+    static constexpr std::uint32_t NumeroIcone = 1;
 
     explicit TPiconeBarreTache(TComponent* AOwner);
     ~TPiconeBarreTache() override;
@@ -85,8 +88,8 @@ public:
     const TString& IconeFileName() const { return FIconeFileName; }
     void SetIconeFileName(const TString& Value);
     // Copies the icon (a null icon empties it) and updates the notification area.
-    const QIcon& Icone() const { return FIcone; }
-    void SetIcone(const QIcon& Value);
+    const TIcon& Icone() const { return FIcone; }
+    void SetIcone(const TIcon& Value);
     TImageList* ImageList() const { return FImageList; }
     void SetImageList(TImageList* Value);
     // Digits and commas only, else ExceptionNumsImageLIstAffiche and nothing changes.
@@ -139,7 +142,7 @@ public:
     const TNotifyIconData& DonneesIcone() const { return FDonneesIcone; }
     bool IconeAjoutee() const { return FIconeAjoutee; }
     bool ChargementFini() const { return FChargementFini; }
-    quint32 MessageTaskbarCreated() const { return FMessageTaskbarCreated; }
+    std::uint32_t MessageTaskbarCreated() const { return FMessageTaskbarCreated; }
     TPourHandle* FenetreMessages() const { return FFenetreMessages; }
     TTimer* MinuteurAnimation() const { return FMinuteurAnimation; }
     TTimer* MinuteurClignotement() const { return FMinuteurClignotement; }
@@ -152,13 +155,14 @@ private:
 
     void AjouterIcone();
     void RemplirDonnees();
-    void Envoyer(quint32 Commande);
+    void Envoyer(std::uint32_t Commande);
     void CacherApplication();
     void MontrerApplication();
     void SurFermetureFiche(TObject* Sender, TCloseAction& Action);
     void SurActivationApplication(TObject* Sender);
     void SurMinimisationApplication(TObject* Sender);
-    qintptr ProcFenetreApplication(quint32 Msg, quintptr WParam, qintptr LParam);
+    std::intptr_t ProcFenetreApplication(
+        std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam);
     void InstallerCrochets();
     void RetirerCrochets();
 
@@ -169,7 +173,9 @@ private:
     bool FGrandeIconeVisible = false;
     bool FApplicationCachee = false;
     TString FIconeFileName;
-    QIcon FIcone;
+    TIcon FIcone;
+    // FIcone as the window system gives it to the notification area (FDonneesIcone.hIcon).
+    std::unique_ptr<TWSIcon> FIconeSysteme;
     TImageList* FImageList = nullptr;
     TString FOrdreImageListAffiche;
     int FIntervalAnimation = 0;
@@ -186,7 +192,7 @@ private:
     TNotifyIconData FDonneesIcone;
     bool FIconeAjoutee = false;
     bool FChargementFini = false;
-    quint32 FMessageTaskbarCreated = 0;
+    std::uint32_t FMessageTaskbarCreated = 0;
     TCustomForm* FFicheProprietaire = nullptr;
     // The saved handlers and the entry our installed handlers go through; shared with
     // them so that they can outlive us safely.

@@ -38,6 +38,11 @@ inline bool operator==(const TPoint& A, const QPoint& B)
 {
     return ToQt(A) == B;
 }
+// Same size and pixels (a QImage of another format is taken as its ARGB32 pixels).
+inline bool operator==(const TBitmap32& A, const QImage& B)
+{
+    return A == FromQt(B);
+}
 inline QStringList& operator<<(QStringList& List, const TString& Text)
 {
     List << ToQt(Text);
@@ -45,6 +50,11 @@ inline QStringList& operator<<(QStringList& List, const TString& Text)
 }
 
 namespace QTest {
+template <>
+inline char* toString(const TBitmap32& Bitmap)
+{
+    return toString(QStringLiteral("%1 x %2 bitmap").arg(Bitmap.Width()).arg(Bitmap.Height()));
+}
 template <>
 inline char* toString(const TString& Text)
 {

@@ -100,6 +100,12 @@ TApplication::~TApplication()
     }
 }
 
+void TApplication::SetIcon(const TIcon& Value)
+{
+    FIcon = Value;
+    WidgetSet().SetApplicationIcon(FIcon.Images());
+}
+
 int TApplication::Run()
 {
     if (FMainForm && ShowMainForm) {

@@ -5,7 +5,7 @@
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/mousemessages.h"
 
-#include <QIcon>
+#include "toolkit/core/icon.h"
 #include <map>
 #include <vector>
 
@@ -56,8 +56,9 @@ public:
 
     const TString& Title() const { return FTitle; }
     void SetTitle(TStringView Value) { FTitle.assign(Value); }
-    const QIcon& Icon() const { return FIcon; }
-    void SetIcon(const QIcon& Value) { FIcon = Value; }
+    // The program's icon, which its windows and taskbar button show.
+    const TIcon& Icon() const { return FIcon; }
+    void SetIcon(const TIcon& Value);
 
     TCustomForm* MainForm() const { return FMainForm; }
     bool ShowMainForm = true;
@@ -111,7 +112,7 @@ public:
 
 private:
     TString FTitle;
-    QIcon FIcon;
+    TIcon FIcon;
     TCustomForm* FMainForm = nullptr;
     bool FCreatingMainForm = false;
     bool FTerminated = false;

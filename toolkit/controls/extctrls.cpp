@@ -2,55 +2,40 @@
 
 #include "toolkit/controls/forms.h"
 #include "toolkit/controls/secondbeat.h"
-#include "toolkit/qt/qtconvert.h"
-#include "toolkit/widgetset/qt/qtaccess.h"
-#include "toolkit/widgetset/qt/qtwindow.h"
+#include "toolkit/widgetset/widgetset.h"
 
 #include <algorithm>
 
-#include <QPaintEvent>
-#include <QPainter>
-#include <QRegion>
-
 namespace {
-class TImageWidget : public QWidget {
-public:
-    explicit TImageWidget(TImage* AImage)
-        : FImage(AImage)
-    {
-        // Presses go through to the parent window, which routes clicks to the picture.
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* Event) override
-    {
-        const QImage& Face = FImage->Face();
-        QPainter P(this);
-        PaintInBands(Event->region().intersected(Face.rect()),
-            [&](const QRect& Part) { P.drawImage(Part.topLeft(), Face, Part); });
-    }
-
-private:
-    TImage* FImage;
-};
+bool AllOpaque(const TBitmap32& Bitmap)
+{
+    const std::uint32_t* Pixels = Bitmap.Bits();
+    return std::all_of(Pixels, Pixels + std::size_t(Bitmap.Width()) * std::size_t(Bitmap.Height()),
+        [](std::uint32_t P) { return P >> 24 == 0xFF; });
+}
 }
 
 TImage::TImage(TComponent* AOwner)
-    : TGraphicControl(AOwner, QtAdoptWidget(new TImageWidget(this), this))
+    : TGraphicControl(AOwner, WidgetSet().CreateGraphicControl(this))
 {
     SetBounds(0, 0, 105, 105);
 }
 
+TImage::~TImage()
+{
+    // The window goes while the picture still stands: its paints read the face.
+    DestroyWindowObject();
+}
+
 void TImage::LoadFromFile(TStringView FileName)
 {
-    FPicture.LoadFromFile(ToQt(FileName));
+    FPicture.LoadFromFile(FileName);
     PictureChanged();
 }
 
-void TImage::SetImage(const QImage& Image)
+void TImage::SetImage(TBitmap32 Image)
 {
-    FPicture.Assign(Image, TGraphicKind::Bitmap);
+    FPicture.Assign(std::move(Image), TGraphicKind::Bitmap);
     PictureChanged();
 }
 
@@ -77,9 +62,8 @@ void TImage::SetTransparent(bool Value)
 TColor TImage::CanvasPixel(int X, int Y)
 {
     if (FPicture.Empty()) {
-        QImage Blank(std::max(1, Width()), std::max(1, Height()), QImage::Format_RGB32);
-        Blank.fill(Qt::white);
-        FPicture.Assign(Blank, TGraphicKind::Bitmap);
+        FPicture.Assign(TBitmap32(std::max(1, Width()), std::max(1, Height()), 0xFFFFFFFFu),
+            TGraphicKind::Bitmap);
         Rebuild();
     } else if (FPicture.Kind() != TGraphicKind::Bitmap) {
         throw Exception(u"Seule une image contenant un bitmap peut être modifiée");
@@ -87,7 +71,7 @@ TColor TImage::CanvasPixel(int X, int Y)
     return FPicture.Pixel(X, Y);
 }
 
-void TImage::SetShownArea(const QRegion& Value)
+void TImage::SetShownArea(const TRegion& Value)
 {
     FShownArea = Value;
     Rebuild();
@@ -95,35 +79,63 @@ void TImage::SetShownArea(const QRegion& Value)
 
 void TImage::Rebuild()
 {
-    const QImage& Source = FPicture.Image();
-    if (Source.isNull() || (!FTransparent && FShownArea.isEmpty())) {
-        FFace = Source;
+    const TBitmap32& Source = FPicture.Image();
+    const TRegion Whole(TRect::FromSize(0, 0, Source.Width(), Source.Height()));
+    FShownParts = FShownArea.IsEmpty() ? Whole : Whole.Intersected(FShownArea);
+    if (Source.IsEmpty() || (!FTransparent && FShownArea.IsEmpty())) {
+        FFaceIsPicture = true;
+        FFace = TBitmap32();
+        // Looked at once here, not at each paint: an opaque face is copied, not blended.
+        FFaceOpaque = AllOpaque(Source);
         Invalidate();
         return;
     }
-    FFace = Source.convertToFormat(QImage::Format_ARGB32);
+    FFaceIsPicture = false;
+    FFaceOpaque = false;
+    FFace = Source;
     if (FTransparent) {
-        const QRgb Key = FFace.pixel(0, FFace.height() - 1) | 0xFF000000u;
-        for (int y = 0; y < FFace.height(); ++y) {
-            auto* Line = reinterpret_cast<QRgb*>(FFace.scanLine(y));
-            for (int x = 0; x < FFace.width(); ++x) {
+        const std::uint32_t Key = FFace.Pixel(0, FFace.Height() - 1) | 0xFF000000u;
+        for (int y = 0; y < FFace.Height(); ++y) {
+            std::uint32_t* Line = FFace.ScanLine(y);
+            for (int x = 0; x < FFace.Width(); ++x) {
                 if ((Line[x] | 0xFF000000u) == Key) {
                     Line[x] = 0;
                 }
             }
         }
     }
-    if (!FShownArea.isEmpty()) {
-        // Cleared span by span rather than by a painter, which would hand a fill of this
-        // size to Qt's thread pool (see PaintInBands).
-        for (const QRect& R : QRegion(FFace.rect()).subtracted(FShownArea)) {
-            for (int y = R.top(); y <= R.bottom(); ++y) {
-                auto* Line = reinterpret_cast<QRgb*>(FFace.scanLine(y));
-                std::fill(Line + R.left(), Line + R.left() + R.width(), QRgb(0));
-            }
+    // What lies outside the shown area is never drawn; it is cleared as well, so that
+    // the face reads as what the screen shows.
+    const TRegion Hidden = Whole.Subtracted(FShownParts);
+    for (const TRect& R : Hidden.Rects()) {
+        for (int y = R.Top; y < R.Bottom; ++y) {
+            std::uint32_t* Line = FFace.ScanLine(y);
+            std::fill(Line + R.Left, Line + R.Right, std::uint32_t(0));
         }
     }
     Invalidate();
+}
+
+void TImage::WSPaint(IWSCanvas& Canvas, const TRect& Area)
+{
+    const TBitmap32& Shown = Face();
+    if (Shown.IsEmpty()) {
+        return;
+    }
+    // With one rectangle to show (the common case: the whole picture) the part in the
+    // area is drawn at once, without building a region.
+    const std::vector<TRect>& Parts = FShownParts.Rects();
+    if (Parts.size() == 1) {
+        const TRect Part = Parts.front().Intersected(Area);
+        if (!Part.IsEmpty()) {
+            Canvas.DrawBitmap(Part.Left, Part.Top, Shown, Part, FFaceOpaque);
+        }
+        return;
+    }
+    const TRegion InArea = FShownParts.Intersected(TRegion(Area));
+    for (const TRect& Part : InArea.Rects()) {
+        Canvas.DrawBitmap(Part.Left, Part.Top, Shown, Part, FFaceOpaque);
+    }
 }
 
 TTimer::TTimer(TComponent* AOwner)

@@ -1,9 +1,7 @@
 #include "toolkit/controls/menus.h"
 
 #include "toolkit/controls/forms.h"
-#include "toolkit/qt/qtconvert.h"
-
-#include <QMenu>
+#include "toolkit/widgetset/widgetset.h"
 
 #include <algorithm>
 
@@ -53,36 +51,58 @@ TPopupMenu::TPopupMenu(TComponent* AOwner)
 {
 }
 
-TPopupMenu::~TPopupMenu()
-{
-    delete FMenu.data();
-}
+TPopupMenu::~TPopupMenu() = default;
 
-QMenu* TPopupMenu::BuildMenu()
+std::vector<TWSMenuEntry> TPopupMenu::Entries(TMenuItem* Parent, std::vector<TMenuItem*>& Commands)
 {
-    delete FMenu.data();
-    FMenu = new QMenu;
-    Fill(FMenu, FItems);
-    return FMenu;
-}
-
-void TPopupMenu::Fill(QMenu* Menu, TMenuItem* Parent)
-{
+    std::vector<TWSMenuEntry> Result;
+    Result.reserve(Parent->FItems.size());
     for (TMenuItem* Item : Parent->FItems) {
-        if (Item->FCaption == u"-") {
-            Menu->addSeparator();
-        } else if (Item->Count() > 0) {
-            QMenu* Sub = Menu->addMenu(ToQt(Item->FCaption));
-            Fill(Sub, Item);
-        } else {
-            QAction* Action = Menu->addAction(ToQt(Item->FCaption));
-            QObject::connect(Action, &QAction::triggered, Action, [Item] { Item->Click(); });
+        TWSMenuEntry Entry;
+        Entry.Caption = Item->FCaption;
+        if (Item->Count() > 0) {
+            Entry.Children = Entries(Item, Commands);
+        } else if (Item->FCaption != u"-") {
+            Commands.push_back(Item);
+            Entry.Command = int(Commands.size());
+        }
+        Result.push_back(std::move(Entry));
+    }
+    return Result;
+}
+
+bool TPopupMenu::Holds(const TMenuItem* Parent, const TMenuItem* Item) const
+{
+    for (const TMenuItem* Child : Parent->FItems) {
+        if (Child == Item || Holds(Child, Item)) {
+            return true;
         }
     }
+    return false;
+}
+
+void TPopupMenu::Choose(const std::vector<TMenuItem*>& Commands, int Command)
+{
+    // An item removed or destroyed while the menu was open is not run.
+    if (Command >= 1 && size_t(Command) <= Commands.size()
+        && Holds(FItems, Commands[Command - 1])) {
+        Commands[Command - 1]->Click();
+    }
+}
+
+TWSMenu* TPopupMenu::BuildMenu()
+{
+    FMenu.reset();
+    FMenuCommands.clear();
+    std::vector<TWSMenuEntry> Built = Entries(FItems, FMenuCommands);
+    FMenu = WidgetSet().CreateMenu(Built, [this](int Command) { Choose(FMenuCommands, Command); });
+    return FMenu.get();
 }
 
 void TPopupMenu::Popup(int X, int Y)
 {
-    // Rebuilt at each showing: items may have been added since.
-    BuildMenu()->exec(QPoint(X, Y));
+    // Numbered at each showing: items may have been added since.
+    std::vector<TMenuItem*> Commands;
+    const std::vector<TWSMenuEntry> Built = Entries(FItems, Commands);
+    Choose(Commands, WidgetSet().PopupMenu(Built, { X, Y }));
 }

@@ -1,120 +1,140 @@
 #include "toolkit/graphics/picture.h"
 
+#include "toolkit/core/filepath.h"
 #include "toolkit/graphics/bmpdecoder.h"
 #include "toolkit/graphics/graphicerror.h"
 #include "toolkit/graphics/icondecoder.h"
 #include "toolkit/graphics/jpegdecoder.h"
-#include "toolkit/qt/qtconvert.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <vector>
 
 namespace {
 
 // No picture file worth showing comes near this; larger files are refused unread.
-constexpr qint64 MaxPictureFileSize = 256 * 1024 * 1024;
+constexpr std::uintmax_t MaxPictureFileSize = 256 * 1024 * 1024;
 
 // The extension after the last dot of the name's last part, without the dot.
-QString ExtractExtension(const QString& FileName)
+TString ExtractExtension(TStringView FileName)
 {
-    const qsizetype Slash = FileName.lastIndexOf(QLatin1Char('/'));
-    const qsizetype Dot = FileName.lastIndexOf(QLatin1Char('.'));
-    return Dot > Slash ? FileName.mid(Dot + 1) : QString();
+#ifdef _WIN32
+    const size_t Slash = FileName.find_last_of(u"/\\");
+#else
+    const size_t Slash = FileName.rfind(u'/');
+#endif
+    const size_t Dot = FileName.rfind(u'.');
+    if (Dot == TStringView::npos || (Slash != TStringView::npos && Dot < Slash)) {
+        return {};
+    }
+    return TString(FileName.substr(Dot + 1));
+}
+
+TString LowerAscii(TString Text)
+{
+    for (char16_t& C : Text) {
+        if (C >= u'A' && C <= u'Z') {
+            C = char16_t(C - u'A' + u'a');
+        }
+    }
+    return Text;
 }
 
 // Only regular files are opened: opening a named pipe would wait for a writer for
 // ever, and a device may never end.
-void Open(QFile& File)
+void Open(std::ifstream& File, TStringView FileName)
 {
-    if (!QFileInfo(File.fileName()).isFile() || !File.open(QIODevice::ReadOnly)) {
-        throw EInOutError(FormatMessage(
-            u"Impossible d'ouvrir le fichier %s", { File.fileName().toStdU16String() }));
+    const std::filesystem::path Path = PathOf(FileName);
+    std::error_code Error;
+    if (std::filesystem::is_regular_file(Path, Error)) {
+        File.open(Path, std::ios::binary);
+    }
+    if (!File.is_open()) {
+        throw EInOutError(FormatMessage(u"Impossible d'ouvrir le fichier %s", { FileName }));
     }
 }
 
 // The whole file, read in pieces so that a file growing under us stops at the size
 // bound. TooLarge is the decoder's own "broken content" text.
-QByteArray ReadPictureFile(const QString& FileName, const QString& TooLarge)
+std::vector<std::uint8_t> ReadPictureFile(TStringView FileName, TStringView TooLarge)
 {
-    QFile File(FileName);
-    Open(File);
-    if (File.size() > MaxPictureFileSize) {
-        throw EInvalidGraphic(TooLarge.toStdU16String());
+    std::ifstream File;
+    Open(File, FileName);
+    std::error_code Error;
+    const std::uintmax_t Size = std::filesystem::file_size(PathOf(FileName), Error);
+    if (!Error && Size > MaxPictureFileSize) {
+        throw EInvalidGraphic(TString(TooLarge));
     }
-    QByteArray Data;
-    Data.reserve(File.size());
-    QByteArray Buffer(64 * 1024, Qt::Uninitialized);
+    std::vector<std::uint8_t> Data;
+    if (!Error) {
+        Data.reserve(size_t(Size));
+    }
+    std::vector<char> Buffer(64 * 1024);
     for (;;) {
-        const qint64 Count = File.read(Buffer.data(), Buffer.size());
-        if (Count < 0) {
-            throw EInOutError(
-                FormatMessage(u"Impossible de lire le fichier %s", { FileName.toStdU16String() }));
+        File.read(Buffer.data(), std::streamsize(Buffer.size()));
+        const std::streamsize Count = File.gcount();
+        if (File.bad()) {
+            throw EInOutError(FormatMessage(u"Impossible de lire le fichier %s", { FileName }));
         }
         if (Count == 0) {
             return Data;
         }
-        if (Data.size() + Count > MaxPictureFileSize) {
-            throw EInvalidGraphic(TooLarge.toStdU16String());
+        if (Data.size() + size_t(Count) > MaxPictureFileSize) {
+            throw EInvalidGraphic(TString(TooLarge));
         }
-        Data.append(Buffer.constData(), Count);
+        Data.insert(Data.end(), Buffer.data(), Buffer.data() + Count);
     }
 }
 
 } // namespace
 
-void TPicture::LoadFromFile(const QString& FileName)
+void TPicture::LoadFromFile(TStringView FileName)
 {
-    const QString Extension = ExtractExtension(FileName);
-    const QString Lower = Extension.toLower();
-    if (Lower == QLatin1String("bmp") || Lower == QLatin1String("dib")) {
-        Assign(ToQt(DecodeBitmap(BytesOf(
-                        ReadPictureFile(FileName, QStringLiteral("Image bitmap incorrecte")))),
-                   QImage::Format_RGB32),
+    const TString Extension = ExtractExtension(FileName);
+    const TString Lower = LowerAscii(Extension);
+    if (Lower == u"bmp" || Lower == u"dib") {
+        Assign(DecodeBitmap(ReadPictureFile(FileName, u"Image bitmap incorrecte")),
             TGraphicKind::Bitmap);
-    } else if (Lower == QLatin1String("ico")) {
-        Assign(DecodeIcon(ReadPictureFile(FileName, QStringLiteral("Icône incorrecte"))),
-            TGraphicKind::Icon);
-    } else if (Lower == QLatin1String("jpg") || Lower == QLatin1String("jpeg")) {
-        Assign(ToQt(DecodeJpeg(BytesOf(
-                        ReadPictureFile(FileName, QStringLiteral("Image JPEG incorrecte")))),
-                   QImage::Format_RGB32),
-            TGraphicKind::Jpeg);
-    } else if (Lower == QLatin1String("wmf") || Lower == QLatin1String("emf")) {
+    } else if (Lower == u"ico") {
+        Assign(DecodeIcon(ReadPictureFile(FileName, u"Icône incorrecte")), TGraphicKind::Icon);
+    } else if (Lower == u"jpg" || Lower == u"jpeg") {
+        Assign(DecodeJpeg(ReadPictureFile(FileName, u"Image JPEG incorrecte")), TGraphicKind::Jpeg);
+    } else if (Lower == u"wmf" || Lower == u"emf") {
         // Metafiles are drawing commands, not pixels. The only renderer packaged for
         // the system is an old, unmaintained library with a history of memory-safety
         // faults, so they are refused with a clear message, after the usual open check.
-        QFile File(FileName);
-        Open(File);
-        throw EInvalidGraphic(FormatMessage(
-            u"Format de métafichier non pris en charge (.%s)", { Extension.toStdU16String() }));
+        std::ifstream File;
+        Open(File, FileName);
+        throw EInvalidGraphic(
+            FormatMessage(u"Format de métafichier non pris en charge (.%s)", { Extension }));
     } else {
-        throw EInvalidGraphic(FormatMessage(
-            u"Extension de fichier image inconnue (.%s)", { Extension.toStdU16String() }));
+        throw EInvalidGraphic(
+            FormatMessage(u"Extension de fichier image inconnue (.%s)", { Extension }));
     }
 }
 
-void TPicture::Assign(const QImage& Image, TGraphicKind Kind)
+void TPicture::Assign(TBitmap32 Image, TGraphicKind Kind)
 {
-    if (Image.isNull()) {
+    if (Image.IsEmpty()) {
         Clear();
         return;
     }
-    FImage = Image.convertToFormat(
-        Image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    FImage = std::move(Image);
     FKind = Kind;
 }
 
 void TPicture::Clear()
 {
-    FImage = QImage();
+    FImage = TBitmap32();
     FKind = TGraphicKind::None;
 }
 
 TColor TPicture::Pixel(int X, int Y) const
 {
-    if (!FImage.valid(X, Y)) {
+    if (X < 0 || Y < 0 || X >= FImage.Width() || Y >= FImage.Height()) {
         return clInvalid;
     }
-    const QRgb P = reinterpret_cast<const QRgb*>(FImage.constScanLine(Y))[X];
-    return RGBColor(qRed(P), qGreen(P), qBlue(P));
+    const std::uint32_t P = FImage.Pixel(X, Y);
+    return RGBColor(int(P >> 16 & 0xFF), int(P >> 8 & 0xFF), int(P & 0xFF));
 }

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "toolkit/core/bitmap32.h"
+#include "toolkit/core/tstring.h"
 #include "toolkit/core/types.h"
-
-#include <QImage>
-#include <QString>
 
 enum class TGraphicKind { None, Bitmap, Icon, Metafile, Jpeg };
 
 // The picture a picture control holds: an image and the kind of file it came from.
-// Images are kept as Format_RGB32 (bitmaps, JPEG) or Format_ARGB32 (icons).
+// Bitmaps and JPEG pictures are opaque (every alpha 255); icons keep their alpha.
 class TPicture {
 public:
     // Loads a picture file, choosing the decoder by the file's extension, without
@@ -20,20 +19,20 @@ public:
     //   incorrecte" or "Format de métafichier non pris en charge (.<ext>)" for content
     //   that cannot be shown.
     // On failure the picture keeps what it held.
-    void LoadFromFile(const QString& FileName);
-    // Takes Image (converted to one of the two formats); a null image clears.
-    void Assign(const QImage& Image, TGraphicKind Kind = TGraphicKind::Bitmap);
+    void LoadFromFile(TStringView FileName);
+    // Takes Image; an empty image clears.
+    void Assign(TBitmap32 Image, TGraphicKind Kind = TGraphicKind::Bitmap);
     void Clear();
 
     TGraphicKind Kind() const { return FKind; }
-    const QImage& Image() const { return FImage; }
-    int Width() const { return FImage.width(); }
-    int Height() const { return FImage.height(); }
-    bool Empty() const { return FImage.isNull(); }
+    const TBitmap32& Image() const { return FImage; }
+    int Width() const { return FImage.Width(); }
+    int Height() const { return FImage.Height(); }
+    bool Empty() const { return FImage.IsEmpty(); }
     // The colour of a pixel (high byte 0, alpha ignored); clInvalid outside the image.
     TColor Pixel(int X, int Y) const;
 
 private:
-    QImage FImage;
+    TBitmap32 FImage;
     TGraphicKind FKind = TGraphicKind::None;
 };

@@ -13,6 +13,7 @@
 // headers.
 
 #include "toolkit/core/bitmap32.h"
+#include "toolkit/core/icon.h"
 #include "toolkit/core/messages.h"
 #include "toolkit/core/region.h"
 #include "toolkit/core/tstring.h"
@@ -52,6 +53,12 @@ public:
     virtual void FillRect(const TRect& Area, TColor Color) = 0;
     // Draws Bitmap with its top-left pixel at (X, Y), blending by its alpha.
     virtual void DrawBitmap(int X, int Y, const TBitmap32& Bitmap) = 0;
+    // Draws the Source part of Bitmap (cut to the bitmap) with its top-left pixel at
+    // (X, Y); Opaque says every alpha there is 255, so it is copied without blending.
+    // Nothing of the bitmap is copied for it: a picture repainted every second costs only
+    // the pixels drawn.
+    virtual void DrawBitmap(int X, int Y, const TBitmap32& Bitmap, const TRect& Source, bool Opaque)
+        = 0;
     // Draws Text in Font (its colour) with the top-left corner of its line cell at
     // (X, Y), over Brush unless the brush is clear, clipped to Clip when given.
     virtual void TextOut(const TFont& Font, const TBrush& Brush, int X, int Y, TStringView Text,
@@ -254,6 +261,23 @@ struct TWSMenuEntry {
     std::vector<TWSMenuEntry> Children;
 };
 
+// A menu built ahead for the platform services that take a TMenuHandle (the tray hosts
+// that draw an icon's menu themselves); choosing an entry reports its command to the
+// callback it was built with. The handle is good while this object lives.
+class TWSMenu {
+public:
+    virtual ~TWSMenu() = default;
+    virtual TMenuHandle Handle() const = 0;
+};
+
+// The window system's copy of an icon, for the platform services that take a
+// TIconHandle (the notification area); the handle is good while this object lives.
+class TWSIcon {
+public:
+    virtual ~TWSIcon() = default;
+    virtual TIconHandle Handle() const = 0;
+};
+
 // A timer on the window thread. Precise timers keep to the millisecond (the second
 // beat); others may be coalesced by the system.
 class TWSTimer {
@@ -310,6 +334,13 @@ public:
     // Shows the menu at a screen point, returns the chosen entry's command (0: none),
     // after the menu has closed.
     virtual int PopupMenu(const std::vector<TWSMenuEntry>& Entries, TPoint At) = 0;
+    // The menu of Entries as the window system's notification area takes it; null where
+    // that area takes no menu (it reports right clicks and the model shows PopupMenu).
+    virtual std::unique_ptr<TWSMenu> CreateMenu(
+        const std::vector<TWSMenuEntry>& Entries, std::function<void(int Command)> OnCommand)
+        = 0;
+    // The icon converted for the platform services; an empty icon gives a null handle.
+    virtual std::unique_ptr<TWSIcon> CreateIcon(const TIcon& Icon) = 0;
     // The file-open dialog; Filters as pairs (description, pattern list "*.mp3;*.wav"),
     // modal to Owner (null: to none).
     virtual bool OpenFileDialog(TStringView Title,

@@ -130,7 +130,7 @@ void TstUnit1::startsWithDefaultSkinAndNoSettingsFile()
     Start();
     QVERIFY(FErrors->Texts.isEmpty());
     TPicture Expected;
-    Expected.LoadFromFile(FFolder + QStringLiteral("skin/horlnoirrose.bmp"));
+    Expected.LoadFromFile(FromQt(FFolder + QStringLiteral("skin/horlnoirrose.bmp")));
     QCOMPARE(Form1->Image1->Picture().Image(), Expected.Image());
     QVERIFY(!QFile::exists(FFolder + QStringLiteral("parametre.ini")));
     // The window keeps the built-in picture's size whatever the skin.
@@ -190,7 +190,7 @@ void TstUnit1::skinCommandSavesChoice()
     Stop();
     Start();
     TPicture Expected;
-    Expected.LoadFromFile(FFolder + QStringLiteral("skin/argent.bmp"));
+    Expected.LoadFromFile(FromQt(FFolder + QStringLiteral("skin/argent.bmp")));
     QCOMPARE(Form1->Image1->Picture().Image(), Expected.Image());
 }
 
@@ -214,7 +214,7 @@ void TstUnit1::skinCommandFailureKeepsSettings()
     Start();
     const int Index = int(Captions(Form1->couleur1).indexOf(QStringLiteral("gone.bmp")));
     QVERIFY(Index >= 0);
-    const QImage Before = Form1->Image1->Picture().Image();
+    const TBitmap32 Before = Form1->Image1->Picture().Image();
     QFile::remove(FFolder + QStringLiteral("skin/gone.bmp"));
     Form1->couleur1->Items(Index)->Click();
     QCOMPARE(FErrors->Texts, QStringList { QStringLiteral("Impossible d'ouvrir le fichier %1skin/gone.bmp.").arg(FFolder) });
@@ -236,7 +236,7 @@ void TstUnit1::unwritableSettingsReported()
     Form1->couleur1->Items(Index)->Click();
     QCOMPARE(FErrors->Texts, QStringList { QStringLiteral("Impossible d'écrire dans %1.").arg(Settings) });
     TPicture Expected;
-    Expected.LoadFromFile(FFolder + QStringLiteral("skin/bleunuit.bmp"));
+    Expected.LoadFromFile(FromQt(FFolder + QStringLiteral("skin/bleunuit.bmp")));
     QCOMPARE(Form1->Image1->Picture().Image(), Expected.Image());
     QVERIFY(File.open(QIODevice::ReadOnly));
     QCOMPARE(File.readAll(), QByteArray("[form]\r\ncouleur=argent.bmp\r\n"));

@@ -134,7 +134,7 @@ private:
     void MakeSettings(const QString& Kind, const QByteArray& Content);
     void MakeSkin(const QString& Kind, const QString& Name);
     void ClickSkin(const QString& Name);
-    QImage SkinImage(const QString& Name) const;
+    TBitmap32 SkinImage(const QString& Name) const;
     // The clock ticks on: the next tick shows the fake clock's new date and time.
     void VerifyClockRuns();
 
@@ -255,10 +255,10 @@ void TstFaults::ClickSkin(const QString& Name)
     QFAIL(qPrintable(QStringLiteral("no skin item ") + Name));
 }
 
-QImage TstFaults::SkinImage(const QString& Name) const
+TBitmap32 TstFaults::SkinImage(const QString& Name) const
 {
     TPicture Picture;
-    Picture.LoadFromFile(QStringLiteral(VELUDOR_ASSETS "/skin/") + Name);
+    Picture.LoadFromFile(FromQt(QStringLiteral(VELUDOR_ASSETS "/skin/") + Name));
     return Picture.Image();
 }
 
@@ -512,7 +512,7 @@ void TstFaults::skinBrokenAfterStart()
     WriteBytes(FSettings, Settings);
     Start();
     QCOMPARE(FErrors->Texts, QStringList());
-    const QImage Before = Form1->Image1->Picture().Image();
+    const TBitmap32 Before = Form1->Image1->Picture().Image();
     QCOMPARE(Before, SkinImage(QStringLiteral("argent.bmp")));
     MakeSkin(kind, QStringLiteral("vertforet.bmp"));
     ClickSkin(QStringLiteral("vertforet.bmp"));

@@ -55,7 +55,7 @@ public:
     {
         TImage* I = Add<TImage>(Name, QRect(At, Content.size()), Visible);
         I->SetAutoSize(true);
-        I->SetImage(Content);
+        I->SetImage(FromQt(Content));
         return I;
     }
     // The component with the stored values of the main window, linked to Picture.
@@ -338,7 +338,7 @@ void TstKwTranspaMoveForm::builtinPictureShapesWindow()
         Skin->LoadFromFile(FromQt(QStringLiteral(VELUDOR_ASSETS "/builtin/image1.bmp")));
         F.AddShape(Skin);
     });
-    const QImage Builtin = Skin->Picture().Image();
+    const QImage Builtin = ToQt(Skin->Picture().Image());
     QCOMPARE(WidgetOf(&Form)->size(), QSize(220, 100));
     QVERIFY(SamePixels(Form.Mask(), NotOfColour(Builtin, clWhite)));
     // Drawn with the white at alpha 0 on a see-through window, where no shape cuts it
@@ -348,14 +348,14 @@ void TstKwTranspaMoveForm::builtinPictureShapesWindow()
     bool PictureColours = true;
     const auto Drawn = [&] {
         QRegion R;
-        for (int Y = 0; Y < Skin->Face().height(); ++Y) {
-            for (int X = 0; X < Skin->Face().width(); ++X) {
-                const QRgb P = Skin->Face().pixel(X, Y);
+        for (int Y = 0; Y < Skin->Face().Height(); ++Y) {
+            for (int X = 0; X < Skin->Face().Width(); ++X) {
+                const QRgb P = Skin->Face().Pixel(X, Y);
                 if (qAlpha(P) == 0) {
                     continue;
                 }
                 R += QRect(X, Y, 1, 1);
-                PictureColours = PictureColours && P == Skin->Picture().Image().pixel(X, Y);
+                PictureColours = PictureColours && P == Skin->Picture().Image().Pixel(X, Y);
             }
         }
         return R;
@@ -368,7 +368,7 @@ void TstKwTranspaMoveForm::builtinPictureShapesWindow()
     QImage Other(300, 150, QImage::Format_RGB32);
     Other.fill(Qt::white);
     QPainter(&Other).fillRect(10, 10, 20, 20, QColor(153, 102, 51));
-    Skin->SetImage(Other);
+    Skin->SetImage(FromQt(Other));
     QCOMPARE(WidgetOf(&Form)->size(), QSize(220, 100));
     QVERIFY(SamePixels(Form.Mask(), NotOfColour(Builtin, clWhite)));
     QVERIFY(SamePixels(Drawn(), Form.Mask()));
@@ -417,7 +417,7 @@ void TstKwTranspaMoveForm::region()
     TTestForm Form([&](TTestForm& F) {
         WidgetOf(&F)->setMask(Previous);
         TImage* Skin = F.Add<TImage>("Image1", control);
-        Skin->SetImage(picture);
+        Skin->SetImage(FromQt(picture));
         F.AddShape(Skin);
     });
     QCOMPARE(WidgetOf(&Form)->size(), window);
@@ -469,7 +469,7 @@ void TstKwTranspaMoveForm::pictureNotABitmap()
     TTestForm Form([&](TTestForm& F) {
         WidgetOf(&F)->setMask(Previous);
         Skin = F.Add<TImage>("Image1", QRect(0, 0, 4, 2));
-        Skin->Picture().Assign(Rows({ "##..", "...." }), TGraphicKind::Icon);
+        Skin->Picture().Assign(FromQt(Rows({ "##..", "...." })), TGraphicKind::Icon);
         Skin->PictureChanged();
         K = F.AddShape(Skin);
     });

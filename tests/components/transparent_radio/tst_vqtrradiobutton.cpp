@@ -234,7 +234,7 @@ void tst_VqTrRadioButton::init()
     FSkin = new TImage(FForm);
     FSkin->SetParent(FForm);
     FSkin->SetBounds(0, 0, 220, 100);
-    FSkin->SetImage(MakeSkin());
+    FSkin->SetImage(FromQt(MakeSkin()));
     FRadio = new TProbeRadio(FForm);
     FRadio->SetName(u"VqTrRadioButton1");
     FRadio->SetParent(FForm);

@@ -94,11 +94,9 @@ public:
     QList<QPoint> Places;
 };
 
-QIcon ColourIcon(QRgb Colour)
+TIcon ColourIcon(QRgb Colour)
 {
-    QImage Image(16, 16, QImage::Format_ARGB32);
-    Image.fill(Colour);
-    return QIcon(QPixmap::fromImage(Image));
+    return TIcon({ TBitmap32(16, 16, Colour) });
 }
 
 // The images of the test lists carry their index in their colour (blue 99).
@@ -115,14 +113,20 @@ int ImageOf(const QIcon& Icon)
     const QRgb P = Icon.pixmap(QSize(16, 16)).toImage().pixel(0, 0);
     return qBlue(P) == 99 ? qRed(P) + 256 * qGreen(P) : -1;
 }
+int ImageOf(const TIcon& Icon)
+{
+    if (Icon.IsEmpty()) {
+        return -1;
+    }
+    const QRgb P = Icon.Images().front().Pixel(0, 0);
+    return qBlue(P) == 99 ? qRed(P) + 256 * qGreen(P) : -1;
+}
 
 TImageList* MakeImages(TComponent* Owner, int Count)
 {
     auto* List = new TImageList(Owner);
     for (int i = 0; i < Count; ++i) {
-        QImage Image(16, 16, QImage::Format_ARGB32);
-        Image.fill(ImageColour(i));
-        List->Add(Image);
+        List->Add(TBitmap32(16, 16, ImageColour(i)));
     }
     return List;
 }
@@ -261,7 +265,7 @@ void tst_PiconeBarreTache::runTimeStartValues()
     QCOMPARE(T->NumIconeImageList(), 0);
     QVERIFY(T->Hint().empty() && T->IconeFileName().empty() && T->OrdreImageListAffiche().empty());
     QCOMPARE(T->ImageList(), nullptr);
-    QCOMPARE(T->Icone().cacheKey(), Application->Icon().cacheKey());
+    QVERIFY(T->Icone() == Application->Icon());
 
     // Both timers exist, stopped, at the timer's own interval.
     QVERIFY(!T->MinuteurAnimation()->Enabled() && !T->MinuteurClignotement()->Enabled());
@@ -298,7 +302,7 @@ void tst_PiconeBarreTache::designModeDefaults()
     QVERIFY(!T->ReduireSiFin() && !T->ApplicationCachee() && !T->OuvreSiDblClick() && !T->MenuSiClicGauche());
     QCOMPARE(T->IntervalAnimation(), 1000);
     QCOMPARE(T->IntervalGrandeIconeBlink(), 1000);
-    QVERIFY(T->Icone().isNull());
+    QVERIFY(T->Icone().IsEmpty());
 
     // No handler installed.
     Application->Activated();
@@ -435,7 +439,7 @@ void tst_PiconeBarreTache::propertyTable_data()
     QTest::newRow("Icone: changed in the area")
         << TAction([](TTrayForm* F) { F->Tray->SetIcone(ColourIcon(ImageColour(3))); }) << Modify;
     QTest::newRow("Icone none: an empty icon sent")
-        << TAction([](TTrayForm* F) { F->Tray->SetIcone(QIcon()); }) << Modify;
+        << TAction([](TTrayForm* F) { F->Tray->SetIcone(TIcon()); }) << Modify;
     QTest::newRow("ImageList: reference only")
         << TAction([](TTrayForm* F) { F->Tray->SetImageList(MakeImages(F, 2)); }) << None;
     QTest::newRow("OrdreImageListAffiche: stored")
@@ -483,7 +487,7 @@ void tst_PiconeBarreTache::propertyTable()
         QCOMPARE(Call.Data.uFlags, 7u);
         QCOMPARE(Call.Data.uCallbackMessage, 0x464u);
         if (Call.Message == NIM_MODIFY) {
-            QCOMPARE(Call.Icon.cacheKey(), F->Tray->Icone().cacheKey());
+            QCOMPARE(ImageOf(Call.Icon), ImageOf(F->Tray->Icone()));
         }
     }
 }
@@ -557,7 +561,7 @@ void tst_PiconeBarreTache::iconFile()
     TTrayForm* F = MainWindow();
     FArea->Clear();
     const QString Path = Dir.filePath(Name);
-    const qint64 Before = F->Tray->Icone().cacheKey();
+    const TIcon Before = F->Tray->Icone();
     try {
         F->Tray->SetIconeFileName(FromQt(Path));
         QVERIFY(Error.isEmpty());
@@ -566,7 +570,7 @@ void tst_PiconeBarreTache::iconFile()
         QCOMPARE(ImageOf(FArea->Last().Icon), 9);
     } catch (const Exception& E) {
         QCOMPARE(ToQt(E.Message()), Error.contains(QLatin1String("%1")) ? Error.arg(Path) : Error);
-        QCOMPARE(F->Tray->Icone().cacheKey(), Before);
+        QVERIFY(F->Tray->Icone() == Before);
         QVERIFY(FArea->Calls.empty());
     }
     QCOMPARE(ToQt(F->Tray->IconeFileName()), Path);

@@ -134,6 +134,19 @@ TBmp Direct(int Bits, int Width, int Height, const QByteArray& Pixels, QList<qui
     return Bmp;
 }
 
+// Every alpha 255: what a bitmap or JPEG picture holds.
+bool Opaque(const TBitmap32& Image)
+{
+    for (int Y = 0; Y < Image.Height(); ++Y) {
+        for (int X = 0; X < Image.Width(); ++X) {
+            if (Image.Pixel(X, Y) >> 24 != 0xFF) {
+                return false;
+            }
+        }
+    }
+    return !Image.IsEmpty();
+}
+
 QList<TColor> PixelsOf(const TPicture& Picture)
 {
     QList<TColor> Out;
@@ -149,7 +162,7 @@ QList<TColor> PixelsOf(const TPicture& Picture)
 QString LoadError(TPicture& Picture, const QString& FileName)
 {
     try {
-        Picture.LoadFromFile(FileName);
+        Picture.LoadFromFile(FromQt(FileName));
         return QString();
     } catch (const Exception& E) {
         return ToQt(E.Message());
@@ -318,6 +331,8 @@ private slots:
     void brokenJpegs_data();
     void brokenJpegs();
     void iconTakesTheLargestImage();
+    void iconImagesInFileOrder_data();
+    void iconImagesInFileOrder();
     void iconsAsQtReadsThem_data();
     void iconsAsQtReadsThem();
     void brokenIcons_data();
@@ -423,9 +438,9 @@ void tst_Picture::bitmapVariants()
     QFETCH(int, Width);
     QFETCH(QList<TColor>, Expected);
     TPicture Picture;
-    Picture.LoadFromFile(Write("skin.bmp", File));
+    Picture.LoadFromFile(FromQt(Write("skin.bmp", File)));
     QCOMPARE(Picture.Kind(), TGraphicKind::Bitmap);
-    QCOMPARE(Picture.Image().format(), QImage::Format_RGB32);
+    QVERIFY(Opaque(Picture.Image()));
     QCOMPARE(Picture.Width(), Width);
     QCOMPARE(Picture.Height(), Expected.size() / Width);
     QCOMPARE(PixelsOf(Picture), Expected);
@@ -515,9 +530,9 @@ void tst_Picture::brokenBitmaps()
 {
     QFETCH(QByteArray, File);
     TPicture Picture;
-    Picture.LoadFromFile(Write("good.bmp", Direct(24, 1, 1, Rows({ Bytes({ 0, 0, 255 }) })).Bytes()));
+    Picture.LoadFromFile(FromQt(Write("good.bmp", Direct(24, 1, 1, Rows({ Bytes({ 0, 0, 255 }) })).Bytes())));
     try {
-        Picture.LoadFromFile(Write("broken.bmp", File));
+        Picture.LoadFromFile(FromQt(Write("broken.bmp", File)));
         QFAIL("loaded");
     } catch (const EInvalidGraphic& E) {
         QCOMPARE(ToQt(E.Message()), QStringLiteral("Image bitmap incorrecte"));
@@ -599,9 +614,9 @@ void tst_Picture::jpeg()
     QFETCH(TColor, Left);
     QFETCH(TColor, Right);
     TPicture Picture;
-    Picture.LoadFromFile(Write("photo.jpg", File));
+    Picture.LoadFromFile(FromQt(Write("photo.jpg", File)));
     QCOMPARE(Picture.Kind(), TGraphicKind::Jpeg);
-    QCOMPARE(Picture.Image().format(), QImage::Format_RGB32);
+    QVERIFY(Opaque(Picture.Image()));
     QCOMPARE(Picture.Width(), Width);
     QVERIFY2(Distance(Picture.Pixel(1, 0), Left) <= 8, qPrintable(QString::number(Picture.Pixel(1, 0), 16)));
     QVERIFY2(Distance(Picture.Pixel(Width - 2, 0), Right) <= 8, qPrintable(QString::number(Picture.Pixel(Width - 2, 0), 16)));
@@ -633,8 +648,8 @@ void tst_Picture::jpegWithHarmlessWarnings()
 {
     QFETCH(QByteArray, File);
     TPicture Picture;
-    Picture.LoadFromFile(Write("photo.jpg", File));
-    QCOMPARE(Picture.Image(), ToQt(DecodeJpeg(BytesOf(Encoded(TwoColours(), "JPEG"))), QImage::Format_RGB32));
+    Picture.LoadFromFile(FromQt(Write("photo.jpg", File)));
+    QCOMPARE(Picture.Image(), DecodeJpeg(BytesOf(Encoded(TwoColours(), "JPEG"))));
 }
 
 void tst_Picture::brokenJpegs_data()
@@ -672,22 +687,58 @@ void tst_Picture::brokenJpegs()
 void tst_Picture::iconTakesTheLargestImage()
 {
     TPicture Picture;
-    Picture.LoadFromFile(Write("app.ico", IconFile({ IconDib(2, 2, R), IconDib(4, 4, B), IconDib(3, 3, G) }, { 2, 4, 3 })));
+    Picture.LoadFromFile(FromQt(Write("app.ico", IconFile({ IconDib(2, 2, R), IconDib(4, 4, B), IconDib(3, 3, G) }, { 2, 4, 3 }))));
     QCOMPARE(Picture.Kind(), TGraphicKind::Icon);
-    QCOMPARE(Picture.Image().format(), QImage::Format_ARGB32);
     QCOMPARE(Picture.Width(), 4);
     QCOMPARE(Picture.Height(), 4);
     QCOMPARE(Picture.Pixel(3, 3), B);
 
     QImage Png(8, 6, QImage::Format_ARGB32);
     Png.fill(qRgb(255, 255, 0));
-    Picture.LoadFromFile(Write("png.ico", IconFile({ IconDib(2, 2, R), Encoded(Png, "PNG") }, { 2, 8 })));
+    Picture.LoadFromFile(FromQt(Write("png.ico", IconFile({ IconDib(2, 2, R), Encoded(Png, "PNG") }, { 2, 8 }))));
     QCOMPARE(Picture.Width(), 8);
     QCOMPARE(Picture.Pixel(7, 5), Y);
 
-    Picture.LoadFromFile(Write("qt.ICO", Encoded(TwoColours().scaled(32, 32), "ICO")));
+    Picture.LoadFromFile(FromQt(Write("qt.ICO", Encoded(TwoColours().scaled(32, 32), "ICO"))));
     QCOMPARE(Picture.Width(), 32);
     QCOMPARE(Picture.Pixel(31, 31), B);
+}
+
+void tst_Picture::iconImagesInFileOrder_data()
+{
+    QTest::addColumn<QByteArray>("File");
+    QTest::addColumn<QList<int>>("Sides");
+    QTest::addColumn<QList<quint32>>("TopLeft"); // 0xAARRGGBB, colour not premultiplied
+    QImage Png(5, 5, QImage::Format_ARGB32);
+    Png.fill(qRgba(200, 100, 50, 128));
+    const QByteArray PngBytes = Encoded(Png, "PNG");
+    // The picture's data cut after its header: the directory still takes it.
+    const QByteArray CutPng = PngBytes.left(48);
+    QTest::newRow("bitmaps, not sorted by size")
+        << IconFile({ IconDib(2, 2, R), IconDib(4, 4, B), IconDib(3, 3, G) }, { 2, 4, 3 })
+        << QList<int> { 2, 4, 3 } << QList<quint32> { 0xFFFF0000u, 0xFF0000FFu, 0xFF00FF00u };
+    QTest::newRow("a half-transparent PNG after a bitmap")
+        << IconFile({ IconDib(2, 2, R), PngBytes }, { 2, 5 }) << QList<int> { 2, 5 }
+        << QList<quint32> { 0xFFFF0000u, 0x80C86432u };
+    QTest::newRow("a broken PNG left out, the rest kept")
+        << IconFile({ PngBytes, CutPng, IconDib(3, 3, G) }, { 5, 5, 3 }) << QList<int> { 5, 3 }
+        << QList<quint32> { 0x80C86432u, 0xFF00FF00u };
+}
+
+// Every image that decodes, in the file's order, with its own alpha.
+void tst_Picture::iconImagesInFileOrder()
+{
+    QFETCH(QByteArray, File);
+    QFETCH(QList<int>, Sides);
+    QFETCH(QList<quint32>, TopLeft);
+    QList<int> GotSides;
+    QList<quint32> GotTopLeft;
+    for (const TBitmap32& Image : DecodeIconImages(BytesOf(File))) {
+        GotSides << Image.Width();
+        GotTopLeft << Image.Pixel(0, 0);
+    }
+    QCOMPARE(GotSides, Sides);
+    QCOMPARE(GotTopLeft, TopLeft);
 }
 
 // Qt's icon reader is the reference for each image of an icon, except where it ignores
@@ -719,7 +770,10 @@ void tst_Picture::iconsAsQtReadsThem()
     if (Reference.isEmpty()) {
         Reference = File;
     }
-    const QList<QImage> Ours = DecodeIconImages(File);
+    QList<QImage> Ours;
+    for (const TBitmap32& Image : DecodeIconImages(BytesOf(File))) {
+        Ours << ToQt(Image);
+    }
     for (int i = 0;; ++i) {
         QBuffer Buffer(&Reference);
         Buffer.open(QIODevice::ReadOnly);
@@ -809,7 +863,7 @@ void tst_Picture::decodersSurviveDamagedFiles()
         try {
             const QImage Image = Decoder == 0 ? ToQt(DecodeBitmap(BytesOf(Damaged)))
                 : Decoder == 1                 ? ToQt(DecodeJpeg(BytesOf(Damaged)))
-                                               : DecodeIcon(Damaged);
+                                               : ToQt(DecodeIcon(BytesOf(Damaged)));
             QVERIFY(!Image.isNull());
             ++Decoded;
         } catch (const EInvalidGraphic&) {
@@ -837,9 +891,7 @@ void tst_Picture::pixelOutsideIsInvalid()
     QFETCH(TColor, Expected);
     TPicture Picture;
     QCOMPARE(Picture.Pixel(0, 0), clInvalid);
-    QImage Image(3, 2, QImage::Format_ARGB32);
-    Image.fill(qRgba(10, 20, 30, 0)); // alpha does not count
-    Picture.Assign(Image);
+    Picture.Assign(TBitmap32(3, 2, 0x000A141Eu)); // alpha does not count
     QCOMPARE(Picture.Pixel(X, Y), Expected);
 }
 
@@ -848,13 +900,13 @@ void tst_Picture::assignKeepsTwoFormats()
     TPicture Picture;
     QVERIFY(Picture.Empty());
     QCOMPARE(Picture.Kind(), TGraphicKind::None);
-    Picture.Assign(QImage(2, 2, QImage::Format_RGB888));
-    QCOMPARE(Picture.Image().format(), QImage::Format_RGB32);
+    Picture.Assign(TBitmap32(2, 2, 0xFF102030u));
+    QCOMPARE(Picture.Image(), TBitmap32(2, 2, 0xFF102030u));
     QCOMPARE(Picture.Kind(), TGraphicKind::Bitmap);
-    Picture.Assign(QImage(2, 2, QImage::Format_ARGB32_Premultiplied), TGraphicKind::Icon);
-    QCOMPARE(Picture.Image().format(), QImage::Format_ARGB32);
+    Picture.Assign(TBitmap32(2, 2, 0x80102030u), TGraphicKind::Icon);
+    QCOMPARE(Picture.Image(), TBitmap32(2, 2, 0x80102030u)); // its alpha kept as it is
     QCOMPARE(Picture.Kind(), TGraphicKind::Icon);
-    Picture.Assign(QImage());
+    Picture.Assign(TBitmap32());
     QVERIFY(Picture.Empty());
     QCOMPARE(Picture.Kind(), TGraphicKind::None);
     QCOMPARE(Picture.Width(), 0);

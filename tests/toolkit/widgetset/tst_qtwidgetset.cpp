@@ -1,13 +1,16 @@
 // The Qt widget set seen from the model's side: Qt's input arrives as the messages the
 // model expects (numbers, packed positions, notifications), the model's answers decide
 // what Qt does, and the application hook sees each press once.
+#include "toolkit/qt/qtconvert.h"
 #include "toolkit/qt/qttranslation.h"
 #include "toolkit/widgetset/qt/qtaccess.h"
+#include "toolkit/widgetset/qt/qtcanvas.h"
 #include "toolkit/widgetset/qt/qtfont.h"
 #include "toolkit/widgetset/widgetset.h"
 
 #include <QAbstractSpinBox>
 #include <QFontDatabase>
+#include <QPainter>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -87,6 +90,8 @@ private slots:
     void radioShowsTheModelsState();
     void startNamesTheProgram();
     void wakeHandleWatched();
+    void bitmapPartsOnTheCanvas_data();
+    void bitmapPartsOnTheCanvas();
 };
 
 void tst_QtWidgetSet::mouseMessages_data()
@@ -365,6 +370,53 @@ void tst_QtWidgetSet::wakeHandleWatched()
     QCOMPARE(Wakes, 1);
     close(Pipe[0]);
     close(Pipe[1]);
+}
+
+void tst_QtWidgetSet::bitmapPartsOnTheCanvas_data()
+{
+    QTest::addColumn<QRect>("Source");
+    QTest::addColumn<QPoint>("At");
+    QTest::addColumn<quint32>("Alpha");
+    QTest::addColumn<bool>("Opaque");
+    QTest::addColumn<QPoint>("Target");
+    QTest::addColumn<QPoint>("From"); // the bitmap's pixel expected there; (-1, -1): none
+    QTest::newRow("whole bitmap, rows from the top") << QRect(0, 0, 3, 2) << QPoint(1, 1) << 0xFFu
+                                                     << true << QPoint(3, 2) << QPoint(2, 1);
+    QTest::newRow("a part, placed by its own corner") << QRect(1, 1, 2, 1) << QPoint(0, 0) << 0xFFu
+                                                      << true << QPoint(1, 0) << QPoint(2, 1);
+    QTest::newRow("nothing drawn past the part") << QRect(1, 1, 2, 1) << QPoint(0, 0) << 0xFFu
+                                                 << true << QPoint(0, 1) << QPoint(-1, -1);
+    QTest::newRow("a source past the bitmap is cut, not shifted")
+        << QRect(2, -1, 3, 2) << QPoint(0, 0) << 0xFFu << false << QPoint(0, 1) << QPoint(2, 0);
+    QTest::newRow("blended by its alpha") << QRect(0, 0, 3, 2) << QPoint(0, 0) << 0x00u << false
+                                          << QPoint(0, 0) << QPoint(-1, -1);
+}
+
+// The canvas draws the asked part of a bitmap from the bitmap's own pixels, rows from the
+// top, blending by alpha unless told the part is opaque.
+void tst_QtWidgetSet::bitmapPartsOnTheCanvas()
+{
+    QFETCH(QRect, Source);
+    QFETCH(QPoint, At);
+    QFETCH(quint32, Alpha);
+    QFETCH(bool, Opaque);
+    QFETCH(QPoint, Target);
+    QFETCH(QPoint, From);
+    TBitmap32 Bitmap(3, 2);
+    for (int Y = 0; Y < 2; ++Y) {
+        for (int X = 0; X < 3; ++X) {
+            Bitmap.SetPixel(X, Y, Alpha << 24 | std::uint32_t(X * 80) << 16 | std::uint32_t(Y * 200));
+        }
+    }
+    QImage Surface(5, 4, QImage::Format_ARGB32);
+    Surface.fill(0xFFFFFFFFu);
+    {
+        QPainter P(&Surface);
+        TQtCanvas Canvas(P);
+        Canvas.DrawBitmap(At.x(), At.y(), Bitmap, FromQt(Source), Opaque);
+    }
+    const QRgb Want = From.x() < 0 ? 0xFFFFFFFFu : Bitmap.Pixel(From.x(), From.y()) | 0xFF000000u;
+    QCOMPARE(Surface.pixel(Target), Want);
 }
 
 QTEST_MAIN(tst_QtWidgetSet)

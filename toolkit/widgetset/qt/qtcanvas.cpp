@@ -20,6 +20,20 @@ void TQtCanvas::DrawBitmap(int X, int Y, const TBitmap32& Bitmap)
     FPainter.drawImage(QPoint(X, Y), QImageView(const_cast<TBitmap32&>(Bitmap)));
 }
 
+void TQtCanvas::DrawBitmap(int X, int Y, const TBitmap32& Bitmap, const TRect& Source, bool Opaque)
+{
+    const TRect Part = Source.Intersected(TRect::FromSize(0, 0, Bitmap.Width(), Bitmap.Height()));
+    if (Part.IsEmpty()) {
+        return;
+    }
+    // A view over the bitmap's own pixels; an opaque one as RGB32, which Qt copies
+    // without blending.
+    const QImage View(reinterpret_cast<const uchar*>(Bitmap.Bits()), Bitmap.Width(),
+        Bitmap.Height(), Bitmap.Stride(), Opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32);
+    FPainter.drawImage(
+        QPoint(X + Part.Left - Source.Left, Y + Part.Top - Source.Top), View, ToQt(Part));
+}
+
 void TQtCanvas::TextOut(
     const TFont& Font, const TBrush& Brush, int X, int Y, TStringView Text, const TRect* Clip)
 {

@@ -15,6 +15,8 @@ public:
 
     void FillRect(const TRect& Area, TColor Color) override;
     void DrawBitmap(int X, int Y, const TBitmap32& Bitmap) override;
+    void DrawBitmap(
+        int X, int Y, const TBitmap32& Bitmap, const TRect& Source, bool Opaque) override;
     void TextOut(const TFont& Font, const TBrush& Brush, int X, int Y, TStringView Text,
         const TRect* Clip = nullptr) override;
     void SetPixel(int X, int Y, TColor Color) override;

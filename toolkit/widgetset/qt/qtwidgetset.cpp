@@ -108,6 +108,29 @@ private:
     QTimer FTimer;
 };
 
+// A QMenu whose chosen actions report their command; Qt's StatusNotifierItem side turns
+// it into the menu the tray host draws.
+class TQtMenu : public TWSMenu {
+public:
+    TMenuHandle Handle() const override { return MenuHandleOf(const_cast<QMenu*>(&FMenu)); }
+    QMenu FMenu;
+};
+
+class TQtIcon : public TWSIcon {
+public:
+    TIconHandle Handle() const override { return FIcon.isNull() ? nullptr : IconHandleOf(FIcon); }
+    QIcon FIcon;
+};
+
+QIcon QtIcon(const TIcon& Icon)
+{
+    QIcon Result;
+    for (const TBitmap32& Image : Icon.Images()) {
+        Result.addPixmap(QPixmap::fromImage(ToQt(Image)));
+    }
+    return Result;
+}
+
 void FillMenu(QMenu* Menu, const std::vector<TWSMenuEntry>& Entries)
 {
     for (const TWSMenuEntry& Entry : Entries) {
@@ -205,6 +228,23 @@ int TQtWidgetSet::PopupMenu(const std::vector<TWSMenuEntry>& Entries, TPoint At)
     return Chosen ? Chosen->data().toInt() : 0;
 }
 
+std::unique_ptr<TWSMenu> TQtWidgetSet::CreateMenu(
+    const std::vector<TWSMenuEntry>& Entries, std::function<void(int Command)> OnCommand)
+{
+    auto Menu = std::make_unique<TQtMenu>();
+    FillMenu(&Menu->FMenu, Entries);
+    QObject::connect(&Menu->FMenu, &QMenu::triggered, &Menu->FMenu,
+        [OnCommand = std::move(OnCommand)](QAction* Action) { OnCommand(Action->data().toInt()); });
+    return Menu;
+}
+
+std::unique_ptr<TWSIcon> TQtWidgetSet::CreateIcon(const TIcon& Icon)
+{
+    auto Result = std::make_unique<TQtIcon>();
+    Result->FIcon = QtIcon(Icon);
+    return Result;
+}
+
 bool TQtWidgetSet::OpenFileDialog(TStringView Title,
     const std::vector<std::pair<TString, TString>>& Filters, int& FilterIndex, TString& FileName,
     TWindowHandle Owner)
@@ -260,11 +300,7 @@ bool TQtWidgetSet::RightToLeftReading()
 
 void TQtWidgetSet::SetApplicationIcon(const std::vector<TBitmap32>& Images)
 {
-    QIcon Icon;
-    for (const TBitmap32& Image : Images) {
-        Icon.addPixmap(QPixmap::fromImage(ToQt(Image)));
-    }
-    QApplication::setWindowIcon(Icon);
+    QApplication::setWindowIcon(QtIcon(TIcon(Images)));
 }
 
 TPoint TQtWidgetSet::CursorPos()

@@ -37,6 +37,9 @@ public:
     void Post(std::function<void()> Work) override;
 
     int PopupMenu(const std::vector<TWSMenuEntry>& Entries, TPoint At) override;
+    std::unique_ptr<TWSMenu> CreateMenu(const std::vector<TWSMenuEntry>& Entries,
+        std::function<void(int Command)> OnCommand) override;
+    std::unique_ptr<TWSIcon> CreateIcon(const TIcon& Icon) override;
     bool OpenFileDialog(TStringView Title, const std::vector<std::pair<TString, TString>>& Filters,
         int& FilterIndex, TString& FileName, TWindowHandle Owner = nullptr) override;
     TTextMetrics FontMetrics(const TFont& Font) override;

@@ -293,20 +293,35 @@ void TCanvas::FillRect(const TRect& Area, TColor Color)
 
 void TCanvas::DrawBitmap(int X, int Y, const TBitmap32& Bitmap)
 {
+    DrawBitmap(X, Y, Bitmap, TRect::FromSize(0, 0, Bitmap.Width(), Bitmap.Height()), false);
+}
+
+void TCanvas::DrawBitmap(int X, int Y, const TBitmap32& Bitmap, const TRect& Source, bool Opaque)
+{
+    const TRect Part = Source.Intersected(TRect::FromSize(0, 0, Bitmap.Width(), Bitmap.Height()));
+    if (Part.IsEmpty()) {
+        return;
+    }
+    // Where the part's top-left pixel lands in the surface.
+    const int PX = X + Part.Left - Source.Left + FOffset.X;
+    const int PY = Y + Part.Top - Source.Top + FOffset.Y;
     GdiFlush();
-    const TRect R = TRect::FromSize(X + FOffset.X, Y + FOffset.Y, Bitmap.Width(), Bitmap.Height())
-                        .Intersected(FClip);
+    const TRect R = TRect::FromSize(PX, PY, Part.Width(), Part.Height()).Intersected(FClip);
     if (R.IsEmpty()) {
         return;
     }
     // Row by row over the clipped rectangle, in integers: a skin is the whole window.
     for (int BY = R.Top; BY < R.Bottom; ++BY) {
-        const std::uint32_t* Source
-            = Bitmap.ScanLine(BY - Y - FOffset.Y) + (R.Left - X - FOffset.X);
+        const std::uint32_t* Pixels
+            = Bitmap.ScanLine(BY - PY + Part.Top) + (R.Left - PX + Part.Left);
         std::uint32_t* Target = FBits + std::size_t(BY) * std::size_t(FSize.Width) + R.Left;
+        if (Opaque) {
+            std::copy(Pixels, Pixels + R.Width(), Target);
+            continue;
+        }
         for (int i = 0; i < R.Width(); ++i) {
-            if (const unsigned A = Source[i] >> 24) {
-                Target[i] = Over(Target[i], Source[i], A);
+            if (const unsigned A = Pixels[i] >> 24) {
+                Target[i] = Over(Target[i], Pixels[i], A);
             }
         }
     }

@@ -267,50 +267,6 @@ namespace {
         return Menu;
     }
 
-    HICON IconOf(const TBitmap32& Image)
-    {
-        if (Image.IsEmpty() || Image.Width() > 256 || Image.Height() > 256) {
-            return nullptr;
-        }
-        BITMAPINFO Info {};
-        Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        Info.bmiHeader.biWidth = Image.Width();
-        Info.bmiHeader.biHeight = -Image.Height();
-        Info.bmiHeader.biPlanes = 1;
-        Info.bmiHeader.biBitCount = 32;
-        Info.bmiHeader.biCompression = BI_RGB;
-        void* Bits = nullptr;
-        HBITMAP Color = CreateDIBSection(nullptr, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
-        if (!Color) {
-            return nullptr;
-        }
-        // A 32-bit icon's colour bitmap holds its alpha, unpremultiplied, as TBitmap32 does.
-        std::copy_n(Image.Bits(), std::size_t(Image.Width()) * std::size_t(Image.Height()),
-            static_cast<std::uint32_t*>(Bits));
-        const std::vector<BYTE> Zeros(
-            std::size_t((Image.Width() + 15) / 16 * 2) * std::size_t(Image.Height()));
-        HBITMAP Mask = CreateBitmap(Image.Width(), Image.Height(), 1, 1, Zeros.data());
-        ICONINFO Icon { TRUE, 0, 0, Mask, Color };
-        HICON Made = Mask ? CreateIconIndirect(&Icon) : nullptr;
-        if (Mask) {
-            DeleteObject(Mask);
-        }
-        DeleteObject(Color);
-        return Made;
-    }
-
-    const TBitmap32* Nearest(const std::vector<TBitmap32>& Images, int Size)
-    {
-        const TBitmap32* Best = nullptr;
-        for (const TBitmap32& Image : Images) {
-            if (!Image.IsEmpty() && Image.Width() <= 256 && Image.Height() <= 256
-                && (!Best || std::abs(Image.Width() - Size) < std::abs(Best->Width() - Size))) {
-                Best = &Image;
-            }
-        }
-        return Best;
-    }
-
     BOOL CALLBACK SetIconOf(HWND Wnd, LPARAM)
     {
         wchar_t Class[32] = {};
@@ -561,6 +517,17 @@ namespace {
         std::unique_ptr<TWSSession> Start(int&, char**, TStringView, TStringView) override
         {
             return std::make_unique<TWSSession>();
+        }
+        // The notification area reports right clicks to the icon's window, where the
+        // model shows its menu through PopupMenu: it takes no menu of its own.
+        std::unique_ptr<TWSMenu> CreateMenu(
+            const std::vector<TWSMenuEntry>&, std::function<void(int)>) override
+        {
+            return nullptr;
+        }
+        std::unique_ptr<TWSIcon> CreateIcon(const TIcon& Icon) override
+        {
+            return CreateTrayIcon(Icon);
         }
 
         void SetApplicationIcon(const std::vector<TBitmap32>& Images) override

@@ -19,6 +19,12 @@
 
 namespace win32ws {
 
+// An icon of the bitmap (256 pixels a side at most, else null), which the caller destroys.
+HICON IconOf(const TBitmap32& Image);
+// The image whose width is nearest Size (of those 256 pixels a side at most); null if none.
+const TBitmap32* Nearest(const std::vector<TBitmap32>& Images, int Size);
+std::unique_ptr<TWSIcon> CreateTrayIcon(const TIcon& Icon);
+
 enum class TKind { Form, Graphic, Label, Button, Edit, ComboBox, Radio, SpinEdit, Custom };
 
 // The state every control's window object keeps, whatever its kind. Windowed kinds own
@@ -171,6 +177,8 @@ public:
     TCanvas(HDC Dc, std::uint32_t* Bits, TSize Size, TPoint Offset, const TRect& Clip);
     void FillRect(const TRect& Area, TColor Color) override;
     void DrawBitmap(int X, int Y, const TBitmap32& Bitmap) override;
+    void DrawBitmap(
+        int X, int Y, const TBitmap32& Bitmap, const TRect& Source, bool Opaque) override;
     void TextOut(const TFont& Font, const TBrush& Brush, int X, int Y, TStringView Text,
         const TRect* Clip) override;
     void SetPixel(int X, int Y, TColor Color) override;

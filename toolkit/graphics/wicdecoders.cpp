@@ -1,7 +1,9 @@
-// The JPEG decoder on Windows: the Windows Imaging Component's JPEG decoder, asked for
-// by its container format (so no other kind of file is taken for a JPEG), its frame
-// converted to 32-bit BGRA, which is TBitmap32's byte order on little-endian machines.
+// The JPEG and PNG decoders on Windows: the Windows Imaging Component's decoder of each
+// kind, asked for by its container format (so no other kind of file is taken for it),
+// its frame converted to 32-bit BGRA (not premultiplied), which is TBitmap32's byte
+// order on little-endian machines.
 #include "toolkit/graphics/jpegdecoder.h"
+#include "toolkit/graphics/pngdecoder.h"
 
 #include "toolkit/graphics/graphicerror.h"
 
@@ -55,21 +57,28 @@ private:
     HRESULT FResult;
 };
 
-[[noreturn]] void Invalid()
-{
-    throw EInvalidGraphic(u"Image JPEG incorrecte");
-}
-
-void Check(HRESULT Result)
-{
-    if (FAILED(Result)) {
-        Invalid();
+// Decodes one kind of picture; every failure throws EInvalidGraphic with that kind's
+// own "broken content" text.
+class TWicDecode {
+public:
+    explicit TWicDecode(const char16_t* AError)
+        : FError(AError)
+    {
     }
-}
+    TBitmap32 Run(std::span<const std::uint8_t> Data, const GUID& Container);
 
-} // namespace
+private:
+    [[noreturn]] void Invalid() const { throw EInvalidGraphic(FError); }
+    void Check(HRESULT Result) const
+    {
+        if (FAILED(Result)) {
+            Invalid();
+        }
+    }
+    const char16_t* FError;
+};
 
-TBitmap32 DecodeJpeg(std::span<const std::uint8_t> Data)
+TBitmap32 TWicDecode::Run(std::span<const std::uint8_t> Data, const GUID& Container)
 {
     if (Data.empty() || Data.size() > std::numeric_limits<DWORD>::max()) {
         Invalid();
@@ -86,7 +95,7 @@ TBitmap32 DecodeJpeg(std::span<const std::uint8_t> Data)
     // The stream only reads the bytes.
     Check(Stream->InitializeFromMemory(const_cast<BYTE*>(Data.data()), DWORD(Data.size())));
     TComPtr<IWICBitmapDecoder> Decoder;
-    Check(Factory->CreateDecoder(GUID_ContainerFormatJpeg, nullptr, &Decoder));
+    Check(Factory->CreateDecoder(Container, nullptr, &Decoder));
     Check(Decoder->Initialize(Stream.Get(), WICDecodeMetadataCacheOnDemand));
     TComPtr<IWICBitmapFrameDecode> Frame;
     Check(Decoder->GetFrame(0, &Frame));
@@ -109,12 +118,26 @@ TBitmap32 DecodeJpeg(std::span<const std::uint8_t> Data)
     // Truncated or broken picture data fails here, when the decoder reaches it.
     Check(Converter->CopyPixels(nullptr, UINT(Image.Stride()),
         UINT(std::size_t(Image.Stride()) * Height), reinterpret_cast<BYTE*>(Image.Bits())));
+    return Image;
+}
+
+} // namespace
+
+TBitmap32 DecodeJpeg(std::span<const std::uint8_t> Data)
+{
+    TBitmap32 Image = TWicDecode(u"Image JPEG incorrecte").Run(Data, GUID_ContainerFormatJpeg);
+    const int Width = Image.Width(), Height = Image.Height();
     // A JPEG is opaque whatever the converter wrote in the alpha byte.
-    for (UINT Y = 0; Y < Height; ++Y) {
-        std::uint32_t* Line = Image.ScanLine(int(Y));
-        for (UINT X = 0; X < Width; ++X) {
+    for (int Y = 0; Y < Height; ++Y) {
+        std::uint32_t* Line = Image.ScanLine(Y);
+        for (int X = 0; X < Width; ++X) {
             Line[X] |= 0xFF000000u;
         }
     }
     return Image;
+}
+
+TBitmap32 DecodePng(std::span<const std::uint8_t> Data)
+{
+    return TWicDecode(u"Image PNG incorrecte").Run(Data, GUID_ContainerFormatPng);
 }
