@@ -369,14 +369,16 @@ class TQtWakeWatch : public QObject {
 public:
     TQtWakeWatch(std::intptr_t Handle, std::function<void()> OnWake, std::function<void()> OnIdle,
         std::function<void()> OnEnd)
-        : QObject(qApp)
+        // The core application: a program without widgets (a test) has no QApplication.
+        : QObject(QCoreApplication::instance())
         , FNotifier(qintptr(Handle), QSocketNotifier::Read, this)
         , FOnEnd(std::move(OnEnd))
     {
         QObject::connect(&FNotifier, &QSocketNotifier::activated, this, std::move(OnWake));
         // "The loop has ended" is the application's exec returning; nested loops (modal
         // boxes) keep watching.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { End(); });
+        QObject::connect(
+            QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] { End(); });
         if (QAbstractEventDispatcher* Dispatcher = QAbstractEventDispatcher::instance()) {
             QObject::connect(
                 Dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, std::move(OnIdle));
