@@ -103,7 +103,7 @@ TApplication::~TApplication()
 void TApplication::SetIcon(const TIcon& Value)
 {
     FIcon = Value;
-    WidgetSet().SetApplicationIcon(FIcon.Images());
+    WidgetSet().SetApplicationIcon(FIcon);
 }
 
 int TApplication::Run()

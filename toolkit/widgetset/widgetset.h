@@ -356,7 +356,7 @@ public:
     // Whether the program's windows read right to left (the user's language does).
     virtual bool RightToLeftReading() = 0;
     // The program's icon for its windows and taskbar button (bitmaps of several sizes).
-    virtual void SetApplicationIcon(const std::vector<TBitmap32>& Images) = 0;
+    virtual void SetApplicationIcon(const TIcon& Icon) = 0;
     // Where the mouse pointer is now, in screen coordinates (not where a queued message
     // found it).
     virtual TPoint CursorPos() = 0;

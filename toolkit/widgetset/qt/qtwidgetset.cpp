@@ -11,10 +11,12 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QIconEngine>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
@@ -122,13 +124,85 @@ public:
     QIcon FIcon;
 };
 
+// Qt's icon over the toolkit's: it shares the icon's images and makes each pixmap asked
+// for from the nearest of them (the window manager's, the tray's) when asked, so the
+// program holds its icon's pixels once.
+class TQtIconEngine : public QIconEngine {
+public:
+    explicit TQtIconEngine(const TIcon& AIcon)
+        : FIcon(AIcon)
+    {
+    }
+    QIconEngine* clone() const override { return new TQtIconEngine(FIcon); }
+    bool isNull() override { return FIcon.IsEmpty(); }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> Sizes;
+        for (const TBitmap32& Image : FIcon.Images()) {
+            Sizes << QSize(Image.Width(), Image.Height());
+        }
+        return Sizes;
+    }
+    QSize actualSize(const QSize& Size, QIcon::Mode, QIcon::State) override
+    {
+        const TBitmap32* Image = Nearest(Size);
+        if (!Image) {
+            return {};
+        }
+        const QSize Own(Image->Width(), Image->Height());
+        return Own.width() > Size.width() || Own.height() > Size.height()
+            ? Own.scaled(Size, Qt::KeepAspectRatio)
+            : Own;
+    }
+    // The nearest image, scaled down to fit, never up.
+    QPixmap pixmap(const QSize& Size, QIcon::Mode, QIcon::State) override
+    {
+        const TBitmap32* Image = Nearest(Size);
+        if (!Image) {
+            return {};
+        }
+        QImage Result = ToQt(*Image);
+        if (Result.width() > Size.width() || Result.height() > Size.height()) {
+            Result = Result.scaled(Size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        }
+        return QPixmap::fromImage(std::move(Result));
+    }
+    void paint(QPainter* Painter, const QRect& Rect, QIcon::Mode Mode, QIcon::State State) override
+    {
+        const QPixmap Pixmap = pixmap(Rect.size(), Mode, State);
+        const QSize Size = Pixmap.size();
+        Painter->drawPixmap(QRect(Rect.topLeft()
+                                    + QPoint((Rect.width() - Size.width()) / 2,
+                                        (Rect.height() - Size.height()) / 2),
+                                Size),
+            Pixmap);
+    }
+
+private:
+    // The smallest image that covers Size, else the largest.
+    const TBitmap32* Nearest(const QSize& Size) const
+    {
+        const TBitmap32* Best = nullptr;
+        bool BestCovers = false;
+        qint64 BestArea = 0;
+        for (const TBitmap32& Image : FIcon.Images()) {
+            const bool Covers = Image.Width() >= Size.width() && Image.Height() >= Size.height();
+            const qint64 Area = qint64(Image.Width()) * Image.Height();
+            if (!Best || (Covers && (!BestCovers || Area < BestArea))
+                || (!Covers && !BestCovers && Area > BestArea)) {
+                Best = &Image;
+                BestCovers = Covers;
+                BestArea = Area;
+            }
+        }
+        return Best;
+    }
+    TIcon FIcon;
+};
+
 QIcon QtIcon(const TIcon& Icon)
 {
-    QIcon Result;
-    for (const TBitmap32& Image : Icon.Images()) {
-        Result.addPixmap(QPixmap::fromImage(ToQt(Image)));
-    }
-    return Result;
+    return Icon.IsEmpty() ? QIcon() : QIcon(new TQtIconEngine(Icon));
 }
 
 void FillMenu(QMenu* Menu, const std::vector<TWSMenuEntry>& Entries)
@@ -241,7 +315,7 @@ std::unique_ptr<TWSMenu> TQtWidgetSet::CreateMenu(
 std::unique_ptr<TWSIcon> TQtWidgetSet::CreateIcon(const TIcon& Icon)
 {
     auto Result = std::make_unique<TQtIcon>();
-    Result->FIcon = QtIcon(Icon);
+    Result->FIcon = Icon.SharesImagesWith(FApplicationIcon) ? FApplicationQtIcon : QtIcon(Icon);
     return Result;
 }
 
@@ -298,9 +372,11 @@ bool TQtWidgetSet::RightToLeftReading()
     return QGuiApplication::isRightToLeft();
 }
 
-void TQtWidgetSet::SetApplicationIcon(const std::vector<TBitmap32>& Images)
+void TQtWidgetSet::SetApplicationIcon(const TIcon& Icon)
 {
-    QApplication::setWindowIcon(QtIcon(TIcon(Images)));
+    FApplicationIcon = Icon;
+    FApplicationQtIcon = QtIcon(Icon);
+    QApplication::setWindowIcon(FApplicationQtIcon);
 }
 
 TPoint TQtWidgetSet::CursorPos()

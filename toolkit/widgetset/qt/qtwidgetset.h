@@ -2,6 +2,8 @@
 
 #include "toolkit/widgetset/widgetset.h"
 
+#include <QIcon>
+
 #include <memory>
 
 class TQtApplicationFilter;
@@ -47,7 +49,7 @@ public:
     TColor SystemColor(TColor Color) override;
     bool HasFontFace(TStringView Name) override;
     bool RightToLeftReading() override;
-    void SetApplicationIcon(const std::vector<TBitmap32>& Images) override;
+    void SetApplicationIcon(const TIcon& Icon) override;
     TPoint CursorPos() override;
     void SubstituteLayoutFaces() override;
     void SetFontAlias(TStringView Alias, TStringView Family) override;
@@ -59,4 +61,8 @@ public:
 
 private:
     std::unique_ptr<TQtApplicationFilter> FFilter;
+    // The program's icon and Qt's icon over it, which the tray's icon reuses when it is
+    // the same one (no second conversion, and one icon for the tray hosts to cache).
+    TIcon FApplicationIcon;
+    QIcon FApplicationQtIcon;
 };

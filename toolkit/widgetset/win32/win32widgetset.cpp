@@ -530,8 +530,9 @@ namespace {
             return CreateTrayIcon(Icon);
         }
 
-        void SetApplicationIcon(const std::vector<TBitmap32>& Images) override
+        void SetApplicationIcon(const TIcon& Icon) override
         {
+            const std::vector<TBitmap32>& Images = Icon.Images();
             TApp& App = TApp::Get();
             HICON OldBig = App.BigIcon, OldSmall = App.SmallIcon;
             const TBitmap32* Big = Nearest(Images, GetSystemMetrics(SM_CXICON));
