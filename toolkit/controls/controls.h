@@ -106,6 +106,18 @@ protected:
     friend class TWinControl;
     using TWindowFactory = std::function<std::unique_ptr<TWSControl>()>;
     TControl(TComponent* AOwner, TWindowFactory Factory);
+    // The factory of a control whose window object the widget set makes with Create for
+    // Self, kept typed in Typed (a member of Self's, filled when the window is made).
+    template <class T>
+    static TWindowFactory WindowFactory(
+        TControl* Self, T*& Typed, std::unique_ptr<T> (TWidgetSet::*Create)(IWSClient*))
+    {
+        return [Self, &Typed, Create]() -> std::unique_ptr<TWSControl> {
+            auto Window = (WidgetSet().*Create)(Self);
+            Typed = Window.get();
+            return Window;
+        };
+    }
     // Called once a factory's window object exists and carries the control's parent,
     // place, enabled state and font, before it is shown: subclasses give it the rest of
     // their state.

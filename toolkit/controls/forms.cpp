@@ -4,11 +4,7 @@
 #include "toolkit/platform/screen.h"
 
 TCustomForm::TCustomForm(TComponent* AOwner)
-    : TWinControl(AOwner, [this] {
-        auto W = WidgetSet().CreateForm(this);
-        FWindow = W.get();
-        return W;
-    })
+    : TWinControl(AOwner, WindowFactory(this, FWindow, &TWidgetSet::CreateForm))
 {
     FVisible = false;
     FFont = TFont {};

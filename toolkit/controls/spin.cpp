@@ -5,11 +5,7 @@
 #include "toolkit/text/datetime.h"
 
 TSpinEdit::TSpinEdit(TComponent* AOwner)
-    : TWinControl(AOwner, [this] {
-        auto W = WidgetSet().CreateSpinEdit(this);
-        FWindow = W.get();
-        return W;
-    })
+    : TWinControl(AOwner, WindowFactory(this, FWindow, &TWidgetSet::CreateSpinEdit))
 {
 }
 

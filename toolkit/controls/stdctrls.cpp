@@ -96,11 +96,7 @@ void TLabel::AdjustSize()
 }
 
 TButton::TButton(TComponent* AOwner)
-    : TWinControl(AOwner, [this] {
-        auto W = WidgetSet().CreateButton(this);
-        FWindow = W.get();
-        return W;
-    })
+    : TWinControl(AOwner, WindowFactory(this, FWindow, &TWidgetSet::CreateButton))
 {
 }
 
@@ -132,11 +128,7 @@ void TButton::CaptionChanged()
 }
 
 TEdit::TEdit(TComponent* AOwner)
-    : TWinControl(AOwner, [this] {
-        auto W = WidgetSet().CreateEdit(this);
-        FWindow = W.get();
-        return W;
-    })
+    : TWinControl(AOwner, WindowFactory(this, FWindow, &TWidgetSet::CreateEdit))
 {
 }
 
@@ -165,11 +157,7 @@ void TEdit::SetText(TStringView Value)
 }
 
 TComboBox::TComboBox(TComponent* AOwner)
-    : TWinControl(AOwner, [this] {
-        auto W = WidgetSet().CreateComboBox(this);
-        FWindow = W.get();
-        return W;
-    })
+    : TWinControl(AOwner, WindowFactory(this, FWindow, &TWidgetSet::CreateComboBox))
 {
 }
 
@@ -207,11 +195,7 @@ void TComboBox::SetText(TStringView Value)
 }
 
 TRadioButton::TRadioButton(TComponent* AOwner)
-    : TWinControl(AOwner, [this] {
-        auto W = WidgetSet().CreateRadioButton(this);
-        FWindow = W.get();
-        return W;
-    })
+    : TWinControl(AOwner, WindowFactory(this, FWindow, &TWidgetSet::CreateRadioButton))
 {
 }
 
