@@ -17,7 +17,7 @@ set(VELUDOR_SEAM_HEADERS
   platform/audio.h platform/clocksource.h platform/displayplatform.h platform/errorbox.h
   platform/filesearch.h platform/fonts.h platform/locale.h platform/mousemessages.h platform/notifyarea.h
   platform/power.h platform/screen.h platform/serviceslot.h platform/shell.h
-  platform/taskbar.h platform/wakecounter.h platform/windowmanager.h platform/workarea.h
+  platform/taskbar.h platform/threadpriority.h platform/wakecounter.h platform/windowmanager.h platform/workarea.h
 )
 set(checks)
 foreach(header ${VELUDOR_SEAM_HEADERS})

@@ -6,15 +6,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <condition_variable>
 #include <mutex>
 #include <string>
-#include <system_error>
 #include <vector>
-
-#include <sys/resource.h>
-#include <unistd.h>
 
 static const TLogCategory lcThread { "veludor.thread" };
 
@@ -24,9 +19,9 @@ struct TThreadState {
     std::atomic<bool> Terminated { false };
     std::atomic<bool> Started { false };
     std::atomic<bool> Finished { false };
-    // The system thread's id and the niceness it inherited, once it runs (priority changes).
-    std::atomic<pid_t> Tid { 0 };
-    std::atomic<int> BaseNice { 0 };
+    // The system thread, once it runs (priority changes); set before Running is.
+    TSystemThread System;
+    std::atomic<bool> Running { false };
 
     // The start gate: the body waits here until Start, or until the object is destroyed
     // without having been started.
@@ -46,28 +41,6 @@ std::thread DefaultStarter(std::function<void()> Body)
 }
 
 std::atomic<TThread::TThreadStarter> Starter { &DefaultStarter };
-
-// The niceness step of each priority, added to the niceness the thread inherited.
-int NiceStep(TThreadPriority Value)
-{
-    switch (Value) {
-    case TThreadPriority::tpIdle:
-        return 19;
-    case TThreadPriority::tpLowest:
-        return 10;
-    case TThreadPriority::tpLower:
-        return 5;
-    case TThreadPriority::tpNormal:
-        return 0;
-    case TThreadPriority::tpHigher:
-        return -5;
-    case TThreadPriority::tpHighest:
-        return -10;
-    case TThreadPriority::tpTimeCritical:
-        return -20;
-    }
-    return 0;
-}
 
 TString LoopEndedText()
 {
@@ -246,8 +219,8 @@ TThread::~TThread()
 void TThread::ThreadProc(TThread* Self)
 {
     const std::shared_ptr<TThreadState> State = Self->FState;
-    State->BaseNice.store(getpriority(PRIO_PROCESS, 0));
-    State->Tid.store(gettid());
+    State->System = CurrentSystemThread();
+    State->Running.store(true);
     Self->ApplyPriority();
     try {
         Self->Execute();
@@ -310,24 +283,17 @@ bool TThread::Terminated() const
 void TThread::SetPriority(TThreadPriority Value)
 {
     FPriority = Value;
-    if (FState->Tid.load() != 0 && !FState->Finished.load()) {
+    if (FState->Running.load() && !FState->Finished.load()) {
         ApplyPriority();
     }
 }
 
 void TThread::ApplyPriority()
 {
-    const pid_t Tid = FState->Tid.load();
-    const int Wanted = std::clamp(FState->BaseNice.load() + NiceStep(FPriority.load()), -20, 19);
-    errno = 0;
-    const int Current = getpriority(PRIO_PROCESS, id_t(Tid));
-    if (errno == 0 && Current == Wanted) {
-        return;
-    }
-    if (setpriority(PRIO_PROCESS, id_t(Tid), Wanted) != 0) {
-        LogDebug(lcThread,
-            "priority refused: " + std::to_string(int(FPriority.load())) + " "
-                + std::error_code(errno, std::generic_category()).message());
+    std::string Why;
+    if (!SetSystemThreadPriority(FState->System, FPriority.load(), Why)) {
+        LogDebug(
+            lcThread, "priority refused: " + std::to_string(int(FPriority.load())) + " " + Why);
     }
 }
 

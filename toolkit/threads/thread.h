@@ -2,6 +2,7 @@
 
 #include "toolkit/core/sysutils.h"
 #include "toolkit/core/types.h"
+#include "toolkit/platform/threadpriority.h"
 
 #include <atomic>
 #include <exception>
@@ -14,16 +15,6 @@
 class EThread : public Exception {
 public:
     using Exception::Exception;
-};
-
-enum class TThreadPriority {
-    tpIdle,
-    tpLowest,
-    tpLower,
-    tpNormal,
-    tpHigher,
-    tpHighest,
-    tpTimeCritical
 };
 
 struct TThreadState;
