@@ -8,40 +8,28 @@
 
 #include <algorithm>
 
-bool IsDigitFace(const TFont& Font)
-{
-    return Font.Name == u"DS-Digital";
-}
-
 QFont QtFont(const TFont& Font)
 {
     QFont F(ToQt(Font.Name));
     F.setPixelSize(Font.Height > 0 ? Font.Height : 11);
     F.setBold(Font.Bold);
     F.setUnderline(Font.Underline);
-    // A titling face has capitals only: its small letters are small capitals.
-    if (Font.Name == u"Felix Titling") {
+    if (IsTitlingFace(Font)) {
         F.setCapitalization(QFont::SmallCaps);
     }
-    // Our seven-segment face draws its digits taller (0.98 em) and wider (0.82 em)
-    // than the face the layouts were designed with (about 0.7 and 0.5 em): drawn smaller
-    // and narrowed, "00" at 63 pixels keeps its 64 x 63 box.
     if (IsDigitFace(Font)) {
-        F.setPixelSize(std::max(1, int(Font.Height * 0.70 + 0.5)));
-        F.setStretch(88);
+        F.setPixelSize(DigitDrawnHeight(Font));
+        F.setStretch(DigitStretchPercent);
     }
     return F;
 }
 
 TTextMetrics QtMetrics(const TFont& Font)
 {
-    TTextMetrics M;
     if (IsDigitFace(Font)) {
-        M.Height = Font.Height;
-        M.Ascent = int(Font.Height * 0.9 + 0.5);
-        M.Descent = M.Height - M.Ascent;
-        return M;
+        return DigitMetrics(Font);
     }
+    TTextMetrics M;
     const QFontMetrics Metrics(QtFont(Font));
     M.Ascent = Metrics.ascent();
     M.Descent = Metrics.descent();

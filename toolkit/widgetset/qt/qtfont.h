@@ -1,5 +1,6 @@
 #pragma once
 
+#include "toolkit/widgetset/faces.h"
 #include "toolkit/widgetset/widgetset.h"
 
 #include <QColor>
@@ -10,9 +11,6 @@
 // The Qt font for a control's font. The seven-segment face of the clock digits is drawn
 // smaller and narrowed so that its text keeps the box the layouts were designed with.
 QFont QtFont(const TFont& Font);
-// The seven-segment face: its line cell is one character height tall, with the digits
-// standing on a baseline at 0.9 of it.
-bool IsDigitFace(const TFont& Font);
 // The font's metrics as the layouts expect them (the digit face's designed box).
 TTextMetrics QtMetrics(const TFont& Font);
 

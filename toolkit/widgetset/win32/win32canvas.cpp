@@ -1,5 +1,7 @@
 #include "toolkit/widgetset/win32/win32ws.h"
 
+#include "toolkit/widgetset/faces.h"
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -121,11 +123,31 @@ HFONT CreateFontFor(const TFont& Font)
     TString Face = FaceOf(Font.Name).substr(0, LF_FACESIZE - 1);
     // A negative height asks for the character height (the cell without its internal
     // leading), which is what the layouts give.
-    const int Height = -std::clamp(Font.Height, 1, 2000);
-    return CreateFontW(Height, 0, 0, 0, Font.Bold ? FW_BOLD : FW_NORMAL, FALSE,
-        Font.Underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-        reinterpret_cast<const wchar_t*>(Face.c_str()));
+    const int Height
+        = -std::clamp(IsDigitFace(Font) ? DigitDrawnHeight(Font) : Font.Height, 1, 2000);
+    auto Make = [&](int Width) {
+        return CreateFontW(Height, Width, 0, 0, Font.Bold ? FW_BOLD : FW_NORMAL, FALSE,
+            Font.Underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+            reinterpret_cast<const wchar_t*>(Face.c_str()));
+    };
+    HFONT Made = Make(0);
+    if (!Made || !IsDigitFace(Font)) {
+        return Made;
+    }
+    // Narrowed: GDI stretches a face by its average character width.
+    HDC Dc = MeasureDc();
+    HGDIOBJ Old = SelectObject(Dc, Made);
+    TEXTMETRICW Metrics {};
+    GetTextMetricsW(Dc, &Metrics);
+    SelectObject(Dc, Old);
+    const int Width = std::max(1, int(Metrics.tmAveCharWidth * DigitStretchPercent / 100.0 + 0.5));
+    HFONT Narrow = Make(Width);
+    if (!Narrow) {
+        return Made;
+    }
+    DeleteObject(Made);
+    return Narrow;
 }
 
 HFONT CachedFont(const TFont& Font)
@@ -171,6 +193,11 @@ void ClearFontCache()
 
 TTextMetrics MetricsOf(const TFont& Font)
 {
+    return IsDigitFace(Font) ? DigitMetrics(Font) : DrawnMetricsOf(Font);
+}
+
+TTextMetrics DrawnMetricsOf(const TFont& Font)
+{
     HDC Dc = MeasureDc();
     HGDIOBJ Old = SelectObject(Dc, CachedFont(Font));
     TEXTMETRICW Metrics {};
@@ -188,10 +215,8 @@ TSize ExtentOf(const TFont& Font, TStringView Text)
         GetTextExtentPoint32W(
             Dc, reinterpret_cast<const wchar_t*>(Text.data()), int(Text.size()), &Size);
     }
-    TEXTMETRICW Metrics {};
-    GetTextMetricsW(Dc, &Metrics);
     SelectObject(Dc, Old);
-    return { int(Size.cx), int(Metrics.tmHeight) };
+    return { int(Size.cx), MetricsOf(Font).Height };
 }
 
 // --- the double buffer -----------------------------------------------------------------

@@ -54,12 +54,13 @@ void TNode::PaintInto(
         }
     }
     if (Kind == TKind::Label) {
-        // A label draws its caption itself, from the top-left corner of its line cell,
-        // over its background unless it is transparent.
+        // A label draws its caption itself, its base line where its measured line puts
+        // it, over its background unless it is transparent.
         if (!Transparent) {
             Canvas.FillRect(Area, Color);
         }
-        Canvas.TextOut(Font, { clWhite, TBrushStyle::bsClear }, 0, 0, Caption, nullptr);
+        const int Top = MetricsOf(Font).Ascent - DrawnMetricsOf(Font).Ascent;
+        Canvas.TextOut(Font, { clWhite, TBrushStyle::bsClear }, 0, Top, Caption, nullptr);
     }
     Client->WSPaint(Canvas, Area);
     for (TNode* Child : Children) {

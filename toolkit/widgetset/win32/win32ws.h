@@ -148,6 +148,9 @@ void ClearFontCache();
 // Alias names Family from now on: the face a font asks for is mapped before GDI makes it.
 void SetFaceAlias(TStringView Alias, TStringView Family);
 TTextMetrics MetricsOf(const TFont& Font);
+// The metrics of the face as GDI draws it (MetricsOf gives the line the layouts measure,
+// which for the digit face is not the drawn face's own).
+TTextMetrics DrawnMetricsOf(const TFont& Font);
 TSize ExtentOf(const TFont& Font, TStringView Text);
 
 // A 32-bit top-down DIB section selected into a memory DC: the double buffer.
