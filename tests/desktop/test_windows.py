@@ -1,5 +1,6 @@
 """The Windows build (the windows preset, build/windows) under Wine: its executables
-import only Windows' own DLLs; the minimal Win32 clock shows its window with the time
+import only Windows' own DLLs; veludor.exe shows its face cut to the skin; the minimal
+Win32 clock shows its window with the time
 drawn and ticking, and closes; the toolchain probe has C++ threads and its resource, and
 its sound reaches a PulseAudio sink; the platform services' Windows side, through
 platform_probe.exe, reads the clock, the screen and its work area, lists skins, plays
@@ -35,7 +36,8 @@ CLOCK = os.path.join(WINDOWS_DIR, "bench", "footprint", "win32clock.exe")
 PROBE = os.path.join(WINDOWS_DIR, "tests", "windows", "toolchain_probe.exe")
 PLATFORM = os.path.join(WINDOWS_DIR, "tests", "windows", "platform_probe.exe")
 WIDGETS = os.path.join(WINDOWS_DIR, "tests", "windows", "widget_probe.exe")
-EXECUTABLES = [CLOCK, PROBE, PLATFORM, WIDGETS]
+VELUDOR = os.path.join(WINDOWS_DIR, "run", "veludor.exe")
+EXECUTABLES = [CLOCK, PROBE, PLATFORM, WIDGETS, VELUDOR]
 ASSETS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "assets")
 # The family the digit font's name table declares.
 DIGIT_FACE = "DSEG7 Classic"
@@ -109,6 +111,28 @@ class UnderWine(unittest.TestCase):
         self.wine.close(window)
         wait_for(lambda: proc.poll() is not None, what="the clock to end")
         self.assertEqual(proc.returncode, 0)
+
+    def test_veludor_shows_its_shaped_face(self):
+        # The program from a copy of its run folder, where it writes its settings.
+        folder = shutil.copytree(os.path.join(WINDOWS_DIR, "run"), os.path.join(self.tmp, "run"))
+        proc = self.wine.run(os.path.join(folder, "veludor.exe"), cwd=folder)
+        try:
+            window = self.wine.window(proc, "Form1")
+            width, height = self.wine.geometry(window)[2:]
+            covered = sum(r.width * r.height for r in
+                          window.shape_get_rectangles(shape.SK.Bounding).rectangles)
+            # The skin's surround and rounded corners are cut away, its face is not.
+            self.assertTrue(width * height // 2 < covered < width * height, covered)
+            shot = os.path.join(self.tmp, "veludor.png")
+
+            def light():
+                raw = picture_pixels(self.wine.screenshot(window, shot))[2]
+                return sum(1 for i in range(0, len(raw), 3) if min(raw[i:i + 3]) > 200)
+            # Four digits, the date and the alarm box in white: over a thousand pixels.
+            wait_for(lambda: light() > 1000, what="the face drawn")
+        finally:
+            proc.kill()
+            proc.wait(10)
 
     def test_toolchain_probe(self):
         # Threads of the C++ library and a resource of windres's; a text-mode line ends
