@@ -16,8 +16,6 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
-#include <system_error>
 
 TForm1* Form1 = nullptr;
 
@@ -30,8 +28,7 @@ constexpr TStringView DigitFace = u"DS-Digital";
 // A regular file, or a link to one; false for anything else and when it cannot be told.
 bool IsRegularFile(TStringView Name)
 {
-    std::error_code Error;
-    return std::filesystem::is_regular_file(PathOf(Name), Error);
+    return FileKindOf(Name) == TFileKind::Regular;
 }
 
 // Adds the digit face and makes "DS-Digital" name it. Adding a font clears Qt's font

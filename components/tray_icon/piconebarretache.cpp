@@ -11,9 +11,6 @@
 #include "toolkit/graphics/icondecoder.h"
 #include "toolkit/widgetset/widgetset.h"
 
-#include <fstream>
-#include <system_error>
-
 namespace {
 
 // Icon files are far smaller: a larger file, or a device without an end, is refused.
@@ -21,21 +18,16 @@ constexpr std::size_t MaxIconFileSize = 16 * 1024 * 1024;
 
 TIcon ChargerIcone(const TString& FileName)
 {
-    const std::filesystem::path Path = PathOf(FileName);
-    std::error_code Error;
-    std::ifstream File;
-    // A folder opens as a stream on some systems and then reads nothing: it is no file.
-    if (!std::filesystem::is_directory(Path, Error)) {
-        File.open(Path, std::ios::binary);
-    }
-    if (!File.is_open()) {
+    TFileReader File;
+    // A folder opens as a file on some systems and then reads nothing: it is no file.
+    if (FileKindOf(FileName) == TFileKind::Folder || !File.Open(FileName)) {
         throw EInOutError(FormatMessage(u"Impossible d'ouvrir le fichier %s", { FileName }));
     }
     // Read in pieces up to one byte past the limit, so that memory follows the file.
     std::vector<std::uint8_t> Data;
     char Piece[64 * 1024];
-    while (File.read(Piece, sizeof Piece) || File.gcount() > 0) {
-        Data.insert(Data.end(), Piece, Piece + File.gcount());
+    for (std::ptrdiff_t Count; (Count = File.Read(Piece, sizeof Piece)) > 0;) {
+        Data.insert(Data.end(), Piece, Piece + Count);
         if (Data.size() > MaxIconFileSize) {
             throw EInvalidGraphic(u"Icône incorrecte");
         }

@@ -6,15 +6,12 @@
 #include "toolkit/graphics/icondecoder.h"
 #include "toolkit/graphics/jpegdecoder.h"
 
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 #include <vector>
 
 namespace {
 
 // No picture file worth showing comes near this; larger files are refused unread.
-constexpr std::uintmax_t MaxPictureFileSize = 256 * 1024 * 1024;
+constexpr std::size_t MaxPictureFileSize = 256 * 1024 * 1024;
 
 // The extension after the last dot of the name's last part, without the dot.
 TString ExtractExtension(TStringView FileName)
@@ -43,14 +40,9 @@ TString LowerAscii(TString Text)
 
 // Only regular files are opened: opening a named pipe would wait for a writer for
 // ever, and a device may never end.
-void Open(std::ifstream& File, TStringView FileName)
+void Open(TFileReader& File, TStringView FileName)
 {
-    const std::filesystem::path Path = PathOf(FileName);
-    std::error_code Error;
-    if (std::filesystem::is_regular_file(Path, Error)) {
-        File.open(Path, std::ios::binary);
-    }
-    if (!File.is_open()) {
+    if (FileKindOf(FileName) != TFileKind::Regular || !File.Open(FileName)) {
         throw EInOutError(FormatMessage(u"Impossible d'ouvrir le fichier %s", { FileName }));
     }
 }
@@ -59,22 +51,20 @@ void Open(std::ifstream& File, TStringView FileName)
 // bound. TooLarge is the decoder's own "broken content" text.
 std::vector<std::uint8_t> ReadPictureFile(TStringView FileName, TStringView TooLarge)
 {
-    std::ifstream File;
+    TFileReader File;
     Open(File, FileName);
-    std::error_code Error;
-    const std::uintmax_t Size = std::filesystem::file_size(PathOf(FileName), Error);
-    if (!Error && Size > MaxPictureFileSize) {
+    const std::int64_t Size = File.Size();
+    if (Size > std::int64_t(MaxPictureFileSize)) {
         throw EInvalidGraphic(TString(TooLarge));
     }
     std::vector<std::uint8_t> Data;
-    if (!Error) {
+    if (Size > 0) {
         Data.reserve(size_t(Size));
     }
     std::vector<char> Buffer(64 * 1024);
     for (;;) {
-        File.read(Buffer.data(), std::streamsize(Buffer.size()));
-        const std::streamsize Count = File.gcount();
-        if (File.bad()) {
+        const std::ptrdiff_t Count = File.Read(Buffer.data(), Buffer.size());
+        if (Count < 0) {
             throw EInOutError(FormatMessage(u"Impossible de lire le fichier %s", { FileName }));
         }
         if (Count == 0) {
@@ -104,7 +94,7 @@ void TPicture::LoadFromFile(TStringView FileName)
         // Metafiles are drawing commands, not pixels. The only renderer packaged for
         // the system is an old, unmaintained library with a history of memory-safety
         // faults, so they are refused with a clear message, after the usual open check.
-        std::ifstream File;
+        TFileReader File;
         Open(File, FileName);
         throw EInvalidGraphic(
             FormatMessage(u"Format de métafichier non pris en charge (.%s)", { Extension }));
