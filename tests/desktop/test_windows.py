@@ -20,6 +20,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 import wave
 
@@ -130,6 +131,47 @@ class UnderWine(unittest.TestCase):
                 return sum(1 for i in range(0, len(raw), 3) if min(raw[i:i + 3]) > 200)
             # Four digits, the date and the alarm box in white: over a thousand pixels.
             wait_for(lambda: light() > 1000, what="the face drawn")
+        finally:
+            proc.kill()
+            proc.wait(10)
+
+    def test_veludor_shows_its_shaped_face_and_follows_a_drag(self):
+        # The program from a copy of its run folder, where it writes its settings.
+        folder = shutil.copytree(os.path.join(WINDOWS_DIR, "run"), os.path.join(self.tmp, "run"))
+        proc = self.wine.run(os.path.join(folder, "veludor.exe"), cwd=folder)
+        try:
+            window = self.wine.window(proc, "Form1")
+            left, top, width, height = self.wine.geometry(window)
+            covered = sum(r.width * r.height for r in
+                          window.shape_get_rectangles(shape.SK.Bounding).rectangles)
+            # The skin's surround and rounded corners are cut away, its face is not.
+            self.assertTrue(width * height // 2 < covered < width * height, covered)
+            shot = os.path.join(self.tmp, "veludor.png")
+
+            def light():
+                raw = picture_pixels(self.wine.screenshot(window, shot))[2]
+                return sum(1 for i in range(0, len(raw), 3) if min(raw[i:i + 3]) > 200)
+            # Four digits, the date and the alarm box in white: over a thousand pixels.
+            wait_for(lambda: light() > 1000, what="the face drawn")
+            # Pressed on its face clear of the alarm view's pictures and moved as a hand
+            # moves, it follows. The system's move starts at the first motion and counts
+            # from where the pointer is then, which it may be, 3 and 2 pixels on.
+            start = (left + 180, top + 60)
+            xdotool("mousemove", "--sync", *start)
+            xdotool("mousedown", 1)
+            try:
+                xdotool("mousemove", "--sync", start[0] - 3, start[1] - 2)
+                time.sleep(0.5)
+                for n in range(1, 11):
+                    xdotool("mousemove", "--sync", start[0] - 30 * n, start[1] - 20 * n)
+                    time.sleep(0.05)
+
+                def followed():
+                    x, y = self.wine.geometry(window)[:2]
+                    return 0 <= x - (left - 300) <= 3 and 0 <= y - (top - 200) <= 2
+                wait_for(followed, timeout=10, what="the clock to follow the pointer")
+            finally:
+                xdotool("mouseup", 1)
         finally:
             proc.kill()
             proc.wait(10)
