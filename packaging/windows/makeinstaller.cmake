@@ -3,6 +3,8 @@
 #         -P makeinstaller.cmake
 # The run folder holds veludor.exe and what it reads beside it (skin/, the font, the
 # sound); every file in it is installed, except a parametre.ini, which is the user's.
+# Beside them goes fichiers-installes.txt, their list, which the next version's installer
+# reads to remove the files it no longer ships.
 foreach(Var RUN_DIR VERSION OUTPUT)
   if(NOT DEFINED ${Var})
     message(FATAL_ERROR "makeinstaller.cmake needs -D${Var}=…")
@@ -22,7 +24,7 @@ endif()
 file(MAKE_DIRECTORY "${WORK_DIR}")
 
 file(GLOB_RECURSE Files LIST_DIRECTORIES false RELATIVE "${RUN_DIR}" "${RUN_DIR}/*")
-list(REMOVE_ITEM Files parametre.ini)
+list(REMOVE_ITEM Files parametre.ini fichiers-installes.txt)
 list(SORT Files)
 set(Install "")
 set(Uninstall "")
@@ -59,6 +61,18 @@ foreach(Folder IN LISTS Folders)
   string(REPLACE "/" "\\" WinFolder "${Folder}")
   string(APPEND Uninstall "RMDir \"$INSTDIR\\${WinFolder}\"\n")
 endforeach()
+# The list of the files installed, then their folders (the deepest first, each with a
+# trailing backslash), for the next version to remove those it drops.
+set(Manifest ${Files})
+foreach(Folder IN LISTS Folders)
+  list(APPEND Manifest "${Folder}/")
+endforeach()
+# Joined before the slashes turn into backslashes, which would escape the semicolons.
+list(JOIN Manifest "\r\n" Manifest)
+string(REPLACE "/" "\\" Manifest "${Manifest}")
+file(WRITE "${WORK_DIR}/fichiers-installes.txt" "${Manifest}\r\n")
+string(APPEND Install "SetOutPath \"$INSTDIR\"\nFile \"${WORK_DIR}/fichiers-installes.txt\"\n")
+string(PREPEND Uninstall "Delete \"$INSTDIR\\fichiers-installes.txt\"\n")
 file(WRITE "${WORK_DIR}/files.nsh" "${Install}")
 file(WRITE "${WORK_DIR}/unfiles.nsh" "${Uninstall}")
 

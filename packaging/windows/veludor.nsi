@@ -3,14 +3,19 @@
 ; to the user's Start menu and its entry in the installed-programs list under HKCU.
 ;
 ; Defined by makeinstaller.cmake: VERSION, OUTFILE, FILES (the File commands of the run
-; folder), UNFILES (the Delete and RMDir commands that undo them).
+; folder and of the list of its files, MANIFEST), UNFILES (the Delete and RMDir commands
+; that undo them).
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
+!include "TextFunc.nsh"
+!include "StrFunc.nsh"
+${StrStr}
 
+!define MANIFEST "fichiers-installes.txt"
 !define UNINSTKEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Veludor"
 
 Name "Veludor"
@@ -57,9 +62,45 @@ VIAddVersionKey /LANG=${LANG_FRENCH} "LegalCopyright" "Veludor maintainers"
   ${Retry}_free:
 !macroend
 
+; A file an earlier version installed and this one no longer ships would stay for good:
+; every file on the earlier version's list (MANIFEST, installed beside the program) is
+; removed before this version's files are copied, those it still ships coming back at
+; once. The list holds only the program's own files, never parametre.ini or a skin the
+; user added, then their folders (with a trailing backslash), each removed only when
+; empty. A line that could name a file outside the folder (a drive, "..", a leading
+; backslash) is passed over; FileRead stops a line at the string length NSIS allows.
+Function RemoveEarlierFiles
+  ClearErrors
+  FileOpen $0 "$INSTDIR\${MANIFEST}" r
+  IfErrors earlier_done
+  earlier_next:
+  ClearErrors
+  FileRead $0 $1
+  IfErrors earlier_close
+  ${TrimNewLines} $1 $1
+  StrCmp $1 "" earlier_next
+  StrCpy $2 $1 1
+  StrCmp $2 "\" earlier_next
+  ${StrStr} $2 $1 ":"
+  StrCmp $2 "" 0 earlier_next
+  ${StrStr} $2 $1 ".."
+  StrCmp $2 "" 0 earlier_next
+  StrCpy $2 $1 "" -1
+  StrCmp $2 "\" 0 earlier_file
+  RMDir "$INSTDIR\$1"
+  Goto earlier_next
+  earlier_file:
+  Delete "$INSTDIR\$1"
+  Goto earlier_next
+  earlier_close:
+  FileClose $0
+  earlier_done:
+FunctionEnd
+
 Section "Veludor"
   SetShellVarContext current
   !insertmacro RefuseWhileRunning install_retry
+  Call RemoveEarlierFiles
   ; Only the program's own files: the user's parametre.ini and the skins they added are
   ; not in the payload, so an upgrade leaves them as they are.
   !include "${FILES}"

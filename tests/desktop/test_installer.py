@@ -1,8 +1,9 @@
 """Veludor's Windows installer and portable zip under Wine, in a throw-away prefix on a
 private X server: the silent install puts every file in place with its shortcut and its
-entry in the installed-programs list; the installed clock starts; an upgrade leaves the
-user's settings and skins; the silent uninstall leaves only those; the zip runs wherever
-it is unpacked.
+entry in the installed-programs list; the installed clock starts; an upgrade removes
+what the new version no longer ships and leaves the user's settings and skins; the silent
+uninstall leaves only those; the zip runs wherever it is unpacked and keeps the chosen
+skin beside itself.
 
 The payload is the Windows build's run folder (build/windows/run) once it holds
 veludor.exe; until then a stand-in run folder with the minimal Win32 clock as
@@ -20,7 +21,7 @@ import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import wine  # noqa: E402
-from desktop import wait_for  # noqa: E402
+from desktop import picture_pixels, wait_for  # noqa: E402
 from xsession import XSession  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -29,6 +30,8 @@ PACKAGING = os.path.join(SOURCE, "packaging", "windows")
 WINDOWS_DIR = os.environ.get("VELUDOR_WINDOWS_BUILD_DIR", "")
 RUN_DIR = os.path.join(WINDOWS_DIR, "run")
 STAND_IN = os.path.join(WINDOWS_DIR, "bench", "footprint", "win32clock.exe")
+MANIFEST = "fichiers-installes.txt"
+DROPPED = "skin/ancien.bmp"  # 1.0.0 ships it, 1.0.1 no longer
 KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Veludor"
 
 
@@ -53,6 +56,13 @@ def files_under(folder):
                   for root, _, names in os.walk(folder) for name in names)
 
 
+def nearest_skin(shot, skins):
+    """The skin (a path) whose picture differs least from a screenshot of its size."""
+    raw = picture_pixels(shot)[2]
+    return min(skins, key=lambda skin: sum(
+        abs(a - b) for a, b in zip(raw, picture_pixels(skin)[2])))
+
+
 def make(script, **defines):
     subprocess.run(["cmake"] + ["-D%s=%s" % item for item in defines.items()]
                    + ["-P", os.path.join(PACKAGING, script)], check=True, capture_output=True)
@@ -63,10 +73,14 @@ class Installer(unittest.TestCase):
     def setUpClass(cls):
         cls.tmp = tempfile.mkdtemp(prefix="veludor-installer-")
         cls.payload, cls.title = payload_folder(cls.tmp)
+        cls.older = os.path.join(cls.tmp, "run-1.0.0")
+        shutil.copytree(cls.payload, cls.older, ignore=shutil.ignore_patterns("parametre.ini"))
+        with open(os.path.join(cls.older, DROPPED), "wb") as f:
+            f.write(b"BM")
         cls.setups = {}
-        for version in ["1.0.0", "1.0.1"]:
+        for version, folder in [("1.0.0", cls.older), ("1.0.1", cls.payload)]:
             cls.setups[version] = os.path.join(cls.tmp, "veludor-%s-setup.exe" % version)
-            make("makeinstaller.cmake", RUN_DIR=cls.payload, VERSION=version,
+            make("makeinstaller.cmake", RUN_DIR=folder, VERSION=version,
                  OUTPUT=cls.setups[version], WORK_DIR=os.path.join(cls.tmp, "nsis-" + version))
         cls.zip = os.path.join(cls.tmp, "veludor-1.0.0-windows-x64.zip")
         make("makezip.cmake", RUN_DIR=cls.payload, OUTPUT=cls.zip)
@@ -104,11 +118,12 @@ class Installer(unittest.TestCase):
     def install(self, version):
         self.assertEqual(self.wine.output(self.setups[version], "/S", timeout=120)[0], 0)
 
-    def assert_payload_installed(self):
+    def assert_payload_installed(self, payload=None):
+        payload = payload or self.payload
         installed = files_under(self.instdir)
-        for name in files_under(self.payload):
+        for name in files_under(payload):
             self.assertIn(name, installed)
-            self.assertTrue(filecmp.cmp(os.path.join(self.payload, name),
+            self.assertTrue(filecmp.cmp(os.path.join(payload, name),
                                         os.path.join(self.instdir, name), shallow=False), name)
 
     def shows_window(self, exe):
@@ -123,8 +138,8 @@ class Installer(unittest.TestCase):
     def test_1_silent_install_puts_every_file_in_place(self):
         self.install("1.0.0")
         self.assertEqual(files_under(self.instdir),
-                         sorted(files_under(self.payload) + ["uninstall.exe"]))
-        self.assert_payload_installed()
+                         sorted(files_under(self.older) + ["uninstall.exe", MANIFEST]))
+        self.assert_payload_installed(self.older)
 
     def test_2_shortcut_and_uninstall_entry(self):
         path = "C:\\users\\%s\\AppData\\Local\\Programs\\Veludor" % os.path.basename(
@@ -155,7 +170,7 @@ class Installer(unittest.TestCase):
         self.assert_payload_installed()
         self.end(proc)
 
-    def test_4_upgrade_keeps_settings_and_skins(self):
+    def test_4_upgrade_drops_old_files_keeps_settings_and_skins(self):
         settings = os.path.join(self.instdir, "parametre.ini")
         with open(settings, "w") as f:
             f.write("[form]\r\ncouleur=maison.bmp\r\n")
@@ -168,6 +183,8 @@ class Installer(unittest.TestCase):
         self.assert_payload_installed()
         for name, content in kept.items():
             self.assertEqual(self.read(name), content, name)
+        self.assertEqual(files_under(self.instdir), sorted(
+            files_under(self.payload) + ["uninstall.exe", MANIFEST] + list(kept)))
 
     def test_5_silent_uninstall_leaves_only_the_users_files(self):
         self.assertEqual(self.wine.output(os.path.join(self.instdir, "uninstall.exe"), "/S")[0], 0)
@@ -182,7 +199,15 @@ class Installer(unittest.TestCase):
             z.extractall(target)
         folder = os.path.join(target, "Veludor")
         self.assertEqual(files_under(folder), files_under(self.payload))
-        self.end(self.shows_window(os.path.join(folder, "veludor.exe")))
+        # It shows the skin (not the default one) its parametre.ini beside it names.
+        with open(os.path.join(folder, "parametre.ini"), "w") as f:
+            f.write("[form]\r\ncouleur=vertforet.bmp\r\n")
+        proc = self.shows_window(os.path.join(folder, "veludor.exe"))
+        if self.title == "Form1":
+            skins, shot = glob.glob(os.path.join(folder, "skin", "*.bmp")), self.tmp + "/zip.png"
+            wait_for(lambda: nearest_skin(self.wine.screenshot(self.wine.window(proc, self.title),
+                     shot), skins).endswith("vertforet.bmp"), 20, 0.5, "the chosen skin")
+        self.end(proc)
 
 
 if __name__ == "__main__":
