@@ -113,28 +113,6 @@ class UnderWine(unittest.TestCase):
         wait_for(lambda: proc.poll() is not None, what="the clock to end")
         self.assertEqual(proc.returncode, 0)
 
-    def test_veludor_shows_its_shaped_face(self):
-        # The program from a copy of its run folder, where it writes its settings.
-        folder = shutil.copytree(os.path.join(WINDOWS_DIR, "run"), os.path.join(self.tmp, "run"))
-        proc = self.wine.run(os.path.join(folder, "veludor.exe"), cwd=folder)
-        try:
-            window = self.wine.window(proc, "Form1")
-            width, height = self.wine.geometry(window)[2:]
-            covered = sum(r.width * r.height for r in
-                          window.shape_get_rectangles(shape.SK.Bounding).rectangles)
-            # The skin's surround and rounded corners are cut away, its face is not.
-            self.assertTrue(width * height // 2 < covered < width * height, covered)
-            shot = os.path.join(self.tmp, "veludor.png")
-
-            def light():
-                raw = picture_pixels(self.wine.screenshot(window, shot))[2]
-                return sum(1 for i in range(0, len(raw), 3) if min(raw[i:i + 3]) > 200)
-            # Four digits, the date and the alarm box in white: over a thousand pixels.
-            wait_for(lambda: light() > 1000, what="the face drawn")
-        finally:
-            proc.kill()
-            proc.wait(10)
-
     def test_veludor_shows_its_shaped_face_and_follows_a_drag(self):
         # The program from a copy of its run folder, where it writes its settings.
         folder = shutil.copytree(os.path.join(WINDOWS_DIR, "run"), os.path.join(self.tmp, "run"))
