@@ -457,10 +457,10 @@ class WidgetSet(unittest.TestCase):
                 ("owner-drawn radio", "trois", (30, 12), 1, ["command trois 1"]),
                 # Client coordinates of the control itself.
                 ("custom control", "custom", (30, 20), 1, ["custom down 30 20"]),
-                # The hook: a press on a native control is addressed to its form, the
+                # The hook: a press on a native control is addressed to the control, the
                 # position the control's own.
                 ("middle press", "bouton", (50, 14), 2,
-                 ["hook 519 %d %d form 50 14" % bouton])]:
+                 ["hook 519 %d %d other 50 14" % bouton])]:
             with self.subTest(what):
                 self.expect(self.click(self.at(name, *point), button), lines)
             if what == "button":

@@ -224,14 +224,15 @@ namespace {
     }
 
     // One queued message: mouse messages pass the application's hook first, addressed to
-    // the top-level window of the one that receives them (the platform services name
-    // top-level windows), the position in the receiver's client area as Windows gives it.
+    // the window that receives them, as the Qt side does: a press on a native control
+    // (a button, an edit) is the control's, so that a hook that moves the form by a
+    // press on it lets the control have its own. The position is in the receiver's
+    // client area, as Windows gives it.
     void Dispatch(MSG& M)
     {
         if (IsMouseMessage(M.message) && TApp::Get().Client) {
-            HWND Top = M.hwnd ? GetAncestor(M.hwnd, GA_ROOT) : nullptr;
-            TMsg Hooked { reinterpret_cast<TWindowHandle>(Top ? Top : M.hwnd), M.message, M.wParam,
-                M.lParam, { int(M.pt.x), int(M.pt.y) } };
+            TMsg Hooked { reinterpret_cast<TWindowHandle>(M.hwnd), M.message, M.wParam, M.lParam,
+                { int(M.pt.x), int(M.pt.y) } };
             try {
                 if (TApp::Get().Client->WSQueuedMessage(Hooked)) {
                     return;
