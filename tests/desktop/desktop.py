@@ -4,7 +4,12 @@ Each test gets a private copy of the run folder (the executable with its skins, 
 and sound), a private HOME, and the program started there on the display that
 scripts/test set up (Xvfb with openbox and trayer). Windows are found and inspected
 through the X server; input goes through xdotool; screenshots through ImageMagick.
+
+With VELUDOR_UNDER_WINE set, the same tests run the Windows build's veludor.exe under
+Wine instead (Clock is then wine.WineClock); the rows that do not apply to it are marked
+linux_only.
 """
+import array
 import collections
 import os
 import shutil
@@ -21,6 +26,17 @@ from Xlib.protocol import event
 RUN_DIR = os.environ.get("VELUDOR_RUN_DIR", "")
 SOURCE_DIR = os.environ.get("VELUDOR_SOURCE_DIR", "")
 STATE_DIR = os.environ.get("VELUDOR_DESKTOP_STATE", "")
+UNDER_WINE = bool(os.environ.get("VELUDOR_UNDER_WINE"))
+
+
+def linux_only(reason):
+    """Skips a row when the tests run the Windows program under Wine."""
+    return unittest.skipIf(UNDER_WINE, "under Wine: " + reason)
+
+
+def windows_only(reason):
+    """Skips a row when the tests run the Linux program."""
+    return unittest.skipUnless(UNDER_WINE, "on Linux: " + reason)
 
 
 def require_display():
@@ -29,7 +45,9 @@ def require_display():
     reason = None
     if not os.environ.get("DISPLAY"):
         reason = "no DISPLAY (scripts/test starts a private X server)"
-    elif not os.path.exists(os.path.join(RUN_DIR, "veludor")):
+    elif UNDER_WINE and Clock.missing():
+        reason = Clock.missing()
+    elif not os.path.exists(os.path.join(Clock.run_dir, Clock.executable)):
         reason = "the program is not built"
     if reason:
         print("skipped: " + reason, flush=True)
@@ -122,6 +140,9 @@ def client_windows(x, pid):
 class Clock:
     """The program started in a private copy of its run folder."""
 
+    run_dir = RUN_DIR
+    executable = "veludor"
+
     def __init__(self, settings=None, skins=None, env=None, keep_font=True, x=None, user=None):
         """env adds to (a value of None: removes from) the private user's environment;
         x is the X connection to inspect the windows through (by default, DISPLAY's);
@@ -130,7 +151,8 @@ class Clock:
         self.dir = tempfile.mkdtemp(prefix="veludor-desktop-")
         self.folder = os.path.join(self.dir, "run")
         self.user = user
-        shutil.copytree(RUN_DIR, self.folder,
+        self.extra_env = dict(env or {})
+        shutil.copytree(self.run_dir, self.folder,
                         copy_function=shutil.copy2 if user else self._link_or_copy)
         if not keep_font:
             os.remove(os.path.join(self.folder, "DS-DIGI.TTF"))
@@ -178,7 +200,7 @@ class Clock:
         if getattr(self, "log", None):
             self.log.close()
         self.log = open(os.path.join(self.dir, "program.log"), "w")
-        self.proc = subprocess.Popen(as_user(self.user) + [os.path.join(self.folder, "veludor")],
+        self.proc = subprocess.Popen(as_user(self.user) + [os.path.join(self.folder, self.executable)],
                                      cwd=self.folder,
                                      env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
         return self
@@ -204,6 +226,18 @@ class Clock:
     def __exit__(self, *exc):
         self.stop()
 
+    def sound_peak(self):
+        """The largest absolute 16-bit sample the program has played, 0 before any: SDL's
+        disk driver writes them to a file."""
+        try:
+            with open(self.env["SDL_DISKAUDIOFILE"], "rb") as f:
+                data = f.read()
+        except FileNotFoundError:
+            return 0
+        samples = array.array("h")
+        samples.frombytes(data[:len(data) - len(data) % 2])
+        return max(map(abs, samples), default=0)
+
     # --- windows ---------------------------------------------------------------------
 
     def windows(self, name=None):
@@ -225,6 +259,15 @@ class Clock:
         g = w.get_geometry()
         t = w.translate_coords(self.x.screen().root, 0, 0)
         return (-t.x, -t.y, g.width, g.height)
+
+    def client_origin(self, w, client_size):
+        """Where the client area, of that size, of a window with a caption starts on the
+        screen. The window manager frames it from outside on Linux; under Wine the window
+        holds the frame Wine draws: equal borders at the sides and the bottom, the caption
+        above."""
+        left, top, width, height = self.geometry(w)
+        border = (width - client_size[0]) // 2
+        return left + border, top + height - client_size[1] - border
 
     def shape_rects(self, w):
         return [(r.x, r.y, r.width, r.height)
@@ -497,3 +540,7 @@ def opaque_pixels(path, transparent=(255, 255, 255)):
 def pixel_at(raw, width, x, y):
     i = (y * width + x) * 3
     return tuple(raw[i:i + 3])
+
+
+if UNDER_WINE:
+    from wine import WineClock as Clock  # noqa: E402,F401,F811

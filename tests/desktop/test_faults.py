@@ -133,7 +133,7 @@ class HostileSettings(FaultCase):
             self.choose_first_skin(clock, rect)
             self.dismiss_box(clock)
             self.assertEqual(read(clock.settings_path), content, "the settings file is kept byte for byte")
-            self.assertEqual(sorted(os.listdir(clock.folder)), sorted(os.listdir(desktop.RUN_DIR) + ["parametre.ini"]),
+            self.assertEqual(sorted(os.listdir(clock.folder)), sorted(os.listdir(clock.run_dir) + ["parametre.ini"]),
                              "no temporary file left")
             self.assert_ticking(clock, rect)
 
@@ -162,6 +162,7 @@ class BrokenSkins(FaultCase):
 
 
 class DigitFont(FaultCase):
+    @desktop.linux_only("the fonts folder of these rows is the XDG one")
     def test_no_font_and_no_usable_fonts_folder_no_box(self):
         def fonts_folder_is_a_file(clock):
             data = os.path.join(clock.home, "data")

@@ -33,8 +33,10 @@ import tempfile
 
 from Xlib import X, display as xdisplay, protocol
 
+import desktop
 from desktop import client_windows, wait_for
 
+WINDOWS_DIR = os.environ.get("VELUDOR_WINDOWS_BUILD_DIR", "")
 WINE_DIR = "/usr/lib/wine"
 WINE = os.path.join(WINE_DIR, "wine64")
 WINESERVER = os.path.join(WINE_DIR, "wineserver")
@@ -453,3 +455,43 @@ class _Recording:
             self.proc.terminate()
             self.proc.wait(10)
         self.file.close()
+
+
+class WineClock(desktop.Clock):
+    """veludor.exe in a private copy of the Windows build's run folder, under a Wine
+    session of its own on the kept prefix, its sound going to a sink of its own and
+    recorded from the program's start. The environment a test adds goes to the session.
+    throwaway: a prefix made for this clock alone, for what would spoil the kept one (the
+    session's end)."""
+
+    run_dir = os.path.join(WINDOWS_DIR, "run")
+    executable = "veludor.exe"
+
+    def __init__(self, *args, throwaway=False, **options):
+        super().__init__(*args, **options)
+        self.cache = None if throwaway else os.path.join(WINDOWS_DIR, "wine")
+        self.wine = None
+
+    @staticmethod
+    def missing():
+        """Why the Windows program cannot run here, or None."""
+        tools = missing_tools()
+        return "not installed: " + ", ".join(tools) if tools else None
+
+    def start(self):
+        if self.wine is None:
+            self.sink = NullSink().start()
+            self.wine = Wine(self.cache, sink=self.sink, env=self.extra_env).start()
+            self.recording = self.sink.record(os.path.join(self.dir, "sound.raw"))
+        self.proc = self.wine.run(os.path.join(self.folder, self.executable), cwd=self.folder)
+        return self
+
+    def stop(self):
+        if self.wine is not None:
+            self.wine.stop()
+            self.sink.stop()
+            self.wine = None
+        super().stop()
+
+    def sound_peak(self):
+        return self.recording.peak()
