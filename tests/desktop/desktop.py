@@ -20,6 +20,7 @@ import time
 import unittest
 
 from Xlib import X, Xatom, display as xdisplay
+from Xlib.error import XError
 from Xlib.ext import shape
 from Xlib.protocol import event
 
@@ -259,6 +260,34 @@ class Clock:
         g = w.get_geometry()
         t = w.translate_coords(self.x.screen().root, 0, 0)
         return (-t.x, -t.y, g.width, g.height)
+
+    def viewable(self, name):
+        """The mapped windows of that title. A window may vanish while the tree is read (a
+        box closing): the reading is then done again."""
+        for _ in range(20):
+            try:
+                return [w for w in self.windows(name)
+                        if w.get_attributes().map_state == X.IsViewable]
+            except XError:
+                continue
+        raise AssertionError("the window tree kept changing")
+
+    def answer(self, name, key):
+        """Waits for the window of that title (a message box, a dialog) and presses key in
+        it, again while it stays: under Wine a key may come before the window has the
+        focus."""
+        box = wait_for(lambda: self.viewable(name), timeout=20, what="the window " + name)[0]
+
+        def closed():
+            if not self.viewable(name):
+                return True
+            try:
+                xdotool("windowfocus", "--sync", box.id)
+                xdotool("key", key)
+            except subprocess.CalledProcessError:
+                pass  # closed meanwhile
+            return False
+        wait_for(closed, interval=1.0, what="the window %s closed" % name)
 
     def client_origin(self, w, client_size):
         """Where the client area, of that size, of a window with a caption starts on the

@@ -85,6 +85,18 @@ class ClockWindow(unittest.TestCase):
             self.assertTrue(all(abs(a - b) <= 8 for a, b in zip(got, expected)), (got, expected))
 
 
+    def test_about_box_from_the_menu(self):
+        with Clock() as clock:
+            win = clock.window()
+            left, top, _, _ = wait_for(
+                lambda: (g := clock.geometry(win)) and g[0] > 0 and g, what="placement")
+            clock.right_click_menu(left + 110, top + 50)
+            xdotool("key", "a")  # "&A Propos"
+            # Its one button, "Fermer", has the focus and closes it.
+            clock.answer("A propos de Veludor !", "Return")
+            self.assertIsNone(clock.proc.poll(), "the clock still runs")
+
+
 def skin_pixel(path, x, y):
     import subprocess
     out = subprocess.run(["convert", path + "[1x1+%d+%d]" % (x, y), "-depth", "8", "rgb:-"],

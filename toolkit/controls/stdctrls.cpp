@@ -113,7 +113,10 @@ void TButton::InitWidget()
 
 void TButton::WndProc(TMessage& Message)
 {
-    if (Message.Msg == WM_COMMAND && (Message.WParam >> 16) == BN_CLICKED) {
+    // Enter on the focused button presses it, as in a Windows dialog; the button's own
+    // key, Space, comes as its click.
+    if ((Message.Msg == WM_COMMAND && (Message.WParam >> 16) == BN_CLICKED)
+        || (Message.Msg == WM_KEYDOWN && Message.WParam == VK_RETURN)) {
         Click();
         return;
     }

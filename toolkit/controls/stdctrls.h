@@ -45,7 +45,7 @@ class TButton : public TWinControl {
 public:
     explicit TButton(TComponent* AOwner);
     ~TButton() override;
-    // A click of the button (BN_CLICKED) runs Click.
+    // A click of the button (BN_CLICKED) or Enter while it has the focus runs Click.
     void WndProc(TMessage& Message) override;
 
 protected:

@@ -202,6 +202,21 @@ LRESULT TNode::FormMessage(UINT Msg, WPARAM WParam, LPARAM LParam, bool& Done)
         }
         ForwardToModel(Msg, WParam, LParam, Result);
         break;
+    case WM_ACTIVATE:
+        // As a dialog does: a form activated gives the focus back to the control that had
+        // it, or to its first control that takes the focus (Enter then presses "Fermer").
+        if (Kind == TKind::Form && LOWORD(WParam) == WA_INACTIVE) {
+            const HWND Focus = GetFocus();
+            LastFocus = Focus && IsChild(Wnd, Focus) ? Focus : nullptr;
+        } else if (Kind == TKind::Form && !HIWORD(WParam)) {
+            const bool Back = LastFocus && IsChild(Wnd, LastFocus) && IsWindowVisible(LastFocus)
+                && IsWindowEnabled(LastFocus);
+            if (const HWND Target = Back ? LastFocus : GetNextDlgTabItem(Wnd, nullptr, FALSE)) {
+                ::SetFocus(Target);
+                return 0;
+            }
+        }
+        break;
     case WM_ACTIVATEAPP:
         if (WParam && TApp::Get().Client) {
             TApp::Get().Client->WSActivated();

@@ -88,6 +88,7 @@ public:
     std::vector<TNode*> Children; // bottom first
     HWND Wnd = nullptr;
     HWND Buddy = nullptr; // the spin edit's up-down control
+    HWND LastFocus = nullptr; // a form's: its control that had the focus when it was left
     WNDPROC SystemProc = nullptr; // the system class's procedure under our subclass
     TRect Bounds;
     bool Visible = false;
