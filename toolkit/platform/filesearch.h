@@ -5,7 +5,7 @@
 #include <vector>
 
 // Lists the names (no folder) of the entries of Folder whose names match Pattern
-// (wildcards "*" and "?", case-insensitive), in the order the system returns them.
+// (wildcards "*" and "?", case-insensitive), in name order without regard to case.
 // Every kind of entry is admitted: hidden files and folders too. A missing folder
 // gives an empty list.
 class IFileSearch {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace {
 bool SameLetter(char16_t A, char16_t B)
 {
@@ -41,8 +43,17 @@ bool Matches(TStringView Name, TStringView Pattern)
     return P == Pattern.size();
 }
 
+// Whether A comes before B in name order, without regard to case.
+bool NameBefore(const TString& A, const TString& B)
+{
+    return CompareStringOrdinal(reinterpret_cast<const wchar_t*>(A.data()), int(A.size()),
+               reinterpret_cast<const wchar_t*>(B.data()), int(B.size()), TRUE)
+        == CSTR_LESS_THAN;
+}
+
 // FindFirstFileW and FindNextFileW over Folder\Pattern: every kind of entry (folders,
-// hidden and system files), in the order the file system returns them.
+// hidden and system files), in name order as on Linux (NTFS returns that order, FAT and
+// Wine's folders their own).
 class TFindFileSearch : public IFileSearch {
 public:
     std::vector<TString> FindFiles(const TString& Folder, const TString& Pattern) const override
@@ -69,6 +80,7 @@ public:
             }
         } while (FindNextFileW(Find, &Entry));
         FindClose(Find);
+        std::sort(Names.begin(), Names.end(), NameBefore);
         return Names;
     }
 };
