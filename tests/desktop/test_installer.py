@@ -3,11 +3,9 @@ private X server: the silent install puts every file in place with its shortcut 
 entry in the installed-programs list; the installed clock starts; an upgrade removes
 what the new version no longer ships and leaves the user's settings and skins; the silent
 uninstall leaves only those; the zip runs wherever it is unpacked and keeps the chosen
-skin beside itself.
+skin beside itself. The skins are chosen as a user does, from the clock's menu.
 
-The payload is the Windows build's run folder (build/windows/run) once it holds
-veludor.exe; until then a stand-in run folder with the minimal Win32 clock as
-veludor.exe, the skins, the font and the sound.
+The payload is the Windows build's run folder (build/windows/run).
 """
 import filecmp
 import glob
@@ -21,7 +19,7 @@ import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import wine  # noqa: E402
-from desktop import picture_pixels, wait_for  # noqa: E402
+from desktop import picture_pixels, wait_for, xdotool  # noqa: E402
 from xsession import XSession  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -29,25 +27,9 @@ SOURCE = os.path.normpath(os.path.join(HERE, "..", ".."))
 PACKAGING = os.path.join(SOURCE, "packaging", "windows")
 WINDOWS_DIR = os.environ.get("VELUDOR_WINDOWS_BUILD_DIR", "")
 RUN_DIR = os.path.join(WINDOWS_DIR, "run")
-STAND_IN = os.path.join(WINDOWS_DIR, "bench", "footprint", "win32clock.exe")
 MANIFEST = "fichiers-installes.txt"
-DROPPED = "skin/ancien.bmp"  # 1.0.0 ships it, 1.0.1 no longer
+DROPPED = "skin/vieux.bmp"  # 1.0.0 ships it, 1.0.1 no longer; after "argent.bmp"
 KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Veludor"
-
-
-def payload_folder(tmp):
-    """The run folder to package, and the title of the window its program shows."""
-    if os.path.exists(os.path.join(RUN_DIR, "veludor.exe")):
-        return RUN_DIR, "Form1"
-    folder = os.path.join(tmp, "run")
-    os.makedirs(os.path.join(folder, "skin"))
-    shutil.copy(STAND_IN, os.path.join(folder, "veludor.exe"))
-    assets = os.path.join(SOURCE, "assets")
-    for name in ["DS-DIGI.TTF", "DS-DIGI-LICENCE.txt", "alarm.mp3"]:
-        shutil.copy(os.path.join(assets, name), folder)
-    for skin in glob.glob(os.path.join(assets, "skin", "*.bmp")):
-        shutil.copy(skin, os.path.join(folder, "skin"))
-    return folder, "Horloge Win32"
 
 
 def files_under(folder):
@@ -72,7 +54,7 @@ class Installer(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.mkdtemp(prefix="veludor-installer-")
-        cls.payload, cls.title = payload_folder(cls.tmp)
+        cls.payload = RUN_DIR
         cls.older = os.path.join(cls.tmp, "run-1.0.0")
         shutil.copytree(cls.payload, cls.older, ignore=shutil.ignore_patterns("parametre.ini"))
         with open(os.path.join(cls.older, DROPPED), "wb") as f:
@@ -128,8 +110,35 @@ class Installer(unittest.TestCase):
 
     def shows_window(self, exe):
         proc = self.wine.run(exe)
-        self.wine.window(proc, self.title)
+        self.wine.window(proc, "Form1")
         return proc
+
+    def choose_first_skin(self, folder):
+        """Starts the clock of that folder, chooses its first skin ("argent.bmp") from its
+        menu's "&Couleur", waits until it is saved and ends the clock."""
+        proc = self.shows_window(os.path.join(folder, "veludor.exe"))
+        left, top = self.wine.geometry(self.wine.window(proc, "Form1"))[:2]
+        xdotool("mousemove", "--sync", left + 110, top + 50)
+        xdotool("click", 3)
+        wait_for(lambda: any(w.get_attributes().override_redirect
+                             for w, _ in self.wine.windows(proc)), what="the menu")
+        xdotool("key", "c")
+        xdotool("key", "Return")
+
+        def saved():
+            with open(os.path.join(folder, "parametre.ini"), "rb") as f:
+                return b"couleur=argent.bmp" in f.read()
+        wait_for(lambda: os.path.exists(os.path.join(folder, "parametre.ini")) and saved(),
+                 what="the skin saved")
+        self.end(proc)
+
+    def assert_shows_skin(self, folder, name):
+        """The clock of that folder, started, shows that skin of the shipped ones."""
+        proc = self.shows_window(os.path.join(folder, "veludor.exe"))
+        skins, shot = glob.glob(os.path.join(RUN_DIR, "skin", "*.bmp")), self.tmp + "/skin.png"
+        wait_for(lambda: nearest_skin(self.wine.screenshot(self.wine.window(proc, "Form1"),
+                 shot), skins).endswith(name), 20, 0.5, "the skin " + name)
+        self.end(proc)
 
     def end(self, proc):
         proc.kill()
@@ -171,9 +180,7 @@ class Installer(unittest.TestCase):
         self.end(proc)
 
     def test_4_upgrade_drops_old_files_keeps_settings_and_skins(self):
-        settings = os.path.join(self.instdir, "parametre.ini")
-        with open(settings, "w") as f:
-            f.write("[form]\r\ncouleur=maison.bmp\r\n")
+        self.choose_first_skin(self.instdir)
         # A skin of the user's own, beside the installed ones.
         with open(os.path.join(self.instdir, "skin", "maison.bmp"), "wb") as f:
             f.write(b"BM" + bytes(range(256)))
@@ -185,6 +192,7 @@ class Installer(unittest.TestCase):
             self.assertEqual(self.read(name), content, name)
         self.assertEqual(files_under(self.instdir), sorted(
             files_under(self.payload) + ["uninstall.exe", MANIFEST] + list(kept)))
+        self.assert_shows_skin(self.instdir, "argent.bmp")
 
     def test_5_silent_uninstall_leaves_only_the_users_files(self):
         self.assertEqual(self.wine.output(os.path.join(self.instdir, "uninstall.exe"), "/S")[0], 0)
@@ -199,23 +207,16 @@ class Installer(unittest.TestCase):
             z.extractall(target)
         folder = os.path.join(target, "Veludor")
         self.assertEqual(files_under(folder), files_under(self.payload))
-        # It shows the skin (not the default one) its parametre.ini beside it names.
-        with open(os.path.join(folder, "parametre.ini"), "w") as f:
-            f.write("[form]\r\ncouleur=vertforet.bmp\r\n")
-        proc = self.shows_window(os.path.join(folder, "veludor.exe"))
-        if self.title == "Form1":
-            skins, shot = glob.glob(os.path.join(folder, "skin", "*.bmp")), self.tmp + "/zip.png"
-            wait_for(lambda: nearest_skin(self.wine.screenshot(self.wine.window(proc, self.title),
-                     shot), skins).endswith("vertforet.bmp"), 20, 0.5, "the chosen skin")
-        self.end(proc)
-
+        # The skin chosen is kept beside the program and shown at the next start.
+        self.choose_first_skin(folder)
+        self.assert_shows_skin(folder, "argent.bmp")
 
 if __name__ == "__main__":
     wine.require_wine()
     if not shutil.which("makensis"):
         print("skipped: makensis is not installed (scripts/deps installs nsis)", flush=True)
         os._exit(77)
-    if not os.path.exists(STAND_IN) and not os.path.exists(os.path.join(RUN_DIR, "veludor.exe")):
+    if not os.path.exists(os.path.join(RUN_DIR, "veludor.exe")):
         sys.exit("not built: %s (cmake --preset windows && cmake --build --preset windows)"
-                 % STAND_IN)
+                 % os.path.join(RUN_DIR, "veludor.exe"))
     unittest.main()
