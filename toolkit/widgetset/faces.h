@@ -33,8 +33,11 @@ inline TTextMetrics DigitMetrics(const TFont& Font)
     return M;
 }
 
-// A titling face has capitals only: its small letters are drawn as small capitals.
+// A titling face has capitals only: its small letters are drawn as small capitals, the
+// capital at seven tenths of the height (Qt's own small capitals; GDI has none and draws
+// them so).
 inline bool IsTitlingFace(const TFont& Font)
 {
     return Font.Name == u"Felix Titling";
 }
+inline constexpr double SmallCapitalScale = 0.7;

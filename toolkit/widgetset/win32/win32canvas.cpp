@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 namespace win32ws {
 
@@ -206,17 +207,64 @@ TTextMetrics DrawnMetricsOf(const TFont& Font)
     return { int(Metrics.tmAscent), int(Metrics.tmDescent), int(Metrics.tmHeight) };
 }
 
+namespace {
+    int WidthOf(const TFont& Font, TStringView Text)
+    {
+        HDC Dc = MeasureDc();
+        HGDIOBJ Old = SelectObject(Dc, CachedFont(Font));
+        SIZE Size {};
+        if (!Text.empty()) {
+            GetTextExtentPoint32W(
+                Dc, reinterpret_cast<const wchar_t*>(Text.data()), int(Text.size()), &Size);
+        }
+        SelectObject(Dc, Old);
+        return int(Size.cx);
+    }
+
+    // A titling face's text in runs: its capitals as they are, its small letters as
+    // capitals of the smaller font.
+    struct TTextRun {
+        TString Text;
+        bool Small = false;
+    };
+
+    std::vector<TTextRun> SmallCapitalRuns(TStringView Text)
+    {
+        std::vector<TTextRun> Runs;
+        for (const char16_t C : Text) {
+            const bool Small = IsCharLowerW(wchar_t(C));
+            // CharUpperW converts one character given in the pointer's low word.
+            const auto Shown = Small ? char16_t(reinterpret_cast<std::uintptr_t>(
+                                   CharUpperW(reinterpret_cast<LPWSTR>(std::uintptr_t(C)))))
+                                     : C;
+            if (Runs.empty() || Runs.back().Small != Small) {
+                Runs.push_back({ {}, Small });
+            }
+            Runs.back().Text += Shown;
+        }
+        return Runs;
+    }
+
+    TFont SmallCapitalFont(const TFont& Font)
+    {
+        TFont Small = Font;
+        Small.Height = std::max(1, int(Font.Height * SmallCapitalScale + 0.5));
+        return Small;
+    }
+}
+
 TSize ExtentOf(const TFont& Font, TStringView Text)
 {
-    HDC Dc = MeasureDc();
-    HGDIOBJ Old = SelectObject(Dc, CachedFont(Font));
-    SIZE Size {};
-    if (!Text.empty()) {
-        GetTextExtentPoint32W(
-            Dc, reinterpret_cast<const wchar_t*>(Text.data()), int(Text.size()), &Size);
+    int Width = 0;
+    if (IsTitlingFace(Font)) {
+        const TFont Small = SmallCapitalFont(Font);
+        for (const TTextRun& Run : SmallCapitalRuns(Text)) {
+            Width += WidthOf(Run.Small ? Small : Font, Run.Text);
+        }
+    } else {
+        Width = WidthOf(Font, Text);
     }
-    SelectObject(Dc, Old);
-    return { int(Size.cx), MetricsOf(Font).Height };
+    return { Width, MetricsOf(Font).Height };
 }
 
 // --- the double buffer -----------------------------------------------------------------
@@ -374,10 +422,27 @@ void TCanvas::TextOut(
     if (Opaque) {
         SetBkColor(FDc, ColorRef(Brush.Color));
     }
-    SetTextAlign(FDc, TA_TOP | TA_LEFT | TA_NOUPDATECP);
     const UINT Options = ETO_CLIPPED | (FRightToLeft ? ETO_RTLREADING : 0);
-    ExtTextOutW(FDc, X + FOffset.X, Y + FOffset.Y, Options, &ClipRect,
-        reinterpret_cast<const wchar_t*>(Text.data()), UINT(Text.size()), nullptr);
+    auto Draw = [&](int Left, int Top, TStringView Part) {
+        ExtTextOutW(FDc, Left + FOffset.X, Top + FOffset.Y, Options, &ClipRect,
+            reinterpret_cast<const wchar_t*>(Part.data()), UINT(Part.size()), nullptr);
+    };
+    if (IsTitlingFace(Font) && !FRightToLeft) {
+        // The runs stand on the full font's base line, one after the other.
+        SetTextAlign(FDc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+        const TFont Small = SmallCapitalFont(Font);
+        const int BaseLine = Y + DrawnMetricsOf(Font).Ascent;
+        int Left = X;
+        for (const TTextRun& Run : SmallCapitalRuns(Text)) {
+            const TFont& RunFont = Run.Small ? Small : Font;
+            SelectObject(FDc, CachedFont(RunFont));
+            Draw(Left, BaseLine, Run.Text);
+            Left += WidthOf(RunFont, Run.Text);
+        }
+    } else {
+        SetTextAlign(FDc, TA_TOP | TA_LEFT | TA_NOUPDATECP);
+        Draw(X, Y, Text);
+    }
     // GDI leaves the alpha byte of what it drew at 0, which nothing reads: blending
     // composes colours only and the buffer is copied to the screen as opaque pixels.
     SelectObject(FDc, Old);
