@@ -272,6 +272,7 @@ def per_thread(pid, before, after, elapsed):
 # Points of the main window (client coordinates): a right click on the skin opens the
 # menu; Button3 (27, 63) starts and stops the stopwatch.
 MENU_POINT = (110, 50)
+MENU_TRIES = 3
 BUTTON3_POINT = (27 + 60, 63 + 10)
 
 
@@ -303,9 +304,18 @@ def click(screen, inst, point, button=1):
 
 
 def menu_command(screen, inst, keys):
-    """Opens the window's pop-up menu and chooses an item with the keyboard."""
-    click(screen, inst, MENU_POINT, 3)
-    until(lambda: popup_open(screen, inst.pid), "the pop-up menu")
+    """Opens the window's pop-up menu and chooses an item with the keyboard. A click
+    that brought no menu within a few seconds is made again (under Wine the first one
+    after a while is now and then lost)."""
+    for attempt in range(MENU_TRIES):
+        click(screen, inst, MENU_POINT, 3)
+        try:
+            until(lambda: popup_open(screen, inst.pid), "the pop-up menu", timeout=4.0)
+            break
+        except RuntimeError:
+            if attempt == MENU_TRIES - 1:
+                raise
+            log("   no pop-up menu yet; right-clicking again")
     for key in keys:
         xdotool("key", key)
     until(lambda: not popup_open(screen, inst.pid), "the pop-up menu to close")
