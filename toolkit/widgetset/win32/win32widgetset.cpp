@@ -91,7 +91,13 @@ namespace {
                 timeKillEvent(FMultimedia);
                 FMultimedia = 0;
             }
-            KillTimer(TApp::Get().MessageWindow(), FId);
+            // Only a window timer that was set: each KillTimer is a call into the system
+            // (a round trip to Wine's server), and the second beat stops and starts its
+            // precise timer every second.
+            if (FWindowTimer) {
+                KillTimer(TApp::Get().MessageWindow(), FId);
+                FWindowTimer = false;
+            }
         }
         bool Active() const override { return FActive; }
 
@@ -121,8 +127,9 @@ namespace {
                 }
                 FPrecise = false; // no multimedia timer left: the window timer will do
             }
-            SetTimer(TApp::Get().MessageWindow(), FId,
-                UINT(std::max(FInterval, int(USER_TIMER_MINIMUM))), nullptr);
+            FWindowTimer = SetTimer(TApp::Get().MessageWindow(), FId,
+                               UINT(std::max(FInterval, int(USER_TIMER_MINIMUM))), nullptr)
+                != 0;
         }
 
         std::function<void()> FOnTick;
@@ -133,6 +140,7 @@ namespace {
         bool FActive = false;
         unsigned FRun = 0;
         UINT FMultimedia = 0;
+        bool FWindowTimer = false;
     };
 
     void CALLBACK PreciseFired(UINT, UINT, DWORD_PTR Cookie, DWORD_PTR, DWORD_PTR)
