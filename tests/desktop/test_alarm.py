@@ -22,16 +22,22 @@ def faketime(start):
     return dict(FAKETIME, FAKETIME="@2026-12-07 " + start)
 
 
-def arm_for_next_minute(clock, power_off=False):
-    """Arms the alarm through the window for the minute after the one the clock shows at
-    start (mouse and keyboard: menu, minute box, the kind, "Valider")."""
+def open_alarm_view(clock):
+    """The alarm view through the window's own menu; returns the window's place."""
     win = clock.window()
     left, top, _, _ = wait_for(
         lambda: (g := clock.geometry(win)) and g[0] > 0 and g, what="placement")
-    # "&Regleage Alarme" from the window's own menu, by its accelerator.
+    # "&Regleage Alarme" by its accelerator.
     clock.right_click_menu(left + 110, top + 50)
     xdotool("key", "r")
     wait_for(lambda: clock.popup_window() is None, what="menu closed")
+    return left, top
+
+
+def arm_for_next_minute(clock, power_off=False):
+    """Arms the alarm through the window for the minute after the one the clock shows at
+    start (mouse and keyboard: menu, minute box, the kind, "Valider")."""
+    left, top = open_alarm_view(clock)
     # The minute box (68 + 40, 19; 41 x 22) one step up: 04 -> 05.
     clock.click(left + 108 + 12, top + 19 + 11)
     xdotool("key", "Up")
@@ -62,6 +68,20 @@ class SoundAlarm(unittest.TestCase):
             rx, ry = clock.client_origin(ringing, (166, 70))
             clock.click(rx + 32 + 52, ry + 32 + 12)
             wait_for(lambda: hidden(clock, "Alarme !"), what="ringing dialog hidden")
+            self.assertIsNone(clock.proc.poll(), "the clock still runs")
+
+
+    def test_sound_file_dialog_opens_and_cancels(self):
+        with Clock() as clock:
+            left, top = open_alarm_view(clock)
+            shown = {w.id for w in clock.viewable(None)}
+            # The folder picture (111, 42) beside the sound file's name.
+            clock.click(left + 111 + 8, top + 42 + 8)
+            dialog = wait_for(lambda: [(w, t) for w, t in desktop.client_windows(clock.x, clock.proc.pid)
+                                       if w.id not in shown and t and t != "Form1"
+                                       and w.get_attributes().map_state == desktop.X.IsViewable],
+                              what="the file dialog")[0]
+            clock.answer(dialog[1], "Escape")
             self.assertIsNone(clock.proc.poll(), "the clock still runs")
 
 

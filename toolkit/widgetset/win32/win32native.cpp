@@ -349,6 +349,30 @@ HWND OwnForegroundWindow()
 }
 
 namespace {
+    // The file dialog's library is loaded when the dialog first opens, not with the
+    // program: it brings the printing service (and under Wine, CUPS, GnuTLS and Kerberos
+    // with it), some megabytes a clock that never opens the dialog would keep resident.
+    struct TFileDialogs {
+        decltype(&GetOpenFileNameW) Open = nullptr;
+        decltype(&CommDlgExtendedError) LastError = nullptr;
+    };
+
+    const TFileDialogs& FileDialogs()
+    {
+        static const TFileDialogs Loaded = [] {
+            TFileDialogs Found;
+            if (HMODULE Library
+                = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+                Found.Open = reinterpret_cast<decltype(&GetOpenFileNameW)>(
+                    reinterpret_cast<void*>(GetProcAddress(Library, "GetOpenFileNameW")));
+                Found.LastError = reinterpret_cast<decltype(&CommDlgExtendedError)>(
+                    reinterpret_cast<void*>(GetProcAddress(Library, "CommDlgExtendedError")));
+            }
+            return Found;
+        }();
+        return Loaded;
+    }
+
     std::wstring NoNul(TStringView Text)
     {
         std::wstring Wide(reinterpret_cast<const wchar_t*>(Text.data()), Text.size());
@@ -377,14 +401,19 @@ bool ShowOpenFileDialog(TStringView Title, const std::vector<std::pair<TString, 
     Open.nFilterIndex = DWORD(std::max(FilterIndex, 0));
     Open.lpstrFile = Name.data();
     Open.nMaxFile = DWORD(Name.size());
-    Open.lpstrTitle = Caption.c_str();
+    // No title of the program's own: the system's ("Ouvrir"), not an empty caption.
+    Open.lpstrTitle = Caption.empty() ? nullptr : Caption.c_str();
     Open.Flags
         = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    BOOL Chosen = GetOpenFileNameW(&Open);
-    if (!Chosen && CommDlgExtendedError() == FNERR_INVALIDFILENAME) {
+    const TFileDialogs& Dialogs = FileDialogs();
+    if (!Dialogs.Open || !Dialogs.LastError) {
+        return false; // no dialog to show: as if it were cancelled
+    }
+    BOOL Chosen = Dialogs.Open(&Open);
+    if (!Chosen && Dialogs.LastError() == FNERR_INVALIDFILENAME) {
         // A start name the dialog refuses (a stale setting): it opens without one.
         std::fill(Name.begin(), Name.end(), L'\0');
-        Chosen = GetOpenFileNameW(&Open);
+        Chosen = Dialogs.Open(&Open);
     }
     if (!Chosen) {
         return false;

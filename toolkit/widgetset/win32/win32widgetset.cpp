@@ -1,7 +1,6 @@
 #include "toolkit/widgetset/win32/win32ws.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 #include <mmsystem.h>
 
 #include <algorithm>
