@@ -4,12 +4,20 @@
 #include "toolkit/widgetset/win32/win32ws.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace win32ws {
 
 namespace {
-    const wchar_t* const NodeProperty = L"ToolkitNode";
-
+    // The node of each window the widget set made, kept in the program: a window
+    // property would be a call into the system on every message (under Wine a round trip
+    // to its server), and a window's user data may be set by code that made the window.
+    // Windows live on the window thread, and only it asks.
+    std::unordered_map<HWND, TNode*>& Nodes()
+    {
+        static std::unordered_map<HWND, TNode*> All;
+        return All;
+    }
 }
 
 const wchar_t* const FormClass = L"ToolkitForm";
@@ -17,15 +25,21 @@ const wchar_t* const CustomClass = L"ToolkitControl";
 
 TNode* NodeOf(HWND Wnd)
 {
-    return Wnd ? static_cast<TNode*>(GetPropW(Wnd, NodeProperty)) : nullptr;
+    const auto Found = Wnd ? Nodes().find(Wnd) : Nodes().end();
+    return Found != Nodes().end() ? Found->second : nullptr;
 }
 void AttachNode(HWND Wnd, TNode* Node)
 {
-    SetPropW(Wnd, NodeProperty, Node);
+    Nodes()[Wnd] = Node;
 }
-void DetachNode(HWND Wnd)
+void DetachNode(HWND Wnd, const TNode* Node)
 {
-    RemovePropW(Wnd, NodeProperty);
+    // Only its own: a window destroyed with its parent, unseen, may have left its handle
+    // to a later window.
+    const auto Found = Nodes().find(Wnd);
+    if (Found != Nodes().end() && Found->second == Node) {
+        Nodes().erase(Found);
+    }
 }
 
 TNode* NodeOfControl(TWSControl* Control)
@@ -107,14 +121,14 @@ TNode::~TNode()
         Child->Parent = nullptr;
     }
     if (Buddy) {
-        DetachNode(Buddy);
+        DetachNode(Buddy, this);
         DestroyWindow(Buddy);
     }
     if (Wnd) {
         // The model's control is going: nothing the window says while it is destroyed
         // (a lost focus, say) may reach it. A native control gets its own procedure back.
         HWND Window = Wnd;
-        DetachNode(Window);
+        DetachNode(Window, this);
         if (SystemProc) {
             SetWindowLongPtrW(Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SystemProc));
         }

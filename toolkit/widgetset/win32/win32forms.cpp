@@ -236,7 +236,7 @@ LRESULT TNode::FormMessage(UINT Msg, WPARAM WParam, LPARAM LParam, bool& Done)
         }
         break;
     case WM_NCDESTROY:
-        DetachNode(Wnd);
+        DetachNode(Wnd, this);
         Wnd = nullptr;
         break;
     default:

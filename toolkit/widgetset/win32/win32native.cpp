@@ -112,7 +112,7 @@ LRESULT CALLBACK NativeProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
     const WNDPROC System = Node->SystemProc;
     if (Msg == WM_NCDESTROY) {
         SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(System));
-        DetachNode(Wnd);
+        DetachNode(Wnd, Node);
         Node->Wnd = nullptr;
         Node->SystemProc = nullptr;
         return CallWindowProcW(System, Wnd, Msg, WParam, LParam);

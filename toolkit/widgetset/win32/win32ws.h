@@ -119,7 +119,7 @@ public:
 // The node behind a window of ours (our classes and the subclassed native ones).
 TNode* NodeOf(HWND Wnd);
 void AttachNode(HWND Wnd, TNode* Node);
-void DetachNode(HWND Wnd);
+void DetachNode(HWND Wnd, const TNode* Node);
 
 // Window classes, registered once with the widget set's start.
 extern const wchar_t* const FormClass;
