@@ -297,9 +297,6 @@ void TApp::Start()
     if (FMessageWindow) {
         return;
     }
-    INITCOMMONCONTROLSEX Controls { sizeof(INITCOMMONCONTROLSEX),
-        ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES };
-    InitCommonControlsEx(&Controls);
     RegisterClasses(Instance());
     WNDCLASSEXW Class {};
     Class.cbSize = sizeof(WNDCLASSEXW);

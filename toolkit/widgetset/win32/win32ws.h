@@ -127,6 +127,7 @@ extern const wchar_t* const CustomClass;
 void RegisterClasses(HINSTANCE Instance);
 HINSTANCE Instance();
 LRESULT CALLBACK NativeProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+bool LoadUpDownClass();
 // Input and focus messages, which go to the model before the window handles them.
 bool IsModelInput(UINT Msg);
 bool IsNotification(UINT Msg); // focus and enabling: told, never swallowed
