@@ -48,10 +48,6 @@ def arm_for_next_minute(clock, power_off=False):
     clock.click(left + 96 + 29, top + 71 + 7)
 
 
-def hidden(clock, title):
-    return all(w.get_attributes().map_state != desktop.X.IsViewable for w in clock.windows(title))
-
-
 class SoundAlarm(unittest.TestCase):
     def test_armed_through_the_window_rings_until_maintenant(self):
         with Clock(env=dict(FAKETIME)) as clock:
@@ -67,9 +63,8 @@ class SoundAlarm(unittest.TestCase):
             # "Maintenant" (32, 32; 105 x 25) stops it and hides the dialog.
             rx, ry = clock.client_origin(ringing, (166, 70))
             clock.click(rx + 32 + 52, ry + 32 + 12)
-            wait_for(lambda: hidden(clock, "Alarme !"), what="ringing dialog hidden")
+            wait_for(lambda: not clock.viewable("Alarme !"), what="ringing dialog hidden")
             self.assertIsNone(clock.proc.poll(), "the clock still runs")
-
 
     def test_sound_file_dialog_opens_and_cancels(self):
         with Clock() as clock:
@@ -108,7 +103,7 @@ class PowerOffAlarm(unittest.TestCase):
             x, y = self.counting_down(clock)
             # "Annuler" (80, 48; 75 x 25).
             clock.click(x + 80 + 37, y + 48 + 12)
-            wait_for(lambda: hidden(clock, self.TITLE), what="the countdown hidden")
+            wait_for(lambda: not clock.viewable(self.TITLE), what="the countdown hidden")
             time.sleep(2)
             self.assertIsNone(clock.proc.poll(), "the clock still runs")
 
