@@ -401,7 +401,9 @@ void TNode::Invalidate()
     const TPoint At = OffsetInHost();
     const TRect Area = TRect::FromSize(At.X, At.Y, Bounds.Width(), Bounds.Height());
     const RECT R = RectOf(Area);
-    InvalidateRect(Host, &R, FALSE);
+    if (!TPaintScope::Defer(Host, Area)) {
+        InvalidateRect(Host, &R, FALSE);
+    }
     for (TNode* N = Parent; N; N = N->Parent) {
         if (N->Windowed()) {
             N->InvalidateTransparentAbove(Area);

@@ -78,29 +78,8 @@ void TNode::PaintInto(
     }
 }
 
-// The update rectangle is painted into a buffer of its size and copied in one blit, so
-// the window never shows a half-drawn face.
-void TNode::PaintWindow()
+void TNode::PaintBuffered(HDC Dc, const TRect& Area)
 {
-    PAINTSTRUCT Paint {};
-    HDC Dc = BeginPaint(Wnd, &Paint);
-    const TRect Area { Paint.rcPaint.left, Paint.rcPaint.top, Paint.rcPaint.right,
-        Paint.rcPaint.bottom };
-    if (Dc && !Area.IsEmpty()) {
-        TBuffer Buffer(Area.Size());
-        if (Buffer.Valid()) {
-            PaintInto(Buffer.Dc(), Buffer.Bits(), Buffer.Size(), Area.TopLeft(), Area);
-            GdiFlush();
-            BitBlt(
-                Dc, Area.Left, Area.Top, Area.Width(), Area.Height(), Buffer.Dc(), 0, 0, SRCCOPY);
-        }
-    }
-    EndPaint(Wnd, &Paint);
-}
-
-void TNode::PaintOwnerDrawn(HDC Dc)
-{
-    const TRect Area = TRect::FromSize(0, 0, Bounds.Width(), Bounds.Height());
     if (!Dc || Area.IsEmpty()) {
         return;
     }
@@ -108,8 +87,78 @@ void TNode::PaintOwnerDrawn(HDC Dc)
     if (Buffer.Valid()) {
         PaintInto(Buffer.Dc(), Buffer.Bits(), Buffer.Size(), Area.TopLeft(), Area);
         GdiFlush();
-        BitBlt(Dc, 0, 0, Area.Width(), Area.Height(), Buffer.Dc(), 0, 0, SRCCOPY);
+        BitBlt(Dc, Area.Left, Area.Top, Area.Width(), Area.Height(), Buffer.Dc(), 0, 0, SRCCOPY);
     }
+}
+
+void TNode::PaintWindow()
+{
+    PAINTSTRUCT Paint {};
+    HDC Dc = BeginPaint(Wnd, &Paint);
+    PaintBuffered(
+        Dc, { Paint.rcPaint.left, Paint.rcPaint.top, Paint.rcPaint.right, Paint.rcPaint.bottom });
+    EndPaint(Wnd, &Paint);
+}
+
+namespace {
+    int OpenPaintScopes = 0;
+    // What waits for the scope's end: per window, the rectangle around its areas.
+    std::vector<std::pair<HWND, TRect>>& DeferredPaints()
+    {
+        static std::vector<std::pair<HWND, TRect>> Waiting;
+        return Waiting;
+    }
+
+    void PaintDeferred()
+    {
+        const auto Waiting = std::move(DeferredPaints());
+        DeferredPaints().clear();
+        for (const auto& [Wnd, Area] : Waiting) {
+            TNode* Node = NodeOf(Wnd);
+            RECT Client {};
+            if (!Node || !GetClientRect(Wnd, &Client)) {
+                continue; // gone meanwhile
+            }
+            if (HDC Dc = GetDC(Wnd)) {
+                try {
+                    Node->PaintBuffered(Dc,
+                        Area.Intersected({ Client.left, Client.top, Client.right, Client.bottom }));
+                } catch (...) {
+                    ReportFailure();
+                }
+                ReleaseDC(Wnd, Dc);
+            }
+        }
+    }
+}
+
+TPaintScope::TPaintScope()
+{
+    PaintDeferred();
+    ++OpenPaintScopes;
+}
+
+TPaintScope::~TPaintScope()
+{
+    --OpenPaintScopes;
+    PaintDeferred();
+}
+
+bool TPaintScope::Defer(HWND Host, const TRect& Area)
+{
+    const TNode* Node = OpenPaintScopes > 0 ? NodeOf(Host) : nullptr;
+    if (!Node || (Node->Kind != TKind::Form && Node->Kind != TKind::Custom) || Node->MessageOnly) {
+        return false;
+    }
+    for (auto& [Wnd, Waiting] : DeferredPaints()) {
+        if (Wnd == Host) {
+            Waiting = { std::min(Waiting.Left, Area.Left), std::min(Waiting.Top, Area.Top),
+                std::max(Waiting.Right, Area.Right), std::max(Waiting.Bottom, Area.Bottom) };
+            return true;
+        }
+    }
+    DeferredPaints().emplace_back(Host, Area);
+    return true;
 }
 
 // --- messages ------------------------------------------------------------------------------

@@ -191,7 +191,8 @@ LRESULT ChildNotification(TNode& Host, UINT Msg, WPARAM WParam, LPARAM LParam, b
         if (!Child || Child->Kind != TKind::Radio || !Child->OwnerDraw) {
             break;
         }
-        Child->PaintOwnerDrawn(Item->hDC);
+        Child->PaintBuffered(
+            Item->hDC, TRect::FromSize(0, 0, Child->Bounds.Width(), Child->Bounds.Height()));
         return TRUE;
     }
     case WM_CTLCOLORSTATIC:

@@ -52,13 +52,29 @@ namespace {
         return All;
     }
 
-    void CALLBACK PreciseFired(UINT, UINT, DWORD_PTR Cookie, DWORD_PTR, DWORD_PTR);
+    // A precise window timer: one the system keeps to its deadline rather than coalesce
+    // with other wake-ups (Windows 8 and later; before, a plain one), with the system's
+    // timer resolution raised to the millisecond while the program runs, as a multimedia
+    // timer would. A window timer costs nothing between its ticks, is never late by a
+    // backlog (the system makes WM_TIMER only when the queue is empty, one at a time) and
+    // ticks through Windows' own modal loops.
+    UINT_PTR SetPreciseTimer(HWND Window, UINT_PTR Id, UINT Elapse)
+    {
+        using TSetCoalescable = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
+        static const auto SetCoalescable = [] {
+            timeBeginPeriod(1);
+            return reinterpret_cast<TSetCoalescable>(reinterpret_cast<void*>(
+                GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetCoalescableTimer")));
+        }();
+        constexpr ULONG NoCoalescing = 0xFFFFFFFF; // TIMERV_NO_COALESCING
+        return SetCoalescable ? SetCoalescable(Window, Id, Elapse, nullptr, NoCoalescing)
+                              : SetTimer(Window, Id, Elapse, nullptr);
+    }
 
-    // Coarse timers are SetTimer's on the hidden window (the system may coalesce them).
-    // Precise ones are the multimedia timer's, to the millisecond, always single-shot (a
-    // periodic one is armed again at each tick, so a busy window thread never finds a
-    // backlog of ticks): its callback, on a thread of winmm's, posts the tick to the window
-    // thread, marked with the timer's run so that a tick of a stopped run is dropped.
+    // Timers are window timers of the hidden window, by the timer's identifier; precise
+    // ones are not coalesced. A single-shot timer's system timer is left running through
+    // its tick and killed after it only if the tick did not start it again: a timer armed
+    // anew (the second beat, each second) replaces the system's in one call.
     class TTimer : public TWSTimer {
     public:
         explicit TTimer(std::function<void()> OnTick)
@@ -75,24 +91,19 @@ namespace {
         }
         void Start(int IntervalMs, bool SingleShot, bool Precise) override
         {
-            Stop();
-            FInterval = std::clamp(IntervalMs, 0, 0x7FFFFFFF);
             FSingleShot = SingleShot;
-            FPrecise = Precise;
-            FActive = true;
-            Arm();
+            const UINT Elapse = UINT(std::clamp(IntervalMs, int(USER_TIMER_MINIMUM), 0x7FFFFFFF));
+            HWND Hidden = TApp::Get().MessageWindow();
+            FActive = (Precise ? SetPreciseTimer(Hidden, FId, Elapse)
+                               : SetTimer(Hidden, FId, Elapse, nullptr))
+                != 0;
+            FWindowTimer = FWindowTimer || FActive;
         }
         void Stop() override
         {
             FActive = false;
-            ++FRun;
-            if (FMultimedia) {
-                timeKillEvent(FMultimedia);
-                FMultimedia = 0;
-            }
             // Only a window timer that was set: each KillTimer is a call into the system
-            // (a round trip to Wine's server), and the second beat stops and starts its
-            // precise timer every second.
+            // (a round trip to Wine's server).
             if (FWindowTimer) {
                 KillTimer(TApp::Get().MessageWindow(), FId);
                 FWindowTimer = false;
@@ -100,53 +111,31 @@ namespace {
         }
         bool Active() const override { return FActive; }
 
-        void Tick(bool Precise, unsigned Run)
+        void Tick()
         {
-            if (!FActive || Precise != FPrecise || (Precise && (Run & 0xFFFF) != (FRun & 0xFFFF))) {
-                return; // a tick of a run that was stopped, already in the queue
+            if (!FActive) {
+                Stop(); // a tick of a timer stopped meanwhile
+                return;
             }
-            FMultimedia = 0;
             if (FSingleShot) {
-                Stop();
-            } else if (FPrecise) {
-                Arm();
+                FActive = false;
             }
+            const UINT_PTR Id = FId;
             FOnTick();
+            // The tick may have destroyed its timer (identifiers are never used again).
+            auto Found = Timers().find(Id);
+            if (Found != Timers().end() && !Found->second->FActive) {
+                Found->second->Stop();
+            }
         }
 
     private:
-        void Arm()
-        {
-            if (FPrecise) {
-                const DWORD_PTR Cookie = (DWORD_PTR(FId) << 16) | (FRun & 0xFFFF);
-                FMultimedia = timeSetEvent(UINT(std::max(FInterval, 1)), 1, PreciseFired, Cookie,
-                    TIME_ONESHOT | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
-                if (FMultimedia) {
-                    return;
-                }
-                FPrecise = false; // no multimedia timer left: the window timer will do
-            }
-            FWindowTimer = SetTimer(TApp::Get().MessageWindow(), FId,
-                               UINT(std::max(FInterval, int(USER_TIMER_MINIMUM))), nullptr)
-                != 0;
-        }
-
         std::function<void()> FOnTick;
         UINT_PTR FId = 0;
-        int FInterval = 0;
         bool FSingleShot = false;
-        bool FPrecise = false;
         bool FActive = false;
-        unsigned FRun = 0;
-        UINT FMultimedia = 0;
         bool FWindowTimer = false;
     };
-
-    void CALLBACK PreciseFired(UINT, UINT, DWORD_PTR Cookie, DWORD_PTR, DWORD_PTR)
-    {
-        PostMessageW(TApp::Get().MessageWindow(), WM_WS_TIMER, WPARAM(Cookie >> 16),
-            LPARAM(Cookie & 0xFFFF));
-    }
 
     // Work posted from any thread, run on the window thread.
     class TPostQueue {
@@ -320,18 +309,20 @@ void TApp::Start()
 bool HiddenWindowMessage(UINT Msg, WPARAM WParam, LPARAM LParam)
 {
     switch (Msg) {
-    case WM_WS_POST:
+    case WM_WS_POST: {
+        TPaintScope Paints;
         PostQueue().Drain(false);
         return true;
-    case WM_WS_TIMER:
+    }
     case WM_TIMER: {
-        if (Msg == WM_TIMER && WParam == DrainTimerId) {
+        TPaintScope Paints;
+        if (WParam == DrainTimerId) {
             PostQueue().Drain(true);
             return true;
         }
         auto Found = Timers().find(UINT_PTR(WParam));
         if (Found != Timers().end()) {
-            Found->second->Tick(Msg == WM_WS_TIMER, unsigned(LParam));
+            Found->second->Tick();
         }
         return true;
     }

@@ -62,8 +62,9 @@ public:
     void PaintInto(HDC Dc, std::uint32_t* Bits, TSize BufferSize, TPoint Origin, const TRect& Area);
     // The double-buffered WM_PAINT of a window that paints itself.
     void PaintWindow();
-    // An owner-drawn button's WM_DRAWITEM: the same double-buffered paint into Dc.
-    void PaintOwnerDrawn(HDC Dc);
+    // Area (client coordinates) painted into a buffer of its size and copied into Dc in
+    // one blit, so that the window never shows a half-drawn face.
+    void PaintBuffered(HDC Dc, const TRect& Area);
     // The button style of a radio button (its type and BS_LEFTTEXT).
     DWORD RadioStyle() const;
     // The topmost visible graphic child under a client point, for its cursor.
@@ -114,6 +115,23 @@ public:
     bool LeftText = false; // radio buttons: BS_LEFTTEXT
     bool OwnerDraw = false; // radio buttons: BS_OWNERDRAW, painted as a transparent control
     std::vector<TString> Items;
+};
+
+// While one is open (a timer's tick, a batch of posted work: where the clock's changes
+// come from), the graphic controls' invalidations in windows that paint themselves wait,
+// and are painted when it closes, through the window's device context. WM_PAINT would
+// cost a message and the system's update-region bookkeeping for each change (under Wine
+// each a round trip to its server); a change outside these stays a WM_PAINT. A scope
+// opened inside another (a tick in a modal loop opened by a tick) paints what waits at
+// its start, so nothing waits for the modal loop to end.
+class TPaintScope {
+public:
+    TPaintScope();
+    ~TPaintScope();
+    TPaintScope(const TPaintScope&) = delete;
+    TPaintScope& operator=(const TPaintScope&) = delete;
+    // Takes Area of Host's client area when a scope is open and Host paints itself.
+    static bool Defer(HWND Host, const TRect& Area);
 };
 
 // The node behind a window of ours (our classes and the subclassed native ones).
@@ -309,7 +327,6 @@ void ReportFailure();
 
 // The private messages of the hidden window.
 constexpr UINT WM_WS_POST = WM_APP + 1; // posted work waits
-constexpr UINT WM_WS_TIMER = WM_APP + 2; // a precise timer fired (WParam its id, LParam its run)
 constexpr UINT WM_WS_QUIT = WM_APP + 3; // Quit from another thread
 
 // Handles a message of the hidden window; false: not one of its own.
