@@ -275,17 +275,20 @@ class Clock:
     def answer(self, name, key):
         """Waits for the window of that title (a message box, a dialog) and presses key in
         it, again while it stays: under Wine a key may come before the window has the
-        focus."""
+        focus. Wine activates a window only when the window manager gives it the focus
+        (WM_TAKE_FOCUS), not when the focus is set from outside: there the window is
+        activated through the window manager."""
         box = wait_for(lambda: self.viewable(name), timeout=20, what="the window " + name)[0]
+        focus = ["windowactivate" if UNDER_WINE else "windowfocus", "--sync", str(box.id)]
 
         def closed():
             if not self.viewable(name):
                 return True
             try:
-                xdotool("windowfocus", "--sync", box.id)
+                subprocess.run(["xdotool", *focus], check=True, capture_output=True, timeout=5)
                 xdotool("key", key)
-            except subprocess.CalledProcessError:
-                pass  # closed meanwhile
+            except (subprocess.CalledProcessError, subprocess.TimeoutExpired):
+                pass  # closed meanwhile, or not activated yet
             return False
         wait_for(closed, interval=1.0, what="the window %s closed" % name)
 
