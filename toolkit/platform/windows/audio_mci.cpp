@@ -2,6 +2,7 @@
 
 #include "toolkit/core/sysutils.h"
 #include "toolkit/platform/serviceslot.h"
+#include "toolkit/platform/windows/loader/systemfunction.h"
 #include "toolkit/platform/windows/wintext.h"
 
 #include <windows.h>
@@ -18,7 +19,8 @@
 // As on Linux the device is held only while the sound plays: opening a sound opens its
 // device once to learn the length, and each Play opens it again. Every call is made on
 // the window thread, which asks the device for its state instead of waiting for a
-// notification window.
+// notification window. The multimedia library is loaded with the first sound: a clock
+// that never rings does not keep it, nor the codec manager it brings, resident.
 
 namespace {
 constexpr std::uintmax_t MaxSoundFileBytes = 64 * 1024 * 1024;
@@ -38,10 +40,23 @@ TString Failure(const char16_t* What, const TString& FileName, const TString& Re
 const char16_t* const OpenFailure = u"Impossible d'ouvrir le fichier son";
 const char16_t* const PlayFailure = u"Impossible de lire le fichier son";
 
+struct TMci {
+    decltype(&mciSendStringW) SendString
+        = SystemFunction<decltype(&mciSendStringW)>(L"winmm.dll", "mciSendStringW");
+    decltype(&mciGetErrorStringW) ErrorString
+        = SystemFunction<decltype(&mciGetErrorStringW)>(L"winmm.dll", "mciGetErrorStringW");
+};
+
+const TMci& Mci()
+{
+    static const TMci Loaded;
+    return Loaded;
+}
+
 TString MciErrorText(MCIERROR Error)
 {
     wchar_t Text[256] = {};
-    if (!mciGetErrorStringW(Error, Text, DWORD(std::size(Text))) || !*Text) {
+    if (!Mci().ErrorString || !Mci().ErrorString(Error, Text, DWORD(std::size(Text))) || !*Text) {
         return u"erreur MCI " + Digits(Error);
     }
     return TextOf(Text);
@@ -51,8 +66,11 @@ TString MciErrorText(MCIERROR Error)
 MCIERROR Send(const TString& Command, TString* Answer = nullptr)
 {
     wchar_t Buffer[128] = {};
+    if (!Mci().SendString) {
+        return MCIERR_DEVICE_NOT_INSTALLED;
+    }
     const MCIERROR Error
-        = mciSendStringW(WideOf(Command).c_str(), Buffer, UINT(std::size(Buffer)), nullptr);
+        = Mci().SendString(WideOf(Command).c_str(), Buffer, UINT(std::size(Buffer)), nullptr);
     if (Answer) {
         *Answer = TextOf(Buffer);
     }

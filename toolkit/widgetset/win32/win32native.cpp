@@ -1,5 +1,7 @@
 #include "toolkit/widgetset/win32/win32ws.h"
 
+#include "toolkit/platform/windows/loader/systemfunction.h"
+
 #include <commctrl.h>
 #include <commdlg.h>
 
@@ -99,11 +101,8 @@ void TNode::CreateNativeWindow(HWND Host)
 bool LoadUpDownClass()
 {
     static const bool Loaded = [] {
-        HMODULE Library = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        using TInit = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-        const auto Init = Library ? reinterpret_cast<TInit>(reinterpret_cast<void*>(
-                              GetProcAddress(Library, "InitCommonControlsEx")))
-                                  : nullptr;
+        const auto Init = SystemFunction<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(
+            L"comctl32.dll", "InitCommonControlsEx");
         const INITCOMMONCONTROLSEX Controls { sizeof(INITCOMMONCONTROLSEX), ICC_UPDOWN_CLASS };
         return Init && Init(&Controls);
     }();
@@ -371,23 +370,15 @@ namespace {
     // program: it brings the printing service (and under Wine, CUPS, GnuTLS and Kerberos
     // with it), some megabytes a clock that never opens the dialog would keep resident.
     struct TFileDialogs {
-        decltype(&GetOpenFileNameW) Open = nullptr;
-        decltype(&CommDlgExtendedError) LastError = nullptr;
+        decltype(&GetOpenFileNameW) Open
+            = SystemFunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+        decltype(&CommDlgExtendedError) LastError = SystemFunction<decltype(&CommDlgExtendedError)>(
+            L"comdlg32.dll", "CommDlgExtendedError");
     };
 
     const TFileDialogs& FileDialogs()
     {
-        static const TFileDialogs Loaded = [] {
-            TFileDialogs Found;
-            if (HMODULE Library
-                = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-                Found.Open = reinterpret_cast<decltype(&GetOpenFileNameW)>(
-                    reinterpret_cast<void*>(GetProcAddress(Library, "GetOpenFileNameW")));
-                Found.LastError = reinterpret_cast<decltype(&CommDlgExtendedError)>(
-                    reinterpret_cast<void*>(GetProcAddress(Library, "CommDlgExtendedError")));
-            }
-            return Found;
-        }();
+        static const TFileDialogs Loaded;
         return Loaded;
     }
 

@@ -1,7 +1,8 @@
 #include "toolkit/widgetset/win32/win32ws.h"
 
+#include "toolkit/platform/windows/loader/systemfunction.h"
+
 #include <commctrl.h>
-#include <mmsystem.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -53,19 +54,18 @@ namespace {
     }
 
     // A precise window timer: one the system keeps to its deadline rather than coalesce
-    // with other wake-ups (Windows 8 and later; before, a plain one), with the system's
-    // timer resolution raised to the millisecond while the program runs, as a multimedia
-    // timer would. A window timer costs nothing between its ticks, is never late by a
-    // backlog (the system makes WM_TIMER only when the queue is empty, one at a time) and
-    // ticks through Windows' own modal loops.
+    // it with other wake-ups (Windows 8 and later; before, a plain one). It comes at the
+    // first tick of the system's clock after its deadline, at most 16 ms late on a
+    // Windows at its default timer resolution: the program does not raise that
+    // resolution, which would cost the whole machine's power all day. A window timer
+    // costs nothing between its ticks, is never late by a backlog (the system makes
+    // WM_TIMER only when the queue is empty, one at a time) and ticks through Windows'
+    // own modal loops.
     UINT_PTR SetPreciseTimer(HWND Window, UINT_PTR Id, UINT Elapse)
     {
-        using TSetCoalescable = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
-        static const auto SetCoalescable = [] {
-            timeBeginPeriod(1);
-            return reinterpret_cast<TSetCoalescable>(reinterpret_cast<void*>(
-                GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetCoalescableTimer")));
-        }();
+        static const auto SetCoalescable
+            = SystemFunction<UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG)>(
+                L"user32.dll", "SetCoalescableTimer");
         constexpr ULONG NoCoalescing = 0xFFFFFFFF; // TIMERV_NO_COALESCING
         return SetCoalescable ? SetCoalescable(Window, Id, Elapse, nullptr, NoCoalescing)
                               : SetTimer(Window, Id, Elapse, nullptr);
