@@ -9,6 +9,9 @@
 
 #include <windows.h>
 
+// The identifiers used here are defined here (initguid.h), each kept only when used,
+// rather than taken from the uuid library, whose one object brings all of Windows' 40 KB.
+#include <initguid.h>
 #include <wincodec.h>
 
 #include <limits>

@@ -1,9 +1,14 @@
 #include "toolkit/platform/fonts.h"
+
+#include "toolkit/core/filepath.h"
 #include "toolkit/platform/serviceslot.h"
 #include "toolkit/platform/windows/wintext.h"
 
 #include <windows.h>
 
+// The folder identifiers are defined here (initguid.h), each kept only when used, rather
+// than taken from the uuid library, whose one object brings all of Windows' 40 KB.
+#include <initguid.h>
 #include <knownfolders.h>
 #include <shlobj.h>
 // windows.h names AddFontResourceW this way, which would rename the interface's method.
@@ -11,26 +16,55 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+// Files are read and written through the core's reader and the system's calls, not the
+// standard library's streams and paths: linked statically, those bring their locale
+// machinery, some 0.8 MB of the program's code.
 namespace {
-namespace fs = std::filesystem;
 
 // A font file is small; anything larger is refused rather than read.
-constexpr std::uintmax_t MaxFontBytes = 64 * 1024 * 1024;
+constexpr std::int64_t MaxFontBytes = 64 * 1024 * 1024;
 
-bool ReadFile(const fs::path& Name, std::string& Content)
+bool ReadFontFile(const TString& Name, std::string& Content)
 {
-    std::error_code Error;
-    if (!fs::is_regular_file(Name, Error) || fs::file_size(Name, Error) > MaxFontBytes || Error) {
+    TFileReader File;
+    if (FileKindOf(Name) != TFileKind::Regular || !File.Open(Name)) {
         return false;
     }
-    std::ifstream In(Name, std::ios::binary);
-    Content.assign(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
-    return !In.bad();
+    const std::int64_t Size = File.Size();
+    if (Size < 0 || Size > MaxFontBytes) {
+        return false;
+    }
+    Content.resize(std::size_t(Size));
+    std::size_t Done = 0;
+    for (std::ptrdiff_t Count = 1; Done < Content.size() && Count > 0; Done += std::size_t(Count)) {
+        Count = File.Read(Content.data() + Done, Content.size() - Done);
+        if (Count < 0) {
+            return false;
+        }
+    }
+    Content.resize(Done); // shorter if it shrank meanwhile
+    return true;
+}
+
+// Writes Content into a new file of that name; false (and no file) when it cannot.
+bool WriteNewFile(const std::wstring& Name, const std::string& Content)
+{
+    HANDLE File = CreateFileW(
+        Name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (File == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD Written = 0;
+    // A font is at most 64 MB: one write.
+    bool Done = WriteFile(File, Content.data(), DWORD(Content.size()), &Written, nullptr)
+        && Written == Content.size();
+    Done = CloseHandle(File) && Done;
+    if (!Done) {
+        DeleteFileW(Name.c_str());
+    }
+    return Done;
 }
 
 unsigned Read16(const std::string& D, size_t At)
@@ -129,34 +163,27 @@ public:
 
     bool CopyFontFile(const TString& SourceName, const TString& TargetName) override
     {
-        const fs::path Source(WideOf(SourceName));
-        const fs::path Target(WideOf(TargetName));
         std::string Content;
-        if (!ReadFile(Source, Content)) {
+        if (!ReadFontFile(SourceName, Content)) {
             return false;
         }
         // The same font already there is left alone: a running program holds it open.
         std::string Present;
-        if (ReadFile(Target, Present) && Present == Content) {
+        if (ReadFontFile(TargetName, Present) && Present == Content) {
             return true;
         }
-        std::error_code Error;
-        fs::create_directories(Target.parent_path(), Error);
-        // Written aside and renamed over the old one, so no reader sees half a font.
-        fs::path Aside = Target;
-        Aside += L".new";
-        {
-            std::ofstream Out(Aside, std::ios::binary | std::ios::trunc);
-            Out.write(Content.data(), std::streamsize(Content.size()));
-            Out.close();
-            if (!Out) {
-                fs::remove(Aside, Error);
-                return false;
-            }
+        const std::wstring Target = WideOf(TargetName);
+        const std::size_t Slash = Target.find_last_of(L"\\/");
+        if (Slash != std::wstring::npos) {
+            SHCreateDirectoryExW(nullptr, Target.substr(0, Slash).c_str(), nullptr);
         }
-        fs::rename(Aside, Target, Error);
-        if (Error) {
-            fs::remove(Aside, Error);
+        // Written aside and renamed over the old one, so no reader sees half a font.
+        const std::wstring Aside = Target + L".new";
+        if (!WriteNewFile(Aside, Content)) {
+            return false;
+        }
+        if (!MoveFileExW(Aside.c_str(), Target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            DeleteFileW(Aside.c_str());
             return false;
         }
         return true;
@@ -165,8 +192,7 @@ public:
     std::vector<TString> AddFontResource(const TString& FileName) override
     {
         std::string Content;
-        if (FileName.find(u'\0') != TString::npos
-            || !ReadFile(fs::path(WideOf(FileName)), Content)) {
+        if (FileName.find(u'\0') != TString::npos || !ReadFontFile(FileName, Content)) {
             return {};
         }
         if (AddFontResourceExW(WideOf(FileName).c_str(), FR_PRIVATE, nullptr) == 0) {
