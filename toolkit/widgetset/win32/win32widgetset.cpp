@@ -74,7 +74,10 @@ namespace {
     // Timers are window timers of the hidden window, by the timer's identifier; precise
     // ones are not coalesced. A single-shot timer's system timer is left running through
     // its tick and killed after it only if the tick did not start it again: a timer armed
-    // anew (the second beat, each second) replaces the system's in one call.
+    // anew (the second beat, each second) replaces the system's in one call, and none when
+    // armed from its own tick for the period the system's already runs with, which then
+    // goes on from the deadline just passed (the beat, while its ticks keep their place
+    // in the second, costs no call).
     class TTimer : public TWSTimer {
     public:
         explicit TTimer(std::function<void()> OnTick)
@@ -93,11 +96,17 @@ namespace {
         {
             FSingleShot = SingleShot;
             const UINT Elapse = UINT(std::clamp(IntervalMs, int(USER_TIMER_MINIMUM), 0x7FFFFFFF));
+            if (FTicking && FWindowTimer && Elapse == FElapse && Precise == FPrecise) {
+                FActive = true;
+                return;
+            }
             HWND Hidden = TApp::Get().MessageWindow();
             FActive = (Precise ? SetPreciseTimer(Hidden, FId, Elapse)
                                : SetTimer(Hidden, FId, Elapse, nullptr))
                 != 0;
             FWindowTimer = FWindowTimer || FActive;
+            FElapse = Elapse;
+            FPrecise = Precise;
         }
         void Stop() override
         {
@@ -121,11 +130,15 @@ namespace {
                 FActive = false;
             }
             const UINT_PTR Id = FId;
+            FTicking = true;
             FOnTick();
             // The tick may have destroyed its timer (identifiers are never used again).
             auto Found = Timers().find(Id);
-            if (Found != Timers().end() && !Found->second->FActive) {
-                Found->second->Stop();
+            if (Found != Timers().end()) {
+                Found->second->FTicking = false;
+                if (!Found->second->FActive) {
+                    Found->second->Stop();
+                }
             }
         }
 
@@ -135,6 +148,9 @@ namespace {
         bool FSingleShot = false;
         bool FActive = false;
         bool FWindowTimer = false;
+        bool FTicking = false; // in its tick: the system's timer has just fired
+        UINT FElapse = 0; // the system timer's period and kind, while FWindowTimer
+        bool FPrecise = false;
     };
 
     // Work posted from any thread, run on the window thread.
