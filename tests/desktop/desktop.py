@@ -72,6 +72,15 @@ def xdotool(*args):
                           text=True).stdout
 
 
+def click(x, y, button=1):
+    """Clicks at a screen point. "mousemove --sync" waits for the pointer to move, which
+    it never does when it is there already: then it only clicks."""
+    here = xdotool("getmouselocation", "--shell")
+    if "X=%d\nY=%d\n" % (x, y) not in here:
+        xdotool("mousemove", "--sync", x, y)
+    xdotool("click", button)
+
+
 def as_user(user):
     """The command prefix that runs a program as user, a (uid, gid) pair; none for None.
     setpriv replaces itself with the program, whose process id is then the child's."""
@@ -376,11 +385,7 @@ class Clock:
     # --- input -----------------------------------------------------------------------
 
     def click(self, x, y, button=1):
-        # "mousemove --sync" waits for the pointer to move: never when it is there already.
-        here = xdotool("getmouselocation", "--shell")
-        if "X=%d\nY=%d\n" % (x, y) not in here:
-            xdotool("mousemove", "--sync", x, y)
-        xdotool("click", button)
+        click(x, y, button)
 
     def right_click_menu(self, x, y):
         """Opens the pop-up menu at a screen point and returns its window."""
