@@ -432,6 +432,7 @@ void TNode::InvalidateTransparentAbove(const TRect& AreaInHost)
 void TNode::Repaint()
 {
     Invalidate();
+    TPaintScope::PaintWaiting();
     if (HWND Host = HostWindow()) {
         UpdateWindow(Host);
     }

@@ -144,6 +144,11 @@ TPaintScope::~TPaintScope()
     PaintDeferred();
 }
 
+void TPaintScope::PaintWaiting()
+{
+    PaintDeferred();
+}
+
 bool TPaintScope::Defer(HWND Host, const TRect& Area)
 {
     const TNode* Node = OpenPaintScopes > 0 ? NodeOf(Host) : nullptr;

@@ -132,6 +132,8 @@ public:
     TPaintScope& operator=(const TPaintScope&) = delete;
     // Takes Area of Host's client area when a scope is open and Host paints itself.
     static bool Defer(HWND Host, const TRect& Area);
+    // Paints now what waits (a repaint asked for inside a scope).
+    static void PaintWaiting();
 };
 
 // The node behind a window of ours (our classes and the subclassed native ones).
