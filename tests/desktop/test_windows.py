@@ -748,9 +748,23 @@ class ThrowAwayPrefix(unittest.TestCase):
         self.assertNotEqual(out[0], "before " + DIGIT_FACE)
         self.assertEqual(out[1:], ["copied", "families " + DIGIT_FACE, "after " + DIGIT_FACE])
         # Copied to the user's own fonts folder, where a normal user may write.
-        self.assertTrue(glob.glob(os.path.join(
+        copies = glob.glob(os.path.join(
             self.wine.prefix, "drive_c", "users", "*", "AppData", "Local", "Microsoft",
-            "Windows", "Fonts", "DS-DIGI.TTF")))
+            "Windows", "Fonts", "DS-DIGI.TTF"))
+        self.assertEqual(len(copies), 1)
+        with open(os.path.join(ASSETS, "DS-DIGI.TTF"), "rb") as f:
+            font = f.read()
+        # At the next start the copy there is kept, or replaced whole when it differs.
+        for what, there in [("the same font", font), ("another file", b"ancienne police")]:
+            with self.subTest(what):
+                with open(copies[0], "wb") as f:
+                    f.write(there)
+                code, out = lines(self.wine.output(PLATFORM, "font", windows_path(
+                    os.path.join(ASSETS, "DS-DIGI.TTF")), DIGIT_FACE))
+                self.assertEqual((code, out[1]), (0, "copied"))
+                with open(copies[0], "rb") as f:
+                    self.assertEqual(f.read(), font)
+                self.assertEqual(os.listdir(os.path.dirname(copies[0])), ["DS-DIGI.TTF"])
 
     def test_1a_font_made_before_its_face_is_added(self):
         # A label measured before the program's font was added: the widget set makes its
