@@ -14,6 +14,11 @@ namespace {
 constexpr int AfterBoundaryMs = 1;
 // A wake-up this close before a boundary belongs to it.
 constexpr int EarlyMs = 10;
+// A wake-up at most this much after its aim waits a whole second: a timer armed again
+// for the period it already runs with costs the window system nothing (Windows' timers
+// run on from their deadline), where aiming anew at the millisecond would arm it for
+// another period at nearly every tick. The face changes at most this much later.
+constexpr int KeepPeriodMs = 3;
 
 TSecondBeat* Beat = nullptr;
 
@@ -68,7 +73,11 @@ void TSecondBeat::Changed()
 
 int TSecondBeat::DelayAfter(TDateTime Now)
 {
-    return 1000 - MSecOf(Now) + AfterBoundaryMs;
+    const int MSec = MSecOf(Now);
+    if (MSec >= AfterBoundaryMs && MSec <= AfterBoundaryMs + KeepPeriodMs) {
+        return 1000;
+    }
+    return 1000 - MSec + AfterBoundaryMs;
 }
 
 bool TSecondBeat::TicksAt(TDateTime Now)

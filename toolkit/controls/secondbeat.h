@@ -24,7 +24,8 @@ public:
 
     // How long to wait from Now to just after the next second boundary, in ms. A wake-up
     // a few milliseconds before a boundary (timers round to the millisecond) waits for
-    // that boundary instead of ticking with the second that is ending.
+    // that boundary instead of ticking with the second that is ending; one a few
+    // milliseconds after its aim waits a whole second, keeping the timer's period.
     static int DelayAfter(TDateTime Now);
     // Whether a wake-up at Now should tick: not when it comes just before a boundary.
     static bool TicksAt(TDateTime Now);

@@ -210,13 +210,17 @@ void tst_SpinTimer::timerFollowsSeconds_data()
     // Armed at 07:04:58.250: 751 ms, to 07:04:59.001.
     QTest::newRow("on time: both tick, in order, and wait a second")
         << QDateTime(Day, QTime(7, 4, 59, 1)) << "12" << 1000;
+    QTest::newRow("3 ms late: ticks and keeps its period")
+        << QDateTime(Day, QTime(7, 4, 59, 4)) << "12" << 1000;
+    QTest::newRow("5 ms late: ticks and aims at the boundary again")
+        << QDateTime(Day, QTime(7, 4, 59, 5)) << "12" << 996;
     QTest::newRow("4 ms early: no tick, waits for the boundary")
         << QDateTime(Day, QTime(7, 4, 58, 996)) << "" << 5;
     QTest::newRow("clock set back 10 min: ticks, then finds the boundary")
         << QDateTime(Day, QTime(6, 54, 59, 400)) << "12" << 601;
     QTest::newRow("clock set forward 1 h") << QDateTime(Day, QTime(8, 4, 59, 730)) << "12" << 271;
     QTest::newRow("time zone changed to UTC+5:30")
-        << QDateTime(Day, QTime(11, 34, 59, 3), Qt::OffsetFromUTC, 19800) << "12" << 998;
+        << QDateTime(Day, QTime(11, 34, 59, 3), Qt::OffsetFromUTC, 19800) << "12" << 1000;
 }
 
 void tst_SpinTimer::timerFollowsSeconds()
