@@ -108,45 +108,40 @@ namespace {
         static std::vector<std::pair<HWND, TRect>> Waiting;
         return Waiting;
     }
+}
 
-    void PaintDeferred()
-    {
-        const auto Waiting = std::move(DeferredPaints());
-        DeferredPaints().clear();
-        for (const auto& [Wnd, Area] : Waiting) {
-            TNode* Node = NodeOf(Wnd);
-            RECT Client {};
-            if (!Node || !GetClientRect(Wnd, &Client)) {
-                continue; // gone meanwhile
+void TPaintScope::PaintWaiting()
+{
+    const auto Waiting = std::move(DeferredPaints());
+    DeferredPaints().clear();
+    for (const auto& [Wnd, Area] : Waiting) {
+        TNode* Node = NodeOf(Wnd);
+        RECT Client {};
+        if (!Node || !GetClientRect(Wnd, &Client)) {
+            continue; // gone meanwhile
+        }
+        if (HDC Dc = GetDC(Wnd)) {
+            try {
+                Node->PaintBuffered(
+                    Dc, Area.Intersected({ Client.left, Client.top, Client.right, Client.bottom }));
+            } catch (...) {
+                ReportFailure();
             }
-            if (HDC Dc = GetDC(Wnd)) {
-                try {
-                    Node->PaintBuffered(Dc,
-                        Area.Intersected({ Client.left, Client.top, Client.right, Client.bottom }));
-                } catch (...) {
-                    ReportFailure();
-                }
-                ReleaseDC(Wnd, Dc);
-            }
+            ReleaseDC(Wnd, Dc);
         }
     }
 }
 
 TPaintScope::TPaintScope()
 {
-    PaintDeferred();
+    PaintWaiting();
     ++OpenPaintScopes;
 }
 
 TPaintScope::~TPaintScope()
 {
     --OpenPaintScopes;
-    PaintDeferred();
-}
-
-void TPaintScope::PaintWaiting()
-{
-    PaintDeferred();
+    PaintWaiting();
 }
 
 bool TPaintScope::Defer(HWND Host, const TRect& Area)
