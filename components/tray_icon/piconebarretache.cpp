@@ -23,14 +23,14 @@ TIcon ChargerIcone(const TString& FileName)
     if (FileKindOf(FileName) == TFileKind::Folder || !File.Open(FileName)) {
         throw EInOutError(FormatMessage(u"Impossible d'ouvrir le fichier %s", { FileName }));
     }
-    // Read in pieces up to one byte past the limit, so that memory follows the file.
     std::vector<std::uint8_t> Data;
-    char Piece[64 * 1024];
-    for (std::ptrdiff_t Count; (Count = File.Read(Piece, sizeof Piece)) > 0;) {
-        Data.insert(Data.end(), Piece, Piece + Count);
-        if (Data.size() > MaxIconFileSize) {
-            throw EInvalidGraphic(u"Icône incorrecte");
-        }
+    switch (File.ReadAll(Data, MaxIconFileSize)) {
+    case TFileReader::TReadAll::Done:
+        break;
+    case TFileReader::TReadAll::TooLarge:
+        throw EInvalidGraphic(u"Icône incorrecte");
+    case TFileReader::TReadAll::Failed:
+        throw EInOutError(FormatMessage(u"Impossible de lire le fichier %s", { FileName }));
     }
     return TIcon(std::vector<TBitmap32> { DecodeIcon(Data) });
 }

@@ -1,5 +1,6 @@
 #include "toolkit/core/filepath.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <sys/stat.h>
@@ -92,4 +93,33 @@ std::int64_t TFileReader::Size() const
     const bool Known = FFile && fstat(fileno(FFile), &Info) == 0;
 #endif
     return Known && KindOf(Info) == TFileKind::Regular ? std::int64_t(Info.st_size) : -1;
+}
+
+TFileReader::TReadAll TFileReader::ReadAll(std::vector<std::uint8_t>& Data, std::size_t Limit)
+{
+    Data.clear();
+    const std::int64_t Known = Size();
+    if (Known > std::int64_t(Limit)) {
+        return TReadAll::TooLarge;
+    }
+    // The known size and one byte, which finds the end in one more read; pieces that
+    // double for a file of no known size.
+    std::size_t Capacity = Known > 0 ? std::size_t(Known) + 1 : 64 * 1024;
+    std::size_t Used = 0;
+    for (;;) {
+        Data.resize(std::min(Capacity, Limit + 1));
+        while (Used < Data.size()) {
+            const std::ptrdiff_t Count = Read(Data.data() + Used, Data.size() - Used);
+            if (Count <= 0) {
+                Data.resize(Count < 0 ? 0 : Used);
+                return Count < 0 ? TReadAll::Failed : TReadAll::Done;
+            }
+            Used += std::size_t(Count);
+        }
+        if (Used > Limit) {
+            Data.clear();
+            return TReadAll::TooLarge;
+        }
+        Capacity = Used * 2;
+    }
 }

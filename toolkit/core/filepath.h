@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 // File names reach the file system as it takes them: UTF-16 on Windows; UTF-8
 // elsewhere, a lone surrogate written as "?" so that a bad name names no file instead
@@ -31,6 +32,13 @@ public:
     std::ptrdiff_t Read(void* Buffer, std::size_t Size);
     // The size of an open regular file; -1 for anything else.
     std::int64_t Size() const;
+
+    // The rest of the file into Data, read straight into it, at most Limit bytes: a
+    // larger file (or one growing while read, or a device without an end) is refused
+    // after one byte past the limit, so memory never goes beyond it. Data is left empty
+    // unless Done.
+    enum class TReadAll { Done, TooLarge, Failed };
+    TReadAll ReadAll(std::vector<std::uint8_t>& Data, std::size_t Limit);
 
 private:
     std::FILE* FFile = nullptr;

@@ -47,34 +47,21 @@ void Open(TFileReader& File, TStringView FileName)
     }
 }
 
-// The whole file, read in pieces so that a file growing under us stops at the size
-// bound. TooLarge is the decoder's own "broken content" text.
+// The whole file. TooLarge is the decoder's own "broken content" text.
 std::vector<std::uint8_t> ReadPictureFile(TStringView FileName, TStringView TooLarge)
 {
     TFileReader File;
     Open(File, FileName);
-    const std::int64_t Size = File.Size();
-    if (Size > std::int64_t(MaxPictureFileSize)) {
-        throw EInvalidGraphic(TString(TooLarge));
-    }
     std::vector<std::uint8_t> Data;
-    if (Size > 0) {
-        Data.reserve(size_t(Size));
+    switch (File.ReadAll(Data, MaxPictureFileSize)) {
+    case TFileReader::TReadAll::Done:
+        return Data;
+    case TFileReader::TReadAll::TooLarge:
+        throw EInvalidGraphic(TString(TooLarge));
+    case TFileReader::TReadAll::Failed:
+        break;
     }
-    std::vector<char> Buffer(64 * 1024);
-    for (;;) {
-        const std::ptrdiff_t Count = File.Read(Buffer.data(), Buffer.size());
-        if (Count < 0) {
-            throw EInOutError(FormatMessage(u"Impossible de lire le fichier %s", { FileName }));
-        }
-        if (Count == 0) {
-            return Data;
-        }
-        if (Data.size() + size_t(Count) > MaxPictureFileSize) {
-            throw EInvalidGraphic(TString(TooLarge));
-        }
-        Data.insert(Data.end(), Buffer.data(), Buffer.data() + Count);
-    }
+    throw EInOutError(FormatMessage(u"Impossible de lire le fichier %s", { FileName }));
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 Q_DECLARE_METATYPE(TFileKind)
@@ -22,17 +24,27 @@ void tst_FileReader::kindsAndReads_data()
     QTest::addColumn<QString>("name"); // in the temporary folder, unless absolute
     QTest::addColumn<TFileKind>("kind");
     QTest::addColumn<qint64>("size"); // -1: not a regular file
-    QTest::addColumn<qint64>("read"); // bytes read to the end, at most 200,000; -1: not opened
-    // Larger than one piece of the callers' reads, and not a multiple of it.
-    QTest::newRow("file") << "big.bin" << TFileKind::Regular << 150001LL << 150001LL;
-    QTest::newRow("empty file") << "empty.bin" << TFileKind::Regular << 0LL << 0LL;
-    QTest::newRow("link to a file") << "link.bin" << TFileKind::Regular << 150001LL << 150001LL;
-    QTest::newRow("folder") << "folder" << TFileKind::Folder << -1LL << -2LL;
-    QTest::newRow("named pipe") << "pipe" << TFileKind::Other << -1LL << -2LL;
-    QTest::newRow("endless device") << "/dev/zero" << TFileKind::Other << -1LL << 200000LL;
-    QTest::newRow("missing") << "absent.bin" << TFileKind::None << -1LL << -1LL;
-    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << TFileKind::None << -1LL << -1LL;
-    QTest::newRow("no name") << "" << TFileKind::None << -1LL << -1LL;
+    QTest::addColumn<qint64>("limit"); // ReadAll's
+    // ReadAll's bytes; -1: not opened; -2: never opened by the callers; -3: too large.
+    QTest::addColumn<qint64>("read");
+    // Larger than one piece of the unknown size's reads, and not a multiple of it.
+    QTest::newRow("file") << "big.bin" << TFileKind::Regular << 150001LL << 200000LL << 150001LL;
+    QTest::newRow("file at the limit")
+        << "big.bin" << TFileKind::Regular << 150001LL << 150001LL << 150001LL;
+    QTest::newRow("file over the limit")
+        << "big.bin" << TFileKind::Regular << 150001LL << 150000LL << -3LL;
+    QTest::newRow("empty file") << "empty.bin" << TFileKind::Regular << 0LL << 10LL << 0LL;
+    QTest::newRow("link to a file")
+        << "link.bin" << TFileKind::Regular << 150001LL << 200000LL << 150001LL;
+    QTest::newRow("folder") << "folder" << TFileKind::Folder << -1LL << 0LL << -2LL;
+    QTest::newRow("named pipe") << "pipe" << TFileKind::Other << -1LL << 0LL << -2LL;
+    // No known size, no end: refused one byte past the limit.
+    QTest::newRow("endless device")
+        << "/dev/zero" << TFileKind::Other << -1LL << 200000LL << -3LL;
+    QTest::newRow("missing") << "absent.bin" << TFileKind::None << -1LL << 0LL << -1LL;
+    QTest::newRow("lone surrogate")
+        << QString(QChar(0xD800)) << TFileKind::None << -1LL << 0LL << -1LL;
+    QTest::newRow("no name") << "" << TFileKind::None << -1LL << 0LL << -1LL;
 }
 
 void tst_FileReader::kindsAndReads()
@@ -40,6 +52,7 @@ void tst_FileReader::kindsAndReads()
     QFETCH(QString, name);
     QFETCH(TFileKind, kind);
     QFETCH(qint64, size);
+    QFETCH(qint64, limit);
     QFETCH(qint64, read);
     QTemporaryDir Dir;
     QFile Big(Dir.filePath("big.bin"));
@@ -58,14 +71,19 @@ void tst_FileReader::kindsAndReads()
         return; // a folder or a pipe is never opened by the callers
     }
     TFileReader File;
-    QCOMPARE(File.Open(Name), read >= 0);
+    QCOMPARE(File.Open(Name), read != -1);
     QCOMPARE(File.Size(), size);
-    qint64 Total = 0;
-    char Piece[64 * 1024];
-    for (std::ptrdiff_t Count; Total < 200000 && (Count = File.Read(Piece, sizeof Piece)) > 0;) {
-        Total += std::min<qint64>(Count, 200000 - Total);
+    if (!File.IsOpen()) {
+        QCOMPARE(-1LL, read);
+        return;
     }
-    QCOMPARE(File.IsOpen() ? Total : -1, read);
+    std::vector<std::uint8_t> Data { 1, 2, 3 };
+    const TFileReader::TReadAll Result = File.ReadAll(Data, std::size_t(limit));
+    QCOMPARE(Result == TFileReader::TReadAll::TooLarge ? -3LL : qint64(Data.size()), read);
+    QVERIFY(Result != TFileReader::TReadAll::Failed);
+    // The file's bytes, or nothing when refused.
+    QVERIFY(Result == TFileReader::TReadAll::Done || Data.empty());
+    QVERIFY(std::all_of(Data.begin(), Data.end(), [](std::uint8_t B) { return B == 'x'; }));
 }
 
 QTEST_GUILESS_MAIN(tst_FileReader)
