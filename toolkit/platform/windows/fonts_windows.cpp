@@ -2,6 +2,7 @@
 
 #include "toolkit/core/filepath.h"
 #include "toolkit/platform/serviceslot.h"
+#include "toolkit/platform/windows/loader/systemfunction.h"
 #include "toolkit/platform/windows/wintext.h"
 
 #include <windows.h>
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Files are read and written through the core's reader and the system's calls, not the
 // standard library's streams and paths: linked statically, those bring their locale
@@ -24,32 +26,18 @@
 namespace {
 
 // A font file is small; anything larger is refused rather than read.
-constexpr std::int64_t MaxFontBytes = 64 * 1024 * 1024;
+constexpr std::size_t MaxFontBytes = 64 * 1024 * 1024;
+using TBytes = std::vector<std::uint8_t>;
 
-bool ReadFontFile(const TString& Name, std::string& Content)
+bool ReadFontFile(const TString& Name, TBytes& Content)
 {
     TFileReader File;
-    if (FileKindOf(Name) != TFileKind::Regular || !File.Open(Name)) {
-        return false;
-    }
-    const std::int64_t Size = File.Size();
-    if (Size < 0 || Size > MaxFontBytes) {
-        return false;
-    }
-    Content.resize(std::size_t(Size));
-    std::size_t Done = 0;
-    for (std::ptrdiff_t Count = 1; Done < Content.size() && Count > 0; Done += std::size_t(Count)) {
-        Count = File.Read(Content.data() + Done, Content.size() - Done);
-        if (Count < 0) {
-            return false;
-        }
-    }
-    Content.resize(Done); // shorter if it shrank meanwhile
-    return true;
+    return FileKindOf(Name) == TFileKind::Regular && File.Open(Name)
+        && File.ReadAll(Content, MaxFontBytes) == TFileReader::TReadAll::Done;
 }
 
 // Writes Content into a new file of that name; false (and no file) when it cannot.
-bool WriteNewFile(const std::wstring& Name, const std::string& Content)
+bool WriteNewFile(const std::wstring& Name, const TBytes& Content)
 {
     HANDLE File = CreateFileW(
         Name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -67,11 +55,16 @@ bool WriteNewFile(const std::wstring& Name, const std::string& Content)
     return Done;
 }
 
-unsigned Read16(const std::string& D, size_t At)
+unsigned Read16(const TBytes& D, size_t At)
 {
-    return At + 2 <= D.size() ? unsigned(std::uint8_t(D[At])) << 8 | std::uint8_t(D[At + 1]) : 0;
+    return At + 2 <= D.size() ? unsigned(D[At]) << 8 | D[At + 1] : 0;
 }
-std::uint32_t Read32(const std::string& D, size_t At)
+// Whether the four bytes at At are Tag.
+bool HasTag(const TBytes& D, size_t At, const char (&Tag)[5])
+{
+    return At + 4 <= D.size() && std::equal(Tag, Tag + 4, D.begin() + std::ptrdiff_t(At));
+}
+std::uint32_t Read32(const TBytes& D, size_t At)
 {
     return std::uint32_t(Read16(D, At)) << 16 | Read16(D, At + 2);
 }
@@ -79,7 +72,7 @@ std::uint32_t Read32(const std::string& D, size_t At)
 // The family name (name 1) of the font whose table directory starts at Font, as GDI
 // knows the face: the Windows platform's record (UTF-16, big-endian), US English first.
 // Empty when the file does not hold one; every offset is checked against the file.
-TString FamilyOf(const std::string& D, size_t Font)
+TString FamilyOf(const TBytes& D, size_t Font)
 {
     const unsigned Tables = Read16(D, Font + 4);
     size_t Name = 0;
@@ -88,7 +81,7 @@ TString FamilyOf(const std::string& D, size_t Font)
         if (Record + 16 > D.size()) {
             break;
         }
-        if (D.compare(Record, 4, "name") == 0) {
+        if (HasTag(D, Record, "name")) {
             Name = Read32(D, Record + 8);
             break;
         }
@@ -121,11 +114,11 @@ TString FamilyOf(const std::string& D, size_t Font)
 }
 
 // The families of a TrueType or OpenType file, or of each font of a collection.
-std::vector<TString> FamiliesOf(const std::string& D)
+std::vector<TString> FamiliesOf(const TBytes& D)
 {
     std::vector<TString> Fonts;
     std::vector<size_t> Starts { 0 };
-    if (D.compare(0, 4, "ttcf") == 0) {
+    if (HasTag(D, 0, "ttcf")) {
         Starts.clear();
         const std::uint32_t Count = Read32(D, 8);
         for (std::uint32_t i = 0; i < Count && 12 + size_t(i) * 4 + 4 <= D.size(); ++i) {
@@ -151,9 +144,14 @@ class TPrivateFonts : public IFontService {
 public:
     TString FontsFolder() const override
     {
+        const TSystemLibrary ShellLibrary(L"shell32.dll");
+        const auto KnownFolderPath
+            = ShellLibrary.Function<HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*)>(
+                "SHGetKnownFolderPath");
         PWSTR Path = nullptr;
         TString Folder;
-        if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &Path))
+        if (KnownFolderPath
+            && SUCCEEDED(KnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &Path))
             && Path && *Path) {
             Folder = TextOf(Path) + u"\\Microsoft\\Windows\\Fonts\\";
         }
@@ -163,19 +161,25 @@ public:
 
     bool CopyFontFile(const TString& SourceName, const TString& TargetName) override
     {
-        std::string Content;
+        TBytes Content;
         if (!ReadFontFile(SourceName, Content)) {
             return false;
         }
         // The same font already there is left alone: a running program holds it open.
-        std::string Present;
+        TBytes Present;
         if (ReadFontFile(TargetName, Present) && Present == Content) {
             return true;
         }
         const std::wstring Target = WideOf(TargetName);
         const std::size_t Slash = Target.find_last_of(L"\\/");
         if (Slash != std::wstring::npos) {
-            SHCreateDirectoryExW(nullptr, Target.substr(0, Slash).c_str(), nullptr);
+            const TSystemLibrary ShellLibrary(L"shell32.dll");
+            const auto CreateFolders
+                = ShellLibrary.Function<int(WINAPI*)(HWND, PCWSTR, const SECURITY_ATTRIBUTES*)>(
+                    "SHCreateDirectoryExW");
+            if (CreateFolders) {
+                CreateFolders(nullptr, Target.substr(0, Slash).c_str(), nullptr);
+            }
         }
         // Written aside and renamed over the old one, so no reader sees half a font.
         const std::wstring Aside = Target + L".new";
@@ -191,7 +195,7 @@ public:
 
     std::vector<TString> AddFontResource(const TString& FileName) override
     {
-        std::string Content;
+        TBytes Content;
         if (FileName.find(u'\0') != TString::npos || !ReadFontFile(FileName, Content)) {
             return {};
         }

@@ -9,6 +9,7 @@
 // of the area's own receives.
 #include "toolkit/platform/notifyarea.h"
 #include "toolkit/platform/serviceslot.h"
+#include "toolkit/platform/windows/loader/systemfunction.h"
 
 #include <windows.h>
 
@@ -119,7 +120,11 @@ private:
             N.hIcon = Record.Icon;
             std::copy(Record.Tip.begin(), Record.Tip.end(), N.szTip);
         }
-        return Shell_NotifyIconW(Command, &N) != FALSE;
+        // The shell's library only sends the record to the taskbar, and is let go again.
+        const TSystemLibrary ShellLibrary(L"shell32.dll");
+        const auto NotifyIcon
+            = ShellLibrary.Function<BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW)>("Shell_NotifyIconW");
+        return NotifyIcon && NotifyIcon(Command, &N) != FALSE;
     }
 
     void Forget(std::vector<TKeptRecord>::iterator Record)
