@@ -330,7 +330,8 @@ void TKwTranspaMoveForm::BuildRegion()
     // Only a bitmap gives pixels to cut along; another kind of image (an icon, a JPEG)
     // counts as an empty bitmap. The picture itself is left as it is.
     const TPicture& Content = Picture->Picture();
-    const TBitmap32 Bits = Content.Kind() == TGraphicKind::Bitmap ? Content.Image() : TBitmap32();
+    static const TBitmap32 NoBitmap;
+    const TBitmap32& Bits = Content.Kind() == TGraphicKind::Bitmap ? Content.Image() : NoBitmap;
     const TRegion Shape
         = OpaqueRegion(Bits, FTransparentColor, { Picture->Left(), Picture->Top() });
 
