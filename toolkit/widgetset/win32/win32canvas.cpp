@@ -118,7 +118,7 @@ void SetFaceAlias(TStringView Alias, TStringView Family)
     ClearFontCache();
 }
 
-HFONT CreateFontFor(const TFont& Font)
+HFONT CreateFontFor(const TFont& Font, DWORD Quality)
 {
     // The face name fits LOGFONT's 32 units with its terminator; a longer name is no face.
     TString Face = FaceOf(Font.Name).substr(0, LF_FACESIZE - 1);
@@ -129,7 +129,7 @@ HFONT CreateFontFor(const TFont& Font)
     auto Make = [&](int Width) {
         return CreateFontW(Height, Width, 0, 0, Font.Bold ? FW_BOLD : FW_NORMAL, FALSE,
             Font.Underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+            CLIP_DEFAULT_PRECIS, Quality, DEFAULT_PITCH | FF_DONTCARE,
             reinterpret_cast<const wchar_t*>(Face.c_str()));
     };
     HFONT Made = Make(0);
@@ -269,21 +269,92 @@ TSize ExtentOf(const TFont& Font, TStringView Text)
 
 // --- the double buffer -----------------------------------------------------------------
 
+namespace {
+    HBITMAP MakeDib(TSize Size, std::uint32_t*& Bits)
+    {
+        BITMAPINFO Info {};
+        Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        Info.bmiHeader.biWidth = Size.Width;
+        Info.bmiHeader.biHeight = -Size.Height; // top-down, as TBitmap32 lies
+        Info.bmiHeader.biPlanes = 1;
+        Info.bmiHeader.biBitCount = 32;
+        Info.bmiHeader.biCompression = BI_RGB;
+        void* Made = nullptr;
+        HBITMAP Bitmap = CreateDIBSection(nullptr, &Info, DIB_RGB_COLORS, &Made, nullptr, 0);
+        Bits = static_cast<std::uint32_t*>(Made);
+        return Bitmap;
+    }
+
+    HFONT NeutralFont()
+    {
+        static HFONT Font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+            DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg");
+        return Font;
+    }
+
+    // The buffer every paint uses in turn, made once and grown to the largest area
+    // painted, in a memory context of its own: a context made for each paint, or a
+    // bitmap selected into one, sets its default font up again (under Wine with a
+    // look-up of the X resources on disk, twice a second). What is painted covers the
+    // whole area each time, so what the buffer held before never shows.
+    struct TKeptBuffer {
+        HDC Dc = nullptr;
+        HBITMAP Bitmap = nullptr;
+        std::uint32_t* Bits = nullptr;
+        TSize Size;
+        bool InUse = false;
+
+        bool Fit(TSize Wanted)
+        {
+            if (Bitmap && Size.Width >= Wanted.Width && Size.Height >= Wanted.Height) {
+                return true;
+            }
+            if (!Dc) {
+                if (!(Dc = CreateCompatibleDC(nullptr))) {
+                    return false;
+                }
+                // Between the texts drawn, a font that Wine realises without asking the X
+                // resources, in place of the context's default.
+                SelectObject(Dc, NeutralFont());
+            }
+            const TSize Grown { std::max(Size.Width, Wanted.Width),
+                std::max(Size.Height, Wanted.Height) };
+            std::uint32_t* GrownBits = nullptr;
+            HBITMAP GrownBitmap = MakeDib(Grown, GrownBits);
+            if (!GrownBitmap) {
+                return false;
+            }
+            SelectObject(Dc, GrownBitmap);
+            if (Bitmap) {
+                DeleteObject(Bitmap);
+            }
+            Bitmap = GrownBitmap;
+            Bits = GrownBits;
+            Size = Grown;
+            return true;
+        }
+    };
+    TKeptBuffer Kept;
+}
+
 TBuffer::TBuffer(TSize Size)
     : FSize(Size)
 {
     if (Size.IsEmpty()) {
         return;
     }
-    BITMAPINFO Info {};
-    Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    Info.bmiHeader.biWidth = Size.Width;
-    Info.bmiHeader.biHeight = -Size.Height; // top-down, as TBitmap32 lies
-    Info.bmiHeader.biPlanes = 1;
-    Info.bmiHeader.biBitCount = 32;
-    Info.bmiHeader.biCompression = BI_RGB;
-    void* Bits = nullptr;
-    FBitmap = CreateDIBSection(nullptr, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+    if (!Kept.InUse && Kept.Fit(Size)) {
+        Kept.InUse = true;
+        FKept = true;
+        FDc = Kept.Dc;
+        FBits = Kept.Bits;
+        FSize = Kept.Size;
+        return;
+    }
+    // A buffer asked for while the kept one is painted into has one of its own.
+    std::uint32_t* Bits = nullptr;
+    FBitmap = MakeDib(Size, Bits);
     if (!FBitmap) {
         return;
     }
@@ -294,11 +365,15 @@ TBuffer::TBuffer(TSize Size)
         return;
     }
     FOld = SelectObject(FDc, FBitmap);
-    FBits = static_cast<std::uint32_t*>(Bits);
+    FBits = Bits;
 }
 
 TBuffer::~TBuffer()
 {
+    if (FKept) {
+        Kept.InUse = false;
+        return;
+    }
     if (FDc) {
         SelectObject(FDc, FOld);
         DeleteDC(FDc);

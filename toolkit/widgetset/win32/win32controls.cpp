@@ -361,7 +361,7 @@ void TNode::ApplyFont()
         return;
     }
     HFONT Old = WindowFont;
-    WindowFont = HasOwnFont ? CreateFontFor(Font) : nullptr;
+    WindowFont = HasOwnFont ? CreateFontFor(Font, DEFAULT_QUALITY) : nullptr;
     HGDIOBJ Given = WindowFont ? WindowFont : GetStockObject(DEFAULT_GUI_FONT);
     SendMessageW(Wnd, WM_SETFONT, WPARAM(Given), TRUE);
     if (Old) {

@@ -325,7 +325,10 @@ void RegisterClasses(HINSTANCE Module)
 {
     WNDCLASSEXW Class {};
     Class.cbSize = sizeof(WNDCLASSEXW);
-    Class.style = CS_DBLCLKS;
+    // Each window keeps its own device context: the paints of every second get it as it
+    // was left, where a context of the common cache is set up anew each time (under Wine
+    // its default font is realised again, a look-up of the X resources on disk).
+    Class.style = CS_DBLCLKS | CS_OWNDC;
     Class.lpfnWndProc = OwnWindowProc;
     Class.hInstance = Module;
     Class.hCursor = LoadCursorW(nullptr, IDC_ARROW);

@@ -165,7 +165,11 @@ std::uint32_t PixelOf(TColor Color); // 0xFFRRGGBB as a 32-bit DIB holds it
 
 // One HFONT per font for painting and measuring, made on first use and kept (bounded).
 HFONT CachedFont(const TFont& Font);
-HFONT CreateFontFor(const TFont& Font);
+// Quality: the texts the widget set paints are smoothed in grey on every system, and
+// Wine realises such a font without asking the X resources (on disk, for each context
+// the default quality is set up in); the native controls' text follows the system's
+// setting (DEFAULT_QUALITY).
+HFONT CreateFontFor(const TFont& Font, DWORD Quality = ANTIALIASED_QUALITY);
 void ClearFontCache();
 // Alias names Family from now on: the face a font asks for is mapped before GDI makes it.
 void SetFaceAlias(TStringView Alias, TStringView Family);
@@ -175,7 +179,8 @@ TTextMetrics MetricsOf(const TFont& Font);
 TTextMetrics DrawnMetricsOf(const TFont& Font);
 TSize ExtentOf(const TFont& Font, TStringView Text);
 
-// A 32-bit top-down DIB section selected into a memory DC: the double buffer.
+// A 32-bit top-down DIB section selected into a memory DC: the double buffer, at least
+// the size asked for (Size() tells), its pixel (0, 0) at the top left.
 class TBuffer {
 public:
     explicit TBuffer(TSize Size);
@@ -193,6 +198,7 @@ private:
     HBITMAP FBitmap = nullptr;
     HGDIOBJ FOld = nullptr;
     std::uint32_t* FBits = nullptr;
+    bool FKept = false; // the kept buffer, larger than asked for
 };
 
 // The drawing primitives over a double buffer, for one control: its client point (0, 0)
