@@ -387,10 +387,17 @@ class Clock:
     def click(self, x, y, button=1):
         click(x, y, button)
 
-    def right_click_menu(self, x, y):
-        """Opens the pop-up menu at a screen point and returns its window."""
-        self.click(x, y, 3)
-        return wait_for(lambda: self.popup_window(), what="pop-up menu")
+    def right_click_menu(self, x, y, tries=3):
+        """Opens the pop-up menu at a screen point and returns its window. A click that
+        brought no menu within a few seconds is made again: under Wine a click soon after
+        the window first shows is now and then lost."""
+        for attempt in range(1, tries + 1):
+            self.click(x, y, 3)
+            try:
+                return wait_for(self.popup_window, timeout=5.0, what="pop-up menu")
+            except AssertionError:
+                if attempt == tries:
+                    raise
 
     def popup_window(self):
         for w in self.windows():

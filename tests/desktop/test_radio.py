@@ -73,6 +73,8 @@ class RadioTest(unittest.TestCase):
         x, y = self.skin_point((60, 92))
         self.clock.right_click_menu(self.left + x, self.top + y)
         xdotool("key", "r")  # "&Regleage Alarme"
+        # The white menu covers the buttons until it closes.
+        wait_for(lambda: self.clock.popup_window() is None, what="the menu closed")
         return wait_for(lambda: (lambda s: s if self.at(s, SOUND, DOT) == WHITE else None)(self.screen()),
                         what="the alarm view with its checked sound button")
 
