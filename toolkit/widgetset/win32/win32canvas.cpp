@@ -53,6 +53,10 @@ namespace {
         HFONT Font = nullptr;
         bool StandIn = false;
         ULONGLONG MadeAt = 0;
+        // The drawn face's metrics, measured once: each paint of a label asks for them,
+        // and each measure selects the font into a context, which GDI realises again.
+        bool Measured = false;
+        TTextMetrics Drawn;
     };
 
     std::map<TFontKey, TCachedFont>& FontCache()
@@ -151,36 +155,44 @@ HFONT CreateFontFor(const TFont& Font, DWORD Quality)
     return Narrow;
 }
 
+namespace {
+    // The cache's entry for the font, made when missing; null when GDI cannot make it.
+    TCachedFont* CachedEntry(const TFont& Font)
+    {
+        auto& Cache = FontCache();
+        TFontKey Key { Font.Name, Font.Height, Font.Bold, Font.Underline };
+        auto Found = Cache.find(Key);
+        if (Found != Cache.end()) {
+            TCachedFont& Entry = Found->second;
+            if (Entry.StandIn && GetTickCount64() - Entry.MadeAt >= StandInRetryMs) {
+                TCachedFont Again = MakeCachedFont(Font);
+                if (Again.Font && !Again.StandIn) {
+                    DeleteObject(Entry.Font);
+                    Entry = Again;
+                } else {
+                    if (Again.Font) {
+                        DeleteObject(Again.Font);
+                    }
+                    Entry.MadeAt = Again.MadeAt;
+                }
+            }
+            return &Entry;
+        }
+        if (Cache.size() >= MaxCachedFonts) {
+            ClearFontCache();
+        }
+        TCachedFont Made = MakeCachedFont(Font);
+        if (!Made.Font) {
+            return nullptr;
+        }
+        return &Cache.emplace(std::move(Key), Made).first->second;
+    }
+}
+
 HFONT CachedFont(const TFont& Font)
 {
-    auto& Cache = FontCache();
-    TFontKey Key { Font.Name, Font.Height, Font.Bold, Font.Underline };
-    auto Found = Cache.find(Key);
-    if (Found != Cache.end()) {
-        TCachedFont& Entry = Found->second;
-        if (Entry.StandIn && GetTickCount64() - Entry.MadeAt >= StandInRetryMs) {
-            TCachedFont Again = MakeCachedFont(Font);
-            if (Again.Font && !Again.StandIn) {
-                DeleteObject(Entry.Font);
-                Entry = Again;
-            } else {
-                if (Again.Font) {
-                    DeleteObject(Again.Font);
-                }
-                Entry.MadeAt = Again.MadeAt;
-            }
-        }
-        return Entry.Font;
-    }
-    if (Cache.size() >= MaxCachedFonts) {
-        ClearFontCache();
-    }
-    TCachedFont Made = MakeCachedFont(Font);
-    if (!Made.Font) {
-        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    }
-    Cache.emplace(std::move(Key), Made);
-    return Made.Font;
+    const TCachedFont* Entry = CachedEntry(Font);
+    return Entry ? Entry->Font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 // The cached fonts are selected into a DC only during one call, so none is in use here.
@@ -199,12 +211,22 @@ TTextMetrics MetricsOf(const TFont& Font)
 
 TTextMetrics DrawnMetricsOf(const TFont& Font)
 {
+    TCachedFont* Entry = CachedEntry(Font);
+    if (Entry && Entry->Measured) {
+        return Entry->Drawn;
+    }
     HDC Dc = MeasureDc();
     HGDIOBJ Old = SelectObject(Dc, CachedFont(Font));
     TEXTMETRICW Metrics {};
     GetTextMetricsW(Dc, &Metrics);
     SelectObject(Dc, Old);
-    return { int(Metrics.tmAscent), int(Metrics.tmDescent), int(Metrics.tmHeight) };
+    const TTextMetrics Drawn { int(Metrics.tmAscent), int(Metrics.tmDescent),
+        int(Metrics.tmHeight) };
+    if (Entry) {
+        Entry->Drawn = Drawn;
+        Entry->Measured = true;
+    }
+    return Drawn;
 }
 
 namespace {
@@ -507,12 +529,21 @@ void TCanvas::TextOut(
         SetTextAlign(FDc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
         const TFont Small = SmallCapitalFont(Font);
         const int BaseLine = Y + DrawnMetricsOf(Font).Ascent;
+        // Only the runs near the clip box are drawn: a clock's tick repaints a corner of
+        // a long date. A glyph may reach past its advance; the font's height is slack.
+        const int Slack = std::max(Font.Height, 1);
         int Left = X;
         for (const TTextRun& Run : SmallCapitalRuns(Text)) {
+            if (Left + FOffset.X - Slack >= Box.Right) {
+                break;
+            }
             const TFont& RunFont = Run.Small ? Small : Font;
-            SelectObject(FDc, CachedFont(RunFont));
-            Draw(Left, BaseLine, Run.Text);
-            Left += WidthOf(RunFont, Run.Text);
+            const int Width = WidthOf(RunFont, Run.Text);
+            if (Left + Width + FOffset.X + Slack > Box.Left) {
+                SelectObject(FDc, CachedFont(RunFont));
+                Draw(Left, BaseLine, Run.Text);
+            }
+            Left += Width;
         }
     } else {
         SetTextAlign(FDc, TA_TOP | TA_LEFT | TA_NOUPDATECP);
