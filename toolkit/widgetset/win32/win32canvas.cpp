@@ -53,11 +53,16 @@ namespace {
         HFONT Font = nullptr;
         bool StandIn = false;
         ULONGLONG MadeAt = 0;
-        // The drawn face's metrics, measured once: each paint of a label asks for them,
-        // and each measure selects the font into a context, which GDI realises again.
+        // The drawn face's metrics, measured once, and the widths of the texts measured
+        // last: each paint of a label and each tick's caption ask for them again, and
+        // each measure selects the font into a context, which GDI realises again.
         bool Measured = false;
         TTextMetrics Drawn;
+        std::map<TString, int, std::less<>> Widths;
     };
+    // A clock measures its digits, its colon and the runs of its date; a text that
+    // changes all the time empties the widths instead of growing them.
+    constexpr std::size_t MaxCachedWidths = 64;
 
     std::map<TFontKey, TCachedFont>& FontCache()
     {
@@ -232,14 +237,28 @@ TTextMetrics DrawnMetricsOf(const TFont& Font)
 namespace {
     int WidthOf(const TFont& Font, TStringView Text)
     {
+        if (Text.empty()) {
+            return 0;
+        }
+        TCachedFont* Entry = CachedEntry(Font);
+        if (Entry) {
+            const auto Found = Entry->Widths.find(Text);
+            if (Found != Entry->Widths.end()) {
+                return Found->second;
+            }
+        }
         HDC Dc = MeasureDc();
         HGDIOBJ Old = SelectObject(Dc, CachedFont(Font));
         SIZE Size {};
-        if (!Text.empty()) {
-            GetTextExtentPoint32W(
-                Dc, reinterpret_cast<const wchar_t*>(Text.data()), int(Text.size()), &Size);
-        }
+        GetTextExtentPoint32W(
+            Dc, reinterpret_cast<const wchar_t*>(Text.data()), int(Text.size()), &Size);
         SelectObject(Dc, Old);
+        if (Entry) {
+            if (Entry->Widths.size() >= MaxCachedWidths) {
+                Entry->Widths.clear();
+            }
+            Entry->Widths.emplace(TString(Text), int(Size.cx));
+        }
         return int(Size.cx);
     }
 
@@ -250,9 +269,17 @@ namespace {
         bool Small = false;
     };
 
-    std::vector<TTextRun> SmallCapitalRuns(TStringView Text)
+    // The last text's runs are kept: the long date is split again at each tick's repaint
+    // of a corner of it. The result lives until the next call.
+    const std::vector<TTextRun>& SmallCapitalRuns(TStringView Text)
     {
-        std::vector<TTextRun> Runs;
+        static TString LastText;
+        static std::vector<TTextRun> Runs;
+        if (Text == LastText && !Text.empty()) {
+            return Runs;
+        }
+        LastText.assign(Text);
+        Runs.clear();
         for (const char16_t C : Text) {
             const bool Small = IsCharLowerW(wchar_t(C));
             // CharUpperW converts one character given in the pointer's low word.
