@@ -36,10 +36,22 @@ namespace {
         int Height;
         bool Bold;
         bool Underline;
-        friend bool operator<(const TFontKey& A, const TFontKey& B)
+    };
+    // A font is looked up by a view of its name: each paint looks up its fonts, and a
+    // copy of a name longer than the string's own room is an allocation each time.
+    struct TFontKeyView {
+        TStringView Name;
+        int Height;
+        bool Bold;
+        bool Underline;
+    };
+    struct TFontKeyLess {
+        using is_transparent = void;
+        template <class A, class B>
+        bool operator()(const A& X, const B& Y) const
         {
-            return std::tie(A.Name, A.Height, A.Bold, A.Underline)
-                < std::tie(B.Name, B.Height, B.Bold, B.Underline);
+            return std::make_tuple(TStringView(X.Name), X.Height, X.Bold, X.Underline)
+                < std::make_tuple(TStringView(Y.Name), Y.Height, Y.Bold, Y.Underline);
         }
     };
 
@@ -64,9 +76,9 @@ namespace {
     // changes all the time empties the widths instead of growing them.
     constexpr std::size_t MaxCachedWidths = 64;
 
-    std::map<TFontKey, TCachedFont>& FontCache()
+    std::map<TFontKey, TCachedFont, TFontKeyLess>& FontCache()
     {
-        static std::map<TFontKey, TCachedFont> Cache;
+        static std::map<TFontKey, TCachedFont, TFontKeyLess> Cache;
         return Cache;
     }
 
@@ -165,8 +177,7 @@ namespace {
     TCachedFont* CachedEntry(const TFont& Font)
     {
         auto& Cache = FontCache();
-        TFontKey Key { Font.Name, Font.Height, Font.Bold, Font.Underline };
-        auto Found = Cache.find(Key);
+        auto Found = Cache.find(TFontKeyView { Font.Name, Font.Height, Font.Bold, Font.Underline });
         if (Found != Cache.end()) {
             TCachedFont& Entry = Found->second;
             if (Entry.StandIn && GetTickCount64() - Entry.MadeAt >= StandInRetryMs) {
@@ -190,7 +201,8 @@ namespace {
         if (!Made.Font) {
             return nullptr;
         }
-        return &Cache.emplace(std::move(Key), Made).first->second;
+        return &Cache.emplace(TFontKey { Font.Name, Font.Height, Font.Bold, Font.Underline }, Made)
+                    .first->second;
     }
 }
 
