@@ -122,7 +122,9 @@ namespace {
 
     TCachedFont MakeCachedFont(const TFont& Font)
     {
-        TCachedFont Made { CreateFontFor(Font), false, GetTickCount64() };
+        TCachedFont Made;
+        Made.Font = CreateFontFor(Font);
+        Made.MadeAt = GetTickCount64();
         Made.StandIn = Made.Font && !HasItsFace(Made.Font, FaceOf(Font.Name));
         return Made;
     }
@@ -206,10 +208,17 @@ namespace {
     }
 }
 
+namespace {
+    // The entry's font, or the stock one when GDI could not make it.
+    HFONT FontOf(const TCachedFont* Entry)
+    {
+        return Entry ? Entry->Font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    }
+}
+
 HFONT CachedFont(const TFont& Font)
 {
-    const TCachedFont* Entry = CachedEntry(Font);
-    return Entry ? Entry->Font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return FontOf(CachedEntry(Font));
 }
 
 // The cached fonts are selected into a DC only during one call, so none is in use here.
@@ -233,7 +242,7 @@ TTextMetrics DrawnMetricsOf(const TFont& Font)
         return Entry->Drawn;
     }
     HDC Dc = MeasureDc();
-    HGDIOBJ Old = SelectObject(Dc, CachedFont(Font));
+    HGDIOBJ Old = SelectObject(Dc, FontOf(Entry));
     TEXTMETRICW Metrics {};
     GetTextMetricsW(Dc, &Metrics);
     SelectObject(Dc, Old);
@@ -260,7 +269,7 @@ namespace {
             }
         }
         HDC Dc = MeasureDc();
-        HGDIOBJ Old = SelectObject(Dc, CachedFont(Font));
+        HGDIOBJ Old = SelectObject(Dc, FontOf(Entry));
         SIZE Size {};
         GetTextExtentPoint32W(
             Dc, reinterpret_cast<const wchar_t*>(Text.data()), int(Text.size()), &Size);
