@@ -58,13 +58,17 @@ namespace {
     // A font whose face GDI did not find stands in with another face. GDI binds a
     // font to its face when it is made, so one made before the program added its own
     // face (the digit font, added privately at start) would stand in for good: such a
-    // font is made again, at most once a second, until its face is there.
-    constexpr ULONGLONG StandInRetryMs = 1000;
+    // font is made again until its face is there, a second after it was made, then
+    // twice as long after each try. A face the system does not have (a skin's date face
+    // is often missing) soon costs nothing; a WM_FONTCHANGE makes the next use try again.
+    constexpr ULONGLONG StandInFirstRetryMs = 1000;
+    constexpr ULONGLONG StandInLastRetryMs = 256 * 1000;
 
     struct TCachedFont {
         HFONT Font = nullptr;
         bool StandIn = false;
         ULONGLONG MadeAt = 0;
+        ULONGLONG RetryMs = StandInFirstRetryMs;
         // The drawn face's metrics, measured once, and the widths of the texts measured
         // last: each paint of a label and each tick's caption ask for them again, and
         // each measure selects the font into a context, which GDI realises again.
@@ -182,7 +186,7 @@ namespace {
         auto Found = Cache.find(TFontKeyView { Font.Name, Font.Height, Font.Bold, Font.Underline });
         if (Found != Cache.end()) {
             TCachedFont& Entry = Found->second;
-            if (Entry.StandIn && GetTickCount64() - Entry.MadeAt >= StandInRetryMs) {
+            if (Entry.StandIn && GetTickCount64() - Entry.MadeAt >= Entry.RetryMs) {
                 TCachedFont Again = MakeCachedFont(Font);
                 if (Again.Font && !Again.StandIn) {
                     DeleteObject(Entry.Font);
@@ -192,6 +196,7 @@ namespace {
                         DeleteObject(Again.Font);
                     }
                     Entry.MadeAt = Again.MadeAt;
+                    Entry.RetryMs = std::min(Entry.RetryMs * 2, StandInLastRetryMs);
                 }
             }
             return &Entry;
@@ -219,6 +224,16 @@ namespace {
 HFONT CachedFont(const TFont& Font)
 {
     return FontOf(CachedEntry(Font));
+}
+
+void RetryStandInFonts()
+{
+    for (auto& [Key, Entry] : FontCache()) {
+        if (Entry.StandIn) {
+            Entry.MadeAt = 0;
+            Entry.RetryMs = StandInFirstRetryMs;
+        }
+    }
 }
 
 // The cached fonts are selected into a DC only during one call, so none is in use here.

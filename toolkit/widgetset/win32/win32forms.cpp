@@ -266,6 +266,9 @@ LRESULT TNode::FormMessage(UINT Msg, WPARAM WParam, LPARAM LParam, bool& Done)
             }
         }
         break;
+    case WM_FONTCHANGE:
+        RetryStandInFonts();
+        break;
     case WM_ACTIVATEAPP:
         if (WParam && TApp::Get().Client) {
             TApp::Get().Client->WSActivated();

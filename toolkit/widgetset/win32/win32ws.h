@@ -171,6 +171,9 @@ HFONT CachedFont(const TFont& Font);
 // setting (DEFAULT_QUALITY).
 HFONT CreateFontFor(const TFont& Font, DWORD Quality = ANTIALIASED_QUALITY);
 void ClearFontCache();
+// The fonts made with a stand-in face try their own face again at their next use: the
+// system's fonts changed (WM_FONTCHANGE).
+void RetryStandInFonts();
 // Alias names Family from now on: the face a font asks for is mapped before GDI makes it.
 void SetFaceAlias(TStringView Alias, TStringView Family);
 TTextMetrics MetricsOf(const TFont& Font);
