@@ -583,6 +583,12 @@ class WidgetSet(unittest.TestCase):
         self.assertEqual((code, len(out)), (0, 5), out)
         print("beat ms after the second: " + " ".join(l.split()[1] for l in out), file=sys.stderr)
 
+    def test_7a_band_repaints_match_the_whole_paint(self):
+        # A tick repaints a narrow band (the colon) over the skin and the texts beside
+        # it, which draw only what can reach the band: band after band across the face,
+        # the pixels come out as the whole paint drew them.
+        self.assertEqual(lines(self.wine.output(WIDGETS, "partial")), (0, ["differing 0"]))
+
     def test_8_dialog(self):
         client_width, client_height, outer_width, outer_height = self.fields("dialog client")
         self.assertEqual((client_width, client_height), (200, 100))

@@ -3,6 +3,7 @@
 #include "toolkit/widgetset/faces.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -74,6 +75,8 @@ namespace {
         // each measure selects the font into a context, which GDI realises again.
         bool Measured = false;
         TTextMetrics Drawn;
+        // How far a glyph's ink may reach past its advance, left or right (ABC widths).
+        int Overhang = 0;
         std::map<TString, int, std::less<>> Widths;
     };
     // A clock measures its digits, its colon and the runs of its date; a text that
@@ -123,6 +126,10 @@ namespace {
         const auto Found = Aliases().find(LowerCase(Name));
         return Found != Aliases().end() ? Found->second : Name;
     }
+
+    // A font let go by the cache is first taken out of the kept buffer's context, where
+    // it may still be selected (defined with that context below).
+    void LetFontGo(HFONT Font);
 
     TCachedFont MakeCachedFont(const TFont& Font)
     {
@@ -179,17 +186,44 @@ HFONT CreateFontFor(const TFont& Font, DWORD Quality)
 }
 
 namespace {
+    // The two entries found last: a text's paint asks for its font (a titling text for
+    // its smaller one too) several times over. Emptied with the cache.
+    struct TRecentFont {
+        const TFontKey* Key = nullptr;
+        TCachedFont* Entry = nullptr;
+    };
+    std::array<TRecentFont, 2> RecentFonts;
+
+    TCachedFont* Remember(const TFontKey& Key, TCachedFont& Entry)
+    {
+        RecentFonts[1] = RecentFonts[0];
+        RecentFonts[0] = { &Key, &Entry };
+        return &Entry;
+    }
+
+    TCachedFont* FoundEntry(const TFont& Font)
+    {
+        for (const TRecentFont& Recent : RecentFonts) {
+            if (Recent.Key && Recent.Key->Height == Font.Height && Recent.Key->Bold == Font.Bold
+                && Recent.Key->Underline == Font.Underline && Recent.Key->Name == Font.Name) {
+                return Recent.Entry;
+            }
+        }
+        auto& Cache = FontCache();
+        auto Found = Cache.find(TFontKeyView { Font.Name, Font.Height, Font.Bold, Font.Underline });
+        return Found != Cache.end() ? Remember(Found->first, Found->second) : nullptr;
+    }
+
     // The cache's entry for the font, made when missing; null when GDI cannot make it.
     TCachedFont* CachedEntry(const TFont& Font)
     {
         auto& Cache = FontCache();
-        auto Found = Cache.find(TFontKeyView { Font.Name, Font.Height, Font.Bold, Font.Underline });
-        if (Found != Cache.end()) {
-            TCachedFont& Entry = Found->second;
+        if (TCachedFont* Found = FoundEntry(Font)) {
+            TCachedFont& Entry = *Found;
             if (Entry.StandIn && GetTickCount64() - Entry.MadeAt >= Entry.RetryMs) {
                 TCachedFont Again = MakeCachedFont(Font);
                 if (Again.Font && !Again.StandIn) {
-                    DeleteObject(Entry.Font);
+                    LetFontGo(Entry.Font);
                     Entry = Again;
                 } else {
                     if (Again.Font) {
@@ -208,8 +242,10 @@ namespace {
         if (!Made.Font) {
             return nullptr;
         }
-        return &Cache.emplace(TFontKey { Font.Name, Font.Height, Font.Bold, Font.Underline }, Made)
-                    .first->second;
+        const auto Added
+            = Cache.emplace(TFontKey { Font.Name, Font.Height, Font.Bold, Font.Underline }, Made)
+                  .first;
+        return Remember(Added->first, Added->second);
     }
 }
 
@@ -236,13 +272,15 @@ void RetryStandInFonts()
     }
 }
 
-// The cached fonts are selected into a DC only during one call, so none is in use here.
+// A cached font is selected into a context only during one call, or stays in the kept
+// buffer's context, which LetFontGo empties first.
 void ClearFontCache()
 {
     for (auto& [Key, Entry] : FontCache()) {
-        DeleteObject(Entry.Font);
+        LetFontGo(Entry.Font);
     }
     FontCache().clear();
+    RecentFonts = {};
 }
 
 TTextMetrics MetricsOf(const TFont& Font)
@@ -260,14 +298,37 @@ TTextMetrics DrawnMetricsOf(const TFont& Font)
     HGDIOBJ Old = SelectObject(Dc, FontOf(Entry));
     TEXTMETRICW Metrics {};
     GetTextMetricsW(Dc, &Metrics);
+    // The overhang over the Latin letters French is written in; a font without ABC
+    // widths (not TrueType) counts its height.
+    int Overhang = int(Metrics.tmHeight);
+    constexpr UINT First = 0x20, Last = 0x17F;
+    ABC Widths[Last - First + 1];
+    if (GetCharABCWidthsW(Dc, First, Last, Widths)) {
+        Overhang = 0;
+        for (const ABC& W : Widths) {
+            Overhang = std::max({ Overhang, -W.abcA, -W.abcC });
+        }
+    }
     SelectObject(Dc, Old);
     const TTextMetrics Drawn { int(Metrics.tmAscent), int(Metrics.tmDescent),
         int(Metrics.tmHeight) };
     if (Entry) {
         Entry->Drawn = Drawn;
+        Entry->Overhang = Overhang;
         Entry->Measured = true;
     }
     return Drawn;
+}
+
+namespace {
+    // How far from a text's box its glyphs may draw: the overhang and a pixel of
+    // smoothing across, a line's height up and down (accents over capitals).
+    TSize ReachOf(const TFont& Font)
+    {
+        const int Height = DrawnMetricsOf(Font).Height;
+        const TCachedFont* Entry = CachedEntry(Font);
+        return { (Entry ? Entry->Overhang : Height) + 1, Height };
+    }
 }
 
 namespace {
@@ -389,6 +450,17 @@ namespace {
         std::uint32_t* Bits = nullptr;
         TSize Size;
         bool InUse = false;
+        // The font the context holds: it stays selected from one text to the next, as
+        // GDI realises a font again (looks its face up) at each selection.
+        HFONT Font = nullptr;
+
+        void Select(HFONT Wanted)
+        {
+            if (Font != Wanted) {
+                SelectObject(Dc, Wanted);
+                Font = Wanted;
+            }
+        }
 
         bool Fit(TSize Wanted)
         {
@@ -401,7 +473,7 @@ namespace {
                 }
                 // Between the texts drawn, a font that Wine realises without asking the X
                 // resources, in place of the context's default.
-                SelectObject(Dc, NeutralFont());
+                Select(NeutralFont());
             }
             const TSize Grown { std::max(Size.Width, Wanted.Width),
                 std::max(Size.Height, Wanted.Height) };
@@ -421,6 +493,14 @@ namespace {
         }
     };
     TKeptBuffer Kept;
+
+    void LetFontGo(HFONT Font)
+    {
+        if (Kept.Dc && Kept.Font == Font) {
+            Kept.Select(NeutralFont());
+        }
+        DeleteObject(Font);
+    }
 }
 
 TBuffer::TBuffer(TSize Size)
@@ -574,8 +654,36 @@ void TCanvas::TextOut(
     if (Box.IsEmpty()) {
         return;
     }
+    // A text that cannot reach the clip box is not drawn: a tick's repaint of the colon
+    // covers a corner of the hour and of the long date. Its width is looked at only for
+    // a text that starts left of the box (a changing text is mostly repainted in place).
+    const bool Titling = IsTitlingFace(Font) && !FRightToLeft;
+    const TFont Small = Titling ? SmallCapitalFont(Font) : TFont {};
+    TSize Reach = ReachOf(Font);
+    if (Titling) {
+        Reach.Width = std::max(Reach.Width, ReachOf(Small).Width);
+    }
+    const int InkLeft = X + FOffset.X - Reach.Width, InkTop = Y + FOffset.Y - Reach.Height;
+    const int InkBottom = Y + FOffset.Y + DrawnMetricsOf(Font).Height + Reach.Height;
+    if (InkTop >= Box.Bottom || InkBottom <= Box.Top || InkLeft >= Box.Right
+        || (InkLeft < Box.Left
+            && InkLeft + (Titling ? ExtentOf(Font, Text).Width : WidthOf(Font, Text))
+                    + 2 * Reach.Width
+                <= Box.Left)) {
+        return;
+    }
     const RECT ClipRect { Box.Left, Box.Top, Box.Right, Box.Bottom };
-    HGDIOBJ Old = SelectObject(FDc, CachedFont(Font));
+    // The kept buffer's context keeps the font; another gets its own back at the end.
+    const bool KeptDc = FDc == Kept.Dc;
+    HGDIOBJ Old = nullptr;
+    auto Use = [&](const TFont& Wanted) {
+        if (KeptDc) {
+            Kept.Select(CachedFont(Wanted));
+        } else if (HGDIOBJ Was = SelectObject(FDc, CachedFont(Wanted)); !Old) {
+            Old = Was;
+        }
+    };
+    Use(Font);
     SetTextColor(FDc, ColorRef(Font.Color));
     const bool Opaque = Brush.Style == TBrushStyle::bsSolid && Brush.Color != clNone;
     SetBkMode(FDc, Opaque ? OPAQUE : TRANSPARENT);
@@ -587,23 +695,20 @@ void TCanvas::TextOut(
         ExtTextOutW(FDc, Left + FOffset.X, Top + FOffset.Y, Options, &ClipRect,
             reinterpret_cast<const wchar_t*>(Part.data()), UINT(Part.size()), nullptr);
     };
-    if (IsTitlingFace(Font) && !FRightToLeft) {
-        // The runs stand on the full font's base line, one after the other.
+    if (Titling) {
+        // The runs stand on the full font's base line, one after the other; only those
+        // that reach the clip box are drawn.
         SetTextAlign(FDc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
-        const TFont Small = SmallCapitalFont(Font);
         const int BaseLine = Y + DrawnMetricsOf(Font).Ascent;
-        // Only the runs near the clip box are drawn: a clock's tick repaints a corner of
-        // a long date. A glyph may reach past its advance; the font's height is slack.
-        const int Slack = std::max(Font.Height, 1);
         int Left = X;
         for (const TTextRun& Run : SmallCapitalRuns(Text)) {
-            if (Left + FOffset.X - Slack >= Box.Right) {
+            if (Left + FOffset.X - Reach.Width >= Box.Right) {
                 break;
             }
             const TFont& RunFont = Run.Small ? Small : Font;
             const int Width = WidthOf(RunFont, Run.Text);
-            if (Left + Width + FOffset.X + Slack > Box.Left) {
-                SelectObject(FDc, CachedFont(RunFont));
+            if (Left + Width + FOffset.X + Reach.Width > Box.Left) {
+                Use(RunFont);
                 Draw(Left, BaseLine, Run.Text);
             }
             Left += Width;
@@ -614,7 +719,9 @@ void TCanvas::TextOut(
     }
     // GDI leaves the alpha byte of what it drew at 0, which nothing reads: blending
     // composes colours only and the buffer is copied to the screen as opaque pixels.
-    SelectObject(FDc, Old);
+    if (Old) {
+        SelectObject(FDc, Old);
+    }
 }
 
 void TCanvas::SetPixel(int X, int Y, TColor Color)
