@@ -8,10 +8,9 @@
 //           much was posted and run and how often the timer ticked meanwhile
 //   beat    a precise single-shot timer armed for just after each of five seconds of
 //           the local clock; prints how late each tick came (ms)
-//   paint   a clock-sized form (220 × 100, a picture and a label) painted again and
-//           again; prints the time of one whole repaint (µs)
-//   partial a clock's face painted whole, then a narrow band at a time across its
-//           texts; prints how many pixels differ
+//   paint   a clock-sized form (220 × 100, a picture, the time and a long date) painted
+//           again and again; prints the time of one whole repaint (µs), then how many
+//           pixels differ once it is repainted a narrow band at a time
 //   font <file> <face>
 //           measures "88:88" in <face> before and after the font file is added for the
 //           program alone, as the platform's font service adds the digit font, and a
@@ -408,26 +407,48 @@ int Font(const wchar_t* File, const wchar_t* Face)
     return 0;
 }
 
+// The form's pixels as the screen shows them.
+std::vector<COLORREF> Pixels(HWND Window, TSize Size)
+{
+    std::vector<COLORREF> Out;
+    HDC Dc = GetDC(Window);
+    for (int Y = 0; Y < Size.Height; ++Y) {
+        for (int X = 0; X < Size.Width; ++X) {
+            Out.push_back(GetPixel(Dc, X, Y));
+        }
+    }
+    ReleaseDC(Window, Dc);
+    return Out;
+}
+
 int Paint()
 {
     TWidgetSet& WS = WidgetSet();
     TAppClient AppClient;
     WS.Initialize(&AppClient);
-    TProbeClient FormClient("form"), PictureClient("picture"), LabelClient("label");
+    TProbeClient FormClient("form"), PictureClient("picture"), LabelClient("label"),
+        DateClient("date"), BandClient("band");
     auto Form = WS.CreateForm(&FormClient);
     Form->SetStyle(TWSBorder::None, false, true);
-    Form->SetBounds(TRect::FromSize(100, 100, 220, 100));
+    const TSize Size { 220, 100 };
+    Form->SetBounds(TRect::FromSize(100, 100, Size.Width, Size.Height));
     auto Picture = WS.CreateGraphicControl(&PictureClient);
     auto Label = WS.CreateLabel(&LabelClient);
-    const TBitmap32 Skin(220, 100, 0xC0406080u);
+    auto Date = WS.CreateLabel(&DateClient);
+    auto Band = WS.CreateGraphicControl(&BandClient);
+    const TBitmap32 Skin(Size.Width, Size.Height, 0xC0406080u);
     PictureClient.OnPaint = [&](IWSCanvas& C, const TRect&) { C.DrawBitmap(0, 0, Skin); };
-    for (TWSControl* Control :
-        { static_cast<TWSControl*>(Picture.get()), static_cast<TWSControl*>(Label.get()) }) {
+    const std::pair<TWSControl*, TRect> Places[]
+        = { { Picture.get(), { 0, 0, 220, 100 } }, { Label.get(), { 0, 0, 220, 100 } },
+              { Date.get(), { 5, 2, 215, 30 } }, { Band.get(), { 0, 0, 8, 63 } } };
+    for (const auto& [Control, Bounds] : Places) {
         Control->SetParent(Form.get(), nullptr);
-        Control->SetBounds(TRect::FromSize(0, 0, 220, 100));
+        Control->SetBounds(Bounds);
         Control->SetVisible(true);
     }
     Label->SetLabel(u"12:34", { u"Tahoma", 60, true, false, clWhite }, true, clBlack);
+    Date->SetLabel(u"mercredi 9 décembre 2026", { u"Felix Titling", 16, false, false, clWhite },
+        true, clBlack);
     Form->SetVisible(true);
     WS.ProcessMessages();
     LARGE_INTEGER Frequency, Start, End;
@@ -440,76 +461,10 @@ int Paint()
     QueryPerformanceCounter(&End);
     Print("repaint %.1f us",
         double(End.QuadPart - Start.QuadPart) * 1e6 / double(Frequency.QuadPart) / Rounds);
-    return 0;
-}
-
-// The form's pixels as the screen has them.
-std::vector<std::uint32_t> Pixels(HWND Window, TSize Size)
-{
-    BITMAPINFO Info {};
-    Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    Info.bmiHeader.biWidth = Size.Width;
-    Info.bmiHeader.biHeight = -Size.Height; // top-down
-    Info.bmiHeader.biPlanes = 1;
-    Info.bmiHeader.biBitCount = 32;
-    Info.bmiHeader.biCompression = BI_RGB;
-    std::vector<std::uint32_t> Out(std::size_t(Size.Width) * Size.Height);
-    HDC Screen = GetDC(Window);
-    HDC Memory = CreateCompatibleDC(Screen);
-    HBITMAP Bitmap = CreateCompatibleBitmap(Screen, Size.Width, Size.Height);
-    HGDIOBJ Old = SelectObject(Memory, Bitmap);
-    BitBlt(Memory, 0, 0, Size.Width, Size.Height, Screen, 0, 0, SRCCOPY);
-    SelectObject(Memory, Old);
-    GetDIBits(Memory, Bitmap, 0, Size.Height, Out.data(), &Info, DIB_RGB_COLORS);
-    DeleteObject(Bitmap);
-    DeleteDC(Memory);
-    ReleaseDC(Window, Screen);
-    return Out;
-}
-
-// A clock's face (a shaded skin, the time, a long date in the titling face) painted
-// whole, then again a narrow band at a time, as a tick repaints its colon, the band
-// moved across the texts' edges; prints how many pixels then differ from the whole
-// paint.
-int Partial()
-{
-    TWidgetSet& WS = WidgetSet();
-    TAppClient AppClient;
-    WS.Initialize(&AppClient);
-    TProbeClient FormClient("form"), PictureClient("picture"), TimeClient("time"),
-        DateClient("date"), BandClient("band");
-    auto Form = WS.CreateForm(&FormClient);
-    Form->SetStyle(TWSBorder::None, false, true);
-    const TSize Size { 220, 100 };
-    Form->SetBounds(TRect::FromSize(100, 100, Size.Width, Size.Height));
-    TBitmap32 Skin(Size.Width, Size.Height, 0);
-    for (int Y = 0; Y < Size.Height; ++Y) {
-        for (int X = 0; X < Size.Width; ++X) {
-            Skin.ScanLine(Y)[X] = 0xFF000000u | std::uint32_t(X) << 16 | std::uint32_t(Y * 2);
-        }
-    }
-    PictureClient.OnPaint = [&](IWSCanvas& C, const TRect&) { C.DrawBitmap(0, 0, Skin); };
-    auto Picture = WS.CreateGraphicControl(&PictureClient);
-    auto Time = WS.CreateLabel(&TimeClient);
-    auto Date = WS.CreateLabel(&DateClient);
-    auto Band = WS.CreateGraphicControl(&BandClient);
-    const std::pair<TWSControl*, TRect> Places[]
-        = { { Picture.get(), { 0, 0, 220, 100 } }, { Time.get(), { 10, 30, 210, 100 } },
-              { Date.get(), { 5, 2, 215, 30 } }, { Band.get(), { 0, 0, 8, 63 } } };
-    for (const auto& [Control, Bounds] : Places) {
-        Control->SetParent(Form.get(), nullptr);
-        Control->SetBounds(Bounds);
-        Control->SetVisible(true);
-    }
-    Time->SetLabel(u"12:34", { u"Tahoma", 60, true, false, clWhite }, true, clBlack);
-    Date->SetLabel(u"mercredi 9 décembre 2026", { u"Felix Titling", 16, false, false, clWhite },
-        true, clBlack);
-    Form->SetVisible(true);
-    WS.ProcessMessages();
-    Form->Repaint();
+    // Repainted a narrow band at a time across the texts, as a tick repaints the colon,
+    // the face comes out as the whole paint drew it.
     const HWND Window = reinterpret_cast<HWND>(Form->Handle());
-    const std::vector<std::uint32_t> Whole = Pixels(Window, Size);
-    int Differing = 0;
+    const std::vector<COLORREF> Whole = Pixels(Window, Size);
     for (int Top : { 0, 37 }) {
         for (int Left = 0; Left + 8 <= Size.Width; Left += 3) {
             Band->SetBounds(TRect::FromSize(Left, Top, 8, 63));
@@ -517,7 +472,8 @@ int Partial()
             WS.ProcessMessages();
         }
     }
-    const std::vector<std::uint32_t> Banded = Pixels(Window, Size);
+    const std::vector<COLORREF> Banded = Pixels(Window, Size);
+    int Differing = 0;
     for (std::size_t i = 0; i < Whole.size(); ++i) {
         Differing += Whole[i] != Banded[i];
     }
@@ -540,12 +496,9 @@ int wmain(int Argc, wchar_t** Argv)
     if (Command == L"paint") {
         return Paint();
     }
-    if (Command == L"partial") {
-        return Partial();
-    }
     if (Command == L"font" && Argc > 3) {
         return Font(Argv[2], Argv[3]);
     }
-    std::fprintf(stderr, "usage: widget_probe show|post|beat|paint|partial|font <file> <face>\n");
+    std::fprintf(stderr, "usage: widget_probe show|post|beat|paint|font <file> <face>\n");
     return 2;
 }
