@@ -225,6 +225,16 @@ namespace {
                 if (Again.Font && !Again.StandIn) {
                     LetFontGo(Entry.Font);
                     Entry = Again;
+                    // What was drawn in the stand-in is drawn again whole: a band
+                    // repainted alone would show both faces side by side.
+                    EnumThreadWindows(
+                        GetCurrentThreadId(),
+                        [](HWND Window, LPARAM) -> BOOL {
+                            RedrawWindow(
+                                Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+                            return TRUE;
+                        },
+                        0);
                 } else {
                     if (Again.Font) {
                         DeleteObject(Again.Font);
