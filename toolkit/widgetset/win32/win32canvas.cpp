@@ -401,10 +401,18 @@ namespace {
         return Runs;
     }
 
-    TFont SmallCapitalFont(const TFont& Font)
+    // The smaller font of a titling font, kept from one call to the next: a copy of the
+    // font (its name) would be an allocation at each text drawn. Good until the next
+    // call with another font.
+    const TFont& SmallCapitalFont(const TFont& Font)
     {
-        TFont Small = Font;
-        Small.Height = std::max(1, int(Font.Height * SmallCapitalScale + 0.5));
+        static TFont Small;
+        const int Height = std::max(1, int(Font.Height * SmallCapitalScale + 0.5));
+        if (Small.Name != Font.Name || Small.Height != Height || Small.Bold != Font.Bold
+            || Small.Underline != Font.Underline || Small.Color != Font.Color) {
+            Small = Font;
+            Small.Height = Height;
+        }
         return Small;
     }
 }
@@ -413,7 +421,7 @@ TSize ExtentOf(const TFont& Font, TStringView Text)
 {
     int Width = 0;
     if (IsTitlingFace(Font)) {
-        const TFont Small = SmallCapitalFont(Font);
+        const TFont& Small = SmallCapitalFont(Font);
         for (const TTextRun& Run : SmallCapitalRuns(Text)) {
             Width += WidthOf(Run.Small ? Small : Font, Run.Text);
         }
@@ -668,7 +676,7 @@ void TCanvas::TextOut(
     // covers a corner of the hour and of the long date. Its width is looked at only for
     // a text that starts left of the box (a changing text is mostly repainted in place).
     const bool Titling = IsTitlingFace(Font) && !FRightToLeft;
-    const TFont Small = Titling ? SmallCapitalFont(Font) : TFont {};
+    const TFont& Small = Titling ? SmallCapitalFont(Font) : Font;
     TSize Reach = ReachOf(Font);
     if (Titling) {
         Reach.Width = std::max(Reach.Width, ReachOf(Small).Width);
