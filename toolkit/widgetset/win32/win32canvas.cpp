@@ -65,6 +65,13 @@ namespace {
     constexpr ULONGLONG StandInFirstRetryMs = 1000;
     constexpr ULONGLONG StandInLastRetryMs = 256 * 1000;
 
+    // A face as GDI draws it: its metrics, and how far a glyph's ink may reach past its
+    // advance, left or right (ABC widths).
+    struct TDrawn {
+        TTextMetrics Metrics;
+        int Overhang = 0;
+    };
+
     struct TCachedFont {
         HFONT Font = nullptr;
         bool StandIn = false;
@@ -74,9 +81,7 @@ namespace {
         // last: each paint of a label and each tick's caption ask for them again, and
         // each measure selects the font into a context, which GDI realises again.
         bool Measured = false;
-        TTextMetrics Drawn;
-        // How far a glyph's ink may reach past its advance, left or right (ABC widths).
-        int Overhang = 0;
+        TDrawn Drawn;
         std::map<TString, int, std::less<>> Widths;
     };
     // A clock measures its digits, its colon and the runs of its date; a text that
@@ -89,21 +94,33 @@ namespace {
         return Cache;
     }
 
-    // A memory DC compatible with the screen, for measuring.
-    HDC MeasureDc()
-    {
-        static HDC Dc = CreateCompatibleDC(nullptr);
-        return Dc;
-    }
+    // A font selected into a memory DC compatible with the screen, for measuring, for as
+    // long as this lives.
+    class TMeasuring {
+    public:
+        explicit TMeasuring(HFONT Font)
+            : FOld(SelectObject(Dc(), Font))
+        {
+        }
+        ~TMeasuring() { SelectObject(Dc(), FOld); }
+        TMeasuring(const TMeasuring&) = delete;
+        TMeasuring& operator=(const TMeasuring&) = delete;
+        static HDC Dc()
+        {
+            static HDC Made = CreateCompatibleDC(nullptr);
+            return Made;
+        }
+
+    private:
+        HGDIOBJ FOld;
+    };
 
     // Whether GDI realises the font in the face it was asked for.
     bool HasItsFace(HFONT Font, const TString& Face)
     {
-        HDC Dc = MeasureDc();
-        HGDIOBJ Old = SelectObject(Dc, Font);
+        const TMeasuring Measuring(Font);
         wchar_t Realised[LF_FACESIZE] = {};
-        const int Length = GetTextFaceW(Dc, LF_FACESIZE, Realised);
-        SelectObject(Dc, Old);
+        const int Length = GetTextFaceW(TMeasuring::Dc(), LF_FACESIZE, Realised);
         const TString Got(reinterpret_cast<const char16_t*>(Realised),
             std::size_t(std::clamp(Length - 1, 0, LF_FACESIZE - 1)));
         return LowerCase(Got) == LowerCase(Face.substr(0, LF_FACESIZE - 1));
@@ -171,11 +188,11 @@ HFONT CreateFontFor(const TFont& Font, DWORD Quality)
         return Made;
     }
     // Narrowed: GDI stretches a face by its average character width.
-    HDC Dc = MeasureDc();
-    HGDIOBJ Old = SelectObject(Dc, Made);
     TEXTMETRICW Metrics {};
-    GetTextMetricsW(Dc, &Metrics);
-    SelectObject(Dc, Old);
+    {
+        const TMeasuring Measuring(Made);
+        GetTextMetricsW(TMeasuring::Dc(), &Metrics);
+    }
     const int Width = std::max(1, int(Metrics.tmAveCharWidth * DigitStretchPercent / 100.0 + 0.5));
     HFONT Narrow = Make(Width);
     if (!Narrow) {
@@ -199,6 +216,19 @@ namespace {
         RecentFonts[1] = RecentFonts[0];
         RecentFonts[0] = { &Key, &Entry };
         return &Entry;
+    }
+
+    // What was drawn in a stand-in face is drawn again whole once the face is there: a
+    // band repainted alone would show both faces side by side.
+    void RepaintThreadWindows()
+    {
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND Window, LPARAM) -> BOOL {
+                RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+                return TRUE;
+            },
+            0);
     }
 
     TCachedFont* FoundEntry(const TFont& Font)
@@ -225,16 +255,7 @@ namespace {
                 if (Again.Font && !Again.StandIn) {
                     LetFontGo(Entry.Font);
                     Entry = Again;
-                    // What was drawn in the stand-in is drawn again whole: a band
-                    // repainted alone would show both faces side by side.
-                    EnumThreadWindows(
-                        GetCurrentThreadId(),
-                        [](HWND Window, LPARAM) -> BOOL {
-                            RedrawWindow(
-                                Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-                            return TRUE;
-                        },
-                        0);
+                    RepaintThreadWindows();
                 } else {
                     if (Again.Font) {
                         DeleteObject(Again.Font);
@@ -298,47 +319,48 @@ TTextMetrics MetricsOf(const TFont& Font)
     return IsDigitFace(Font) ? DigitMetrics(Font) : DrawnMetricsOf(Font);
 }
 
-TTextMetrics DrawnMetricsOf(const TFont& Font)
-{
-    TCachedFont* Entry = CachedEntry(Font);
-    if (Entry && Entry->Measured) {
-        return Entry->Drawn;
-    }
-    HDC Dc = MeasureDc();
-    HGDIOBJ Old = SelectObject(Dc, FontOf(Entry));
-    TEXTMETRICW Metrics {};
-    GetTextMetricsW(Dc, &Metrics);
-    // The overhang over the Latin letters French is written in; a font without ABC
-    // widths (not TrueType) counts its height.
-    int Overhang = int(Metrics.tmHeight);
-    constexpr UINT First = 0x20, Last = 0x17F;
-    ABC Widths[Last - First + 1];
-    if (GetCharABCWidthsW(Dc, First, Last, Widths)) {
-        Overhang = 0;
-        for (const ABC& W : Widths) {
-            Overhang = std::max({ Overhang, -W.abcA, -W.abcC });
-        }
-    }
-    SelectObject(Dc, Old);
-    const TTextMetrics Drawn { int(Metrics.tmAscent), int(Metrics.tmDescent),
-        int(Metrics.tmHeight) };
-    if (Entry) {
-        Entry->Drawn = Drawn;
-        Entry->Overhang = Overhang;
-        Entry->Measured = true;
-    }
-    return Drawn;
-}
-
 namespace {
+    // The drawn face's metrics and overhang, measured once per cached font.
+    TDrawn DrawnOf(const TFont& Font)
+    {
+        TCachedFont* Entry = CachedEntry(Font);
+        if (Entry && Entry->Measured) {
+            return Entry->Drawn;
+        }
+        const TMeasuring Measuring(FontOf(Entry));
+        TEXTMETRICW Metrics {};
+        GetTextMetricsW(TMeasuring::Dc(), &Metrics);
+        TDrawn Drawn { { int(Metrics.tmAscent), int(Metrics.tmDescent), int(Metrics.tmHeight) },
+            int(Metrics.tmHeight) };
+        // The overhang over the Latin letters French is written in; a font without ABC
+        // widths (not TrueType) counts its height.
+        constexpr UINT First = 0x20, Last = 0x17F;
+        ABC Widths[Last - First + 1];
+        if (GetCharABCWidthsW(TMeasuring::Dc(), First, Last, Widths)) {
+            Drawn.Overhang = 0;
+            for (const ABC& W : Widths) {
+                Drawn.Overhang = std::max({ Drawn.Overhang, -W.abcA, -W.abcC });
+            }
+        }
+        if (Entry) {
+            Entry->Drawn = Drawn;
+            Entry->Measured = true;
+        }
+        return Drawn;
+    }
+
     // How far from a text's box its glyphs may draw: the overhang and a pixel of
     // smoothing across, a line's height up and down (accents over capitals).
     TSize ReachOf(const TFont& Font)
     {
-        const int Height = DrawnMetricsOf(Font).Height;
-        const TCachedFont* Entry = CachedEntry(Font);
-        return { (Entry ? Entry->Overhang : Height) + 1, Height };
+        const TDrawn Drawn = DrawnOf(Font);
+        return { Drawn.Overhang + 1, Drawn.Metrics.Height };
     }
+}
+
+TTextMetrics DrawnMetricsOf(const TFont& Font)
+{
+    return DrawnOf(Font).Metrics;
 }
 
 namespace {
@@ -354,12 +376,10 @@ namespace {
                 return Found->second;
             }
         }
-        HDC Dc = MeasureDc();
-        HGDIOBJ Old = SelectObject(Dc, FontOf(Entry));
+        const TMeasuring Measuring(FontOf(Entry));
         SIZE Size {};
-        GetTextExtentPoint32W(
-            Dc, reinterpret_cast<const wchar_t*>(Text.data()), int(Text.size()), &Size);
-        SelectObject(Dc, Old);
+        GetTextExtentPoint32W(TMeasuring::Dc(), reinterpret_cast<const wchar_t*>(Text.data()),
+            int(Text.size()), &Size);
         if (Entry) {
             if (Entry->Widths.size() >= MaxCachedWidths) {
                 Entry->Widths.clear();
